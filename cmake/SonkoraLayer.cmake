@@ -1,0 +1,25 @@
+# sonkora_layer(NAME [DEPENDS target...] [QT])
+# Defines the library of one layer from the sources in the current folder. Sources are
+# globbed so that adding a file to a layer needs no build-file edit. A layer without
+# sources yet is skipped, so later layers can be filled in one at a time.
+function(sonkora_layer name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_library(sonkora_${name} STATIC ${sources})
+  add_library(sonkora::${name} ALIAS sonkora_${name})
+  target_include_directories(sonkora_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(sonkora_${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# sonkora_gtest(NAME SOURCES... LIBS targets...)
+# One GoogleTest executable, registered with CTest test by test.
+function(sonkora_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE SONKORA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS core)
+endfunction()

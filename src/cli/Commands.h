@@ -1,0 +1,26 @@
+#pragma once
+// The commands of sonkorac. Each lives in its own file and returns the process exit
+// code: 0 success, 1 failure (message on standard error), 2 wrong usage.
+
+#include <string>
+#include <vector>
+
+namespace sonkora::cli {
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;  // the argument part of the usage line
+    int (*run)(const Arguments& args);
+};
+
+// All commands of this build, in the order the usage text lists them.
+const std::vector<Command>& AllCommands();
+
+// Prints the usage text on standard error and returns 2.
+int UsageError(const std::string& problem = {});
+
+int RunTracks(const Arguments& args);
+
+}  // namespace sonkora::cli

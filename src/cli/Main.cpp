@@ -1,0 +1,46 @@
+// sonkorac: the command-line front end of Sonkora's core.
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "cli/Commands.h"
+
+namespace sonkora::cli {
+
+const std::vector<Command>& AllCommands() {
+    static const std::vector<Command> commands = {
+        {"tracks", "[--kar] FILE", RunTracks},
+    };
+    return commands;
+}
+
+int UsageError(const std::string& problem) {
+    if (!problem.empty()) std::cerr << "sonkorac: " << problem << "\n";
+    std::cerr << "usage:\n";
+    for (const Command& command : AllCommands())
+        std::cerr << "  sonkorac " << command.name << " " << command.usage << "\n";
+    return 2;
+}
+
+}  // namespace sonkora::cli
+
+int main(int argc, char** argv) {
+    using namespace sonkora::cli;
+    if (argc < 2) return UsageError();
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        UsageError();
+        return 0;
+    }
+    Arguments args(argv + 2, argv + argc);
+    for (const Command& command : AllCommands()) {
+        if (name != command.name) continue;
+        try {
+            return command.run(args);
+        } catch (const std::exception& error) {
+            std::cerr << error.what() << "\n";
+            return 1;
+        }
+    }
+    return UsageError("unknown command '" + name + "'");
+}

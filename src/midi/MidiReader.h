@@ -1,0 +1,59 @@
+#pragma once
+// The in-memory reader used for playback: loads every track chunk of a standard MIDI
+// file (any format) and hands the events of all tracks, merged in time order, to the
+// MIDI toolkit through SendEvents. One object holds one song; whoever plays owns it.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/MidiTypes.h"
+
+namespace sonkora {
+
+class MidiReader {
+public:
+    // The toolkit's "queue one event" call: 0 when it accepted the record, non-zero
+    // when it cannot take more now (the event is offered again on the next call).
+    using EventSink = std::function<int(const TEventRecord&)>;
+
+    MidiReader();
+    ~MidiReader();
+    MidiReader(const MidiReader&) = delete;
+    MidiReader& operator=(const MidiReader&) = delete;
+
+    // Opens a file for reading (MidiError -5 when it cannot be opened).
+    bool OpenMidi(const std::string& fileName);
+    // Reads from bytes already in memory instead of a file (tests, fuzzing).
+    bool OpenMidiBuffer(std::vector<uint8_t> bytes);
+    bool ReadMidiHeader();
+    bool LoadTracks();
+    void CloseMidi();
+    void RewindTracks();
+    // Decodes the next event of a track. False when the index is not below TrackCount,
+    // when MidiError is set, or when the track has no unread bytes after this event
+    // (the event just decoded is still delivered).
+    bool ReadEvent(uint16_t track, MEvent& event);
+    void FetchEvent(uint16_t track);
+    // The event pump; ignores a call made while it is already running.
+    void SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t soloTrack, const EventSink& send);
+    void FreeTracks();
+
+    const TMidiHeader& Header() const { return header_; }
+    int32_t MidiError() const { return midiError_; }
+    void SetMidiError(int32_t code) { midiError_ = code; }
+    const TTrackData& Track(int index) const { return tracks_[static_cast<size_t>(index)]; }
+
+private:
+    struct Input;
+    std::unique_ptr<Input> input_;
+    TMidiHeader header_;
+    int32_t midiError_ = 0;
+    std::array<TTrackData, MaxTracks> tracks_;
+    bool pumpBusy_ = false;
+};
+
+}  // namespace sonkora
