@@ -1,0 +1,38 @@
+#pragma once
+// Windows-1252, the code page of every song text, lyric and MIDI text we handle.
+//
+// The table is a 1:1 mapping of all 256 byte values: the five bytes the code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters of the same
+// number, so any byte survives a trip to Unicode and back. The editor builds its
+// character table from Cp1252ToChar, which keeps character indexes equal to byte indexes.
+//
+//   Cp1252ToChar('\x80') == U+20AC (euro sign);  CharToCp1252(U+20AC) == '\x80'
+//   CharToCp1252(U+0100) has no value: the code page cannot hold it.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonkora {
+
+char32_t Cp1252ToChar(unsigned char byte);
+
+// The byte for a character, or nothing when the code page cannot hold it.
+std::optional<unsigned char> CharToCp1252(char32_t character);
+
+// For printing song texts on a terminal.
+std::string Cp1252ToUtf8(std::string_view text);
+
+struct Cp1252Conversion {
+    std::string text;
+    // Every character that had no byte, in order of appearance; each became '?' in
+    // `text`. A malformed UTF-8 sequence counts as U+FFFD here.
+    std::vector<char32_t> unmapped;
+};
+
+// UTF-8 to Windows-1252. Characters the code page cannot hold are reported, not
+// dropped silently, so the caller can warn.
+Cp1252Conversion Utf8ToCp1252(std::string_view text);
+
+}  // namespace sonkora
