@@ -78,8 +78,53 @@ public:
 
 private:
     struct Files;
-    // ... the implementation adds what it needs below.
+    struct Source;  // the byte source of the event decoder over the input buffer
+
+    // Where a track chunk is read from: its next unread byte, its end (the claimed end,
+    // which may lie beyond the file), and the time and running status it was left with.
+    struct TrackEntry {
+        int64_t offset = 0;
+        int64_t end = 0;
+        int32_t time = 0;
+        uint8_t runningStatus = 0;
+    };
+
+    void RequireOpen(const char* operation) const;
+    void ResetState();
+    void DropInputBuffer();
+    void RefillInput();
+    int64_t Tell() const;
+    void Seek(int64_t offset);
+    size_t ReadInput(uint8_t* target, size_t count);
+    void WriteOutput(const uint8_t* data, size_t count);
+    void CopyInput(int64_t count);
+    void StoreByte(uint8_t byte);
+    void StoreQuantity(uint32_t value);
+    void AddTrailingSpace();
+    bool LastWordsByteIsReturn() const;
+    void ConvertWordsText(const MEvent& event);
+    void WriteSongText(const std::string& text);
+    void EndSongTextLine();
+    void CloseFiles(bool reportErrors);
+
     std::unique_ptr<Files> files_;
+    std::vector<uint8_t> input_;  // the input buffer (allocated while open)
+    int inputFill_ = 0;
+    int inputPos_ = 0;
+    int64_t inputStart_ = 0;  // file offset of input_[0]
+    int64_t fileSize_ = 0;
+    int64_t chunkEnd_ = 0;    // reading stops here: the end of the current track chunk
+    std::vector<uint8_t> words_;  // everything the pass composes (allocated while open)
+    int wordsPos_ = 0;
+    int wordsDataStart_ = -1;  // -1 until the Words chunk is started
+    int lastLengthPos_ = -1;
+    uint8_t lastTextType_ = 0;
+    uint8_t runningStatus_ = 0;
+    std::array<TrackEntry, MaxTracks> trackTable_{};
+    bool indexed_ = false;  // the chunks were indexed by SelectVoiceTrack
+    int64_t restOffset_ = 0;
+    int64_t lastChunkLength_ = 0;
+    int lyricIndex_ = 0;
     PassMode mode_ = PassMode::ReadOnly;
     TMidiHeader header_;
     int32_t midiError_ = 0;

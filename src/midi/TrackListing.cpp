@@ -1,0 +1,80 @@
+#include "midi/TrackListing.h"
+
+#include "common/FoldUpper.h"
+#include "common/UserInterface.h"
+#include "midi/KaraokePass.h"
+#include "midi/MidiTypes.h"
+
+namespace sonkora {
+
+namespace {
+
+constexpr size_t MaxNameLength = 80;
+
+// printf's "%-Ns" without its trouble with zero bytes inside names.
+std::string PadRight(std::string text, size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
+
+std::string ListItem(int number, const std::string& line) { return PadRight(std::to_string(number), 3) + "  " + line; }
+
+}  // namespace
+
+std::string TrackListingLine(int channel, int program, const std::string& name) {
+    const std::string channelText = channel == 0 ? "--" : std::to_string(channel);
+    return PadRight(channelText, 2) + "  " + PadRight(InstrumentName(program), 23) + "  " +
+           name.substr(0, MaxNameLength);
+}
+
+std::vector<std::string> FillTrackList(KaraokePass& pass, uint8_t kind, std::string& message) {
+    std::vector<std::string> items;
+    message.clear();
+    const bool softKaraoke = kind == ListKindSoftKaraoke;
+    const int first = softKaraoke ? 3 : 1;
+    for (int i = 1; i < pass.Header().TrackCount && pass.MidiError() == 0; ++i) {
+        std::string name;
+        std::string line;
+        pass.ListTrack(name, line);
+        if (softKaraoke && (i == 1 || i == 2)) {
+            // A Soft Karaoke file announces itself by the names of its two karaoke tracks.
+            if (FoldUpper(name) != (i == 1 ? "SOFT KARAOKE" : "WORDS")) {
+                message = "Not a Soft Karaoke file";
+                pass.SetMidiError(MidiErrorCode::Reported);
+            }
+            continue;
+        }
+        if (pass.MidiError() != 0) break;  // no chunk here, so no line to show
+        items.push_back(ListItem(i + 1 - first, line));
+    }
+    return items;
+}
+
+TrackList ListTracks(const std::string& fileName, uint8_t kind) {
+    TrackList list;
+    KaraokePass pass;
+    pass.OpenPass(fileName, "", "", PassMode::ReadOnly, 0, "", "");
+    pass.ReadPassHeader();
+    if (pass.MidiError() == 0) pass.ReadChunkHeader(false);  // chunk 0 is never listed
+    list.items = FillTrackList(pass, kind, list.message);
+    pass.ClosePass();
+    list.midiError = pass.MidiError();
+    if (list.message.empty() && list.midiError > 0) list.message = MidiErrorMessage(list.midiError);
+    return list;
+}
+
+bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index,
+                 int32_t& midiError) {
+    const TrackList list = ListTracks(fileName, kind);
+    midiError = list.midiError;
+    if (list.midiError != 0) {
+        if (!list.message.empty()) ui.ErrorBox(list.message, HelpContext::ErrorMessages);
+        return false;
+    }
+    const std::optional<int> choice = ui.SelectTrack(fileName, list.items);
+    if (!choice || *choice < 0 || static_cast<size_t>(*choice) >= list.items.size()) return false;
+    index = *choice;
+    return true;
+}
+
+}  // namespace sonkora
