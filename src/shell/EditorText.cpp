@@ -1,0 +1,151 @@
+#include "shell/EditorText.h"
+
+#include <array>
+
+#include "common/CodePage.h"
+
+namespace sonkora {
+
+namespace {
+
+const std::array<QChar, 256>& ByteToChar() {
+    static const std::array<QChar, 256> table = [] {
+        std::array<QChar, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = QChar(static_cast<char16_t>(Cp1252ToChar(static_cast<unsigned char>(b))));
+        return t;
+    }();
+    return table;
+}
+
+// Returns the byte for one UTF-16 unit, or -1 when the code page cannot hold it.
+int CharToByte(QChar c) {
+    const auto byte = CharToCp1252(c.unicode());
+    return byte ? static_cast<int>(*byte) : -1;
+}
+
+}  // namespace
+
+QString BytesToPaneChars(std::string_view bytes) {
+    const auto& table = ByteToChar();
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (char b : bytes) text.append(table[static_cast<unsigned char>(b)]);
+    return text;
+}
+
+QString FileBytesToPaneText(std::string_view bytes) {
+    const auto& table = ByteToChar();
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char b = bytes[i];
+        if (b == '\r') {
+            text.append(QLatin1Char('\n'));
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else {
+            text.append(table[static_cast<unsigned char>(b)]);
+        }
+    }
+    return text;
+}
+
+std::string PaneCharsToBytes(const QString& text) {
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(text.size()));
+    for (QChar c : text) {
+        const int b = CharToByte(c);
+        bytes += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return bytes;
+}
+
+QStringList PaneLines(const QString& text) {
+    if (text.isEmpty()) return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n'))) lines.removeLast();
+    return lines;
+}
+
+std::string PaneTextToFileBytes(const QString& text) {
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(text.size()) + 64);
+    for (const QString& line : PaneLines(text)) {
+        bytes += PaneCharsToBytes(line);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::vector<TUnmappedCharacter> FindUnmappedCharacters(const QString& text) {
+    std::vector<TUnmappedCharacter> found;
+    int line = 0;
+    int column = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\n')) {
+            ++line;
+            column = 0;
+            continue;
+        }
+        if (CharToByte(c) < 0) {
+            TUnmappedCharacter u;
+            u.Position = static_cast<int>(i);
+            u.Line = line;
+            u.Column = column;
+            u.Code = c.unicode();
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                u.Code = QChar::surrogateToUcs4(c, text[i + 1]);
+                u.Length = 2;
+                ++i;
+                ++column;
+            }
+            found.push_back(u);
+        }
+        ++column;
+    }
+    return found;
+}
+
+TStatusCounts CountStatus(const QStringList& lines) {
+    TStatusCounts counts;
+    counts.Lines = static_cast<int>(lines.size());
+    bool titleFound = false;
+    bool afterBlank = false;
+    for (const QString& line : lines) {
+        if (!titleFound && line.startsWith(QLatin1String("@T"))) {
+            counts.Title = line.mid(2);
+            titleFound = true;
+        }
+        bool blank = true;
+        for (QChar c : line) {
+            if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) {
+                blank = false;
+                break;
+            }
+        }
+        if (blank) {
+            afterBlank = true;
+        } else if (afterBlank) {
+            afterBlank = false;
+            ++counts.Paragraphs;
+        }
+    }
+    return counts;
+}
+
+QString CountText(int count, const QString& word) {
+    return QStringLiteral(" %1 %2%3").arg(count).arg(word, count == 1 ? QString() : QStringLiteral("s"));
+}
+
+QString DescribeCharacter(char32_t code) {
+    QString shown;
+    if (code < 0x20 || (code >= 0x7F && code < 0xA0) || code == 0x2028 || code == 0x2029)
+        shown = QStringLiteral("a control character");
+    else
+        shown = QStringLiteral("\"%1\"").arg(QString::fromUcs4(&code, 1));
+    const QString hex = QStringLiteral("%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1 (U+%2)").arg(shown, hex);
+}
+
+}  // namespace sonkora

@@ -1,0 +1,178 @@
+#include "shell/HelpWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "common/UserInterface.h"
+
+namespace sonkora {
+
+THelpIndex LoadHelpIndex(const QString& helpDirectory) {
+    QFile file(QDir(helpDirectory).filePath(QStringLiteral("index.txt")));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    // A help index is a few kilobytes; a larger file is not one.
+    const QByteArray bytes = file.read(1024 * 1024);
+    return ParseHelpIndex(QString::fromUtf8(bytes));
+}
+
+THelpIndex ParseHelpIndex(const QString& text) {
+    THelpIndex index;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() < 2) continue;
+        bool isNumber = false;
+        const int context = fields[0].trimmed().toInt(&isNumber);
+        const QString target = fields[1].trimmed();
+        if (target.isEmpty()) continue;
+        if (isNumber) index.Topics.insert(context, target);
+        for (qsizetype i = 2; i < fields.size(); ++i)
+            for (const QString& keyword : fields[i].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+                if (!keyword.trimmed().isEmpty()) index.Keywords.push_back({keyword.trimmed(), target});
+    }
+    std::stable_sort(index.Keywords.begin(), index.Keywords.end(), [](const THelpKeyword& a, const THelpKeyword& b) {
+        return a.Keyword.compare(b.Keyword, Qt::CaseInsensitive) < 0;
+    });
+    return index;
+}
+
+THelpWindow::THelpWindow(const QString& helpDirectory)
+    : QWidget(nullptr, Qt::Window), directory_(helpDirectory), index_(LoadHelpIndex(helpDirectory)) {
+    setWindowTitle(QStringLiteral("Sonkora Help"));
+    // The help window never keeps the program running on its own.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(820, 640);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* tools = new QToolBar(this);
+    layout->addWidget(tools);
+
+    auto* splitter = new QSplitter(this);
+    indexPanel_ = new QWidget(splitter);
+    auto* panelLayout = new QVBoxLayout(indexPanel_);
+    auto* label = new QLabel(QStringLiteral("&Type a word to look for:"), indexPanel_);
+    KeywordEdit = new QLineEdit(indexPanel_);
+    label->setBuddy(KeywordEdit);
+    KeywordList = new QListWidget(indexPanel_);
+    auto* display = new QPushButton(QStringLiteral("&Display"), indexPanel_);
+    panelLayout->addWidget(label);
+    panelLayout->addWidget(KeywordEdit);
+    panelLayout->addWidget(KeywordList, 1);
+    panelLayout->addWidget(display);
+    Browser = new QTextBrowser(splitter);
+    Browser->setOpenExternalLinks(true);
+    Browser->setSearchPaths({directory_});
+    splitter->addWidget(indexPanel_);
+    splitter->addWidget(Browser);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 600});
+    layout->addWidget(splitter, 1);
+    indexPanel_->hide();
+
+    QAction* contents = tools->addAction(QStringLiteral("&Contents"));
+    QAction* search = tools->addAction(QStringLiteral("&Index"));
+    QAction* back = tools->addAction(QStringLiteral("&Back"));
+    QAction* forward = tools->addAction(QStringLiteral("&Forward"));
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(contents, &QAction::triggered, this, [this] { ShowContext(HelpContext::General); });
+    connect(search, &QAction::triggered, this, [this] {
+        if (indexPanel_->isVisible())
+            indexPanel_->hide();
+        else
+            ShowKeywordSearch(KeywordEdit->text());
+    });
+    connect(back, &QAction::triggered, Browser, &QTextBrowser::backward);
+    connect(forward, &QAction::triggered, Browser, &QTextBrowser::forward);
+    connect(Browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(Browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
+        const QString title = Browser->documentTitle();
+        setWindowTitle(title.isEmpty() ? QStringLiteral("Sonkora Help") : title);
+    });
+
+    connect(KeywordEdit, &QLineEdit::textChanged, this, &THelpWindow::FillKeywordList);
+    connect(KeywordEdit, &QLineEdit::returnPressed, this, &THelpWindow::ShowSelectedKeyword);
+    connect(KeywordList, &QListWidget::itemActivated, this, &THelpWindow::ShowSelectedKeyword);
+    connect(display, &QPushButton::clicked, this, &THelpWindow::ShowSelectedKeyword);
+    FillKeywordList(QString());
+}
+
+bool THelpWindow::ShowTarget(const QString& target) {
+    const qsizetype hash = target.indexOf(QLatin1Char('#'));
+    const QString file = hash < 0 ? target : target.left(hash);
+    const QString path = QDir(directory_).filePath(file);
+    if (file.isEmpty() || !QFileInfo(path).isFile()) return false;
+    QUrl url = QUrl::fromLocalFile(path);
+    if (hash >= 0) url.setFragment(target.mid(hash + 1));
+    Browser->setSource(url);
+    show();
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    return true;
+}
+
+bool THelpWindow::ShowContext(int helpContext) {
+    auto it = index_.Topics.constFind(helpContext);
+    if (it == index_.Topics.constEnd()) it = index_.Topics.constFind(HelpContext::General);
+    if (it == index_.Topics.constEnd()) return false;
+    return ShowTarget(it.value());
+}
+
+void THelpWindow::ShowKeywordSearch(const QString& keyword) {
+    indexPanel_->show();
+    KeywordEdit->setText(keyword);
+    FillKeywordList(keyword);
+    if (Browser->source().isEmpty()) ShowContext(HelpContext::General);
+    show();
+    raise();
+    activateWindow();
+    KeywordEdit->setFocus();
+}
+
+void THelpWindow::Quit() {
+    close();
+}
+
+void THelpWindow::FillKeywordList(const QString& filter) {
+    KeywordList->clear();
+    const QString wanted = filter.trimmed();
+    for (const THelpKeyword& keyword : index_.Keywords) {
+        if (!wanted.isEmpty() && !keyword.Keyword.contains(wanted, Qt::CaseInsensitive)) continue;
+        auto* item = new QListWidgetItem(keyword.Keyword, KeywordList);
+        item->setData(Qt::UserRole, keyword.Target);
+    }
+    // The first keyword that begins with what was typed is the one Enter shows.
+    for (int i = 0; i < KeywordList->count(); ++i) {
+        if (KeywordList->item(i)->text().startsWith(wanted, Qt::CaseInsensitive)) {
+            KeywordList->setCurrentRow(i);
+            return;
+        }
+    }
+    if (KeywordList->count() > 0) KeywordList->setCurrentRow(0);
+}
+
+void THelpWindow::ShowSelectedKeyword() {
+    QListWidgetItem* item = KeywordList->currentItem();
+    if (item) ShowTarget(item->data(Qt::UserRole).toString());
+}
+
+}  // namespace sonkora

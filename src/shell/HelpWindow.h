@@ -1,0 +1,61 @@
+#pragma once
+// The help window: the HTML topics installed beside the program, shown by context
+// number (every box, dialog and menu item names the topic that explains it) or found
+// by keyword in the topics' index.
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+class QTextBrowser;
+
+namespace sonkora {
+
+struct THelpKeyword {
+    QString Keyword;
+    QString Target;  // a topic file, perhaps with "#anchor"
+};
+
+struct THelpIndex {
+    QMap<int, QString> Topics;  // context number -> topic file, perhaps with "#anchor"
+    std::vector<THelpKeyword> Keywords;
+};
+
+// Reads the index of a help folder; an empty index when there is none.
+THelpIndex LoadHelpIndex(const QString& helpDirectory);
+THelpIndex ParseHelpIndex(const QString& text);
+
+class THelpWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit THelpWindow(const QString& helpDirectory);
+
+    // Shows the topic of a context number; false when there is no such topic file.
+    bool ShowContext(int helpContext);
+    // Opens the keyword index with `keyword` typed in.
+    void ShowKeywordSearch(const QString& keyword);
+    // Closes the window (the frame does this when the program ends).
+    void Quit();
+
+    const THelpIndex& Index() const { return index_; }
+    QTextBrowser* Browser = nullptr;
+    QLineEdit* KeywordEdit = nullptr;
+    QListWidget* KeywordList = nullptr;
+
+private:
+    bool ShowTarget(const QString& target);
+    void FillKeywordList(const QString& filter);
+    void ShowSelectedKeyword();
+
+    QString directory_;
+    THelpIndex index_;
+    QWidget* indexPanel_ = nullptr;
+};
+
+}  // namespace sonkora

@@ -1,0 +1,703 @@
+#include "shell/MDIFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "common/IniFile.h"
+#include "common/IoError.h"
+#include "common/UserInterface.h"
+#include "shell/AboutBox.h"
+#include "shell/HelpWindow.h"
+#include "shell/MDIEdit.h"
+#include "shell/ToolIcons.h"
+
+namespace sonkora {
+
+namespace {
+
+const char* const HelpContextProperty = "sonkoraHelpContext";
+
+}  // namespace
+
+TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
+    : QMainWindow(parent), environment_(environment) {
+    setWindowTitle(QStringLiteral("Sonkora"));
+    setWindowIcon(MakeProgramIcon());
+    setMinimumSize(640, 480);
+    setProperty(HelpContextProperty, HelpContext::General);
+
+    editorFont_ = FontFromSettings(Settings);
+
+    MdiArea = new QMdiArea(this);
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setBackground(QColor(128, 128, 128));
+    setCentralWidget(MdiArea);
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::SubWindowActivated);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(20);
+
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+
+    ViewName = "Main";
+    // A size to come back to when the user leaves the maximized state.
+    resize(800, 600);
+    setWindowState(Qt::WindowMaximized);
+    MergeMenus();
+    UpdateFrameControls();
+}
+
+TFrameForm::~TFrameForm() {
+    // Editors are deleted with the area; they must not call back into a frame that is
+    // half gone.
+    for (TEditForm* editor : childOrder_) editor->DetachFromFrame();
+    childOrder_.clear();
+    delete help_;
+}
+
+QAction* TFrameForm::MakeAction(QObject* owner, const QString& caption, const QKeySequence& shortcut,
+                                int helpContext, const QString& hint) {
+    auto* action = new QAction(caption, owner);
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    action->setStatusTip(hint);
+    action->setProperty(HelpContextProperty, helpContext);
+    return action;
+}
+
+void TFrameForm::CreateMenus() {
+    File1 = new QMenu(QStringLiteral("&File"), this);
+    File1->menuAction()->setStatusTip(QStringLiteral("File management commands"));
+    New1 = MakeAction(this, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), HelpContext::General,
+                      QStringLiteral("Creates a new STF file and lets you select the MIDI file and voice track"));
+    Open1 = MakeAction(this, QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), HelpContext::General,
+                       QStringLiteral("Open an existing file"));
+    ImportKaraoke1 = MakeAction(this, QStringLiteral("&Import Karaoke..."), {}, HelpContext::Import,
+                                QStringLiteral("Import the lyrics from an existing karaoke file"));
+    Exit1 = MakeAction(this, QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X), HelpContext::General,
+                       QStringLiteral("Exit Sonkora"));
+    File1->addAction(New1);
+    File1->addAction(Open1);
+    File1->addSeparator();
+    File1->addAction(ImportKaraoke1);
+    File1->addSeparator();
+    File1->addAction(Exit1);
+    connect(New1, &QAction::triggered, this, &TFrameForm::New1Click);
+    connect(Open1, &QAction::triggered, this, &TFrameForm::Open1Click);
+    connect(Exit1, &QAction::triggered, this, &TFrameForm::Exit1Click);
+    // Importing karaoke files is wired together with playback; until then the item
+    // stands in its place, disabled.
+    ImportKaraoke1->setEnabled(false);
+
+    Options1 = new QMenu(QStringLiteral("&Options"), this);
+    Options1->menuAction()->setStatusTip(QStringLiteral("Options"));
+    MidiSetup1 = MakeAction(this, QStringLiteral("&Midi Setup..."), {}, HelpContext::General,
+                            QStringLiteral("Select Midi output device"));
+    KaraokePlayer1 = MakeAction(this, QStringLiteral("&Karaoke Player..."), {}, HelpContext::KaraokePlayer,
+                                QStringLiteral("Set up custom karaoke player"));
+    Font1 = MakeAction(this, QStringLiteral("&Font..."), {}, HelpContext::None,
+                       QStringLiteral("Select the editor font"));
+    Warnings1 = MakeAction(this, QStringLiteral("&Warnings..."), {}, HelpContext::Warnings,
+                           QStringLiteral("Configure warnings given during making of karaoke files"));
+    Options1->addAction(MidiSetup1);
+    Options1->addAction(KaraokePlayer1);
+    Options1->addSeparator();
+    Options1->addAction(Font1);
+    Options1->addAction(Warnings1);
+    connect(Font1, &QAction::triggered, this, &TFrameForm::Font1Click);
+    // The device, player and warnings dialogs come with playback.
+    MidiSetup1->setEnabled(false);
+    KaraokePlayer1->setEnabled(false);
+    Warnings1->setEnabled(false);
+
+    Window1 = new QMenu(QStringLiteral("&Window"), this);
+    Window1->menuAction()->setStatusTip(QStringLiteral("Manipulate and access active editor windows"));
+    Tile1 = MakeAction(this, QStringLiteral("&Tile"), {}, HelpContext::General,
+                       QStringLiteral("Tile windows on the desktop"));
+    Cascade1 = MakeAction(this, QStringLiteral("&Cascade"), {}, HelpContext::General,
+                          QStringLiteral("Cascade windows on the desktop"));
+    ArrangeIcons1 = MakeAction(this, QStringLiteral("&Arrange Icons"), {}, HelpContext::General,
+                               QStringLiteral("Arrange all iconized windows"));
+    connect(Tile1, &QAction::triggered, this, &TFrameForm::Tile1Click);
+    connect(Cascade1, &QAction::triggered, this, &TFrameForm::Cascade1Click);
+    connect(ArrangeIcons1, &QAction::triggered, this, &TFrameForm::ArrangeIcons1Click);
+    connect(Window1, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
+    FillWindowMenu();
+
+    Help1 = new QMenu(QStringLiteral("&Help"), this);
+    Help1->menuAction()->setStatusTip(QStringLiteral("Access online help"));
+    Contents1 = MakeAction(this, QStringLiteral("&Contents"), {}, HelpContext::General,
+                           QStringLiteral("Display contents of online help"));
+    TopicSearch1 = MakeAction(this, QStringLiteral("&Topic Search"), {}, HelpContext::General,
+                              QStringLiteral("Search help index for keyword"));
+    GettingStarted1 = MakeAction(this, QStringLiteral("&Getting Started"), {}, HelpContext::General,
+                                 QStringLiteral("Display online help about creating karaoke files"));
+    SongTextFormat1 = MakeAction(this, QStringLiteral("&Song Text Format"), {}, HelpContext::General,
+                                 QStringLiteral("Display online help about the Song Text Format"));
+    ErrorMessages1 = MakeAction(this, QStringLiteral("&Error messages"), {}, HelpContext::General,
+                                QStringLiteral("Display online help about the error messages"));
+    About1 = MakeAction(this, QStringLiteral("&About..."), {}, HelpContext::AboutAndBatch,
+                        QStringLiteral("Display version and copyright information"));
+    Help1->addAction(Contents1);
+    Help1->addAction(TopicSearch1);
+    Help1->addSeparator();
+    Help1->addAction(GettingStarted1);
+    Help1->addAction(SongTextFormat1);
+    Help1->addAction(ErrorMessages1);
+    Help1->addSeparator();
+    Help1->addAction(About1);
+    connect(Contents1, &QAction::triggered, this, &TFrameForm::Contents1Click);
+    connect(TopicSearch1, &QAction::triggered, this, &TFrameForm::TopicSearch1Click);
+    connect(GettingStarted1, &QAction::triggered, this, &TFrameForm::GettingStarted1Click);
+    connect(SongTextFormat1, &QAction::triggered, this, &TFrameForm::SongTextFormat1Click);
+    connect(ErrorMessages1, &QAction::triggered, this, &TFrameForm::ErrorMessages1Click);
+    connect(About1, &QAction::triggered, this, &TFrameForm::About1Click);
+
+    for (QMenu* menu : {File1, Options1, Window1, Help1}) {
+        menu->menuAction()->setProperty(HelpContextProperty, HelpContext::General);
+        menu->installEventFilter(this);
+    }
+}
+
+void TFrameForm::CreateToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("Tools"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar1->setIconSize(QSize(24, 24));
+
+    // Two-part hints: the pop-up text before "|", the status line text after it.
+    auto button = [this](ToolIcon icon, const QString& hint) {
+        const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+        auto* action = new QAction(MakeToolIcon(icon), hint.left(bar), this);
+        action->setToolTip(hint.left(bar));
+        action->setStatusTip(hint.mid(bar + 1));
+        ToolBar1->addAction(action);
+        return action;
+    };
+    NewButton = button(ToolIcon::New, QStringLiteral("New|Open an empty editor window"));
+    OpenButton = button(ToolIcon::Open, QStringLiteral("Open file|Open an existing file"));
+    SaveButton = button(ToolIcon::Save, QStringLiteral("Save file|Save the file in the active editor window"));
+    ToolBar1->addSeparator();
+    SpecialLettersButton = button(ToolIcon::SpecialLetters,
+                                  QStringLiteral("Special letters|Insert a special letter in the text"));
+    HyphenationButton = button(ToolIcon::Hyphenation,
+                               QStringLiteral("Hyphenation|Automatic hyphenation of the text in the active editor window"));
+    ToolBar1->addSeparator();
+    MakeButton = button(ToolIcon::Make, QStringLiteral("Make|Make a karaoke file of the active editor window"));
+    PlayButton = button(ToolIcon::Play,
+                        QStringLiteral("Play|Make and play the karaoke file in the active editor window"));
+    PlayFromCursorButton = button(
+        ToolIcon::PlayFromCursor,
+        QStringLiteral("Play from cursor|Play the karaoke file in the active editor window from the line containing the cursor"));
+    StopButton = button(ToolIcon::Stop, QStringLiteral("Stop|Stop playing"));
+    ToolBar1->addSeparator();
+    PlayInPlayerButton = button(
+        ToolIcon::PlayInPlayer,
+        QStringLiteral("Play in custom karaoke player|Make and play the karaoke file in a custom karaoke player"));
+
+    connect(NewButton, &QAction::triggered, this, &TFrameForm::New1Click);
+    connect(OpenButton, &QAction::triggered, this, &TFrameForm::Open1Click);
+    connect(SaveButton, &QAction::triggered, this, [this] { RunOnActiveEditor(&TEditForm::Save1Click); });
+    connect(MakeButton, &QAction::triggered, this, [this] { RunOnActiveEditor(&TEditForm::Make1Click); });
+    connect(PlayButton, &QAction::triggered, this, [this] { RunOnActiveEditor(&TEditForm::Play1Click); });
+    connect(PlayFromCursorButton, &QAction::triggered, this,
+            [this] { RunOnActiveEditor(&TEditForm::PlayFromCursor1Click); });
+    connect(StopButton, &QAction::triggered, this, [this] {
+        if (StopPlayingHandler) StopPlayingHandler();
+    });
+    connect(PlayInPlayerButton, &QAction::triggered, this,
+            [this] { RunOnActiveEditor(&TEditForm::PlayInKaraokePlayer1Click); });
+}
+
+void TFrameForm::CreateStatusBar() {
+    StatusLine = new QLabel(this);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setMinimumWidth(100);
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setFixedWidth(123);
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(100);
+    Gauge1->setTextVisible(true);
+    Gauge1->setAlignment(Qt::AlignCenter);
+    Gauge1->setStyleSheet(QStringLiteral(
+        "QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"
+        "QProgressBar::chunk { background: blue; }"));
+    statusBar()->addWidget(StatusLine, 1);
+    statusBar()->addPermanentWidget(Gauge1);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+bool TFrameForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFrameForm::ShowHint(const QString& hint) {
+    if (StatusLine) StatusLine->setText(hint);
+}
+
+bool TFrameForm::eventFilter(QObject* watched, QEvent* event) {
+    // F1 on a highlighted menu item opens the help topic of that item.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            QAction* action = menu->activeAction();
+            QVariant context = action ? action->property(HelpContextProperty) : QVariant();
+            if (!context.isValid() || context.toInt() == 0)
+                context = menu->menuAction()->property(HelpContextProperty);
+            menu->close();
+            ShowHelp(context.isValid() && context.toInt() != 0 ? context.toInt() : HelpContext::General);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------
+// Menus
+
+void TFrameForm::MergeMenus() {
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    TEditForm* editor = ActiveEditor();
+    if (editor) {
+        bar->addMenu(editor->File2);
+        bar->addMenu(editor->Edit1);
+        bar->addMenu(editor->Search1);
+        bar->addMenu(editor->Karaoke1);
+    } else {
+        bar->addMenu(File1);
+    }
+    bar->addMenu(Options1);
+    bar->addMenu(Window1);
+    bar->addMenu(Help1);
+}
+
+void TFrameForm::FillWindowMenu() {
+    Window1->clear();
+    Window1->addAction(Tile1);
+    Window1->addAction(Cascade1);
+    Window1->addAction(ArrangeIcons1);
+    // The editor windows in the order they were opened, the active one checked.
+    const QList<QMdiSubWindow*> windows = MdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) return;
+    Window1->addSeparator();
+    TEditForm* active = ActiveEditor();
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        auto* editor = qobject_cast<TEditForm*>(window->widget());
+        if (!editor) continue;
+        QString caption = editor->windowTitle();
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption)
+                                         : QStringLiteral("%1 %2").arg(number).arg(caption);
+        QAction* action = Window1->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(editor == active);
+        action->setStatusTip(QStringLiteral("Activate this window"));
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (window->isMinimized()) window->showNormal();
+            MdiArea->setActiveSubWindow(window);
+        });
+        ++number;
+    }
+}
+
+void TFrameForm::SubWindowActivated(QMdiSubWindow* window) {
+    // The area reports "none" whenever the frame loses the focus (a dialog opens);
+    // the last active editor stays the active one for the menus.
+    if (!window) return;
+    auto* editor = qobject_cast<TEditForm*>(window->widget());
+    if (!editor) return;
+    auto it = std::find(childOrder_.begin(), childOrder_.end(), editor);
+    if (it != childOrder_.end()) childOrder_.erase(it);
+    childOrder_.insert(childOrder_.begin(), editor);
+    MergeMenus();
+    UpdateFrameControls();
+}
+
+void TFrameForm::EditorClosed(TEditForm* editor) {
+    auto it = std::find(childOrder_.begin(), childOrder_.end(), editor);
+    if (it == childOrder_.end()) return;
+    childOrder_.erase(it);
+    if (PlayEditor == editor) PlayEditor = nullptr;
+    MergeMenus();
+    UpdateFrameControls();
+}
+
+QList<TEditForm*> TFrameForm::Editors() const {
+    return QList<TEditForm*>(childOrder_.begin(), childOrder_.end());
+}
+
+TEditForm* TFrameForm::ActiveEditor() const {
+    return childOrder_.empty() ? nullptr : childOrder_.front();
+}
+
+TEditForm* TFrameForm::CreateEditor() {
+    auto* editor = new TEditForm(this);
+    QMdiSubWindow* window = MdiArea->addSubWindow(editor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(MakeToolIcon(ToolIcon::Make));
+    editor->AttachWindow(window);
+    childOrder_.insert(childOrder_.begin(), editor);
+    window->showMaximized();
+    MdiArea->setActiveSubWindow(window);
+    MergeMenus();
+    UpdateFrameControls();
+    return editor;
+}
+
+void TFrameForm::RunOnActiveEditor(void (TEditForm::*command)()) {
+    if (TEditForm* editor = ActiveEditor()) (editor->*command)();
+}
+
+void TFrameForm::UpdateFrameControls() {
+    const bool editorOpen = !childOrder_.empty();
+    SaveButton->setEnabled(editorOpen);
+    MakeButton->setEnabled(editorOpen);
+    // Special letters and hyphenation come with their own dialogs, playback with the
+    // playback engine; until they are part of the program their buttons stay disabled.
+    SpecialLettersButton->setEnabled(false);
+    HyphenationButton->setEnabled(false);
+    const bool canPlay = static_cast<bool>(PlaySongHandler);
+    PlayButton->setEnabled(canPlay && editorOpen && !Playing);
+    PlayFromCursorButton->setEnabled(canPlay && editorOpen && !Playing);
+    StopButton->setEnabled(static_cast<bool>(StopPlayingHandler) && editorOpen && Playing);
+    PlayInPlayerButton->setEnabled(!Settings.KaraokePlayer.empty());
+    MidiSetup1->setEnabled(false);
+    Tile1->setEnabled(editorOpen);
+    Cascade1->setEnabled(editorOpen);
+    ArrangeIcons1->setEnabled(editorOpen);
+    for (TEditForm* editor : childOrder_) editor->UpdateMenus();
+}
+
+// ---------------------------------------------------------------------------------
+// Commands
+
+void TFrameForm::New1Click() {
+    TEditForm* editor = CreateEditor();
+    editor->Memo1->setPlainText(QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
+    editor->Memo1->document()->setModified(false);
+    editor->UpdateStatus();
+    if (ExecuteOpenDialog(QStringLiteral("MIDI files (*.mid)|*.mid"), QStringLiteral("Select MIDI file"),
+                          HelpContext::General, QStringLiteral("mid"))) {
+        editor->SetMidiFileLine(OpenFileName);
+        editor->VoiceTrackSelection1Click();
+    }
+}
+
+void TFrameForm::Open1Click() {
+    if (!ExecuteOpenDialog(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
+                           HelpContext::General, QStringLiteral("stf")))
+        return;
+    TEditForm* editor = CreateEditor();
+    editor->LoadFile(OpenFileName);
+}
+
+void TFrameForm::Exit1Click() {
+    close();
+}
+
+void TFrameForm::SetEditorFont(const QFont& font) {
+    editorFont_ = font;
+    for (TEditForm* editor : childOrder_) editor->SetPaneFont(font);
+}
+
+void TFrameForm::Font1Click() {
+    QFontDialog dialog(editorFont_, this);
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QFont chosen = dialog.selectedFont();
+    StoreFont(chosen, Settings);
+    SetEditorFont(chosen);
+}
+
+void TFrameForm::Tile1Click() {
+    MdiArea->tileSubWindows();
+}
+
+void TFrameForm::Cascade1Click() {
+    MdiArea->cascadeSubWindows();
+}
+
+void TFrameForm::ArrangeIcons1Click() {
+    // Minimized windows in rows along the bottom of the area, the next row above.
+    const QRect area = MdiArea->viewport()->rect();
+    int x = 0;
+    int rowTop = -1;
+    for (QMdiSubWindow* window : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isMinimized()) continue;
+        const QSize size = window->size();
+        if (rowTop < 0) rowTop = area.height() - size.height();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            rowTop -= size.height();
+        }
+        window->move(x, std::max(0, rowTop));
+        x += size.width();
+    }
+}
+
+void TFrameForm::Contents1Click() {
+    ShowHelp(HelpContext::General);
+}
+
+void TFrameForm::TopicSearch1Click() {
+    HelpWindow()->ShowKeywordSearch(QString());
+}
+
+void TFrameForm::GettingStarted1Click() {
+    ShowHelp(HelpContext::GettingStarted);
+}
+
+void TFrameForm::SongTextFormat1Click() {
+    ShowHelp(HelpContext::SongTextFormat);
+}
+
+void TFrameForm::ErrorMessages1Click() {
+    ShowHelp(HelpContext::ErrorMessages);
+}
+
+void TFrameForm::About1Click() {
+    TAboutBox box(this);
+    box.exec();
+}
+
+THelpWindow* TFrameForm::HelpWindow() {
+    if (!help_) help_ = new THelpWindow(QString::fromStdString(environment_.HelpDirectory()));
+    return help_;
+}
+
+bool TFrameForm::ShowHelp(int helpContext) {
+    return HelpWindow()->ShowContext(helpContext);
+}
+
+// ---------------------------------------------------------------------------------
+// Start and end
+
+void TFrameForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    RestoreViews();
+}
+
+void TFrameForm::LoadFrameSettings(const IniFile& ini, const std::string& prefix) {
+    ReadFrameSettings(ini, prefix, Settings);
+    SetEditorFont(FontFromSettings(Settings));
+}
+
+void TFrameForm::RestoreViews() {
+    IniFile ini;
+    bool haveIni = false;
+    try {
+        haveIni = QFileInfo::exists(QString::fromStdString(environment_.IniReadPath));
+        ini.Load(environment_.IniReadPath);
+    } catch (const std::exception& error) {
+        haveIni = false;
+        ErrorBox(QStringLiteral("The settings could not be read: %1").arg(QString::fromStdString(error.what())),
+                 HelpContext::General);
+    }
+
+    const auto views = ini.ReadSectionValues(ViewsSection);
+    for (const auto& [key, value] : views)
+        if (value == "Main") LoadFrameSettings(ini, key);
+    for (auto it = views.rbegin(); it != views.rend(); ++it) {
+        if (it->second != "Edit") continue;
+        TEditForm* editor = CreateEditor();
+        editor->LoadViewSettings(ini, it->first);
+    }
+    for (const auto& [key, value] : views)
+        if (value == "Main") LoadViewSettings(ini, key);
+
+    // A first start meets a working song at once.
+    if (!haveIni) OpenExampleSong();
+
+    UpdateFrameControls();
+
+    if (Settings.HelpShown != HelpShownMark && ShowHelp(HelpContext::General))
+        Settings.HelpShown = HelpShownMark;
+}
+
+void TFrameForm::OpenExampleSong() {
+    QDir examples(QString::fromStdString(environment_.ExamplesDirectory()));
+    const QStringList songs = examples.entryList({QStringLiteral("*.stf")}, QDir::Files, QDir::Name);
+    if (songs.isEmpty()) return;
+    TEditForm* editor = CreateEditor();
+    editor->LoadFile(examples.filePath(songs.first()));
+}
+
+bool TFrameForm::CloseEditorsForExit() {
+    for (TEditForm* editor : Editors())
+        if (!editor->CloseQuery()) return false;
+    return true;
+}
+
+void TFrameForm::SaveViews() {
+    if (help_) help_->Quit();
+    IniFile ini;
+    QStringList problems;
+    try {
+        ini.Load(environment_.IniReadPath);
+    } catch (const std::exception&) {
+        // Unreadable: the two sections are written anew all the same.
+    }
+    ini.EraseSection(ViewsSection);
+    ini.EraseSection(ViewSettingsSection);
+    ini.WriteString(ViewsSection, "View0", ViewName);
+    SaveViewSettings(ini, "View0");
+    int number = 1;
+    for (TEditForm* editor : Editors()) {
+        const std::string key = "View" + std::to_string(number);
+        try {
+            ini.WriteString(ViewsSection, key, editor->ViewName);
+            editor->SaveViewSettings(ini, key);
+            ++number;
+        } catch (const std::invalid_argument&) {
+            // A file name with a line break cannot be stored; the window is left out
+            // rather than the whole file being lost.
+            problems << editor->FileName;
+        }
+    }
+    try {
+        ini.Save(environment_.IniWritePath);
+        settingsSaved_ = true;
+    } catch (const std::exception& error) {
+        ErrorBox(QStringLiteral("The settings could not be saved in %1: %2")
+                     .arg(QString::fromStdString(environment_.IniWritePath), QString::fromStdString(error.what())),
+                 HelpContext::General);
+        return;
+    }
+    if (!problems.isEmpty())
+        ErrorBox(QStringLiteral("These windows will not open again at the next start, because their file "
+                                "names cannot be stored in the settings:\n%1")
+                     .arg(problems.join(QLatin1Char('\n'))),
+                 HelpContext::General);
+}
+
+void TFrameForm::closeEvent(QCloseEvent* event) {
+    if (!CloseEditorsForExit()) {
+        event->ignore();
+        return;
+    }
+    SaveViews();
+    event->accept();
+}
+
+void TFrameForm::SaveViewSettings(IniFile& ini, const std::string& prefix) {
+    TView::SaveViewSettings(ini, prefix);
+    WriteFrameSettings(ini, prefix, Settings);
+}
+
+void TFrameForm::LoadViewSettings(const IniFile& ini, const std::string& prefix) {
+    TView::LoadViewSettings(ini, prefix);
+}
+
+TWindowPlacement TFrameForm::GetPlacement() const {
+    TWindowPlacement placement;
+    const Qt::WindowStates state = windowState();
+    placement.ShowCmd = state & Qt::WindowMinimized   ? ShowState::Minimized
+                        : state & Qt::WindowMaximized ? ShowState::Maximized
+                                                      : ShowState::Normal;
+    QRect normal = normalGeometry();
+    if (!normal.isValid()) normal = geometry();
+    placement.SetNormalRect(normal);
+    return placement;
+}
+
+void TFrameForm::SetPlacement(const TWindowPlacement& placement) {
+    const QRect saved = placement.NormalRect();
+    if (saved.width() > 0 && saved.height() > 0) {
+        QRect area;
+        for (QScreen* screen : QGuiApplication::screens()) area = area.united(screen->availableGeometry());
+        if (QScreen* screen = QGuiApplication::screenAt(saved.center()))
+            area = screen->availableGeometry();
+        else if (QGuiApplication::primaryScreen())
+            area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect kept = KeepOnArea(saved, area);
+        setGeometry(kept.adjusted(0, 0, std::max(0, 640 - kept.width()), std::max(0, 480 - kept.height())));
+    }
+    // A frame that would come back minimized shows nothing at all at start; it comes
+    // back in its normal size instead.
+    if (placement.ShowCmd == ShowState::Maximized)
+        setWindowState(Qt::WindowMaximized);
+    else
+        setWindowState(Qt::WindowNoState);
+}
+
+// ---------------------------------------------------------------------------------
+// Boxes and dialogs
+
+QMessageBox::StandardButton TFrameForm::ShowBox(QMessageBox::Icon icon, const QString& message,
+                                                QMessageBox::StandardButtons buttons, int helpContext) {
+    QMessageBox box(icon, QStringLiteral("Sonkora"), message, buttons, this);
+    box.setWindowModality(Qt::WindowModal);
+    QAbstractButton* help = helpContext != HelpContext::None ? box.addButton(QMessageBox::Help) : nullptr;
+    if (buttons & QMessageBox::Yes) box.setDefaultButton(QMessageBox::Yes);
+    if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
+    else if (buttons & QMessageBox::No) box.setEscapeButton(QMessageBox::No);
+    for (;;) {
+        box.exec();
+        if (help && box.clickedButton() == help) {
+            // The help window is not blocked by the box; the box comes back for the answer.
+            ShowHelp(helpContext);
+            continue;
+        }
+        const auto answer = box.standardButton(box.clickedButton());
+        if (answer == QMessageBox::NoButton) {
+            // Closed with the window's close box or Escape without an escape button.
+            if (buttons & QMessageBox::Cancel) return QMessageBox::Cancel;
+            if (buttons & QMessageBox::No) return QMessageBox::No;
+            return QMessageBox::Ok;
+        }
+        return answer;
+    }
+}
+
+void TFrameForm::ErrorBox(const QString& message, int helpContext) {
+    ShowBox(QMessageBox::Critical, message, QMessageBox::Ok, helpContext);
+}
+
+void TFrameForm::WarningBox(const QString& message, int helpContext) {
+    ShowBox(QMessageBox::Warning, message, QMessageBox::Ok, helpContext);
+}
+
+void TFrameForm::InformationBox(const QString& message, int helpContext) {
+    ShowBox(QMessageBox::Information, message, QMessageBox::Ok, helpContext);
+}
+
+QMessageBox::StandardButton TFrameForm::QueryBox(const QString& message, int helpContext, bool withCancel) {
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) buttons |= QMessageBox::Cancel;
+    return ShowBox(QMessageBox::Warning, message, buttons, helpContext);
+}
+
+}  // namespace sonkora

@@ -1,0 +1,55 @@
+#include "shell/ShellEnvironment.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace sonkora {
+
+namespace {
+
+std::string WithSeparator(std::string directory) {
+    if (directory.empty() || directory.back() != '/') directory += '/';
+    return directory;
+}
+
+}  // namespace
+
+bool DirectoryIsWritable(const std::string& directory) {
+    const QString dir = QString::fromStdString(directory);
+    if (!QFileInfo(dir).isDir()) return false;
+    QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".sonkora-probe-XXXXXX")));
+    return probe.open();  // removed again when `probe` goes
+}
+
+TShellEnvironment TShellEnvironment::InDirectory(const std::string& directory) {
+    TShellEnvironment env;
+    env.ProgramDirectory = WithSeparator(directory);
+    env.IniReadPath = env.ProgramDirectory + IniFileName;
+    env.IniWritePath = env.IniReadPath;
+    env.DocumentDirectory = env.ProgramDirectory;
+    return env;
+}
+
+TShellEnvironment TShellEnvironment::ForProgram(const std::string& programDirectory,
+                                                const std::string& userConfigDirectory,
+                                                const std::string& userDocumentDirectory) {
+    TShellEnvironment env = InDirectory(programDirectory);
+    if (DirectoryIsWritable(env.ProgramDirectory)) return env;
+
+    const std::string config = WithSeparator(userConfigDirectory);
+    QDir().mkpath(QString::fromStdString(config));
+    env.IniWritePath = config + IniFileName;
+    // A settings file shipped beside the program is the starting point until the
+    // user has one of their own.
+    if (QFileInfo::exists(QString::fromStdString(env.IniWritePath)) ||
+        !QFileInfo::exists(QString::fromStdString(env.IniReadPath)))
+        env.IniReadPath = env.IniWritePath;
+
+    const std::string documents = WithSeparator(userDocumentDirectory);
+    QDir().mkpath(QString::fromStdString(documents));
+    env.DocumentDirectory = documents;
+    return env;
+}
+
+}  // namespace sonkora

@@ -1,0 +1,38 @@
+#pragma once
+// Where the program finds its own files and keeps the user's. Everything the program
+// reads (help topics, examples, pattern files) lies beside the executable. Settings and
+// new documents go there too while that folder can be written (a build tree, a copy in
+// the user's own folder); an installed program, whose folder the user cannot write,
+// keeps them in the user's configuration and documents folders instead, so settings
+// are never lost without a word.
+
+#include <string>
+
+namespace sonkora {
+
+struct TShellEnvironment {
+    std::string ProgramDirectory;   // with a trailing separator
+    std::string IniReadPath;        // where the settings are read from
+    std::string IniWritePath;       // where they are written at the end
+    std::string DocumentDirectory;  // folder of "untitled.stf", with a trailing separator
+
+    std::string HelpDirectory() const { return ProgramDirectory + "help/"; }
+    std::string ExamplesDirectory() const { return ProgramDirectory + "examples/"; }
+
+    // Everything in one folder: what tests use, and a writable program folder.
+    static TShellEnvironment InDirectory(const std::string& directory);
+
+    // The environment of the running program: `programDirectory` when it can be
+    // written, otherwise the user's folders given (created when missing).
+    static TShellEnvironment ForProgram(const std::string& programDirectory,
+                                        const std::string& userConfigDirectory,
+                                        const std::string& userDocumentDirectory);
+};
+
+// True when a file can be created in `directory` (tried, not guessed from the mode
+// bits, which say nothing to root or on a read-only mount).
+bool DirectoryIsWritable(const std::string& directory);
+
+inline constexpr const char* IniFileName = "Sonkora.ini";
+
+}  // namespace sonkora
