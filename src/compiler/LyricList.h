@@ -1,0 +1,88 @@
+#pragma once
+// The lyric records of one compilation and the mappings the editor window makes with
+// them between the song text pane, the preview pane and the time line of playback.
+//
+// The list always holds one record more than there are lyrics: the last one is the open
+// record, whose Pos marks where the source of the last lyric ends and which becomes the
+// record of the next lyric. For the song body "Hel-lo world," starting at index 20:
+//   record 0 {Pos 20, Text "\\Hel", Row 1, Col 0, Display "Hel"}
+//   record 1 {Pos 24, Text "lo",    Row 1, Col 3, Display "lo"}
+//   record 2 {Pos 27, Text " world,", Row 1, Col 5, Display " world,"}
+//   record 3 {Pos 34}                      <- the open record
+// so lyric k's source is the text from Pos of k up to Pos of k + 1.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sonkora {
+
+struct TLyric {
+    int32_t Time = 0;     // bound time in ticks
+    int32_t Pos = 0;      // index in the song text where the lyric's source begins
+    std::string Text;     // as written to the file: prefix ("\\", "/", " " or none) and syllable
+    int32_t Row = 0;      // preview line that shows the syllable
+    int32_t Col = 0;      // column in that line where its display begins
+    std::string Display;  // the syllable as the preview shows it (a blank prefix kept)
+};
+
+class LyricList {
+public:
+    // A new list holds its open record, as an editor window's list does from the start.
+    LyricList() { ClearLyrics(true); }
+
+    // Frees every record; with keepOpen one new open record is added.
+    void ClearLyrics(bool keepOpen);
+    // The number of lyrics: the records minus the open one.
+    int LyricCount() const { return static_cast<int>(records_.size()) - 1; }
+
+    const TLyric& operator[](int index) const { return records_.at(static_cast<size_t>(index)); }
+    const std::vector<TLyric>& Records() const { return records_; }
+
+    // The open record; the list must hold one.
+    TLyric& Open() { return records_.back(); }
+    // Closes the open record (it becomes a lyric) and opens the next at `pos`.
+    void AppendOpen(int32_t pos);
+
+private:
+    std::vector<TLyric> records_;
+};
+
+// A place in the preview pane: a line and a column in it.
+struct PreviewPlace {
+    int Row = 0;
+    int Col = 0;
+};
+
+// The preview selection for a caret index of the song text pane: the display of the
+// lyric whose source holds the caret. Without lyrics it is an empty selection at 0.
+struct PreviewSelection {
+    PreviewPlace From;
+    int Length = 0;
+};
+PreviewSelection PreviewSelectionForCaret(const LyricList& lyrics, int caretIndex);
+
+// A range of the song text pane.
+struct SourceRange {
+    int Start = 0;
+    int Length = 0;
+};
+// The source of the lyric under the preview caret; an empty range at 0 without lyrics.
+SourceRange SourceRangeAtPreviewCaret(const LyricList& lyrics, PreviewPlace caret);
+
+// What playback highlights at one moment: the lyrics bound to exactly that time and the
+// empty syllables after them, in the song text pane and in the preview pane (From to
+// To, To just after the last display character). Nothing when no lyric has that time.
+struct LyricHighlight {
+    SourceRange Source;
+    PreviewPlace From;
+    PreviewPlace To;
+};
+std::optional<LyricHighlight> LyricsAtTime(const LyricList& lyrics, int32_t time);
+
+// Play From Cursor starts at the last lyric whose source begins at or before the first
+// character of the caret's line (the first lyric when none does); 0 without lyrics.
+int32_t PlayFromCursorTime(const LyricList& lyrics, int caretLineStart);
+
+}  // namespace sonkora

@@ -1,0 +1,605 @@
+#include "compiler/SongCompiler.h"
+
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "common/FilePaths.h"
+#include "common/UserInterface.h"
+#include "compiler/LyricLexer.h"
+#include "midi/KaraokePass.h"
+#include "midi/MidiTypes.h"
+#include "midi/TimeCode.h"
+#include "midi/TrackListing.h"
+
+namespace sonkora {
+
+namespace {
+
+constexpr int ErrorContext = HelpContext::ErrorMessages;
+constexpr int32_t NoExplicitTime = -1;
+constexpr int32_t TimeQuery = -2;
+// A directive's value is read from at most this many characters.
+constexpr size_t MaxValueLength = 255;
+
+bool WritesFile(TCompileKind mode) { return mode == ckMake || mode == ckPlay || mode == ckExport; }
+
+bool ReadsDirectives(TCompileKind mode) { return WritesFile(mode) || mode == ckSelectTrack; }
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
+}
+
+// A track number: optional leading blanks, an optional sign and decimal digits, nothing
+// else, within 32 bits. A sign is read so that "-3" is refused as a number below 1
+// rather than as something unreadable.
+std::optional<int32_t> ParseTrackNumber(std::string_view text) {
+    text = text.substr(0, MaxValueLength);
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == text.size()) return std::nullopt;
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+// A name from a "\m" or "\k" line. Relative names are taken from the song text's own
+// directory, whatever directory the program happens to run in.
+std::string ResolveName(const std::string& songDirectory, const std::string& name) {
+    if (!name.empty() && name[0] == PathSeparator) return name;
+    return JoinPath(songDirectory, name);
+}
+
+// Whether two names lead to the same existing file (links and "./" included).
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (!std::filesystem::exists(a, error) || !std::filesystem::exists(b, error)) return false;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    return same && !error;
+}
+
+std::string TooManyTracksMessage(int32_t track, int trackCount) {
+    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" +
+           "MIDI file contains " + std::to_string(trackCount - 1) + " tracks).";
+}
+
+}  // namespace
+
+// One run of CompileSongText: the reading state of the song text, the karaoke pass and
+// the counters of the lyric timing. The lexer reports to it what it finds.
+class Compilation : public LexerHandler {
+public:
+    Compilation(SongCompiler& compiler, TCompileKind mode, SongDocument& document, UserInterface& ui,
+                const CompilerSettings& settings, std::ostream* printSink)
+        : c_(compiler), mode_(mode), document_(document), ui_(ui), settings_(settings), sink_(printSink) {}
+
+    void Run();
+
+    bool Syllable(const std::string& syllable, LyricPrefix prefix, int32_t end) override;
+    bool TimeCode(const std::string& code, SourcePlace dollar) override;
+    bool TrackChange(const std::string& code, SourcePlace end) override;
+    void SyllableTooLong(SourcePlace place) override { ShowError("Syllable too long.", place); }
+
+private:
+    void Compile();
+    bool ReadHeader();
+    bool CheckFiles();
+    bool OpenOutput();
+    bool ReadAtLines();
+    void ReadLyrics();
+    void CountLyrics();
+    bool Bind(const std::string& text, const std::string& syllable, int32_t& time);
+    void SelectTrackLine();
+    void Close(bool failing);
+
+    // Reports an error in the song text: the caret goes to the place and the message is
+    // shown, or in the preview the message becomes its last line. Silent in a batch run.
+    void ShowError(const std::string& message, SourcePlace place);
+    // Takes over the pass's error code; true when there is one.
+    bool Failed();
+    int32_t TextIndexOfLine(int line) const;
+    void Print(const std::string& text) {
+        if (sink_ != nullptr) *sink_ << text;
+    }
+
+    SongCompiler& c_;
+    const TCompileKind mode_;
+    SongDocument& document_;
+    UserInterface& ui_;
+    const CompilerSettings& settings_;
+    std::ostream* sink_;
+
+    std::vector<std::string> lines_;
+    KaraokePass pass_;
+    bool passOpened_ = false;
+    bool outputCreated_ = false;
+
+    int headerStop_ = 0;  // the line at which the header block stopped
+    std::optional<int32_t> track_;
+    bool karaokeNamed_ = false;
+    int lyricStart_ = 0;
+
+    int32_t explicitTime_ = NoExplicitTime;
+    std::string timeCode_;
+    SourcePlace timePlace_;
+    SourcePlace queryPlace_;
+    bool found_ = true;
+    int counted_ = 0;
+};
+
+void Compilation::Run() {
+    c_.previewLines_.clear();
+    c_.midiError_ = 0;
+    c_.language_.clear();
+    const int count = document_.LineCount();
+    lines_.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) lines_.push_back(document_.Line(i));
+
+    try {
+        Compile();
+    } catch (...) {
+        // A file failed under us: nothing half-written may stay behind.
+        if (c_.midiError_ == 0) c_.midiError_ = -1;
+        Close(true);
+        throw;
+    }
+    Close(false);
+}
+
+void Compilation::Close(bool failing) {
+    if (!passOpened_) return;
+    passOpened_ = false;
+    try {
+        pass_.ClosePass();
+    } catch (...) {
+        if (c_.midiError_ == 0) c_.midiError_ = -1;
+        if (outputCreated_) {
+            std::error_code ignored;
+            std::filesystem::remove(c_.karFileName_, ignored);
+        }
+        if (!failing) throw;
+        return;
+    }
+    // Only a file this compilation created is removed: an output that could not be
+    // created may be someone's protected file, or a directory.
+    if (c_.midiError_ != 0 && outputCreated_) {
+        std::error_code ignored;
+        std::filesystem::remove(c_.karFileName_, ignored);
+    }
+}
+
+void Compilation::ShowError(const std::string& message, SourcePlace place) {
+    c_.midiError_ = -1;
+    if (ui_.Batch()) return;
+    if (mode_ == ckPreview) {
+        c_.previewLines_.push_back(message);
+        return;
+    }
+    document_.PlaceCaret(place.Line, place.Column);
+    ui_.ErrorBox(message, ErrorContext);
+}
+
+bool Compilation::Failed() {
+    if (pass_.MidiError() == 0) return false;
+    c_.midiError_ = pass_.MidiError();
+    if (c_.midiError_ == MidiErrorCode::Reported) {
+        // The file ended inside a track. The code has no message of its own, but a Make
+        // that just stops without a word would leave the user guessing.
+        ui_.ErrorBox("Unexpected end of MIDI file.", ErrorContext);
+    }
+    return true;
+}
+
+int32_t Compilation::TextIndexOfLine(int line) const {
+    int64_t index = 0;
+    int64_t length = 0;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (static_cast<int>(i) == line) index = length;
+        length += static_cast<int64_t>(lines_[i].size()) + (i + 1 < lines_.size() ? 1 : 0);
+    }
+    if (line >= static_cast<int>(lines_.size())) index = length;
+    return static_cast<int32_t>(std::min<int64_t>(index, std::numeric_limits<int32_t>::max()));
+}
+
+void Compilation::Compile() {
+    const std::string fileName = document_.FileName();
+    const std::string directory = DirectoryOf(fileName);
+    c_.midiFileName_ = directory + BaseNameOf(fileName) + ".mid";
+    c_.karFileName_ = directory + BaseNameOf(fileName) + ".kar";
+
+    if (!ReadHeader()) return;
+    if (ReadsDirectives(mode_)) {
+        if (!CheckFiles()) return;
+        if (mode_ == ckSelectTrack) {
+            SelectTrackLine();
+            return;
+        }
+    }
+    if (WritesFile(mode_)) {
+        if (!OpenOutput()) return;
+    } else {
+        pass_.ResetReadingState();
+    }
+    if (!ReadAtLines()) return;
+    if (mode_ == ckLanguage) return;
+    ReadLyrics();
+}
+
+bool Compilation::ReadHeader() {
+    const int count = static_cast<int>(lines_.size());
+    const std::string directory = DirectoryOf(document_.FileName());
+    int line = 0;
+    while (line < count && TrimLine(lines_[static_cast<size_t>(line)]).empty()) ++line;
+    while (line < count) {
+        const std::string text = TrimLine(lines_[static_cast<size_t>(line)]);
+        if (text.empty() || text[0] == '@') break;
+        ++line;
+        if (!ReadsDirectives(mode_)) continue;
+        if (StartsWith(text, "\\t")) {
+            const std::optional<int32_t> number = ParseTrackNumber(std::string_view(text).substr(2));
+            if (!number) {
+                ShowError("Invalid Track number " + text, {line, 1});
+                return false;
+            }
+            track_ = number;
+        } else if (StartsWith(text, "\\m")) {
+            c_.midiFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
+        } else if (StartsWith(text, "\\k")) {
+            c_.karFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
+            karaokeNamed_ = true;
+        }
+    }
+    headerStop_ = line;
+    if (ReadsDirectives(mode_) && track_ && *track_ < 1) {
+        ShowError("Track number \\t must be greater than 0.", {headerStop_, 1});
+        return false;
+    }
+    return true;
+}
+
+bool Compilation::CheckFiles() {
+    const SourcePlace stop{headerStop_, 1};
+    if (mode_ == ckExport && !karaokeNamed_) {
+        ShowError("Karaoke file not specified.", stop);
+        return false;
+    }
+    if (!FileExists(c_.midiFileName_)) {
+        ShowError("File " + c_.midiFileName_ + " not found.", stop);
+        return false;
+    }
+    if (WritesFile(mode_)) {
+        // Creating the output truncates it, so it must be neither of the files we read.
+        if (SameFile(c_.karFileName_, c_.midiFileName_)) {
+            ShowError("Output file " + c_.karFileName_ + " would overwrite the MIDI file.", stop);
+            return false;
+        }
+        if (SameFile(c_.karFileName_, document_.FileName())) {
+            ShowError("Output file " + c_.karFileName_ + " would overwrite the song text.", stop);
+            return false;
+        }
+    }
+    if (mode_ == ckSelectTrack || track_) return true;
+
+    int32_t index = 0;
+    int32_t listError = 0;
+    if (!ChooseTrack(ui_, c_.midiFileName_, ListKindPlainMidi, index, listError) || index < 0) {
+        ShowError("Track number \\t missing.", stop);
+        return false;
+    }
+    track_ = index + 1;
+    const std::string trackLine = "\\t " + std::to_string(*track_);
+    document_.InsertLine(0, trackLine);
+    lines_.insert(lines_.begin(), trackLine);
+    ++headerStop_;
+    return true;
+}
+
+void Compilation::SelectTrackLine() {
+    int32_t index = 0;
+    int32_t listError = 0;
+    if (!ChooseTrack(ui_, c_.midiFileName_, ListKindPlainMidi, index, listError) || index < 0) {
+        // A cancel is quiet; a listing that failed has shown its message already.
+        if (listError != 0) c_.midiError_ = -1;
+        return;
+    }
+    SetHeaderLine(document_, "\\t", "\\t " + std::to_string(index + 1));
+}
+
+bool Compilation::OpenOutput() {
+    const PassMode passMode = mode_ == ckExport ? PassMode::Export : PassMode::Make;
+    pass_.OpenPass(c_.midiFileName_, c_.karFileName_, "", passMode, 0, "", "");
+    passOpened_ = true;
+    if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
+        c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        // Shown even in a batch run: the user must know the file is not there.
+        ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
+        return false;
+    }
+    outputCreated_ = true;
+    if (Failed()) return false;
+
+    pass_.ReadPassHeader();
+    if (Failed()) return false;
+    const int trackCount = pass_.Header().TrackCount;
+    if (*track_ >= trackCount) {
+        ShowError(TooManyTracksMessage(*track_, trackCount), {headerStop_, 1});
+        return false;
+    }
+    pass_.SelectVoiceTrack(*track_);
+    if (Failed()) return false;
+    pass_.WriteKaraokeTracks();
+    return !Failed();
+}
+
+bool Compilation::ReadAtLines() {
+    const int count = static_cast<int>(lines_.size());
+    int line = headerStop_;
+    while (line < count) {
+        const std::string text = TrimLine(lines_[static_cast<size_t>(line)]);
+        if (text.empty()) break;
+        ++line;
+        if (text[0] != '@') continue;
+        const char kind = text.size() > 1 ? text[1] : '\0';
+        const bool title = kind == 'T' || kind == 'W';
+        switch (mode_) {
+            case ckMake:
+            case ckPlay:
+                pass_.WriteTextEvent(0, 0x01, text);
+                break;
+            case ckExport:
+                if (title) {
+                    pass_.WriteTextEvent(0, 0x05, text.substr(2) + " ");
+                    pass_.WriteTextEvent(0, 0x05, "\r");
+                }
+                break;
+            case ckPrintText:
+                if (title) Print(text.substr(2) + "\n");
+                break;
+            case ckLanguage:
+                if (kind == 'L') c_.language_ = text.substr(2);
+                break;
+            default:
+                break;
+        }
+        if (Failed()) return false;
+    }
+    while (line < count && TrimLine(lines_[static_cast<size_t>(line)]).empty()) ++line;
+    lyricStart_ = line;
+    c_.lyricStartLine_ = line;
+    c_.lyrics_.ClearLyrics(true);
+    c_.lyrics_.Open().Pos = TextIndexOfLine(line);
+    return true;
+}
+
+void Compilation::ReadLyrics() {
+    LyricLexer lexer(lines_, lyricStart_);
+    const bool complete = lexer.Run(*this);
+    const bool clean = complete && c_.midiError_ == 0;
+    switch (mode_) {
+        case ckCheck:
+            return;
+        case ckPreview:
+            if (clean) lexer.FlushSyllable(*this);
+            return;
+        case ckPrintText:
+            if (clean) lexer.FlushSyllable(*this);
+            Print("\n");
+            return;
+        default:
+            break;
+    }
+    if (!clean || !lexer.FlushSyllable(*this) || c_.midiError_ != 0) return;
+    if (!ui_.Batch()) CountLyrics();
+    if (c_.midiError_ != 0) return;
+    pass_.FinishWords();
+    Failed();
+}
+
+void Compilation::CountLyrics() {
+    if (!found_) {
+        if (!settings_.CompilerMoreLyrics) return;
+        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(c_.lyrics_.LyricCount()) +
+                                     " lyric(s) and " + std::to_string(counted_) +
+                                     " note(s)/time-code(s) counted)\rContinue?";
+        if (!ui_.QueryBox(question, ErrorContext)) c_.midiError_ = MidiErrorCode::Declined;
+        return;
+    }
+    // Every search that finds a note is one note without a lyric; the last finds none.
+    int searches = 0;
+    bool found = true;
+    while (found && !pass_.EndOfTrack()) {
+        pass_.NextNoteLyric("", found);
+        ++searches;
+        if (Failed()) return;
+    }
+    if (searches > 1 && settings_.CompilerLessLyrics) {
+        const std::string question = std::to_string(searches - 1) + " lyric(s) missing.\rContinue?";
+        if (!ui_.QueryBox(question, ErrorContext)) c_.midiError_ = MidiErrorCode::Declined;
+    }
+}
+
+bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int32_t end) {
+    if (mode_ == ckCheck) return true;
+    if (mode_ == ckPrintText) {
+        if (syllable.empty()) return true;
+        if (prefix == LyricPrefix::Paragraph) Print("\n\n");
+        if (prefix == LyricPrefix::Line) Print("\n");
+        if (prefix == LyricPrefix::Blank) Print(" ");
+        Print(syllable);
+        return true;
+    }
+
+    // The preview shows the syllables joined into words, one song text line per line
+    // and an empty line between paragraphs.
+    std::vector<std::string>& preview = c_.previewLines_;
+    TLyric& record = c_.lyrics_.Open();
+    record.Display = syllable;
+    if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
+        preview.emplace_back();
+        if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+    }
+    if (prefix == LyricPrefix::Blank) record.Display = " " + syllable;
+    if (preview.empty()) {
+        record.Row = 0;
+        record.Col = 0;
+    } else {
+        preview.back() += record.Display;
+        record.Row = static_cast<int32_t>(preview.size() - 1);
+        record.Col = static_cast<int32_t>(preview.back().size() - record.Display.size());
+    }
+
+    const std::string text = LyricText(prefix, syllable);
+    int32_t time = 0;
+    if (!Bind(text, syllable, time)) return false;
+    TLyric& bound = c_.lyrics_.Open();
+    bound.Time = time;
+    bound.Text = text;
+    c_.lyrics_.AppendOpen(end);
+    return true;
+}
+
+bool Compilation::Bind(const std::string& text, const std::string& syllable, int32_t& time) {
+    if (explicitTime_ >= 0) {
+        const int32_t explicitTime = explicitTime_;
+        explicitTime_ = NoExplicitTime;
+        if (!text.empty() && WritesFile(mode_) && !pass_.EndOfTrack()) {
+            pass_.WriteLyric(text, explicitTime);
+            if (pass_.MidiError() == MidiErrorCode::Reported) {
+                ShowError("MIDI time " + timeCode_ + " falls before time of previous lyric (" +
+                              MidiTimeToStr(pass_.LastLyricTime(), pass_.Header().Division) + ")",
+                          timePlace_);
+                return false;
+            }
+            if (Failed()) return false;
+        }
+        time = explicitTime;
+        ++counted_;
+        return true;
+    }
+
+    if (explicitTime_ == TimeQuery) {
+        explicitTime_ = NoExplicitTime;
+        if (mode_ == ckPreview) {
+            time = pass_.CurrentTime();
+            return true;
+        }
+        std::string answer;
+        if (!pass_.EndOfTrack()) {
+            bool found = false;
+            pass_.NextNoteLyric(text, found);
+            if (Failed()) return false;
+            answer = "MIDI time of '" + syllable + "' is " + MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + ".";
+        } else {
+            answer = "MIDI time of '" + syllable + "' is unknown (no note event found).";
+        }
+        ShowError(answer, queryPlace_);
+        return false;
+    }
+
+    if (mode_ != ckPreview && !pass_.EndOfTrack()) {
+        pass_.NextNoteLyric(text, found_);
+        if (Failed()) return false;
+        if (found_) ++counted_;
+    }
+    time = pass_.CurrentTime();
+    return true;
+}
+
+bool Compilation::TimeCode(const std::string& code, SourcePlace dollar) {
+    if (mode_ == ckPrintText || mode_ == ckLanguage || mode_ == ckCheck) return true;
+    if (code.empty()) {
+        explicitTime_ = TimeQuery;
+        queryPlace_ = dollar;
+        return true;
+    }
+    // Invalid codes, bars below 1 among them, come back as -1.
+    const int32_t time = StrToMidiTime(code, pass_.Header().Division);
+    if (time < 0) {
+        ShowError("Invalid MIDI time $" + code + "$.", dollar);
+        return false;
+    }
+    explicitTime_ = time;
+    timeCode_ = code;
+    timePlace_ = dollar;
+    return true;
+}
+
+bool Compilation::TrackChange(const std::string& code, SourcePlace end) {
+    explicitTime_ = NoExplicitTime;
+    if (!WritesFile(mode_)) return true;
+    const std::optional<int32_t> track = ParseTrackNumber(code.size() > 2 ? std::string_view(code).substr(2) : "");
+    if (!track) {
+        ShowError("Invalid Track number " + code, end);
+        return false;
+    }
+    if (*track < 1) {
+        ShowError("Track number \\t must be greater than 0.", end);
+        return false;
+    }
+    const int trackCount = pass_.Header().TrackCount;
+    if (*track >= trackCount) {
+        ShowError(TooManyTracksMessage(*track, trackCount), end);
+        return false;
+    }
+    pass_.SwitchVoiceTrack(*track);
+    return !Failed();
+}
+
+void SongCompiler::CompileSongText(TCompileKind mode, SongDocument& document, UserInterface& ui,
+                                   const CompilerSettings& settings, std::ostream* printSink) {
+    Compilation compilation(*this, mode, document, ui, settings, printSink);
+    compilation.Run();
+}
+
+std::string PlayerParameters(const std::string& parameterTemplate, const std::string& karFileName) {
+    std::string parameters;
+    for (const char c : parameterTemplate) {
+        if (c == '%') {
+            parameters += karFileName;
+        } else {
+            parameters += c;
+        }
+    }
+    return parameters;
+}
+
+void CompileAndAct(SongCompiler& compiler, TCompileKind mode, bool fromCursor, bool external,
+                   SongDocument& document, UserInterface& ui, CompileHost& host) {
+    const CompilerSettings settings = host.Settings();
+    compiler.CompileSongText(mode, document, ui, settings);
+    host.TakePreviewLines(compiler.PreviewLines());
+    compiler.FreePreviewLines();
+
+    const int32_t code = compiler.MidiError();
+    if (code == 0 && mode == ckPlay) {
+        if (external) {
+            host.StopPlayback();
+            const std::string parameters = PlayerParameters(settings.Parameters, compiler.KarFileName());
+            const std::string directory = DirectoryOf(settings.KaraokePlayer);
+            if (!host.StartProgram(settings.KaraokePlayer, parameters, directory)) {
+                ui.ErrorBox("Error executing \"" + settings.KaraokePlayer + " " + parameters + "\" in \"" + directory +
+                                "\".",
+                            HelpContext::None);
+            }
+        } else {
+            host.PlaySong(compiler.KarFileName(), fromCursor);
+        }
+    } else if ((mode == ckMake || mode == ckExport) && !ui.Batch()) {
+        if (code == 0) ui.InformationBox("Karaoke file made succesfully", HelpContext::General);
+        if (code == MidiErrorCode::Declined) ui.InformationBox("Karaoke file not made", HelpContext::General);
+    }
+    if (code > 0) ui.ErrorBox(MidiErrorMessage(code), ErrorContext);
+}
+
+}  // namespace sonkora
