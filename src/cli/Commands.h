@@ -22,5 +22,10 @@ const std::vector<Command>& AllCommands();
 int UsageError(const std::string& problem = {});
 
 int RunTracks(const Arguments& args);
+int RunMake(const Arguments& args);
+int RunExport(const Arguments& args);
+int RunCheck(const Arguments& args);
+int RunPreview(const Arguments& args);
+int RunPrint(const Arguments& args);
 
 }  // namespace sonkora::cli

@@ -10,6 +10,11 @@ namespace sonkora::cli {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"tracks", "[--kar] FILE", RunTracks},
+        {"make", "SONG.stf [--track N] [--strict]", RunMake},
+        {"export", "SONG.stf [--track N] [--strict]", RunExport},
+        {"check", "SONG.stf", RunCheck},
+        {"preview", "SONG.stf", RunPreview},
+        {"print", "SONG.stf", RunPrint},
     };
     return commands;
 }

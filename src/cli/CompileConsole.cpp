@@ -1,0 +1,109 @@
+#include "cli/CompileConsole.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <system_error>
+
+#include "common/IoError.h"
+#include "midi/MidiTypes.h"
+
+namespace sonkora::cli {
+
+namespace {
+
+// Character indexes of a song text are 32-bit, as in the editor.
+constexpr std::uintmax_t MaxSongTextSize = std::numeric_limits<int32_t>::max() / 2;
+
+std::optional<int> ParseListNumber(const std::string& text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) throw IoError(path, "no such file");
+    if (std::filesystem::is_directory(status)) throw IoError(path, "is a directory, not a song text");
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw IoError(path, std::string("cannot open: ") + std::strerror(errno));
+    if (std::filesystem::is_regular_file(status)) {
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        if (!error && size > MaxSongTextSize) throw IoError(path, "too large for a song text");
+    }
+    std::string bytes;
+    char block[65536];
+    while (file.read(block, sizeof block) || file.gcount() > 0) {
+        bytes.append(block, static_cast<size_t>(file.gcount()));
+        if (bytes.size() > MaxSongTextSize) throw IoError(path, "too large for a song text");
+    }
+    if (file.bad()) throw IoError(path, std::string("cannot read: ") + std::strerror(errno));
+    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(bytes));
+}
+
+void CompileConsole::InformationBox(const std::string& message, int /*helpContext*/) {
+    (compiler_.MidiError() == 0 ? Out() : Err()) << ConsoleText(message) << std::flush;
+}
+
+void CompileConsole::PlaySong(const std::string& karFileName, bool /*fromCursor*/) {
+    Err() << karFileName << ": sonkorac does not play songs; open the song text in Sonkora to play it\n"
+          << std::flush;
+}
+
+std::string CompileConsole::ErrorPlace(const std::string& /*message*/) {
+    if (document_.TakeCaretPlaced()) {
+        return document_.FileName() + ":" + std::to_string(document_.CaretLine() + 1) + ":" +
+               std::to_string(document_.CaretColumn() + 1) + ": ";
+    }
+    if (compiler_.MidiError() == MidiErrorCode::CannotCreateOutput) return compiler_.KarFileName() + ": ";
+    return compiler_.MidiFileName() + ": ";
+}
+
+std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allowChoices, CompileOptions& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (allowChoices && arg == "--strict") {
+            options.strict = true;
+        } else if (allowChoices && arg == "--track") {
+            if (i + 1 == args.size()) return "--track needs a track number";
+            options.track = ParseListNumber(args[++i]);
+            if (!options.track) return "--track needs a track number from 1 on, not '" + args[i] + "'";
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option '" + arg + "'";
+        } else if (options.songFile.empty()) {
+            options.songFile = arg;
+        } else {
+            return "one song text at a time, not also '" + arg + "'";
+        }
+    }
+    if (options.songFile.empty()) return std::string("the song text file is missing");
+    return std::nullopt;
+}
+
+int RunCompileAndAct(const Arguments& args, TCompileKind kind) {
+    CompileOptions options;
+    if (const std::optional<std::string> problem = ParseCompileOptions(args, true, options)) return UsageError(*problem);
+    const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    SongCompiler compiler;
+    CompileConsole console(*document, compiler, std::cout, std::cerr);
+    console.SetTrackChoice(options.track);
+    // As in a batch run the questions are answered Yes, unless the caller wants the
+    // file only when lyrics and notes agree.
+    console.SetQueryAnswer(!options.strict);
+    CompileAndAct(compiler, kind, false, false, *document, console, console);
+    return compiler.MidiError() == 0 ? 0 : 1;
+}
+
+}  // namespace sonkora::cli

@@ -1,0 +1,84 @@
+#pragma once
+// What the compile commands of sonkorac (make, export, check, preview, print) share:
+// the song text loaded from its file, the console standing in for the editor window,
+// and the reading of their command lines.
+//
+// Errors name their place as a compiler's would:
+//   song.stf:9:14: Invalid MIDI time $3:5:0$.     (a song text error: caret line, column)
+//   song.mid: Not a MIDI file.                    (a MIDI file error)
+//   song.kar: Error writing file song.kar.        (the output cannot be created)
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/ConsoleUserInterface.h"
+#include "compiler/CompileHost.h"
+#include "compiler/SongCompiler.h"
+#include "compiler/SongDocument.h"
+
+namespace sonkora::cli {
+
+// A song text file held in memory. It remembers when the compiler placed the caret, so
+// the next error message can name that place.
+class ConsoleSongDocument : public MemorySongDocument {
+public:
+    using MemorySongDocument::MemorySongDocument;
+    void SetCaretIndex(int index) override {
+        MemorySongDocument::SetCaretIndex(index);
+        caretPlaced_ = true;
+    }
+    bool TakeCaretPlaced() {
+        const bool placed = caretPlaced_;
+        caretPlaced_ = false;
+        return placed;
+    }
+
+private:
+    bool caretPlaced_ = false;
+};
+
+// Reads a song text file; IoError when it cannot be read or is too large to edit.
+std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path);
+
+class CompileConsole : public ConsoleUserInterface, public CompileHost {
+public:
+    CompileConsole(ConsoleSongDocument& document, const SongCompiler& compiler, std::ostream& out, std::ostream& err)
+        : ConsoleUserInterface(out, err), document_(document), compiler_(compiler) {}
+
+    // A compilation that failed says so on standard error, success on standard output.
+    void InformationBox(const std::string& message, int helpContext) override;
+
+    // Both lyric count warnings on, as in a fresh installation.
+    CompilerSettings Settings() const override { return {}; }
+    // There is no preview pane to fill.
+    void TakePreviewLines(const std::vector<std::string>&) override {}
+    // Nothing ever plays in sonkorac, so there is nothing to stop.
+    void StopPlayback() override {}
+    // Playing and handing over to a player need the Sonkora window.
+    void PlaySong(const std::string& karFileName, bool fromCursor) override;
+    bool StartProgram(const std::string&, const std::string&, const std::string&) override { return false; }
+
+protected:
+    std::string ErrorPlace(const std::string& message) override;
+
+private:
+    ConsoleSongDocument& document_;
+    const SongCompiler& compiler_;
+};
+
+// The command line of make and export: SONG [--track N] [--strict].
+struct CompileOptions {
+    std::string songFile;
+    std::optional<int> track;
+    bool strict = false;
+};
+// Reads the options; a usage problem is returned as its text.
+std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allowChoices, CompileOptions& options);
+
+// Make and Export: compile the song text and report as the Karaoke menu does.
+int RunCompileAndAct(const Arguments& args, TCompileKind kind);
+
+}  // namespace sonkora::cli

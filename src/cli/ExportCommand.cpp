@@ -1,0 +1,8 @@
+// sonkorac export SONG.stf [--track N] [--strict]: Export As MIDI File With Lyrics.
+#include "cli/CompileConsole.h"
+
+namespace sonkora::cli {
+
+int RunExport(const Arguments& args) { return RunCompileAndAct(args, ckExport); }
+
+}  // namespace sonkora::cli

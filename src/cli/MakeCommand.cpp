@@ -1,0 +1,8 @@
+// sonkorac make SONG.stf [--track N] [--strict]: the Karaoke menu's Make.
+#include "cli/CompileConsole.h"
+
+namespace sonkora::cli {
+
+int RunMake(const Arguments& args) { return RunCompileAndAct(args, ckMake); }
+
+}  // namespace sonkora::cli

@@ -1,0 +1,22 @@
+// sonkorac print SONG.stf: Print Song Text, the lyrics laid out as they are sung, on
+// standard output. The text is checked first, so nothing is printed for a broken text.
+#include <iostream>
+
+#include "cli/CompileConsole.h"
+
+namespace sonkora::cli {
+
+int RunPrint(const Arguments& args) {
+    CompileOptions options;
+    if (const std::optional<std::string> problem = ParseCompileOptions(args, false, options)) return UsageError(*problem);
+    const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    SongCompiler compiler;
+    CompileConsole console(*document, compiler, std::cout, std::cerr);
+    compiler.CompileSongText(ckCheck, *document, console);
+    if (compiler.MidiError() != 0) return 1;
+    compiler.CompileSongText(ckPrintText, *document, console, {}, &std::cout);
+    std::cout << std::flush;
+    return compiler.MidiError() == 0 ? 0 : 1;
+}
+
+}  // namespace sonkora::cli
