@@ -237,7 +237,9 @@ def check_compiled(stf, sonkorac, at_lines, midi, sung, directives):
         shutil.copy(stf, work / stf.name)
         midi_name = directives.get("\\m") or stf.with_suffix(".mid").name
         shutil.copy(stf.parent / midi_name, work / midi_name)
-        result = subprocess.run([sonkorac, "make", str(work / stf.name)],
+        # --strict: a question about lyrics and notes is answered No, so any mismatch
+        # the check above missed fails here too.
+        result = subprocess.run([sonkorac, "make", "--strict", str(work / stf.name)],
                                 capture_output=True, text=True, timeout=60,
                                 stdin=subprocess.DEVNULL)
         if result.returncode != 0 or result.stderr.strip():
