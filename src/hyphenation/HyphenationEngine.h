@@ -59,6 +59,8 @@ public:
     HyphenationEngine() = default;
     HyphenationEngine(const HyphenationEngine&) = delete;
     HyphenationEngine& operator=(const HyphenationEngine&) = delete;
+    HyphenationEngine(HyphenationEngine&&) = default;
+    HyphenationEngine& operator=(HyphenationEngine&&) = default;
 
     // Reads up to 65,500 bytes of the file into a zero-filled image; a shorter file reads
     // as if its tail were zeros. False when the image cannot be allocated (nothing else

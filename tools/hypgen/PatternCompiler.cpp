@@ -161,6 +161,54 @@ struct Node {
     int family = -1;  // shared id of the children's family; -1: no children
 };
 
+// Places families of siblings: each at a base of its own, with every base + code entry
+// free. A "next free entry" table with path halving lets a search skip runs of used
+// entries at once.
+class EntryPacker {
+public:
+    // `codes` ascending. Returns the lowest base from 1 on that fits.
+    unsigned Place(const std::vector<unsigned>& codes) {
+        const unsigned low = codes.front();
+        for (unsigned e = NextFree(low + 1);; e = NextFree(e + 1)) {
+            const unsigned base = e - low;
+            Grow(base + codes.back() + 1);
+            if (takenBase_[base]) continue;
+            const bool fits = std::none_of(codes.begin(), codes.end(),
+                                           [&](unsigned c) { return next_[base + c] != base + c; });
+            if (fits) return PlaceAt(base, codes);
+        }
+    }
+
+    unsigned PlaceAt(unsigned base, const std::vector<unsigned>& codes) {
+        Grow(base + codes.back() + 2);
+        takenBase_[base] = true;
+        for (unsigned c : codes) next_[base + c] = base + c + 1;
+        return base;
+    }
+
+private:
+    void Grow(std::size_t size) {
+        while (next_.size() < size) {
+            next_.push_back(static_cast<unsigned>(next_.size()));
+            takenBase_.push_back(false);
+        }
+    }
+
+    unsigned NextFree(unsigned i) {
+        Grow(i + 2);
+        while (next_[i] != i) {
+            Grow(next_[i] + 2);
+            next_[i] = next_[next_[i]];
+            i = next_[i];
+            Grow(i + 2);
+        }
+        return i;
+    }
+
+    std::vector<unsigned> next_;  // next_[i] == i: entry i is free
+    std::vector<bool> takenBase_;
+};
+
 }  // namespace
 
 std::uint8_t LetterCode(unsigned char c) {
@@ -294,15 +342,7 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
     // First fit, largest families first; the root family is fixed at base 0. Placement
     // goes on past entry 8000 so that a failure can say how much is missing.
     std::vector<unsigned> bases(families.size(), 0);
-    std::vector<bool> usedEntry(pf::EntryCount, false);
-    std::vector<bool> takenBase(pf::EntryCount, false);
     const int rootFamily = nodes[0].family;
-    const auto grow = [&](std::size_t size) {
-        if (usedEntry.size() < size) {
-            usedEntry.resize(size, false);
-            takenBase.resize(size, false);
-        }
-    };
     std::vector<int> order;
     for (int f = 0; f < static_cast<int>(families.size()); ++f) {
         if (f != rootFamily) order.push_back(f);
@@ -310,32 +350,15 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return families[a]->size() > families[b]->size(); });
     if (rootFamily >= 0) order.insert(order.begin(), rootFamily);
+    EntryPacker packer;
     std::size_t highest = 0;
     std::size_t entries = 0;
-    std::size_t firstFree = 1;
     for (const int f : order) {
-        const FamilyKey& family = *families[f];
-        const unsigned lowCode = static_cast<unsigned>(family.front()[0]);
-        unsigned base = 0;
-        if (f != rootFamily) {
-            while (firstFree < usedEntry.size() && usedEntry[firstFree]) ++firstFree;
-            base = firstFree > lowCode ? static_cast<unsigned>(firstFree - lowCode) : 1;
-            for (;; ++base) {
-                grow(base + 257);
-                if (takenBase[base]) continue;
-                const bool fits = std::none_of(family.begin(), family.end(),
-                                               [&](const auto& e) { return usedEntry[base + e[0]]; });
-                if (fits) break;
-            }
-        }
-        grow(base + 257);
-        takenBase[base] = true;
-        bases[f] = base;
-        for (const auto& e : family) {
-            usedEntry[base + e[0]] = true;
-            highest = std::max<std::size_t>(highest, base + e[0]);
-            ++entries;
-        }
+        std::vector<unsigned> codes;
+        for (const auto& e : *families[f]) codes.push_back(static_cast<unsigned>(e[0]));
+        bases[f] = f == rootFamily ? packer.PlaceAt(0, codes) : packer.Place(codes);
+        highest = std::max<std::size_t>(highest, bases[f] + codes.back());
+        entries += codes.size();
     }
     result.statistics.entries = entries;
     result.statistics.highestEntry = highest;
