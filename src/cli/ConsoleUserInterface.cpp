@@ -38,7 +38,7 @@ std::optional<int> ConsoleUserInterface::SelectTrack(const std::string& fileName
     if (!trackChoice_) return std::nullopt;
     const int number = *trackChoice_;
     if (number < 1 || static_cast<size_t>(number) > items.size()) {
-        err_ << fileName << ": no track " << number << " to choose; the list has " << items.size() << "\n"
+        err_ << fileName << ": --track " << number << " is not in the list of " << items.size() << " tracks\n"
              << std::flush;
         return std::nullopt;
     }

@@ -162,6 +162,14 @@ inline std::vector<Chunk> Chunks(const Bytes& file) {
     return chunks;
 }
 
+// The track chunks of a MIDI file, after its header chunk.
+inline std::vector<Chunk> TrackChunks(const Bytes& file) {
+    std::vector<Chunk> chunks = Chunks(file);
+    if (chunks.empty() || chunks[0].id != "MThd") throw std::runtime_error("no header chunk");
+    chunks.erase(chunks.begin());
+    return chunks;
+}
+
 struct MetaEvent {
     uint32_t delta = 0;
     uint8_t type = 0;
