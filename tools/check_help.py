@@ -15,8 +15,9 @@ import pathlib
 import re
 import sys
 
-# Every help context number the program passes to its help window, and the contents.
-CONTEXTS = ["contents", "20000", "20002", "20003", "20004", "25000", "10006", "11006",
+# Every help context number the program passes to its help window. 20000 is also what
+# Help, Contents and the first start show.
+CONTEXTS = ["20000", "20002", "20003", "20004", "25000", "10006", "11006",
             "11007", "11008", "13001", "13002", "13003", "13004", "13005", "13006",
             "15001", "15002"]
 
@@ -105,26 +106,34 @@ def read_page(path):
 
 
 def read_index(path):
-    """The [topics] and [keywords] of index.txt, with the line of each entry."""
-    sections, current, problems = {"topics": [], "keywords": []}, None, []
+    """Topics and keywords of index.txt, with the line of each entry.
+
+    An entry is CONTEXT<tab>TOPIC[<tab>KEYWORD;KEYWORD...], CONTEXT a help context
+    number or "-". The help window passes over a line it cannot read without a word,
+    so every such line is a problem here."""
+    topics, keywords, problems = [], [], []
     for number, raw in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
         line = raw.strip()
         if not line or line.startswith("#"):
             continue
-        if line.startswith("[") and line.endswith("]"):
-            current = line[1:-1]
-            if current not in sections:
-                problems.append("index.txt:%d: unknown section %s" % (number, line))
+        fields = [field.strip() for field in line.split("\t")]
+        if len(fields) < 2 or not fields[1]:
+            problems.append("index.txt:%d: not CONTEXT<tab>TOPIC[<tab>KEYWORDS]: %r"
+                            % (number, raw))
             continue
-        if current not in sections:
-            problems.append("index.txt:%d: entry outside [topics] and [keywords]" % number)
-            continue
-        key, equals, target = line.partition("=")
-        if not equals or not key.strip() or not target.strip():
-            problems.append("index.txt:%d: not KEY = TARGET: %r" % (number, raw))
-            continue
-        sections[current].append((number, key.strip(), target.strip()))
-    return sections, problems
+        context, target = fields[0], fields[1]
+        if not (context.isdigit() or context == "-"):
+            problems.append("index.txt:%d: %r is neither a context number nor -"
+                            % (number, context))
+        if context.isdigit():
+            topics.append((number, context, target))
+        words = [word.strip() for field in fields[2:] for word in field.split(";")]
+        if any(not word for word in words):
+            problems.append("index.txt:%d: an empty keyword" % number)
+        if context == "-" and not words:
+            problems.append("index.txt:%d: a - line without keywords" % number)
+        keywords += [(number, word, target) for word in words if word]
+    return {"topics": topics, "keywords": keywords}, problems
 
 
 def split_target(target):
@@ -173,17 +182,20 @@ def check(folder):
     for key in CONTEXTS:
         if key not in topics:
             problems.append("index.txt: no topic for help context %s" % key)
-    seen = set()
+    seen = {}
     for number, keyword, target in index["keywords"]:
-        if (keyword.lower(), target) in seen:
-            problems.append("index.txt:%d: %s -> %s twice" % (number, keyword, target))
-        seen.add((keyword.lower(), target))
+        # The keyword list shows one line per entry: a keyword given twice would show
+        # twice under the same words.
+        if keyword.lower() in seen:
+            problems.append("index.txt:%d: keyword %r also on line %d"
+                            % (number, keyword, seen[keyword.lower()]))
+        seen.setdefault(keyword.lower(), number)
         problem = target_problem(target, "")
         if problem:
             problems.append("index.txt:%d: %s" % (number, problem))
 
     # Every page can be found by following links from the contents page.
-    start = split_target(topics.get("contents", "contents.html"))[0]
+    start = split_target(topics.get("20000", "contents.html"))[0]
     reached, waiting = set(), [start]
     while waiting:
         name = waiting.pop()
