@@ -63,8 +63,10 @@ TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
     CreateStatusBar();
 
     ViewName = "Main";
-    // A size to come back to when the user leaves the maximized state.
-    resize(800, 600);
+    // The frame opens maximized. Its normal size is the whole work area as well, so
+    // that it fills the screen also where no window manager maximizes it.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     MergeMenus();
     UpdateFrameControls();
