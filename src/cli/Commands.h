@@ -25,6 +25,8 @@ int RunTracks(const Arguments& args);
 int RunMake(const Arguments& args);
 int RunExport(const Arguments& args);
 int RunCheck(const Arguments& args);
+int RunHyphenate(const Arguments& args);
+int RunLanguages(const Arguments& args);
 int RunPreview(const Arguments& args);
 int RunPrint(const Arguments& args);
 

@@ -13,6 +13,8 @@ const std::vector<Command>& AllCommands() {
         {"make", "SONG.stf [--track N] [--strict]", RunMake},
         {"export", "SONG.stf [--track N] [--strict]", RunExport},
         {"check", "SONG.stf", RunCheck},
+        {"hyphenate", "(SONG.stf [--output OUT.stf] | --words) [--lang NAME | --patterns FILE.hyp]", RunHyphenate},
+        {"languages", "", RunLanguages},
         {"preview", "SONG.stf", RunPreview},
         {"print", "SONG.stf", RunPrint},
     };

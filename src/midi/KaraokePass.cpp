@@ -54,26 +54,30 @@ struct KaraokePass::Files {
 };
 
 // Bytes of the current track for the event decoder. Reading stops at the end of the
-// track chunk and at the end of the file; either ends the event with MidiError -1.
+// track chunk, which ends the track, and at the end of the file, which is MidiError -1.
 struct KaraokePass::Source {
     KaraokePass& pass;
     bool failed = false;
+    bool chunkEnded = false;
 
     bool Next(uint8_t& byte) {
         byte = 0;
         if (failed) return false;
-        if (pass.inputStart_ + pass.inputPos_ >= pass.chunkEnd_) return Fail();
+        if (pass.inputStart_ + pass.inputPos_ >= pass.chunkEnd_) {
+            chunkEnded = true;
+            failed = true;
+            return false;
+        }
         if (pass.inputPos_ >= pass.inputFill_) {
             pass.RefillInput();
-            if (pass.inputFill_ == 0) return Fail();
+            if (pass.inputFill_ == 0) {
+                if (pass.midiError_ == 0) pass.midiError_ = MidiErrorCode::Reported;
+                failed = true;
+                return false;
+            }
         }
         byte = pass.input_[static_cast<size_t>(pass.inputPos_++)];
         return true;
-    }
-    bool Fail() {
-        if (pass.midiError_ == 0) pass.midiError_ = MidiErrorCode::Reported;
-        failed = true;
-        return false;
     }
     int64_t Remaining() const {
         const int64_t position = pass.inputStart_ + pass.inputPos_;
@@ -441,56 +445,65 @@ void KaraokePass::EndSongTextLine() { WriteSongText("\n"); }
 // One text or lyric event of a Words track, turned back into song text: the syllable
 // prefixes become line and word breaks, notes without a text of their own get a lone
 // "-", and the characters the song text format gives a meaning are escaped.
+//
+// The song text must compile back to the same notes, so three places differ from a
+// plain transcription:
+//  - header lines take no note and write no placeholders, and once the lyrics have
+//    begun they are left out: among the lyrics they would be read as syllables;
+//  - the lyrics start after an empty line, and nothing stands before the first
+//    syllable but its placeholders: a separator there would be read back as an empty
+//    syllable of its own and put every later syllable one note late;
+//  - besides blanks, "-", "_" and digits, also "\", "$", tabs and line ends inside a
+//    text are escaped, which would otherwise be read as escapes, time codes or gaps.
 void KaraokePass::ConvertWordsText(const MEvent& event) {
     const std::string& text = event.Text;
     const char lead = text.empty() ? '\0' : text[0];
-    const bool headerLine = lead == '@';
-    if (!headerLine) {
+    if (lead == '@') {
+        if (lineStart_) {
+            WriteSongText(text);
+            EndSongTextLine();
+        }
+        return;
+    }
+    ++lyricIndex_;
+    const int noteCount = std::min(noteCount_, static_cast<int>(noteTimes_.size()));
+    std::string placeholders;
+    while (lyricIndex_ < noteCount && noteTimes_[static_cast<size_t>(lyricIndex_)] <= event.Time) {
         ++lyricIndex_;
-        // Header lines take no note, so they write no placeholders either: the note the
-        // index points at belongs to the next lyric, and a "-" would spoil the line.
-        const int noteCount = std::min(noteCount_, static_cast<int>(noteTimes_.size()));
-        auto noteDue = [&] {
-            return lyricIndex_ < noteCount && noteTimes_[static_cast<size_t>(lyricIndex_)] <= event.Time;
-        };
-        if (lineStart_ && noteDue()) EndSongTextLine();
-        while (noteDue()) {
-            ++lyricIndex_;
-            WriteSongText("-");
-        }
+        placeholders += '-';
     }
-    std::string escaped;
-    if (headerLine) {
-        escaped = text;
+    const bool prefixed = lead == ' ' || lead == '/' || lead == '\\';
+    std::string syllable;
+    for (size_t i = prefixed ? 1 : 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '-' || c == '_' || IsDigit(c) || c == '\\' || c == '$' || c == '\t' || c == '\n')
+            syllable += '\\';
+        syllable += c;
+    }
+    if (lineStart_) {
+        EndSongTextLine();
+        WriteSongText(placeholders + syllable);
     } else {
-        for (size_t i = 0; i < text.size(); ++i) {
-            const char c = text[i];
-            if ((c == ' ' && i > 0) || c == '-' || c == '_' || IsDigit(c)) escaped += '\\';
-            escaped += c;
+        WriteSongText(placeholders);
+        switch (lead) {
+            case ' ':
+                WriteSongText(" " + syllable);
+                break;
+            case '/':
+                EndSongTextLine();
+                WriteSongText(syllable);
+                break;
+            case '\\':
+                EndSongTextLine();
+                EndSongTextLine();
+                WriteSongText(syllable);
+                break;
+            default:
+                WriteSongText("-" + syllable);
+                break;
         }
     }
-    switch (lead) {
-        case ' ':
-            WriteSongText(escaped);
-            break;
-        case '/':
-            EndSongTextLine();
-            WriteSongText(escaped.substr(1));
-            break;
-        case '\\':
-            if (!lineStart_) EndSongTextLine();
-            EndSongTextLine();
-            WriteSongText(escaped.substr(1));
-            break;
-        case '@':
-            WriteSongText(escaped);
-            EndSongTextLine();
-            break;
-        default:
-            WriteSongText("-" + escaped);
-            break;
-    }
-    if (!headerLine) lineStart_ = false;
+    lineStart_ = false;
 }
 
 void KaraokePass::SwitchVoiceTrack(int n) {
@@ -541,17 +554,19 @@ void KaraokePass::CopyRest() {
 
 bool KaraokePass::ReadPassEvent(MEvent& event) {
     RequireOpen("ReadPassEvent");
-    if (inputStart_ + inputPos_ >= chunkEnd_) {
-        // The chunk's data is used up without an end-of-track event: the track ends here
-        // rather than running on into the next chunk.
+    const int32_t timeBefore = currentTime_;
+    // A chunk whose data is used up, or ends inside an event, without an end-of-track
+    // event ends there: reading on would take the next chunk's bytes for events.
+    auto endAtChunkEnd = [&] {
         event = MEvent{};
         event.Position = inputPos_;
-        event.Time = currentTime_;
+        event.Time = currentTime_ = timeBefore;
         event.Status = 0xFF;
         event.MetaType = EndOfTrackType;
         endOfTrack_ = true;
         return midiError_ == 0;
-    }
+    };
+    if (inputStart_ + inputPos_ >= chunkEnd_) return endAtChunkEnd();
     if (inputPos_ >= inputFill_) RefillInput();  // so Position points into the buffer in use
     Source source{*this};
     const DecodeOptions options;  // all text kept, system-exclusive bytes dropped
@@ -563,7 +578,8 @@ bool KaraokePass::ReadPassEvent(MEvent& event) {
             if (midiError_ == 0) midiError_ = MidiErrorCode::UnknownCode;
             break;
         case DecodeResult::SourceFailed:
-            break;  // the source has set -1
+            if (source.chunkEnded) return endAtChunkEnd();
+            break;  // the file ended: the source has set -1
     }
     return midiError_ == 0;
 }

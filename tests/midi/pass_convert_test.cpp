@@ -95,9 +95,21 @@ TEST_F(ConvertTest, SpecialCharactersAreEscapedAndSilentNotesGetPlaceholders) {
     EXPECT_EQ(body, "@TSong\n\nHel-lo- rock\\ 'n'\\ roll \\1st\\_\\-\n");
 }
 
-TEST_F(ConvertTest, NotesBeforeTheFirstLyricStartOnALineOfTheirOwn) {
-    EXPECT_EQ(Import({0, 48, 96}, {{96, "\\Hel"}}), "\n--\nHel\n");
+// Read back by the compiler, a separator before the first syllable would be an empty
+// syllable of its own, taking a note and putting every later syllable one note late.
+TEST_F(ConvertTest, LyricsStartAfterAnEmptyLineWithNothingBeforeTheFirstSyllable) {
+    EXPECT_EQ(Import({0, 48, 96}, {{96, "\\Hel"}}), "\n--Hel\n");
     EXPECT_EQ(Import({10, 20}, {{10, "/a"}, {20, "\\b"}, {20, ""}}), "\na\n\nb-\n");
+    EXPECT_EQ(Import({10, 20}, {{10, " Hel"}, {20, "lo"}}), "\nHel-lo\n");
+    EXPECT_EQ(Import({10, 20}, {{10, "Hel"}, {20, " lo"}}), "\nHel lo\n");
+}
+
+TEST_F(ConvertTest, HeaderLinesAmongTheLyricsAreLeftOut) {
+    EXPECT_EQ(Import({10, 20}, {{0, "@TSong"}, {10, "\\Hel"}, {15, "@Tlater"}, {20, "lo"}}), "@TSong\n\nHel-lo\n");
+}
+
+TEST_F(ConvertTest, EscapesAndTimeCodeMarksInsideATextAreEscaped) {
+    EXPECT_EQ(Import({10, 20}, {{10, "\\a\\b"}, {20, " $5\tx"}}), "\na\\\\b \\$\\5\\\tx\n");
 }
 
 TEST_F(ConvertTest, CollectingCountsChordsOnceAndStopsAfterTenThousandNotes) {

@@ -164,15 +164,22 @@ TEST_F(MakeTest, FullWordsBufferGivesVoiceTrackTooLongAndWritesNoWordsTrack) {
 }
 
 TEST_F(MakeTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
-    const Bytes voice = Cat({NoteOn(10, 0, 60, 64), NoteOn(10, 0, 62, 64)});
-    WriteBytes(input, MidiFile(1, 96, {Conductor, voice, Cat({NoteOn(5, 0, 1, 1), EndOfTrack()})}));
-    StartPass(pass, input, output, PassMode::Make, 1);
-    bool found = false;
-    int notes = 0;
-    for (pass.NextNoteLyric("x", found); found; pass.NextNoteLyric("x", found)) ++notes;
-    EXPECT_EQ(notes, 2);
-    EXPECT_TRUE(pass.EndOfTrack());
-    EXPECT_EQ(pass.MidiError(), 0);
+    const Bytes next = Track(Cat({NoteOn(5, 0, 1, 1), EndOfTrack()}));
+    const Bytes notes = Cat({NoteOn(10, 0, 60, 64), NoteOn(10, 0, 62, 64)});
+    // Ending after its last event, and ending inside an event (a note-on cut after its key).
+    for (const Bytes& voice : {notes, Cat({notes, {0x0A, 0x90, 64}})}) {
+        WriteBytes(input, Cat({Header(1, 3, 96), Track(Conductor), Track(voice), next}));
+        KaraokePass voicePass;
+        StartPass(voicePass, input, output, PassMode::Make, 1);
+        bool found = false;
+        std::vector<int32_t> times;
+        for (voicePass.NextNoteLyric("x", found); found; voicePass.NextNoteLyric("x", found))
+            times.push_back(voicePass.LastNoteTime());
+        EXPECT_EQ(times, (std::vector<int32_t>{10, 20}));
+        EXPECT_TRUE(voicePass.EndOfTrack());
+        EXPECT_EQ(voicePass.CurrentTime(), 20);
+        EXPECT_EQ(voicePass.MidiError(), 0);
+    }
 }
 
 struct BadHeader {
@@ -224,9 +231,9 @@ TEST_F(MakeTest, ClaimedLengthsBeyondTheFileEndCleanly) {
     ASSERT_GT(written.size(), tail.size());
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), written.end() - static_cast<std::ptrdiff_t>(tail.size())));
 
-    // A text that claims 256 MB in a small file ends the search with -1.
+    // A text that claims 256 MB in a small file that ends inside it: -1, nothing allocated.
     const Bytes hungry = Cat({NoteOn(0, 0, 60, 64), {0x00, 0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0x7F}, Text("abc")});
-    WriteBytes(input, MidiFile(1, 96, {Conductor, hungry}));
+    WriteBytes(input, Cat({Header(1, 2, 96), Track(Conductor), Text("MTrk"), Be32(0x7FFFFFFF), hungry}));
     KaraokePass greedy;
     StartPass(greedy, input, output, PassMode::Make, 1);
     greedy.NextNoteLyric("a", found);
