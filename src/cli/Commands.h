@@ -29,5 +29,6 @@ int RunHyphenate(const Arguments& args);
 int RunLanguages(const Arguments& args);
 int RunPreview(const Arguments& args);
 int RunPrint(const Arguments& args);
+int RunImport(const Arguments& args);
 
 }  // namespace sonkora::cli

@@ -17,6 +17,7 @@ const std::vector<Command>& AllCommands() {
         {"languages", "", RunLanguages},
         {"preview", "SONG.stf", RunPreview},
         {"print", "SONG.stf", RunPrint},
+        {"import", "FILE.kar --track N [--stf OUT.stf] [--mid OUT.mid] [--yes]", RunImport},
     };
     return commands;
 }
