@@ -63,6 +63,14 @@ public:
     // A save dialog; nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) = 0;
 
+    // The hyphenation language dialog ("Hyphenation Language"): `languages` as listed,
+    // `selected` preselected. The chosen index when the user confirmed with OK; nothing
+    // on Cancel. A front end without this dialog answers as if it was cancelled.
+    virtual std::optional<int> ChooseLanguage(const std::vector<std::string>& /*languages*/,
+                                              int /*selected*/) {
+        return std::nullopt;
+    }
+
     // Set only while the frame's batch run works through a folder: the compiler's
     // messages and questions are then silent.
     virtual bool Batch() const = 0;
