@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -57,7 +59,15 @@ THelpWindow::THelpWindow(const QString& helpDirectory)
     setWindowTitle(QStringLiteral("Sonkora Help"));
     // The help window never keeps the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
-    resize(820, 640);
+    // Beside the song rather than over it: the right part of the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const int width = std::min(820, area.width() / 2);
+        const int height = std::max(400, area.height() * 5 / 6);
+        setGeometry(area.right() - width - 8, area.top() + 40, width, std::min(height, area.height() - 48));
+    } else {
+        resize(820, 640);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -227,8 +227,13 @@ void TEditForm::CreatePanes() {
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(0, 1, 0, 0);
     stripLayout->setSpacing(2);
-    auto panel = [strip, stripLayout](const char* name, int width, const QString& hint) {
+    // The panels keep their classic widths unless the font needs more room for what
+    // they show.
+    auto panel = [strip, stripLayout](const char* name, int width, const QString& hint,
+                                      const QString& widest = QString()) {
         auto* label = new QLabel(strip);
+        if (width > 0 && !widest.isEmpty())
+            width = std::max(width, label->fontMetrics().horizontalAdvance(widest) + 10);
         label->setObjectName(QString::fromLatin1(name));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setToolTip(hint);
@@ -238,9 +243,10 @@ void TEditForm::CreatePanes() {
         stripLayout->addWidget(label, width > 0 ? 0 : 1);
         return label;
     };
-    Panel3 = panel("Panel3", 64, QStringLiteral("Modified indicator"));
-    Panel4 = panel("Panel4", 90, QStringLiteral("Total number of lines in the file"));
-    Panel5 = panel("Panel5", 89, QStringLiteral("Number of paragraphs in the song"));
+    Panel3 = panel("Panel3", 64, QStringLiteral("Modified indicator"), QStringLiteral(" Modified"));
+    Panel4 = panel("Panel4", 90, QStringLiteral("Total number of lines in the file"), QStringLiteral(" 99999 lines"));
+    Panel5 = panel("Panel5", 89, QStringLiteral("Number of paragraphs in the song"),
+                   QStringLiteral(" 9999 paragraphs"));
     Panel2 = panel("Panel2", 0, QStringLiteral("Title of the song as specified with @T"));
     strip->setFixedHeight(std::max(15, Panel2->fontMetrics().height() + 4));
     layout->addWidget(strip);
@@ -664,14 +670,15 @@ void TEditForm::SetPlacement(const TWindowPlacement& placement) {
         QRect area(QPoint(0, 0), window_->mdiArea() ? window_->mdiArea()->viewport()->size() : saved.size());
         normalRect_ = KeepOnArea(saved, area);
     }
+    // Back to the normal state first, so that the rectangle is the one the window
+    // returns to from any state.
+    if (window_->isVisible() && (window_->isMaximized() || window_->isMinimized())) window_->showNormal();
+    if (normalRect_.isValid()) window_->setGeometry(normalRect_);
     switch (placement.ShowCmd) {
     case ShowState::Maximized:
-        window_->setGeometry(normalRect_);
         window_->showMaximized();
         break;
     case ShowState::Minimized:
-        window_->showNormal();
-        window_->setGeometry(normalRect_);
         window_->showMinimized();
         if (placement.MinPosition.x() >= 0 && placement.MinPosition.y() >= 0 && window_->mdiArea()) {
             const QSize area = window_->mdiArea()->viewport()->size();
@@ -680,8 +687,7 @@ void TEditForm::SetPlacement(const TWindowPlacement& placement) {
         }
         break;
     default:
-        window_->showNormal();
-        window_->setGeometry(normalRect_);
+        window_->show();
         break;
     }
 }

@@ -8,6 +8,7 @@
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -362,15 +363,19 @@ TEditForm* TFrameForm::ActiveEditor() const {
     return childOrder_.empty() ? nullptr : childOrder_.front();
 }
 
-TEditForm* TFrameForm::CreateEditor() {
+TEditForm* TFrameForm::CreateEditor(bool show) {
     auto* editor = new TEditForm(this);
     QMdiSubWindow* window = MdiArea->addSubWindow(editor);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(MakeToolIcon(ToolIcon::Make));
     editor->AttachWindow(window);
     childOrder_.insert(childOrder_.begin(), editor);
-    window->showMaximized();
-    MdiArea->setActiveSubWindow(window);
+    // A restored editor is shown once its saved place is known, in one step; showing
+    // it maximized first would leave the area to restore an unwanted size later.
+    if (show) {
+        window->showMaximized();
+        MdiArea->setActiveSubWindow(window);
+    }
     MergeMenus();
     UpdateFrameControls();
     return editor;
@@ -518,6 +523,9 @@ void TFrameForm::LoadFrameSettings(const IniFile& ini, const std::string& prefix
 }
 
 void TFrameForm::RestoreViews() {
+    // The editors' saved places are kept inside the area, so the area must have its
+    // real size before they come back.
+    if (layout()) layout()->activate();
     IniFile ini;
     bool haveIni = false;
     try {
@@ -534,8 +542,9 @@ void TFrameForm::RestoreViews() {
         if (value == "Main") LoadFrameSettings(ini, key);
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         if (it->second != "Edit") continue;
-        TEditForm* editor = CreateEditor();
+        TEditForm* editor = CreateEditor(false);
         editor->LoadViewSettings(ini, it->first);
+        MdiArea->setActiveSubWindow(editor->Window());
     }
     for (const auto& [key, value] : views)
         if (value == "Main") LoadViewSettings(ini, key);

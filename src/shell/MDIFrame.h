@@ -72,7 +72,8 @@ public:
     // The editor windows, in the frame's child order: the active one first.
     QList<TEditForm*> Editors() const;
     TEditForm* ActiveEditor() const;
-    TEditForm* CreateEditor();
+    // A new editor window, shown maximized and active unless `show` is false.
+    TEditForm* CreateEditor(bool show = true);
 
     // The playback state the editors and the menus look at.
     bool Playing = false;
