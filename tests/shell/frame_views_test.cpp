@@ -122,6 +122,33 @@ private slots:
         QVERIFY(again.close());
     }
 
+    void EditorsComeBackInTheirStateAndPlaceOnTheArea() {
+        TestProgramFolder folder;
+        folder.WriteFile(QStringLiteral("a.stf"), "a\n");
+        folder.WriteFile(QStringLiteral("Sonkora.ini"),
+                         "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
+                         "View1State=1\nView1NormalGeometry=20,30,320,230\nView1FileName=" +
+                             folder.Path(QStringLiteral("a.stf")).toUtf8() +
+                             "\nView2State=1\nView2NormalGeometry=9000,9000,9300,9200\n");
+        TFrameForm frame(folder.Environment());
+        frame.show();
+        QCOMPARE(frame.Editors().size(), qsizetype(2));
+        TEditForm* first = frame.ActiveEditor();
+        TEditForm* second = frame.Editors().last();
+        QCOMPARE(first->windowTitle(), QStringLiteral("a.stf"));
+        QVERIFY(!first->Window()->isMaximized());
+        QCOMPARE(first->Window()->geometry(), QRect(20, 30, 300, 200));
+        // Saved far off any screen: brought back inside the area, its size kept.
+        const QRect area = frame.MdiArea->viewport()->rect();
+        QVERIFY2(area.contains(second->Window()->geometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(second->Window()->x()).arg(second->Window()->y())));
+        QCOMPARE(second->Window()->size(), QSize(300, 200));
+        QVERIFY(frame.close());
+        const QStringList ini = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
+        QCOMPARE(Value(ini, QStringLiteral("View1NormalGeometry")), QStringLiteral("20,30,320,230"));
+        QCOMPARE(Value(ini, QStringLiteral("View1State")), QStringLiteral("1"));
+    }
+
     void AnEditorWhoseFileIsGoneComesBackEmpty() {
         TestProgramFolder folder;
         folder.WriteFile(QStringLiteral("Sonkora.ini"),
