@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "common/IoError.h"
 #include "midi/EventDecoder.h"
+#include "midi/TimeCode.h"
 #include "midi/TrackListing.h"
 
 namespace sonkora {
@@ -41,6 +44,68 @@ bool WritesOutput(PassMode mode) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The longest syllable a song text may hold.
+constexpr size_t MaxSyllableLength = 120;
+
+// A syllable as song text: every character the lyric body gives a meaning (word gaps,
+// syllable marks, escapes, time codes, digits) and every control character is escaped,
+// so the compiler reads back exactly these bytes.
+std::string EscapeSyllable(const std::string& syllable) {
+    std::string escaped;
+    escaped.reserve(syllable.size() * 2);
+    for (const char c : syllable) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == ' ' || c == '-' || c == '_' || c == '\\' || c == '$' ||
+            IsDigit(c))
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+// Of two breaks before a syllable the one that separates more: a paragraph ("\"), a
+// line ("/"), a word (" "), or none (0).
+char StrongerBreak(char a, char b) {
+    const auto rank = [](char c) { return c == '\\' ? 3 : c == '/' ? 2 : c == ' ' ? 1 : 0; };
+    return rank(b) > rank(a) ? b : a;
+}
+
+struct CodedTime {
+    std::string code;  // bar:beat:unit
+    int32_t ticks = 0;
+};
+
+// The time code of `ticks`. Where the division cannot name that tick exactly (units are
+// 1/120 of a beat), the nearest time before it that is still later than `after`, else
+// the nearest one after it. Nothing without a division.
+std::optional<CodedTime> TimeCodeNear(int32_t ticks, int32_t after, uint16_t division) {
+    constexpr int64_t UnitsPerBeat = 120;
+    if (division == 0 || ticks < 0) return std::nullopt;
+    const int64_t d = division;
+    const int64_t beat = ticks / d;
+    const int64_t rest = ticks % d;
+    const auto unitTicks = [&](int64_t unit) { return d * unit / UnitsPerBeat; };
+    const auto coded = [&](int64_t beatIndex, int64_t unit) {
+        const int64_t time = beatIndex * d + unitTicks(unit);
+        return CodedTime{std::to_string(beatIndex / 4 + 1) + ":" + std::to_string(beatIndex % 4 + 1) + ":" +
+                             std::to_string(unit),
+                         static_cast<int32_t>(std::min<int64_t>(time, std::numeric_limits<int32_t>::max()))};
+    };
+    const int64_t below = rest * UnitsPerBeat / d;  // names rest or the nearest tick before it
+    int64_t above = below;
+    while (above < UnitsPerBeat && unitTicks(above) < rest) ++above;
+    CodedTime time;
+    if (above < UnitsPerBeat && unitTicks(above) == rest) {
+        time = coded(beat, above);
+    } else if (beat * d + unitTicks(below) > after) {
+        time = coded(beat, below);
+    } else {
+        time = above < UnitsPerBeat ? coded(beat, above) : coded(beat + 1, 0);
+    }
+    // Only a code the compiler reads back as this very tick is of use.
+    if (time.ticks <= after || StrToMidiTime(time.code, division) != time.ticks) return std::nullopt;
+    return time;
+}
 
 }  // namespace
 
@@ -165,6 +230,7 @@ void KaraokePass::ResetState() {
     runningStatus_ = 0;
     endOfTrack_ = false;
     lineStart_ = true;
+    conversion_ = WordsConversion{};
 }
 
 void KaraokePass::ResetReadingState() { ResetState(); }
@@ -446,63 +512,131 @@ void KaraokePass::EndSongTextLine() { WriteSongText("\n"); }
 // prefixes become line and word breaks, notes without a text of their own get a lone
 // "-", and the characters the song text format gives a meaning are escaped.
 //
-// The song text must compile back to the same notes, so three places differ from a
-// plain transcription:
+// The song text must compile back to the same lyrics at the same ticks, so several
+// places differ from a plain transcription:
 //  - header lines take no note and write no placeholders, and once the lyrics have
 //    begun they are left out: among the lyrics they would be read as syllables;
 //  - the lyrics start after an empty line, and nothing stands before the first
 //    syllable but its placeholders: a separator there would be read back as an empty
 //    syllable of its own and put every later syllable one note late;
-//  - besides blanks, "-", "_" and digits, also "\", "$", tabs and line ends inside a
-//    text are escaped, which would otherwise be read as escapes, time codes or gaps.
+//  - besides blanks, "-", "_" and digits, also "\", "$" and control characters inside
+//    a text are escaped, which would otherwise be read as escapes, time codes or gaps;
+//  - a text takes the voice note at its tick, or one a 32nd note away; a text near no
+//    note (a title before the music, the words of a voice track that has fewer notes)
+//    gets a time code instead of taking the next note and pushing every later text on;
+//  - two lyrics cannot share a tick, so a text at the tick of the one before joins it,
+//    and a text and a lyric event with the same words at the same tick are one lyric;
+//  - carriage returns and line feeds that begin or end a text, and the blank that ends
+//    a lyric event, are the line and word breaks of lyric events: they become breaks;
+//  - a syllable holds at most 120 characters; the rest of a longer text is left out.
 void KaraokePass::ConvertWordsText(const MEvent& event) {
     const std::string& text = event.Text;
-    const char lead = text.empty() ? '\0' : text[0];
-    if (lead == '@') {
+    WordsConversion& state = conversion_;
+    if (!text.empty() && text[0] == '@') {
         if (lineStart_) {
-            WriteSongText(text);
+            std::string line = text;
+            std::erase_if(line, [](char c) { return c == '\r' || c == '\n'; });
+            WriteSongText(line);
             EndSongTextLine();
         }
         return;
     }
-    ++lyricIndex_;
+
+    // The break before the text: its own prefix, a line end in front of it, or what a
+    // text before it left owing; the strongest of them.
+    char mark = state.pendingBreak;
+    state.pendingBreak = 0;
+    std::string syllable = text;
+    if (!syllable.empty() && (syllable[0] == ' ' || syllable[0] == '/' || syllable[0] == '\\')) {
+        mark = StrongerBreak(mark, syllable[0]);
+        syllable.erase(0, 1);
+    }
+    const auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    const size_t first = std::find_if_not(syllable.begin(), syllable.end(), isLineEnd) - syllable.begin();
+    if (first > 0) mark = StrongerBreak(mark, '/');
+    size_t last = syllable.size();
+    while (last > first && (isLineEnd(syllable[last - 1]) || (event.MetaType == LyricType && syllable[last - 1] == ' '))) {
+        state.pendingBreak = StrongerBreak(state.pendingBreak, isLineEnd(syllable[last - 1]) ? '/' : ' ');
+        --last;
+    }
+    syllable = syllable.substr(first, last - first);
+    // Read back, a carriage return is nothing, and it would split the song text's line.
+    std::erase(syllable, '\r');
+    if (syllable.empty()) {
+        state.pendingBreak = StrongerBreak(state.pendingBreak, mark);
+        return;
+    }
+
+    const bool repeat = state.lastType != 0 && state.lastType != event.MetaType && state.lastTextTime == event.Time &&
+                        state.lastSyllable == syllable;
+    state.lastType = event.MetaType;
+    state.lastTextTime = event.Time;
+    state.lastSyllable = syllable;
+    if (repeat) return;
+
+    if (!lineStart_ && event.Time <= state.lastTime) {
+        // Joined to the syllable before, a break becoming a blank inside it.
+        if (mark != 0) syllable.insert(0, " ");
+        syllable.resize(std::min(syllable.size(), MaxSyllableLength - std::min(MaxSyllableLength, state.syllableLength)));
+        state.syllableLength += syllable.size();
+        WriteSongText(EscapeSyllable(syllable));
+        return;
+    }
+    if (syllable.size() > MaxSyllableLength) syllable.resize(MaxSyllableLength);
+
+    // The notes the compiler passes over after a time code, then those before the text.
     const int noteCount = std::min(noteCount_, static_cast<int>(noteTimes_.size()));
-    std::string placeholders;
-    while (lyricIndex_ < noteCount && noteTimes_[static_cast<size_t>(lyricIndex_)] <= event.Time) {
-        ++lyricIndex_;
-        placeholders += '-';
-    }
-    const bool prefixed = lead == ' ' || lead == '/' || lead == '\\';
-    std::string syllable;
-    for (size_t i = prefixed ? 1 : 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == ' ' || c == '-' || c == '_' || IsDigit(c) || c == '\\' || c == '$' || c == '\t' || c == '\n')
-            syllable += '\\';
-        syllable += c;
-    }
-    if (lineStart_) {
-        EndSongTextLine();
-        WriteSongText(placeholders + syllable);
+    const auto noteAt = [&](int i) { return noteTimes_[static_cast<size_t>(i)]; };
+    while (lyricIndex_ < noteCount && noteAt(lyricIndex_) <= state.lastTime) ++lyricIndex_;
+    int next = lyricIndex_;
+    while (next < noteCount && noteAt(next) < event.Time) ++next;
+    // The note the text goes with: at its tick, else the nearer neighbour within reach.
+    int note = -1;
+    const int64_t reach = header_.Division / 8;
+    const auto distance = [&](int i) { return std::llabs(static_cast<int64_t>(noteAt(i)) - event.Time); };
+    if (next < noteCount && noteAt(next) == event.Time) {
+        note = next;
     } else {
-        WriteSongText(placeholders);
-        switch (lead) {
-            case ' ':
-                WriteSongText(" " + syllable);
-                break;
-            case '/':
-                EndSongTextLine();
-                WriteSongText(syllable);
-                break;
-            case '\\':
-                EndSongTextLine();
-                EndSongTextLine();
-                WriteSongText(syllable);
-                break;
-            default:
-                WriteSongText("-" + syllable);
-                break;
+        const bool before = next > lyricIndex_ && distance(next - 1) <= reach;
+        const bool after = next < noteCount && distance(next) <= reach;
+        if (before && (!after || distance(next - 1) <= distance(next))) note = next - 1;
+        else if (after) note = next;
+    }
+
+    int placeholders = 0;
+    std::string timeCode;
+    if (note < 0) {
+        if (const std::optional<CodedTime> coded = TimeCodeNear(event.Time, state.lastTime, header_.Division)) {
+            timeCode = "$" + coded->code + "$";
+            state.lastTime = coded->ticks;
+        } else if (next < noteCount) {
+            note = next;  // without a division no time can be written
         }
     }
+    if (note >= 0) {
+        placeholders = note - lyricIndex_;
+        lyricIndex_ = note + 1;
+        state.lastTime = noteAt(note);
+    }
+
+    // Each placeholder closes the syllable before it and opens an empty one, which the
+    // text's own break then closes. At the start of the lyric body there is no syllable
+    // to close: after the empty line that ends the header, the placeholders stand for
+    // the silent notes and the first syllable is joined to them.
+    std::string separator;
+    if (lineStart_) {
+        EndSongTextLine();
+    } else if (mark == ' ') {
+        separator = " ";
+    } else if (mark == '/') {
+        separator = "\n";
+    } else if (mark == '\\') {
+        separator = "\n\n";
+    } else {
+        separator = "-";
+    }
+    WriteSongText(std::string(static_cast<size_t>(placeholders), '-') + separator + timeCode + EscapeSyllable(syllable));
+    state.syllableLength = syllable.size();
     lineStart_ = false;
 }
 

@@ -125,6 +125,16 @@ private:
     int64_t restOffset_ = 0;
     int64_t lastChunkLength_ = 0;
     int lyricIndex_ = 0;
+    // Mode 1: where the conversion of the Words track stands.
+    struct WordsConversion {
+        int32_t lastTime = -1;      // the tick the last syllable written compiles to
+        size_t syllableLength = 0;  // the characters of that syllable
+        char pendingBreak = 0;      // ' ', '/' or '\\' owed to the next syllable
+        uint8_t lastType = 0;       // meta type, tick and syllable of the last text taken
+        int32_t lastTextTime = -1;
+        std::string lastSyllable;
+    };
+    WordsConversion conversion_;
     PassMode mode_ = PassMode::ReadOnly;
     TMidiHeader header_;
     int32_t midiError_ = 0;
