@@ -69,6 +69,13 @@ bool SameFile(const std::string& a, const std::string& b) {
     return same && !error;
 }
 
+// Removes an output left incomplete. Only a plain file goes: an output name may lead to
+// a device such as /dev/null, which must never be deleted.
+void RemoveOutput(const std::string& name) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(name, error))) std::filesystem::remove(name, error);
+}
+
 std::string TooManyTracksMessage(int32_t track, int trackCount) {
     return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" +
            "MIDI file contains " + std::to_string(trackCount - 1) + " tracks).";
@@ -164,19 +171,13 @@ void Compilation::Close(bool failing) {
         pass_.ClosePass();
     } catch (...) {
         if (c_.midiError_ == 0) c_.midiError_ = -1;
-        if (outputCreated_) {
-            std::error_code ignored;
-            std::filesystem::remove(c_.karFileName_, ignored);
-        }
+        if (outputCreated_) RemoveOutput(c_.karFileName_);
         if (!failing) throw;
         return;
     }
     // Only a file this compilation created is removed: an output that could not be
     // created may be someone's protected file, or a directory.
-    if (c_.midiError_ != 0 && outputCreated_) {
-        std::error_code ignored;
-        std::filesystem::remove(c_.karFileName_, ignored);
-    }
+    if (c_.midiError_ != 0 && outputCreated_) RemoveOutput(c_.karFileName_);
 }
 
 void Compilation::ShowError(const std::string& message, SourcePlace place) {

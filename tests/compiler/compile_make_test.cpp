@@ -3,8 +3,13 @@
 // behind (nothing) when anything goes wrong.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <memory>
+
+#include "common/IoError.h"
 
 #include "compiler/SongCompiler.h"
 #include "compiler_fixture.h"
@@ -409,6 +414,36 @@ TEST_F(MakeTest, ErrorsBeforeTheOutputIsOpenedLeaveAnEarlierFileAlone) {
     // An error after it was opened removes it.
     EXPECT_EQ(Run(ckMake, {"\\t 1", "", "a $0:0:0$b"}), -1);
     EXPECT_FALSE(Exists(folder.File("song.kar")));
+}
+
+TEST_F(MakeTest, AWriteFailureRemovesTheHalfWrittenFileAndIsRaised) {
+    WriteSong({VoiceTrack(EveryBeat(2)), Bytes(200000, 0)});
+    const std::vector<std::string> lines = {"\\t 1", "", "a b"};
+    folder.Document(lines);
+    // Files may grow to 4096 bytes only, so copying the large track fails.
+    struct FileSizeLimit {
+        FileSizeLimit() {
+            getrlimit(RLIMIT_FSIZE, &saved);
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 4096;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~FileSizeLimit() {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            signal(SIGXFSZ, SIG_DFL);
+        }
+        rlimit saved{};
+    };
+    MemorySongDocument song(folder.File("song.stf"), lines);
+    RecordingUi quiet(&song);
+    {
+        FileSizeLimit limit;
+        EXPECT_THROW(CompileAndAct(compiler, ckMake, false, false, song, quiet, host), IoError);
+    }
+    EXPECT_NE(compiler.MidiError(), 0);
+    EXPECT_FALSE(Exists(folder.File("song.kar")));
+    EXPECT_TRUE(quiet.Messages("information").empty());
 }
 
 TEST_F(MakeTest, PlayHandsTheFileToPlaybackFromTheStartOrTheCursor) {
