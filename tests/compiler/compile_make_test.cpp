@@ -164,7 +164,7 @@ TEST_F(MakeTest, EmptySyllablesTakeANoteWithoutAnEvent) {
                                "More lyrics than vocal notes.\r(6 lyric(s) and 5 note(s)/time-code(s) counted)\rContinue?"}));
 }
 
-TEST_F(MakeTest, MoreLyricsThanNotesAsksAndYesLeavesTheLastSyllablesOut) {
+TEST_F(MakeTest, MoreLyricsThanNotesAsksAndYesLeavesTheLastSyllablesOutNoTheFile) {
     WriteSong({VoiceTrack(EveryBeat(10))});
     const std::vector<std::string> lines = {"\\t 1", "", "a b c d e f g h i j k l"};
     ASSERT_EQ(Run(ckMake, lines), 0);
@@ -176,13 +176,10 @@ TEST_F(MakeTest, MoreLyricsThanNotesAsksAndYesLeavesTheLastSyllablesOut) {
     EXPECT_EQ(lyrics.back(), "4320: j");
     // The two left over keep the time of the last event read.
     EXPECT_EQ(compiler.Lyrics()[11].Time, compiler.Lyrics()[10].Time);
-}
 
-TEST_F(MakeTest, AnsweringNoDeletesTheFileAndSaysSo) {
-    WriteSong({VoiceTrack(EveryBeat(10))});
-    ASSERT_EQ(Run(ckMake, {"\\t 1", "", "a b c"}), 0);  // an older file is there
+    // No: the file made before is gone too, and Make says so.
     answer = false;
-    EXPECT_EQ(Run(ckMake, {"\\t 1", "", "a b c d e f g h i j k l"}), -2);
+    EXPECT_EQ(Run(ckMake, lines), -2);
     EXPECT_FALSE(Exists(folder.File("song.kar")));
     EXPECT_EQ(Information(), (std::vector<std::string>{"Karaoke file not made"}));
     EXPECT_TRUE(Errors().empty());
@@ -478,13 +475,6 @@ TEST_F(MakeTest, ExternalPlayerGetsTheParameterStringInItsFolder) {
                                                   "\" in \"/opt/player/\"."}));
     EXPECT_EQ(ui->log[0].helpContext, 0);
     EXPECT_TRUE(Exists(kar));
-}
-
-TEST(PlayerParameters, EveryPercentSignBecomesTheFileName) {
-    EXPECT_EQ(PlayerParameters("/play %", "C:\\songs\\a.kar"), "/play C:\\songs\\a.kar");
-    EXPECT_EQ(PlayerParameters("%%", "a.kar"), "a.kara.kar");
-    EXPECT_EQ(PlayerParameters("-x", "a.kar"), "-x");
-    EXPECT_EQ(PlayerParameters("", "a.kar"), "");
 }
 
 }  // namespace

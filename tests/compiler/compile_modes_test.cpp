@@ -137,11 +137,5 @@ TEST(HeaderErrors, MissingMidiFileIsNamedAsResolved) {
     EXPECT_EQ(Error(Compile(ckSelectTrack, {"\\m /"})), "0:1 File / not found.");
 }
 
-TEST(HeaderErrors, ErrorsOfWritingModesAreSilentInABatchRun) {
-    const Outcome outcome = Compile(ckMake, {"\\t x"}, true);
-    EXPECT_EQ(outcome.code, -1);
-    EXPECT_TRUE(outcome.shown.empty());
-}
-
 }  // namespace
 }  // namespace sonkora

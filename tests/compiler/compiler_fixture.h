@@ -36,17 +36,11 @@ class RecordingUi : public UserInterface {
 public:
     explicit RecordingUi(const SongDocument* document = nullptr) : document_(document) {}
 
-    void ErrorBox(const std::string& message, int helpContext) override { Record("error", message, helpContext); }
-    void InformationBox(const std::string& message, int helpContext) override {
-        Record("information", message, helpContext);
-    }
-    bool QueryBox(const std::string& message, int helpContext) override {
-        Record("query", message, helpContext);
-        return answer;
-    }
-    Answer ConfirmBox(const std::string& message, int helpContext) override {
-        Record("confirm", message, helpContext);
-        return answer ? Answer::Yes : Answer::No;
+    void ErrorBox(const std::string& message, int help) override { Record("error", message, help); }
+    void InformationBox(const std::string& message, int help) override { Record("information", message, help); }
+    bool QueryBox(const std::string& message, int help) override { return Record("query", message, help), answer; }
+    Answer ConfirmBox(const std::string& message, int help) override {
+        return Record("confirm", message, help), answer ? Answer::Yes : Answer::No;
     }
     std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
         listed = items;
@@ -71,13 +65,9 @@ public:
     std::vector<Shown> log;
 
 private:
-    void Record(const std::string& kind, const std::string& message, int helpContext) {
-        Shown shown{kind, message, helpContext};
-        if (document_ != nullptr) {
-            shown.caretLine = document_->CaretLine();
-            shown.caretColumn = document_->CaretColumn();
-        }
-        log.push_back(shown);
+    void Record(const std::string& kind, const std::string& message, int help) {
+        log.push_back({kind, message, help, document_ ? document_->CaretLine() : -1,
+                       document_ ? document_->CaretColumn() : -1});
     }
     const SongDocument* document_;
 };
@@ -144,29 +134,22 @@ struct Chunk {
     Bytes data;
 };
 
-// The chunks of a file, read independently of the code under test.
-inline std::vector<Chunk> Chunks(const Bytes& file) {
+// The track chunks of a MIDI file after its header, read independently of the code
+// under test; anything but whole chunks after the header is an error.
+inline std::vector<Chunk> TrackChunks(const Bytes& file) {
     std::vector<Chunk> chunks;
-    size_t offset = 0;
+    size_t offset = 14;
+    if (file.size() < offset || std::string(file.begin(), file.begin() + 4) != "MThd")
+        throw std::runtime_error("no header chunk");
     while (offset + 8 <= file.size()) {
         const size_t length = (size_t{file[offset + 4]} << 24) | (size_t{file[offset + 5]} << 16) |
                               (size_t{file[offset + 6]} << 8) | file[offset + 7];
         if (offset + 8 + length > file.size()) throw std::runtime_error("chunk runs past the end of the file");
-        chunks.push_back({std::string(file.begin() + static_cast<std::ptrdiff_t>(offset),
-                                      file.begin() + static_cast<std::ptrdiff_t>(offset + 4)),
-                          Bytes(file.begin() + static_cast<std::ptrdiff_t>(offset + 8),
-                                file.begin() + static_cast<std::ptrdiff_t>(offset + 8 + length))});
+        const auto at = file.begin() + static_cast<std::ptrdiff_t>(offset);
+        chunks.push_back({std::string(at, at + 4), Bytes(at + 8, at + 8 + static_cast<std::ptrdiff_t>(length))});
         offset += 8 + length;
     }
     if (offset != file.size()) throw std::runtime_error("bytes after the last chunk");
-    return chunks;
-}
-
-// The track chunks of a MIDI file, after its header chunk.
-inline std::vector<Chunk> TrackChunks(const Bytes& file) {
-    std::vector<Chunk> chunks = Chunks(file);
-    if (chunks.empty() || chunks[0].id != "MThd") throw std::runtime_error("no header chunk");
-    chunks.erase(chunks.begin());
     return chunks;
 }
 
@@ -176,11 +159,6 @@ struct MetaEvent {
     std::string text;
     bool operator==(const MetaEvent&) const = default;
 };
-
-inline std::ostream& operator<<(std::ostream& out, const MetaEvent& event) {
-    return out << "{" << event.delta << ", 0x" << std::hex << int{event.type} << std::dec << ", \"" << event.text
-               << "\"}";
-}
 
 // The events of a track made of meta events only, as the composed tracks are.
 inline std::vector<MetaEvent> MetaEvents(const Bytes& data) {

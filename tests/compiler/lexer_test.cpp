@@ -18,7 +18,7 @@ public:
     bool Syllable(const std::string& syllable, LyricPrefix prefix, int32_t end) override {
         out += "[" + LyricText(prefix, syllable) + "]";
         ends.push_back(end);
-        return stopAfter < 0 || static_cast<int>(ends.size()) < stopAfter;
+        return true;
     }
     bool TimeCode(const std::string& code, SourcePlace dollar) override {
         out += "$" + code + "$";
@@ -38,7 +38,6 @@ public:
     std::string out;
     std::vector<int32_t> ends;
     std::vector<SourcePlace> places;
-    int stopAfter = -1;
 };
 
 std::string Lex(const std::vector<std::string>& lines, Trace* trace = nullptr) {
@@ -156,15 +155,6 @@ TEST(Lexer, TimeCodePlaceIsItsOpeningDollarAndTrackChangePlaceItsClosingOne) {
     EXPECT_EQ(trace.places[2].Column, 9);
 }
 
-TEST(Lexer, StopsWhenTheHandlerSaysSo) {
-    Trace trace;
-    trace.stopAfter = 2;
-    const std::vector<std::string> lines = {"a b c d"};
-    LyricLexer lexer(lines, 0);
-    EXPECT_FALSE(lexer.Run(trace));
-    EXPECT_EQ(trace.out, "[\\a][ b]");
-}
-
 TEST(Lexer, OnlyASyllableLeftAfterTheLastLineEndIsPending) {
     const std::vector<std::string> plain = {"la li"};
     LyricLexer ended(plain, 0);
@@ -181,15 +171,6 @@ TEST(Lexer, OnlyASyllableLeftAfterTheLastLineEndIsPending) {
     EXPECT_EQ(pending.out, "[\\la][ li\n]");
     // Flushed at the end of the text, it ends there.
     EXPECT_EQ(pending.ends.back(), 6);
-}
-
-TEST(Lexer, EmptyBodyEmitsNothing) {
-    EXPECT_EQ(Lex({}), "");
-    const std::vector<std::string> lines = {"la"};
-    LyricLexer pastTheEnd(lines, 5);
-    Trace trace;
-    EXPECT_TRUE(pastTheEnd.Run(trace));
-    EXPECT_EQ(trace.out, "");
 }
 
 TEST(Lexer, EveryByteValueIsPartOfASyllable) {

@@ -236,18 +236,6 @@ TEST(PlayFromCursor, StartsAtTheLastLyricBeginningAtOrBeforeTheCaretLine) {
     EXPECT_EQ(PlayFromCursorTime(late, 0), 480);
 }
 
-TEST(LyricList, AlwaysHoldsItsOpenRecordUnlessClearedWithoutIt) {
-    LyricList lyrics;
-    EXPECT_EQ(lyrics.LyricCount(), 0);
-    lyrics.AppendOpen(4);
-    EXPECT_EQ(lyrics.LyricCount(), 1);
-    lyrics.ClearLyrics(true);
-    EXPECT_EQ(lyrics.LyricCount(), 0);
-    EXPECT_EQ(lyrics.Records().size(), 1u);
-    lyrics.ClearLyrics(false);
-    EXPECT_TRUE(lyrics.Records().empty());
-}
-
 TEST(SongDocument, CaretPlacementClampsLineAndColumn) {
     MemorySongDocument document("a.stf", {"\\t 2", "", "Hel-lo"});
     EXPECT_EQ(document.TextLength(), 12);
