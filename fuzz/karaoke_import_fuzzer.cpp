@@ -1,0 +1,116 @@
+// Arbitrary bytes as a karaoke file to import, on a voice track chosen by the last byte,
+// answering Yes to every question. Beyond crashes, sanitizer reports and escaping
+// exceptions, these are findings:
+//  - the karaoke file changed;
+//  - a failed import left a file behind, or a successful one left a temporary file;
+//  - the imported song text does not compile back: any error in the song text itself
+//    (a syllable too long, a time code out of order or invalid) is a fault of the import.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "common/UserInterface.h"
+#include "compiler/SongCompiler.h"
+#include "compiler/SongDocument.h"
+#include "midi/KaraokeImport.h"
+#include "midi/MidiTypes.h"
+
+using namespace sonkora;
+
+namespace {
+
+struct Workspace {
+    std::filesystem::path dir;
+    Workspace() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sonkora-import-fuzz-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        dir = pattern;
+    }
+    ~Workspace() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+    std::string File(const char* name) const { return (dir / name).string(); }
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
+        return names;
+    }
+    void Clear(const char* keep) const {
+        for (const std::string& name : Names())
+            if (name != keep) std::filesystem::remove(dir / name);
+    }
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Yes to everything, the track from the data; a song text error while compiling is
+// remembered rather than shown.
+class Answers : public UserInterface, public ImportHost {
+public:
+    explicit Answers(int track) : track_(track) {}
+    std::string songTextError;
+    bool opened = false;
+
+    void ErrorBox(const std::string& message, int) override { lastError_ = message; }
+    void InformationBox(const std::string&, int) override {}
+    bool QueryBox(const std::string&, int) override { return true; }
+    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
+    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
+        if (items.empty()) return std::nullopt;
+        return track_ % static_cast<int>(items.size());
+    }
+    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
+    bool Batch() const override { return true; }
+    void OpenSongText(const std::string&) override { opened = true; }
+
+    std::string TakeError() { return std::exchange(lastError_, {}); }
+
+private:
+    int track_;
+    std::string lastError_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const Workspace ws;
+    ws.Clear("");
+    const std::string kar = ws.File("in.kar");
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    {
+        std::ofstream out(kar, std::ios::binary);
+        out << bytes;
+        if (!out) std::abort();
+    }
+    Answers answers(size > 0 ? data[size - 1] : 0);
+    const ImportResult result = ImportKaraoke(answers, answers, kar);
+    answers.TakeError();
+
+    if (ReadAll(kar) != bytes) std::abort();
+    const std::set<std::string> names = ws.Names();
+    if (result.outcome != ImportOutcome::Imported) {
+        if (names != std::set<std::string>{"in.kar"} || answers.opened) std::abort();
+        return 0;
+    }
+    if (names != std::set<std::string>{"in.kar", "in.stf", "in.mid"} || !answers.opened) std::abort();
+
+    // Compiled back, only the MIDI side may fail: a Words track too long for the buffer.
+    MemorySongDocument document(ws.File("in.stf"), SplitSongLines(ReadAll(ws.File("in.stf"))));
+    SongCompiler compiler;
+    compiler.CompileSongText(ckMake, document, answers);
+    const int32_t code = compiler.MidiError();
+    if (code != 0 && code != MidiErrorCode::VoiceTrackTooLong) {
+        std::fprintf(stderr, "the imported song text does not compile (%d): %s\n", code, answers.TakeError().c_str());
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,113 @@
+// Make, import the karaoke file on its voice track, make again: the second karaoke file
+// has the same Words track events and the same music chunks as the first.
+#include <filesystem>
+
+#include "midi/import_fixture.h"
+
+using namespace sonkora::test;
+using namespace sonkora::passtest;
+using namespace sonkora::importtest;
+
+namespace {
+
+// A voice of `count` notes `step` ticks apart from `start`, a chord every fourth note.
+Bytes Voice(uint32_t start, uint32_t step, int count, uint8_t channel = 0) {
+    Bytes data = Cat({Meta(0, 0x03, "Voice"), Program(0, channel, 52)});
+    uint32_t now = 0;
+    for (int i = 0; i < count; ++i) {
+        const uint32_t time = start + step * static_cast<uint32_t>(i);
+        data = Cat({data, NoteOn(time - now, channel, static_cast<uint8_t>(60 + i % 12), 90)});
+        if (i % 4 == 3) data = Cat({data, NoteOn(0, channel, static_cast<uint8_t>(64 + i % 12), 90)});
+        data = Cat({data, NoteOff(step / 2, channel, static_cast<uint8_t>(60 + i % 12))});
+        now = time + step / 2;
+    }
+    return Cat({data, EndOfTrack(step)});
+}
+
+Bytes Accompaniment(uint32_t step, int count) {
+    Bytes data = Cat({Meta(0, 0x03, "Bass"), Program(0, 1, 33)});
+    for (int i = 0; i < count; ++i) data = Cat({data, NoteOn(i == 0 ? 0 : step / 2, 1, 40, 80), NoteOff(step / 2, 1, 40)});
+    return Cat({data, EndOfTrack()});
+}
+
+class RoundTrip : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    ProgramRun Sonkorac(std::vector<std::string> args) {
+        args.insert(args.begin(), SONKORAC_PATH);
+        return RunProgram(dir, args);
+    }
+
+    // Makes song.kar from the song text and the music, imports it on list item `item`,
+    // makes the imported song text, and compares the two karaoke files.
+    void Check(const std::string& songText, const Bytes& music, const std::string& item = "1") {
+        for (const char* old : {"song.kar", "song_1.kar", "back.stf", "back.mid"}) std::filesystem::remove(dir.File(old));
+        WriteBytes(dir.File("song.mid"), music);
+        WriteBytes(dir.File("song.stf"), Text(songText));
+        const ProgramRun make = Sonkorac({"make", dir.File("song.stf")});
+        ASSERT_EQ(make.exitCode, 0) << make.err;
+        const ProgramRun import = Sonkorac({"import", dir.File("song.kar"), "--track", item, "--stf",
+                                            dir.File("back.stf"), "--mid", dir.File("back.mid")});
+        ASSERT_EQ(import.exitCode, 0) << import.err;
+        const std::string imported = ReadText(dir.File("back.stf"));
+        const ProgramRun again = Sonkorac({"make", dir.File("back.stf")});
+        ASSERT_EQ(again.exitCode, 0) << again.err << imported;
+        // The same notes without lyrics, if any, are counted again.
+        EXPECT_EQ(again.err, make.err) << imported;
+
+        const ChunkedFile first = SplitChunks(ReadBytes(dir.File("song.kar")));
+        const ChunkedFile second = SplitChunks(ReadBytes(dir.File("song_1.kar")));
+        ASSERT_GE(first.chunks.size(), 3u);
+        EXPECT_EQ(second.header, first.header);
+        ASSERT_EQ(second.chunks.size(), first.chunks.size());
+        EXPECT_EQ(MetaTexts(second.chunks[2]), MetaTexts(first.chunks[2])) << imported;
+        for (size_t i = 0; i < first.chunks.size(); ++i)
+            if (i != 2) EXPECT_EQ(second.chunks[i], first.chunks[i]) << "chunk " << i;
+        EXPECT_EQ(second.trailing, first.trailing);
+        // The imported music is the original MIDI file.
+        EXPECT_EQ(ReadBytes(dir.File("back.mid")), music);
+    }
+};
+
+TEST_F(RoundTrip, ParagraphsLinesAndWords) {
+    Check("\\t 1\n@LENGL\n@TA Song\n@TWritten for the tests\n\n"
+          "Hel-lo, my friend!\nHow are you to-day?\n\n"
+          "Fine, thanks; and you?\nWell... (so so) \"good\"\n\n\nThe end.\n",
+          MidiFile(1, 96, {Conductor(), Voice(0, 48, 20), Accompaniment(96, 10)}));
+}
+
+TEST_F(RoundTrip, SkippedNotesAndAFirstSyllableAfterTheFirstNote) {
+    Check("\\t 2\n\n--Hel--lo- world\nsing-ing- \nla-la_la\n",
+          MidiFile(1, 120, {Conductor(), Accompaniment(120, 8), Voice(60, 60, 20)}), "2");
+}
+
+TEST_F(RoundTrip, TimeCodesOnNotesAndBetweenThem) {
+    // Division 96 names every tick; the codes land on notes, between notes, before the
+    // first note and after the last.
+    Check("\\t 1\n\n$1:1:0$In-$1:3:0$tro\nHel-lo $2:2:60$there, $3:1:0$you\nand-$3:3:0$me\n$9:1:0$end\n",
+          MidiFile(1, 96, {Conductor(), Voice(384, 96, 12)}));
+    // Division 480: units of four ticks.
+    Check("\\t 1\n@TSong\n\nA $1:2:7$b $1:3:0$c d\n$2:4:119$e\n",
+          MidiFile(1, 480, {Conductor(), Voice(480, 240, 12)}));
+}
+
+TEST_F(RoundTrip, WordsSungOnAnotherTrack) {
+    // A track change takes the notes of the second track for a while; imported on the
+    // first, those syllables keep their ticks with time codes.
+    Check("\\t 1\n\nOne two three $\\t 2$four five $\\t 1$six seven\n",
+          MidiFile(1, 96, {Conductor(), Voice(0, 96, 8), Voice(48, 96, 8, 1)}));
+}
+
+TEST_F(RoundTrip, TheExampleSong) {
+    const std::string examples = std::string(SONKORA_TEST_DATA_DIR) + "/../../examples/";
+    std::string text = ReadText(examples + "jingle_bells.stf");
+    const Bytes music = ReadBytes(examples + "jingle_bells.mid");
+    ASSERT_FALSE(text.empty());
+    // Its own \m and \k lines name files beside it; here the test's folder has them.
+    text.replace(text.find("jingle_bells.mid"), 16, "song.mid");
+    text.replace(text.find("jingle_bells.kar"), 16, "song.kar");
+    Check(text, music);
+}
+
+}  // namespace

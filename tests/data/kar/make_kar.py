@@ -1,0 +1,302 @@
+#!/usr/bin/env python3
+"""Writes the Soft Karaoke files the import tests read.
+
+Each file imitates a habit of karaoke files made by other programs: lyric events beside
+text events, header texts in the information track, texts before the first note, texts
+longer than a song text syllable may be, many more lyrics than voice notes, lyrics a few
+ticks off their notes. Songs and words are made up here. Run it from anywhere; it writes
+beside itself:  python3 tests/data/kar/make_kar.py
+"""
+
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def vlq(value):
+    out = [value & 0x7F]
+    value >>= 7
+    while value:
+        out.insert(0, 0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(out)
+
+
+def meta(kind, text):
+    data = text.encode("cp1252") if isinstance(text, str) else text
+    return bytes([0xFF, kind]) + vlq(len(data)) + data
+
+
+class Track:
+    """Events at absolute ticks, written in time order (stable for equal ticks)."""
+
+    def __init__(self):
+        self.events = []
+
+    def add(self, time, data):
+        self.events.append((time, len(self.events), data))
+        return self
+
+    def text(self, time, text, kind=0x01):
+        return self.add(time, meta(kind, text))
+
+    def note(self, time, length, channel, key, velocity=96, running=False):
+        self.add(time, bytes([0x90 | channel, key, velocity]))
+        # Note-offs as note-ons of velocity 0, the way many sequencers store them.
+        self.add(time + length, bytes([key, 0]) if running else bytes([0x90 | channel, key, 0]))
+        return self
+
+    def chunk(self, end_of_track=True):
+        body = b""
+        now = 0
+        for time, _, data in sorted(self.events):
+            body += vlq(time - now) + data
+            now = time
+        if end_of_track:
+            body += vlq(0) + b"\xff\x2f\x00"
+        return b"MTrk" + struct.pack(">I", len(body)) + body
+
+
+def midi(division, chunks, trailing=b""):
+    return b"MThd" + struct.pack(">IHHH", 6, 1, len(chunks), division) + b"".join(chunks) + trailing
+
+
+def conductor(division, name="Tempo", extra=()):
+    track = Track().text(0, name, 0x03)
+    track.add(0, meta(0x58, bytes([4, 2, 24, 8])))
+    track.add(0, meta(0x59, bytes([0, 0])))
+    track.add(0, bytes([0xFF, 0x51, 3]) + struct.pack(">I", 500000)[1:])
+    for time, data in extra:
+        track.add(time, data)
+    return track
+
+
+def information(lines=("@KMIDI KARAOKE FILE",), name="Soft Karaoke"):
+    track = Track().text(0, name, 0x03)
+    for line in lines:
+        track.text(0, line)
+    return track
+
+
+# A made-up song: (syllable text with its Soft Karaoke prefix, key, length in eighths).
+VERSE = [
+    ("\\Lan", 60, 1), ("tern", 62, 1), (" light", 64, 2), (" on", 65, 1), (" the", 64, 1), (" hill", 62, 2),
+    ("/Call", 60, 1), ("ing", 62, 1), (" me", 64, 1), (" home", 67, 3), (" a", 65, 1), ("gain", 64, 3),
+    ("\\Riv", 67, 1), ("er", 65, 1), (" run", 64, 2), ("ning", 62, 2), (" slow", 60, 4),
+    ("/Stars", 62, 1), (" a", 64, 1), ("bove", 65, 2), (" the", 64, 1), (" snow,", 62, 3), (" yes!", 60, 4),
+]
+
+
+def verse_times(division, start):
+    eighth = division // 2
+    times = []
+    now = start
+    for _, _, length in VERSE:
+        times.append(now)
+        now += length * eighth
+    return times
+
+
+def accompaniment(division, start, bars, channel, program, key, name):
+    track = Track().text(0, name, 0x03)
+    track.add(0, bytes([0xC0 | channel, program]))
+    for bar in range(bars):
+        for beat in range(4):
+            track.note(start + (bar * 4 + beat) * division, division // 2, channel, key + (beat % 2) * 7,
+                       running=beat > 0)
+    return track
+
+
+def drums(division, start, bars):
+    track = Track().text(0, "Drums", 0x03)
+    track.add(0, bytes([0xC9, 0]))
+    for beat in range(bars * 4):
+        track.note(start + beat * division, division // 4, 9, 36 if beat % 2 == 0 else 38)
+    return track
+
+
+def melody(division, times, channel=0, name="Melody", program=53, offsets=None):
+    track = Track().text(0, name, 0x03)
+    track.add(0, bytes([0xC0 | channel, program]))
+    eighth = division // 2
+    for i, ((_, key, length), time) in enumerate(zip(VERSE, times)):
+        track.note(time, length * eighth - 4, channel, key, running=i > 0)
+    return track
+
+
+def words(division, times, header=("@LENGL", "@TLantern Light", "@TMade up for Sonkora's tests"),
+          kind=0x01, name="Words"):
+    track = Track().text(0, name, 0x03)
+    for line in header:
+        track.text(0, line)
+    for (text, _, _), time in zip(VERSE, times):
+        track.text(time, text, kind)
+    return track
+
+
+def classic():
+    # The plain layout: conductor, the two karaoke tracks, melody, bass and drums; lyrics
+    # on the melody's note-ons, the melody stored with running status.
+    d = 192
+    start = 2 * 4 * d
+    times = verse_times(d, start)
+    chunks = [
+        conductor(d, extra=[(0, meta(0x02, "(c) nobody, free to use"))]).chunk(),
+        information(("@KMIDI KARAOKE FILE", "@V0100", "@IMade for the import tests")).chunk(),
+        words(d, times).chunk(),
+        melody(d, times).chunk(),
+        accompaniment(d, start, 6, 1, 33, 36, "Bass").chunk(),
+        drums(d, start, 6).chunk(),
+    ]
+    return midi(d, chunks)
+
+
+def lyric_events():
+    # Text events with their prefixes and, at the same ticks, lyric events without them,
+    # a carriage return ending each line, as converters that serve both kinds of player do.
+    d = 96
+    start = 4 * d
+    times = verse_times(d, start)
+    track = words(d, times)
+    for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
+        plain = text.lstrip(" /\\")
+        ends_line = i + 1 == len(VERSE) or VERSE[i + 1][0][0] in "/\\"
+        track.text(time, plain + ("\r" if ends_line else "" if VERSE[i + 1][0][0] != " " else " "), 0x05)
+    chunks = [conductor(d).chunk(), information().chunk(), track.chunk(), melody(d, times).chunk(),
+              accompaniment(d, start, 8, 1, 0, 48, "Piano").chunk()]
+    return midi(d, chunks)
+
+
+def lyric_events_only():
+    # Only lyric events: words end with a space, lines with a carriage return event of
+    # their own, the first syllable of a line has no prefix.
+    d = 120
+    start = 4 * d
+    times = verse_times(d, start)
+    track = Track().text(0, "Words", 0x03).text(0, "@TLantern Light")
+    for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
+        if text[0] in "/\\" and i > 0:
+            track.text(time, "\r", 0x05)
+        plain = text.lstrip(" /\\")
+        next_is_word = i + 1 < len(VERSE) and VERSE[i + 1][0][0] == " "
+        track.text(time, plain + (" " if next_is_word else ""), 0x05)
+    chunks = [conductor(d).chunk(), information().chunk(), track.chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def headers_in_information():
+    # Title lines in the information track as well, lower-case karaoke track names, a
+    # system-exclusive reset in the conductor, and bytes after the last chunk.
+    d = 480
+    start = 4 * d
+    times = verse_times(d, start)
+    gm_on = bytes([0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7])
+    chunks = [
+        conductor(d, extra=[(0, gm_on)]).chunk(),
+        information(("@KMIDI KARAOKE FILE", "@V0100", "@TLantern Light", "@TNobody in particular",
+                     "@IFree to use"), name="soft karaoke").chunk(),
+        words(d, times, header=("@LENGL", "@TLantern Light"), name="words").chunk(),
+        melody(d, times).chunk(),
+        accompaniment(d, start, 6, 1, 24, 40, "Guitar").chunk(),
+    ]
+    return midi(d, chunks, trailing=b"\x00\x00")
+
+
+def texts_before_notes():
+    # The title and a credit as lyrics at tick 0, two bars before the first note, and a
+    # closing line after the last one.
+    d = 192
+    start = 2 * 4 * d
+    times = verse_times(d, start)
+    track = words(d, times, header=("@LENGL",))
+    track.text(0, "\\Lantern Light")
+    track.text(0, "/words and music made up")
+    track.text(d * 4, "/for the import tests")
+    track.text(times[-1] + 8 * d, "\\The End")
+    chunks = [conductor(d).chunk(), information().chunk(), track.chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def long_texts():
+    # A credit of 300 characters before the music and a held syllable of 150 in it.
+    d = 96
+    start = 4 * d
+    times = verse_times(d, start)
+    track = Track().text(0, "Words", 0x03).text(0, "@TLantern Light")
+    credit = "\\" + ("Sequenced, arranged and typed in by somebody with a great deal of patience " * 4)[:300]
+    track.text(0, credit)
+    for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
+        if i == 9:
+            text = " h" + "o" * 148 + "me"
+        track.text(time, text)
+    chunks = [conductor(d).chunk(), information().chunk(), track.chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def more_lyrics_than_notes():
+    # The listed voice track is a pad with one note a bar; the words follow the melody,
+    # which sits in a later track.
+    d = 192
+    start = 4 * d
+    times = verse_times(d, start)
+    pad = Track().text(0, "Pad", 0x03).add(0, bytes([0xC2, 89]))
+    for bar in range(5):
+        pad.note(start + bar * 4 * d, 4 * d - 10, 2, 48)
+    chunks = [conductor(d).chunk(), information().chunk(), words(d, times).chunk(), pad.chunk(),
+              melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def lyrics_off_their_notes():
+    # Division 480 and every lyric 5 ticks before its note, as programs that show the
+    # words a moment early store them; no time code can say 5 ticks exactly.
+    d = 480
+    start = 4 * d
+    times = verse_times(d, start)
+    early = [t - 5 for t in times]
+    chunks = [conductor(d).chunk(), information().chunk(), words(d, early).chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def same_tick_texts():
+    # Two texts at one tick (a syllable split in two), an empty text and a text holding
+    # only a line break, characters a song text gives a meaning, and a Words track whose
+    # chunk ends without an end-of-track event.
+    d = 96
+    start = 4 * d
+    times = verse_times(d, start)
+    track = Track().text(0, "Words", 0x03).text(0, "@LENGL")
+    for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
+        if i == 3:
+            track.text(time, " o")
+            track.text(time, "n")
+            continue
+        if i == 5:
+            track.text(time, "")
+        if i == 7:
+            track.text(time, "\n")
+        if i == 16:
+            text = " $low_5-\\"
+        track.text(time, text)
+    chunks = [conductor(d).chunk(), information().chunk(), track.chunk(end_of_track=False),
+              melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+FILES = {
+    "classic.kar": classic,
+    "lyric_events.kar": lyric_events,
+    "lyric_events_only.kar": lyric_events_only,
+    "headers_in_information.kar": headers_in_information,
+    "texts_before_notes.kar": texts_before_notes,
+    "long_texts.kar": long_texts,
+    "more_lyrics_than_notes.kar": more_lyrics_than_notes,
+    "lyrics_off_their_notes.kar": lyrics_off_their_notes,
+    "same_tick_texts.kar": same_tick_texts,
+}
+
+if __name__ == "__main__":
+    for name, make in FILES.items():
+        with open(os.path.join(HERE, name), "wb") as out:
+            out.write(make())
