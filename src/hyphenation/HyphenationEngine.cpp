@@ -1,6 +1,7 @@
 #include "hyphenation/HyphenationEngine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,22 @@ namespace sonkora {
 namespace {
 
 namespace pf = PatternFile;
+
+// A trie entry as one number: link in bits 0-15, operation in 16-23, code in 24-31,
+// which is the file's little-endian byte order read as a whole.
+inline std::uint32_t ReadEntry(const std::uint8_t* bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t entry;
+        std::memcpy(&entry, bytes, sizeof entry);
+        return entry;
+    } else {
+        return bytes[0] | (std::uint32_t{bytes[1]} << 8) | (std::uint32_t{bytes[2]} << 16) |
+               (std::uint32_t{bytes[3]} << 24);
+    }
+}
+
+// See TakeImage.
+constexpr std::uint8_t NullOperationDistance = 128;
 
 std::unique_ptr<std::uint8_t[]> NewImage() {
     // Zero-filled, so that a short file reads as if its missing tail were zeros.
@@ -42,13 +59,19 @@ bool HyphenationEngine::LoadPatterns(const std::string& fileName) {
 bool HyphenationEngine::LoadPatternImage(std::string_view bytes) {
     std::unique_ptr<std::uint8_t[]> image = NewImage();
     if (!image) return false;
-    std::memcpy(image.get(), bytes.data(), std::min(bytes.size(), pf::ImageSize));
+    if (!bytes.empty()) std::memcpy(image.get(), bytes.data(), std::min(bytes.size(), pf::ImageSize));
     TakeImage(std::move(image));
     return true;
 }
 
 void HyphenationEngine::TakeImage(std::unique_ptr<std::uint8_t[]> image) {
     image_ = std::move(image);
+    // Operation 0 means "none" and its table entries are never used. Made a step that
+    // changes nothing, it lets a walk apply an entry's operation without asking first:
+    // value 0, no next operation, and a distance that lands far past any word (at
+    // position l + 128), away from the gaps that real operations are busy with.
+    image_[pf::DistanceOffset] = NullOperationDistance;
+    image_[pf::ValueOffset] = image_[pf::NextOffset] = 0;
     wordChars_ = ByteSet();
     for (unsigned c = 0; c < 256; ++c) {
         if ((image_[pf::WordCharsOffset + c / 8] >> (c % 8)) & 1U) wordChars_.Add(c);
@@ -83,54 +106,69 @@ void HyphenationEngine::HyphenateInto(std::string_view word, std::string& out) c
     // so every walk ends inside the buffer.
     std::uint16_t codes[MaxWordLength + 3];
     codes[0] = pf::BoundaryCode;
-    for (std::size_t j = 1; j <= n; ++j) codes[j] = codeTable[static_cast<unsigned char>(word[j - 1])];
+    // Bit j set when letter j has a vowel code, for the edge rules.
+    std::uint64_t vowels = 0;
+    for (std::size_t j = 1; j <= n; ++j) {
+        codes[j] = codeTable[static_cast<unsigned char>(word[j - 1])];
+        vowels |= std::uint64_t{VowelCodes.Contains(codes[j])} << j;
+    }
     codes[n + 1] = pf::BoundaryCode;
     codes[n + 2] = pf::EndMark;
 
-    // gaps[j]: value of the gap after letter j. Position n + 1 may receive values from
-    // patterns that end at the word's end; it is never read.
-    std::uint8_t gaps[MaxWordLength + 2] = {};
-    const unsigned lastGap = static_cast<unsigned>(n) + 1;
+    // gaps[j]: value of the gap after letter j. Only positions 1 to n are read; the
+    // others may receive values from patterns at the word's edges, or from damaged
+    // chains that point outside the word, and have room for every position a chain can
+    // name, so that nothing needs checking in the walk.
+    std::uint8_t gaps[256] = {};
 
     // Every start position counts, the last letters included, so that patterns that
     // begin at one of the word's last two letters contribute like all others.
     for (std::size_t j = 0; j <= n; ++j) {
-        unsigned z = codes[j];
+        unsigned z = codes[j];  // the root family is indexed by code
         std::size_t l = j;
         for (;;) {
-            const std::uint8_t* entry = trie + z * pf::TrieEntrySize;
-            if (entry[3] != codes[l]) break;
-            // A chain longer than the 255 operations that exist has a loop in it; a
-            // damaged file must not stop us here.
-            unsigned op = entry[2];
-            for (unsigned steps = 0; op != 0 && steps < pf::MaxOperations; ++steps) {
+            const std::uint32_t entry = ReadEntry(trie + z * pf::TrieEntrySize);
+            if ((entry >> 24) != codes[l]) break;
+            // The entry's chain, or operation 0, which changes nothing: asking first
+            // would cost more than the step. A chain longer than the 255 operations that
+            // exist has a loop in it; a damaged file must not stop us here.
+            unsigned op = (entry >> 16) & 0xFFU;
+            unsigned steps = 0;
+            do {
                 const unsigned i = (static_cast<unsigned>(l) - distance[op]) & 0xFFU;
-                if (i <= lastGap && value[op] > gaps[i]) gaps[i] = value[op];
+                gaps[i] = std::max(gaps[i], value[op]);
                 op = next[op];
-            }
+            } while (op != 0 && ++steps < pf::MaxOperations);
             ++l;
-            const unsigned t = (entry[0] | (unsigned{entry[1]} << 8)) + codes[l];
-            z = t > pf::LastEntry ? 0 : t;
+            z = (entry & 0xFFFFU) + codes[l];
+            // Pattern files made by hypgen never link past entry 8000, so this is a
+            // branch that is always foreseen, cheaper than computing the choice.
+            if (z > pf::LastEntry) [[unlikely]] z = 0;
         }
     }
 
     // Edge rules, in this order.
-    const auto vowel = [&codes](std::size_t k) { return VowelCodes.Contains(codes[k]); };
+    const auto vowel = [vowels](std::size_t k) { return ((vowels >> k) & 1U) != 0; };
     if (!(vowel(1) && !vowel(2))) gaps[1] = 0;
     if (!vowel(2) && (gaps[2] & 1U) != 0) gaps[1] = 0;
-    bool vowelBefore = false;
-    for (std::size_t k = 1; k + 2 <= n; ++k) vowelBefore = vowelBefore || vowel(k);
+    const bool vowelBefore = (vowels & ((std::uint64_t{1} << (n - 1)) - 2)) != 0;  // letters 1 to n - 2
     if (vowel(n - 1) != vowel(n) && vowelBefore) {
         gaps[n - 1] = gaps[n] = 0;
     } else {
         gaps[n - 2] = gaps[n - 1] = gaps[n] = 0;
     }
 
-    out.reserve(out.size() + 2 * n);
-    for (std::size_t j = 1; j <= n; ++j) {
-        out += word[j - 1];
-        if ((gaps[j] & 1U) != 0 && word[j - 1] != '-' && (j == n || word[j] != '-')) out += '-';
+    // The gap after the last letter is always 0 now. Written without branches, since
+    // whether a break follows a letter is anyone's guess.
+    char result[2 * MaxWordLength];
+    std::size_t length = 0;
+    for (std::size_t j = 1; j < n; ++j) {
+        result[length++] = word[j - 1];
+        result[length] = '-';
+        length += (gaps[j] & 1U) & static_cast<unsigned>(word[j - 1] != '-') & static_cast<unsigned>(word[j] != '-');
     }
+    result[length++] = word[n - 1];
+    out.append(result, length);
 }
 
 }  // namespace sonkora

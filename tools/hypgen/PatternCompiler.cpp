@@ -30,9 +30,6 @@ constexpr unsigned FirstOtherCode = 128;
 constexpr unsigned FirstSymbolCode = FirstOtherCode + OtherLetters.size();
 // Never given to a character: unused trie entries carry it, so they match nothing.
 constexpr unsigned NoCode = 255;
-// The link of an entry without children: every step from it lands beyond entry 8000,
-// that is at entry 0, which matches nothing.
-constexpr unsigned LeafLink = pf::LastEntry + 1;
 
 unsigned char ToLower(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
@@ -183,6 +180,15 @@ public:
         Grow(base + codes.back() + 2);
         takenBase_[base] = true;
         for (unsigned c : codes) next_[base + c] = base + c + 1;
+        return base;
+    }
+
+    // A base that no family has: from there no step can match, since an entry holds
+    // code c at base + c only for the family at that base. Entries without children
+    // link here.
+    unsigned UnusedBase() {
+        unsigned base = 1;
+        while (base < takenBase_.size() && takenBase_[base]) ++base;
         return base;
     }
 
@@ -360,6 +366,7 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
         highest = std::max<std::size_t>(highest, bases[f] + codes.back());
         entries += codes.size();
     }
+    const unsigned leafLink = packer.UnusedBase();
     result.statistics.entries = entries;
     result.statistics.highestEntry = highest;
 
@@ -400,7 +407,7 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
     for (std::size_t n = 0; n < pf::EntryCount; ++n) putEntry(n, 0, 0, NoCode);
     for (std::size_t f = 0; f < families.size(); ++f) {
         for (const auto& e : *families[f]) {
-            const unsigned link = e[2] < 0 ? LeafLink : bases[static_cast<std::size_t>(e[2])];
+            const unsigned link = e[2] < 0 ? leafLink : bases[static_cast<std::size_t>(e[2])];
             putEntry(bases[f] + static_cast<unsigned>(e[0]), link, static_cast<unsigned>(e[1]),
                      static_cast<unsigned>(e[0]));
         }
