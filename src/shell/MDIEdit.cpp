@@ -634,7 +634,10 @@ void TEditForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // The window is deleted later, perhaps after the frame: from here on it no longer
+    // belongs to the frame.
     if (frame_) frame_->EditorClosed(this);
+    frame_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------

@@ -77,6 +77,8 @@ TFrameForm::~TFrameForm() {
     // Editors are deleted with the area; they must not call back into a frame that is
     // half gone.
     for (TEditForm* editor : childOrder_) editor->DetachFromFrame();
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        if (auto* editor = qobject_cast<TEditForm*>(window->widget())) editor->DetachFromFrame();
     childOrder_.clear();
     delete help_;
 }

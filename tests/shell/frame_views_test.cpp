@@ -4,9 +4,11 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QToolBar>
 
 #include "shell/MDIEdit.h"
 #include "shell/MDIFrame.h"
@@ -217,6 +219,12 @@ private slots:
         QCOMPARE(titles(), QStringList({"&File", "&Options", "&Window", "&Help"}));
         QVERIFY(!frame.SaveButton->isEnabled());
         QVERIFY(!frame.Tile1->isEnabled());
+        // Hints land in the frame's own status line, the long part of a tool button's.
+        frame.Open1->showStatusText(frame.MdiArea);
+        QCOMPARE(frame.StatusLine->text(), QStringLiteral("Open an existing file"));
+        frame.PlayButton->showStatusText(frame.ToolBar1);
+        QCOMPARE(frame.StatusLine->text(), QStringLiteral("Make and play the karaoke file in the active editor window"));
+        QCOMPARE(frame.PlayButton->toolTip(), QStringLiteral("Play"));
         TEditForm* editor = frame.CreateEditor();
         QCOMPARE(titles(), QStringList({"&File", "&Edit", "&Search", "&Karaoke", "&Options", "&Window", "&Help"}));
         QCOMPARE(frame.menuBar()->actions().first(), editor->File2->menuAction());
