@@ -77,7 +77,11 @@ bool ReadBytes(Source& source, uint32_t count, int64_t keep, Container* kept) {
 template <typename Source>
 DecodeResult DecodeEvent(Source& source, uint8_t& runningStatus, int32_t& time, MEvent& event,
                          const DecodeOptions& options) {
+    // Nothing of the previous event may survive into this one, even when it fails.
     event.Position = source.Position();
+    event.Time = time;
+    event.Delta = 0;
+    event.Status = 0;
     event.MetaType = 0;
     event.Data1 = event.Data2 = event.Data3 = 0;
     event.Text.clear();

@@ -38,7 +38,8 @@ public:
     // (the event just decoded is still delivered).
     bool ReadEvent(uint16_t track, MEvent& event);
     void FetchEvent(uint16_t track);
-    // The event pump; ignores a call made while it is already running.
+    // The event pump; ignores a call made while it is already running. A system-exclusive
+    // message goes out as one record per byte (status 0xF0, the byte in Data1, time 0).
     void SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t soloTrack, const EventSink& send);
     void FreeTracks();
 
@@ -49,6 +50,10 @@ public:
 
 private:
     struct Input;
+    // Slots that may hold a track of the current song: the header's count, never more
+    // than there are slots, whatever the header said.
+    int TrackLimit() const;
+
     std::unique_ptr<Input> input_;
     TMidiHeader header_;
     int32_t midiError_ = 0;
