@@ -22,7 +22,6 @@
 #include <QToolBar>
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "common/IniFile.h"
 #include "common/IoError.h"
@@ -589,16 +588,15 @@ void TFrameForm::SaveViews() {
     SaveViewSettings(ini, "View0");
     int number = 1;
     for (TEditForm* editor : Editors()) {
-        const std::string key = "View" + std::to_string(number);
-        try {
-            ini.WriteString(ViewsSection, key, editor->ViewName);
-            editor->SaveViewSettings(ini, key);
-            ++number;
-        } catch (const std::invalid_argument&) {
-            // A file name with a line break cannot be stored; the window is left out
-            // rather than the whole file being lost.
+        // A file name with a line break cannot be stored in a line of the file; that
+        // window is left out rather than the whole file being lost.
+        if (editor->FileName.contains(QLatin1Char('\n')) || editor->FileName.contains(QLatin1Char('\r'))) {
             problems << editor->FileName;
+            continue;
         }
+        const std::string key = "View" + std::to_string(number++);
+        ini.WriteString(ViewsSection, key, editor->ViewName);
+        editor->SaveViewSettings(ini, key);
     }
     try {
         ini.Save(environment_.IniWritePath);

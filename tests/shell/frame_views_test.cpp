@@ -151,6 +151,27 @@ private slots:
         QCOMPARE(Value(ini, QStringLiteral("View1State")), QStringLiteral("1"));
     }
 
+    void AFileNameTheSettingsCannotHoldIsNamedAndLeftOut() {
+        TestProgramFolder folder;
+        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
+        folder.WriteFile(QStringLiteral("odd\nname.stf"), "x\n");
+        folder.WriteFile(QStringLiteral("plain.stf"), "y\n");
+        {
+            TFrameForm frame(folder.Environment());
+            frame.show();
+            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("plain.stf")));
+            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("odd\nname.stf")));
+            ModalAnswerer answer;
+            answer.Press(QMessageBox::Ok);
+            QVERIFY(frame.close());
+            QCOMPARE(answer.Seen.size(), qsizetype(1));
+            QVERIFY(answer.Seen[0].contains(QStringLiteral("odd\nname.stf")));
+        }
+        const QStringList ini = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
+        QCOMPARE(SectionKeys(ini, QStringLiteral("Views")), QStringList({"View0", "View1"}));
+        QCOMPARE(Value(ini, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("plain.stf")));
+    }
+
     void AnEditorWhoseFileIsGoneComesBackEmpty() {
         TestProgramFolder folder;
         folder.WriteFile(QStringLiteral("Sonkora.ini"),
