@@ -1,0 +1,486 @@
+#include "shell/Search.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "common/CodePage.h"
+
+namespace sonkora {
+
+namespace {
+
+// A Replace All that would grow the text beyond what the editor loads is refused rather
+// than left to run the program out of memory.
+constexpr qint64 MaxReplacedTextLength = 32 * 1024 * 1024;
+
+// The upper-case form of every character for a search that ignores case: the
+// Windows-1252 letters take their upper-case letter when the code page has it ("é"
+// becomes "É", "ÿ" becomes "Ÿ", while "ß" and "µ" stay); characters outside the code page
+// stay as they are.
+const std::array<char16_t, 65536>& UpperTable() {
+    static const std::array<char16_t, 65536> table = [] {
+        std::array<char16_t, 65536> t{};
+        for (size_t u = 0; u < t.size(); ++u) t[u] = static_cast<char16_t>(u);
+        for (int byte = 0; byte < 256; ++byte) {
+            const auto c = static_cast<char16_t>(Cp1252ToChar(static_cast<unsigned char>(byte)));
+            const char16_t upper = QChar(c).toUpper().unicode();
+            if (CharToCp1252(upper)) t[c] = upper;
+        }
+        return t;
+    }();
+    return table;
+}
+
+std::u16string Fold(QStringView text, bool matchCase) {
+    std::u16string folded(static_cast<size_t>(text.size()), u'\0');
+    const auto& upper = UpperTable();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        folded[static_cast<size_t>(i)] = matchCase ? c : upper[c];
+    }
+    return folded;
+}
+
+// found[i] tells whether `needle` occurs at hay[i]. The table is built in one pass
+// (Knuth-Morris-Pratt), so a long search text over a long, repetitive text costs no
+// more than a short one.
+std::vector<char> Occurrences(std::u16string_view hay, std::u16string_view needle) {
+    const size_t m = needle.size();
+    std::vector<char> found(hay.size() >= m ? hay.size() - m + 1 : 0, 0);
+    if (m == 0 || hay.size() < m) return found;
+    std::vector<size_t> border(m, 0);
+    for (size_t i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && needle[i] != needle[k]) k = border[k - 1];
+        if (needle[i] == needle[k]) ++k;
+        border[i] = k;
+    }
+    for (size_t i = 0, k = 0; i < hay.size(); ++i) {
+        while (k > 0 && hay[i] != needle[k]) k = border[k - 1];
+        if (hay[i] == needle[k]) ++k;
+        if (k == m) {
+            found[i + 1 - m] = 1;
+            k = border[k - 1];
+        }
+    }
+    return found;
+}
+
+bool WordAt(QStringView text, int index) {
+    return index >= 0 && index < text.size() && IsWordChar(text[index]);
+}
+
+// A whole-word match: it begins a word, the character before it (if any) is not a word
+// character, nor is the one after it.
+bool IsWholeWord(QChar first, std::optional<QChar> before, std::optional<QChar> after) {
+    return IsWordChar(first) && !(before && IsWordChar(*before)) && !(after && IsWordChar(*after));
+}
+
+void SelectRange(QPlainTextEdit& pane, int start, int length) {
+    QTextCursor cursor(pane.document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    pane.setTextCursor(cursor);
+    pane.ensureCursorVisible();
+}
+
+QString SelectedPaneText(const QPlainTextEdit& pane) {
+    QString text = pane.textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
+bool IsWordChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+}
+
+bool SkipToWordStart(QStringView text, int& position, int& count, bool down) {
+    if (down) {
+        // Inside a word, its rest is no word start; then over what separates words.
+        if (WordAt(text, position - 1))
+            while (count > 0 && WordAt(text, position)) {
+                ++position;
+                --count;
+            }
+        while (count > 0 && !WordAt(text, position)) {
+            ++position;
+            --count;
+        }
+        return count > 0;
+    }
+    while (count > 0 && !WordAt(text, position)) {
+        --position;
+        --count;
+    }
+    if (count == 0) return false;
+    // Back to the first letter of the word; the first character of the text is as good
+    // a word start as any.
+    while (count > 1 && WordAt(text, position - 1)) {
+        --position;
+        --count;
+    }
+    return true;
+}
+
+std::optional<int> ScanText(QStringView text, int selStart, int selLength, QStringView searchText,
+                            const TSearchOptions& options) {
+    const int length = static_cast<int>(text.size());
+    const int m = static_cast<int>(searchText.size());
+    if (length <= 0 || m <= 0) return std::nullopt;
+    selStart = std::clamp(selStart, 0, length);
+    selLength = std::clamp(selLength, 0, length - selStart);
+
+    int start = 0;
+    int count = 0;
+    if (options.Down) {
+        start = selStart + selLength;
+        count = length - start - m + 1;
+        if (count < 1) return std::nullopt;
+    } else {
+        start = selStart - m;
+        count = start + 1;
+    }
+    if (start < 0 || start > length) return std::nullopt;
+
+    // Every candidate lies in [low, high]; only that part of the text is compared.
+    const int low = options.Down ? start : 0;
+    const int high = options.Down ? start + count - 1 : start;
+    const std::vector<char> found = Occurrences(Fold(text.mid(low, high - low + m), options.MatchCase),
+                                                Fold(searchText, options.MatchCase));
+    const int step = options.Down ? 1 : -1;
+    int position = start;
+    while (count > 0) {
+        if (options.WholeWord && !SkipToWordStart(text, position, count, options.Down)) return std::nullopt;
+        if (found[static_cast<size_t>(position - low)] &&
+            (!options.WholeWord || !WordAt(text, position + m)))
+            return position;
+        position += step;
+        --count;
+    }
+    return std::nullopt;
+}
+
+TReplaceAllResult ReplaceAllText(QStringView text, int selStart, int selLength, QStringView searchText,
+                                 QStringView replacement, const TSearchOptions& options) {
+    const int n = static_cast<int>(text.size());
+    const int m = static_cast<int>(searchText.size());
+    const int r = static_cast<int>(replacement.size());
+    TReplaceAllResult result;
+    selStart = std::clamp(selStart, 0, n);
+    selLength = std::clamp(selLength, 0, n - selStart);
+    result.SelStart = selStart;
+    result.SelLength = selLength;
+    if (n == 0 || m == 0 || m > n) {
+        result.Text = text.toString();
+        return result;
+    }
+    const std::vector<char> found = Occurrences(Fold(text, options.MatchCase), Fold(searchText, options.MatchCase));
+
+    // The search after a replacement sees the replacement beside the untouched rest of
+    // the text: going down, its last character stands before the next candidate; going
+    // up, its first character after the next candidate. An empty replacement shows what
+    // stood beyond it.
+    if (options.Down) {
+        int from = selStart + selLength;
+        std::optional<QChar> before = from > 0 ? std::optional<QChar>(text[from - 1]) : std::nullopt;
+        for (int p = from; p <= n - m; ++p) {
+            if (!found[static_cast<size_t>(p)]) continue;
+            if (options.WholeWord) {
+                const std::optional<QChar> prev = p == from ? before : std::optional<QChar>(text[p - 1]);
+                const std::optional<QChar> next = p + m < n ? std::optional<QChar>(text[p + m]) : std::nullopt;
+                if (!IsWholeWord(text[p], prev, next)) continue;
+            }
+            result.Positions.push_back(p);
+            if (r > 0)
+                before = replacement[r - 1];
+            else if (p > from)
+                before = text[p - 1];
+            from = p + m;
+            p = from - 1;
+        }
+    } else {
+        int limit = selStart;  // matches end at or before this
+        std::optional<QChar> after = limit < n ? std::optional<QChar>(text[limit]) : std::nullopt;
+        for (int p = limit - m; p >= 0; --p) {
+            if (!found[static_cast<size_t>(p)]) continue;
+            if (options.WholeWord) {
+                const std::optional<QChar> prev = p > 0 ? std::optional<QChar>(text[p - 1]) : std::nullopt;
+                const std::optional<QChar> next = p + m < limit ? std::optional<QChar>(text[p + m]) : after;
+                if (!IsWholeWord(text[p], prev, next)) continue;
+            }
+            result.Positions.push_back(p);
+            if (r > 0)
+                after = replacement[0];
+            else if (p + m < limit)
+                after = text[p + m];
+            limit = p;
+            p = limit - m + 1;
+        }
+        std::reverse(result.Positions.begin(), result.Positions.end());
+    }
+
+    const qint64 newLength = n + static_cast<qint64>(result.Positions.size()) * (r - m);
+    if (newLength > MaxReplacedTextLength) {
+        result.Positions.clear();
+        result.TooLong = true;
+        result.Text = text.toString();
+        return result;
+    }
+    result.Text.reserve(static_cast<qsizetype>(newLength));
+    int from = 0;
+    for (const int p : result.Positions) {
+        result.Text += text.mid(from, p - from);
+        result.Text += replacement;
+        from = p + m;
+    }
+    result.Text += text.mid(from);
+
+    if (!result.Positions.empty()) {
+        const int k = static_cast<int>(result.Positions.size());
+        result.SelStart = options.Down ? result.Positions.back() + (k - 1) * (r - m) + r : result.Positions.front();
+        result.SelLength = 0;
+    }
+    return result;
+}
+
+QString CannotFindMessage(const QString& searchText) {
+    return QStringLiteral("Cannot find \"%1\".").arg(searchText);
+}
+
+QString PaneSnapshot(const QPlainTextEdit& pane) {
+    QString text;
+    const QTextDocument* document = pane.document();
+    text.reserve(document->characterCount());
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block != document->begin()) text.append(QLatin1Char('\n'));
+        text.append(block.text());
+    }
+    return text;
+}
+
+bool SearchPane(QPlainTextEdit& pane, const QString& searchText, const TSearchOptions& options) {
+    if (searchText.isEmpty()) return false;
+    const QString text = PaneSnapshot(pane);
+    if (text.isEmpty()) return false;
+    const QTextCursor cursor = pane.textCursor();
+    const std::optional<int> match = ScanText(text, cursor.selectionStart(),
+                                              cursor.selectionEnd() - cursor.selectionStart(), searchText, options);
+    if (!match) return false;
+    SelectRange(pane, *match, static_cast<int>(searchText.size()));
+    return true;
+}
+
+void ReplaceSelection(QPlainTextEdit& pane, const QString& replacement, bool down) {
+    QTextCursor cursor = pane.textCursor();
+    const int start = cursor.selectionStart();
+    cursor.insertText(replacement);
+    // Going up, the next search must end before the replacement, or a replacement that
+    // ends with the search text would be found again at once.
+    if (!down) cursor.setPosition(start);
+    pane.setTextCursor(cursor);
+}
+
+int ReplaceAllInPane(QPlainTextEdit& pane, const QString& searchText, const QString& replacement,
+                     const TSearchOptions& options) {
+    if (searchText.isEmpty()) return 0;
+    const QString text = PaneSnapshot(pane);
+    if (text.isEmpty()) return 0;
+    const QTextCursor selection = pane.textCursor();
+    const TReplaceAllResult result =
+        ReplaceAllText(text, selection.selectionStart(), selection.selectionEnd() - selection.selectionStart(),
+                       searchText, replacement, options);
+    if (result.TooLong) return -1;
+    if (result.Positions.empty()) return 0;
+    // From the last match to the first, so the positions before each edit stay valid.
+    QTextCursor edit(pane.document());
+    edit.beginEditBlock();
+    for (auto it = result.Positions.rbegin(); it != result.Positions.rend(); ++it) {
+        edit.setPosition(*it);
+        edit.setPosition(*it + static_cast<int>(searchText.size()), QTextCursor::KeepAnchor);
+        edit.insertText(replacement);
+    }
+    edit.endEditBlock();
+    SelectRange(pane, result.SelStart, result.SelLength);
+    return static_cast<int>(result.Positions.size());
+}
+
+// ---------------------------------------------------------------------------------
+// Dialogs
+
+TFindDialog::TFindDialog(QWidget* parent, bool withReplace) : QDialog(parent) {
+    setWindowTitle(withReplace ? QStringLiteral("Replace") : QStringLiteral("Find"));
+    setModal(false);
+    setObjectName(withReplace ? QStringLiteral("ReplaceDialog") : QStringLiteral("FindDialog"));
+
+    auto* fields = new QGridLayout;
+    FindWhat = new QLineEdit(this);
+    auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    findLabel->setBuddy(FindWhat);
+    fields->addWidget(findLabel, 0, 0);
+    fields->addWidget(FindWhat, 0, 1);
+    if (withReplace) {
+        ReplaceWith = new QLineEdit(this);
+        auto* replaceLabel = new QLabel(QStringLiteral("Re&place with:"), this);
+        replaceLabel->setBuddy(ReplaceWith);
+        fields->addWidget(replaceLabel, 1, 0);
+        fields->addWidget(ReplaceWith, 1, 1);
+    }
+
+    WholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), this);
+    MatchCase = new QCheckBox(QStringLiteral("Match &case"), this);
+    auto* checks = new QVBoxLayout;
+    checks->addWidget(WholeWord);
+    checks->addWidget(MatchCase);
+    auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
+    Up = new QRadioButton(QStringLiteral("&Up"), direction);
+    Down = new QRadioButton(QStringLiteral("&Down"), direction);
+    Down->setChecked(true);
+    auto* directionLayout = new QHBoxLayout(direction);
+    directionLayout->addWidget(Up);
+    directionLayout->addWidget(Down);
+    auto* options = new QHBoxLayout;
+    options->addLayout(checks);
+    options->addWidget(direction);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(fields);
+    left->addLayout(options);
+    left->addStretch();
+
+    auto* buttons = new QVBoxLayout;
+    FindNextButton = new QPushButton(QStringLiteral("&Find Next"), this);
+    FindNextButton->setDefault(true);
+    buttons->addWidget(FindNextButton);
+    connect(FindNextButton, &QPushButton::clicked, this, &TFindDialog::FindNext);
+    if (withReplace) {
+        ReplaceButton = new QPushButton(QStringLiteral("&Replace"), this);
+        ReplaceAllButton = new QPushButton(QStringLiteral("Replace &All"), this);
+        buttons->addWidget(ReplaceButton);
+        buttons->addWidget(ReplaceAllButton);
+        connect(ReplaceButton, &QPushButton::clicked, this, &TFindDialog::Replace);
+        connect(ReplaceAllButton, &QPushButton::clicked, this, &TFindDialog::ReplaceAll);
+    }
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+
+    connect(FindWhat, &QLineEdit::textChanged, this, &TFindDialog::UpdateButtons);
+    UpdateButtons();
+}
+
+QString TFindDialog::SearchText() const {
+    return FindWhat->text();
+}
+
+TSearchOptions TFindDialog::Options() const {
+    TSearchOptions options;
+    options.Down = Down->isChecked();
+    options.MatchCase = MatchCase->isChecked();
+    options.WholeWord = WholeWord->isChecked();
+    return options;
+}
+
+void TFindDialog::UpdateButtons() {
+    // There is nothing to look for until there is a text.
+    const bool any = !FindWhat->text().isEmpty();
+    FindNextButton->setEnabled(any);
+    if (ReplaceButton) ReplaceButton->setEnabled(any);
+    if (ReplaceAllButton) ReplaceAllButton->setEnabled(any);
+}
+
+QString TReplaceDialog::ReplaceText() const {
+    return ReplaceWith->text();
+}
+
+// ---------------------------------------------------------------------------------
+// Commands
+
+TSearchCommands::TSearchCommands(QWidget* owner, QPlainTextEdit* pane, QAction* findAgain)
+    : QObject(owner), owner_(owner), pane_(pane), findAgain_(findAgain) {
+    FindDialog = new TFindDialog(owner);
+    ReplaceDialog = new TReplaceDialog(owner);
+    connect(FindDialog, &TFindDialog::FindNext, this, [this] { FindHandler(*FindDialog); });
+    connect(ReplaceDialog, &TFindDialog::FindNext, this, [this] { FindHandler(*ReplaceDialog); });
+    connect(ReplaceDialog, &TFindDialog::Replace, this, [this] { ReplaceHandler(false); });
+    connect(ReplaceDialog, &TFindDialog::ReplaceAll, this, [this] { ReplaceHandler(true); });
+}
+
+void TSearchCommands::Find1Click() {
+    FindDialog->show();
+    FindDialog->raise();
+    FindDialog->activateWindow();
+    if (findAgain_) findAgain_->setEnabled(true);
+}
+
+void TSearchCommands::Replace1Click() {
+    ReplaceDialog->show();
+    ReplaceDialog->raise();
+    ReplaceDialog->activateWindow();
+}
+
+void TSearchCommands::FindAgain1Click() {
+    FindHandler(*FindDialog);
+}
+
+void TSearchCommands::FindHandler(const TFindDialog& dialog) {
+    if (!SearchPane(*pane_, dialog.SearchText(), dialog.Options())) ShowCannotFind(dialog.SearchText());
+}
+
+void TSearchCommands::ReplaceHandler(bool all) {
+    const QString searchText = ReplaceDialog->SearchText();
+    const QString replacement = ReplaceDialog->ReplaceText();
+    const TSearchOptions options = ReplaceDialog->Options();
+    // The selection is replaced when it is the search text in any letter case, even
+    // with Match case set: it is what the last Find Next selected, or what the user
+    // picked on purpose.
+    if (!searchText.isEmpty() && SelectedPaneText(*pane_).compare(searchText, Qt::CaseInsensitive) == 0)
+        ReplaceSelection(*pane_, replacement, options.Down);
+    if (all) {
+        if (ReplaceAllInPane(*pane_, searchText, replacement, options) < 0) {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("Sonkora"),
+                            QStringLiteral("Replace All would make the text longer than %1 characters, so "
+                                           "nothing was replaced.")
+                                .arg(MaxReplacedTextLength),
+                            QMessageBox::Ok, ReplaceDialog->isVisible() ? ReplaceDialog : owner_);
+            box.exec();
+        }
+        return;
+    }
+    if (!SearchPane(*pane_, searchText, options)) ShowCannotFind(searchText);
+}
+
+void TSearchCommands::ShowCannotFind(const QString& searchText) {
+    QWidget* parent = owner_;
+    if (QWidget* active = QApplication::activeWindow(); active == FindDialog || active == ReplaceDialog)
+        parent = active;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Sonkora"), CannotFindMessage(searchText), QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+}  // namespace sonkora

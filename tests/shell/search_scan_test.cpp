@@ -1,0 +1,313 @@
+// The search over a song text without any dialog: both directions from a selection,
+// whole words at the edges of the text and beside accented letters, the code page's
+// letter case, texts longer than 65,535 characters, and Replace All, checked against the
+// plain loop of "replace the match, search again" on many random texts.
+#include <QtTest>
+
+#include <QRandomGenerator>
+
+#include "shell/Search.h"
+
+using namespace sonkora;
+
+namespace {
+
+TSearchOptions Opts(bool down, bool wholeWord = false, bool matchCase = false) {
+    TSearchOptions o;
+    o.Down = down;
+    o.WholeWord = wholeWord;
+    o.MatchCase = matchCase;
+    return o;
+}
+
+// Every match in turn, as repeated Find Next would select them: each search starts
+// from the match before, selected whole.
+QList<int> Walk(const QString& text, int caret, const QString& what, const TSearchOptions& o) {
+    QList<int> found;
+    int selStart = caret;
+    int selLength = 0;
+    while (const std::optional<int> p = ScanText(text, selStart, selLength, what, o)) {
+        found << *p;
+        selStart = *p;
+        selLength = static_cast<int>(what.size());
+        if (found.size() > text.size()) break;  // a search that never ends
+    }
+    return found;
+}
+
+// What a search must find, worked out the slow way: every start position in order,
+// compared letter by letter after upper-casing both sides.
+std::optional<int> Reference(const QString& text, int selStart, int selLength, const QString& what,
+                             const TSearchOptions& o) {
+    const int n = static_cast<int>(text.size());
+    const int m = static_cast<int>(what.size());
+    auto fold = [&o](QChar c) { return o.MatchCase ? c : c.toUpper(); };
+    auto word = [&text, n](int i) { return i >= 0 && i < n && IsWordChar(text[i]); };
+    auto matchesAt = [&](int p) {
+        for (int k = 0; k < m; ++k)
+            if (fold(text[p + k]) != fold(what[k])) return false;
+        if (!o.WholeWord) return true;
+        return word(p) && !word(p - 1) && !word(p + m);
+    };
+    if (n == 0 || m == 0) return std::nullopt;
+    if (o.Down) {
+        for (int p = selStart + selLength; p + m <= n; ++p)
+            if (matchesAt(p)) return p;
+    } else {
+        for (int p = selStart - m; p >= 0; --p)
+            if (matchesAt(p)) return p;
+    }
+    return std::nullopt;
+}
+
+// Replace All done the plain way: replace the match, search again from the caret the
+// replacement leaves (after it going down, before it going up).
+TReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, const QString& what,
+                                   const QString& replacement, const TSearchOptions& o) {
+    TReplaceAllResult result;
+    result.SelStart = selStart;
+    result.SelLength = selLength;
+    int rounds = 0;
+    while (const std::optional<int> p = ScanText(text, result.SelStart, result.SelLength, what, o)) {
+        text.replace(*p, what.size(), replacement);
+        result.Positions.push_back(*p);
+        result.SelStart = o.Down ? *p + static_cast<int>(replacement.size()) : *p;
+        result.SelLength = 0;
+        if (++rounds > 10000) break;
+    }
+    result.Text = text;
+    return result;
+}
+
+QString RandomText(QRandomGenerator& random, int maxLength, const QString& alphabet) {
+    const int length = random.bounded(maxLength + 1);
+    QString text;
+    for (int i = 0; i < length; ++i) text += alphabet[random.bounded(static_cast<int>(alphabet.size()))];
+    return text;
+}
+
+}  // namespace
+
+class SearchScanTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void DownFromTheStartFindsAMatchThatEndsTheText() {
+        QCOMPARE(ScanText(u"one two three", 0, 0, u"three", Opts(true)), std::optional<int>(8));
+        QCOMPARE(ScanText(u"three", 0, 0, u"three", Opts(true)), std::optional<int>(0));
+        QCOMPARE(ScanText(u"three", 0, 0, u"three", Opts(true, true)), std::optional<int>(0));
+    }
+
+    void UpFromTheEndFindsAMatchAtTheFirstCharacter() {
+        QCOMPARE(ScanText(u"three two", 9, 0, u"three", Opts(false)), std::optional<int>(0));
+        QCOMPARE(ScanText(u"three two", 9, 0, u"three", Opts(false, true)), std::optional<int>(0));
+        // A match must end before the selection: the selected word itself is not found.
+        QCOMPARE(ScanText(u"three", 0, 5, u"three", Opts(false)), std::nullopt);
+    }
+
+    void RepeatedSearchesWalkThroughEveryMatchAndThenFindNothing() {
+        QCOMPARE(Walk(QStringLiteral("ab ab ab"), 0, QStringLiteral("ab"), Opts(true)), QList<int>({0, 3, 6}));
+        QCOMPARE(Walk(QStringLiteral("ab ab ab"), 8, QStringLiteral("ab"), Opts(false)), QList<int>({6, 3, 0}));
+        // Overlapping matches: each search starts after the whole match before it.
+        QCOMPARE(Walk(QStringLiteral("aaaa"), 0, QStringLiteral("aa"), Opts(true)), QList<int>({0, 2}));
+        QCOMPARE(Walk(QStringLiteral("aaaa"), 4, QStringLiteral("aa"), Opts(false)), QList<int>({2, 0}));
+        // From the middle of the text only what lies ahead in that direction.
+        QCOMPARE(Walk(QStringLiteral("ab ab ab"), 4, QStringLiteral("ab"), Opts(true)), QList<int>({6}));
+        QCOMPARE(Walk(QStringLiteral("ab ab ab"), 4, QStringLiteral("ab"), Opts(false)), QList<int>({0}));
+    }
+
+    void WholeWordsInBothDirections_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<QList<int>>("found");
+        const QString text = QStringLiteral("often ten tenth ten, ten");
+        QTest::newRow("down skips the word inside others") << text << 0 << true << QList<int>{6, 16, 21};
+        QTest::newRow("up skips the word inside others") << text << 24 << false << QList<int>{21, 16, 6};
+        QTest::newRow("down from inside a word goes to the next word") << text << 7 << true << QList<int>{16, 21};
+        QTest::newRow("up from inside a word goes back to its start") << text << 10 << false << QList<int>{6};
+        QTest::newRow("down: a word at the very start") << QStringLiteral("ten often") << 0 << true << QList<int>{0};
+        QTest::newRow("up: a word at the very start") << QStringLiteral("ten often") << 9 << false << QList<int>{0};
+        QTest::newRow("before an accented letter") << QStringLiteral("tené tent") << 0 << true << QList<int>{0};
+        QTest::newRow("after an accented letter") << QStringLiteral("éten xten") << 9 << false << QList<int>{1};
+        QTest::newRow("digits are part of words") << QStringLiteral("ten1 2ten ten") << 0 << true << QList<int>{10};
+        QTest::newRow("punctuation ends a word") << QStringLiteral("(ten)\nten-") << 0 << true << QList<int>{1, 6};
+        QTest::newRow("up over punctuation") << QStringLiteral("(ten)\nten-") << 10 << false << QList<int>{6, 1};
+    }
+    void WholeWordsInBothDirections() {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(bool, down);
+        QFETCH(QList<int>, found);
+        QCOMPARE(Walk(text, caret, QStringLiteral("ten"), Opts(down, true)), found);
+    }
+
+    void SkipToWordStartCountsEveryStep() {
+        const QString text = QStringLiteral("ab, cd");
+        // Down from inside "ab": over "b", ", " to "c"; four of six candidates used up.
+        int position = 1;
+        int count = 5;
+        QVERIFY(SkipToWordStart(text, position, count, true));
+        QCOMPARE(position, 4);
+        QCOMPARE(count, 2);
+        // Down with no word left among the candidates.
+        position = 2;
+        count = 2;
+        QVERIFY(!SkipToWordStart(text, position, count, true));
+        QCOMPARE(count, 0);
+        // Up from the blank before "cd": back to the "a" that starts the text.
+        position = 3;
+        count = 4;
+        QVERIFY(SkipToWordStart(text, position, count, false));
+        QCOMPARE(position, 0);
+        QCOMPARE(count, 1);
+        // Up over nothing but separators.
+        const QString blanks = QStringLiteral(" ,; ");
+        position = 3;
+        count = 4;
+        QVERIFY(!SkipToWordStart(blanks, position, count, false));
+    }
+
+    void CaseFollowsTheCodePageLetters() {
+        QCOMPARE(ScanText(u"Un CAFÉ noir", 0, 0, u"café", Opts(true)), std::optional<int>(3));
+        QCOMPARE(ScanText(u"Un CAFÉ noir", 0, 0, u"café", Opts(true, false, true)), std::nullopt);
+        QCOMPARE(ScanText(u"Un CAFÉ noir", 0, 0, u"CAFÉ", Opts(true, false, true)), std::optional<int>(3));
+        // Letters whose capital sits elsewhere in the code page.
+        QCOMPARE(ScanText(u"x ŸŠŒŽ", 0, 0, u"ÿšœž", Opts(true)), std::optional<int>(2));
+        // Letters without a capital in the code page match only themselves.
+        QCOMPARE(ScanText(u"STRASSE", 0, 0, u"straße", Opts(true)), std::nullopt);
+        QCOMPARE(ScanText(u"µ", 0, 0, u"Μ", Opts(true)), std::nullopt);
+    }
+
+    void TextsBeyondSixteenBitsAreSearchedWhole() {
+        const QString text = QString(70000, QLatin1Char('x')) + QStringLiteral(" needle ") + QString(70000, QLatin1Char('y'));
+        QCOMPARE(ScanText(text, 0, 0, u"needle", Opts(true)), std::optional<int>(70001));
+        QCOMPARE(ScanText(text, static_cast<int>(text.size()), 0, u"needle", Opts(false, true)),
+                 std::optional<int>(70001));
+        QCOMPARE(ScanText(text, 70002, 0, u"needle", Opts(true)), std::nullopt);
+    }
+
+    void NothingToFind() {
+        QCOMPARE(ScanText(u"", 0, 0, u"a", Opts(true)), std::nullopt);
+        QCOMPARE(ScanText(u"abc", 0, 0, u"", Opts(true)), std::nullopt);
+        QCOMPARE(ScanText(u"ab", 0, 0, u"abc", Opts(true)), std::nullopt);
+        QCOMPARE(ScanText(u"ab", 2, 0, u"abc", Opts(false)), std::nullopt);
+        QCOMPARE(ScanText(u"abc", 0, 0, u"a", Opts(false)), std::nullopt);
+        // A selection that lies beyond the text is taken as its end.
+        QCOMPARE(ScanText(u"abc", 50, 9, u"c", Opts(false)), std::optional<int>(2));
+        QCOMPARE(ScanText(u"abc", -4, 0, u"a", Opts(true)), std::optional<int>(0));
+        // A long, repetitive search text over a long, repetitive text ends quickly.
+        const QString many(200000, QLatin1Char('a'));
+        QCOMPARE(ScanText(many, 0, 0, QString(5000, QLatin1Char('a')) + QLatin1Char('b'), Opts(true)), std::nullopt);
+    }
+
+    void SearchesAgreeWithTheSlowWayOnRandomTexts() {
+        QRandomGenerator random(20240607);
+        const QString alphabet = QStringLiteral("aAb é1.É");
+        for (int round = 0; round < 6000; ++round) {
+            const QString text = RandomText(random, 14, alphabet);
+            QString what = RandomText(random, 3, alphabet);
+            if (what.isEmpty()) what = QStringLiteral("a");
+            const int n = static_cast<int>(text.size());
+            const int selStart = random.bounded(n + 1);
+            const int selLength = random.bounded(n - selStart + 1);
+            const TSearchOptions o = Opts(random.bounded(2) == 0, random.bounded(2) == 0, random.bounded(2) == 0);
+            const auto expected = Reference(text, selStart, selLength, what, o);
+            const auto got = ScanText(text, selStart, selLength, what, o);
+            if (got != expected)
+                QFAIL(qPrintable(QStringLiteral("\"%1\" sel %2+%3 \"%4\" down %5 word %6 case %7: got %8, expected %9")
+                                     .arg(text)
+                                     .arg(selStart)
+                                     .arg(selLength)
+                                     .arg(what)
+                                     .arg(o.Down)
+                                     .arg(o.WholeWord)
+                                     .arg(o.MatchCase)
+                                     .arg(got.value_or(-1))
+                                     .arg(expected.value_or(-1))));
+        }
+    }
+
+    void ReplaceAllUpwardEndsWhenTheReplacementHoldsTheSearchText() {
+        // "la" becomes "lala" going up: each new "la" ends the replacement, where the
+        // next upward search would begin if it started after it.
+        const TReplaceAllResult up = ReplaceAllText(u"la di la", 8, 0, u"la", u"lala", Opts(false));
+        QCOMPARE(up.Text, QStringLiteral("lala di lala"));
+        QCOMPARE(up.Positions, std::vector<int>({0, 6}));
+        QCOMPARE(up.SelStart, 0);
+        QCOMPARE(up.SelLength, 0);
+        // Going down the caret ends after the last replacement.
+        const TReplaceAllResult down = ReplaceAllText(u"la di la", 0, 0, u"la", u"xlax", Opts(true));
+        QCOMPARE(down.Text, QStringLiteral("xlax di xlax"));
+        QCOMPARE(down.SelStart, 12);
+        // Whole words upward, the replacement a longer word starting with the search text.
+        const TReplaceAllResult words = ReplaceAllText(u"ten often ten", 13, 0, u"ten", u"tenth ten", Opts(false, true));
+        QCOMPARE(words.Text, QStringLiteral("tenth ten often tenth ten"));
+    }
+
+    void ReplaceAllStartsAtTheCaretInItsDirection() {
+        const TReplaceAllResult down = ReplaceAllText(u"a a a a", 3, 0, u"a", u"b", Opts(true));
+        QCOMPARE(down.Text, QStringLiteral("a a b b"));
+        const TReplaceAllResult up = ReplaceAllText(u"a a a a", 3, 0, u"a", u"b", Opts(false));
+        QCOMPARE(up.Text, QStringLiteral("b b a a"));
+        // Nothing found: text and selection as they were.
+        const TReplaceAllResult none = ReplaceAllText(u"abc", 1, 1, u"x", u"y", Opts(true));
+        QCOMPARE(none.Text, QStringLiteral("abc"));
+        QVERIFY(none.Positions.empty());
+        QCOMPARE(none.SelStart, 1);
+        QCOMPARE(none.SelLength, 1);
+    }
+
+    void ReplaceAllRefusesToGrowTheTextWithoutBound() {
+        const QString text(100000, QLatin1Char('a'));
+        const TReplaceAllResult result = ReplaceAllText(text, 0, 0, u"a", QString(1000, QLatin1Char('b')), Opts(true));
+        QVERIFY(result.TooLong);
+        QVERIFY(result.Positions.empty());
+        QCOMPARE(result.Text, text);
+    }
+
+    void ReplaceAllAgreesWithThePlainLoopOnRandomTexts() {
+        QRandomGenerator random(7);
+        const QString alphabet = QStringLiteral("aAb .é");
+        const QStringList replacements = {QString(), QStringLiteral("a"), QStringLiteral("ba"), QStringLiteral("ab"),
+                                          QStringLiteral("x"), QStringLiteral("A."), QStringLiteral(".")};
+        for (int round = 0; round < 4000; ++round) {
+            const QString text = RandomText(random, 16, alphabet);
+            QString what = RandomText(random, 2, alphabet);
+            if (what.isEmpty()) what = QStringLiteral("a");
+            QString replacement = replacements[random.bounded(static_cast<int>(replacements.size()))];
+            if (random.bounded(4) == 0) replacement = what + replacement;  // holds the search text
+            if (random.bounded(4) == 0) replacement = replacement + what;
+            const int n = static_cast<int>(text.size());
+            const int selStart = random.bounded(n + 1);
+            const int selLength = random.bounded(n - selStart + 1);
+            const TSearchOptions o = Opts(random.bounded(2) == 0, random.bounded(2) == 0, random.bounded(2) == 0);
+            const TReplaceAllResult expected = ReplaceAllByLoop(text, selStart, selLength, what, replacement, o);
+            const TReplaceAllResult got = ReplaceAllText(text, selStart, selLength, what, replacement, o);
+            const bool same = got.Text == expected.Text && got.Positions.size() == expected.Positions.size() &&
+                              got.SelStart == expected.SelStart && got.SelLength == expected.SelLength;
+            if (!same)
+                QFAIL(qPrintable(QStringLiteral("\"%1\" sel %2+%3 \"%4\"->\"%5\" down %6 word %7 case %8: got \"%9\" "
+                                                "caret %10, expected \"%11\" caret %12")
+                                     .arg(text)
+                                     .arg(selStart)
+                                     .arg(selLength)
+                                     .arg(what, replacement)
+                                     .arg(o.Down)
+                                     .arg(o.WholeWord)
+                                     .arg(o.MatchCase)
+                                     .arg(got.Text)
+                                     .arg(got.SelStart)
+                                     .arg(expected.Text)
+                                     .arg(expected.SelStart)));
+        }
+    }
+
+    void TheMessageQuotesTheSearchText() {
+        QCOMPARE(CannotFindMessage(QStringLiteral("la")), QStringLiteral("Cannot find \"la\"."));
+        QCOMPARE(CannotFindMessage(QString()), QStringLiteral("Cannot find \"\"."));
+    }
+};
+
+QTEST_MAIN(SearchScanTest)
+#include "search_scan_test.moc"
