@@ -62,8 +62,10 @@ protected:
         EXPECT_EQ(second.header, first.header);
         ASSERT_EQ(second.chunks.size(), first.chunks.size());
         EXPECT_EQ(MetaTexts(second.chunks[2]), MetaTexts(first.chunks[2])) << imported;
-        for (size_t i = 0; i < first.chunks.size(); ++i)
-            if (i != 2) EXPECT_EQ(second.chunks[i], first.chunks[i]) << "chunk " << i;
+        for (size_t i = 0; i < first.chunks.size(); ++i) {
+            if (i == 2) continue;
+            EXPECT_EQ(second.chunks[i], first.chunks[i]) << "chunk " << i;
+        }
         EXPECT_EQ(second.trailing, first.trailing);
         // The imported music is the original MIDI file.
         EXPECT_EQ(ReadBytes(dir.File("back.mid")), music);
