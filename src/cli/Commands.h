@@ -30,5 +30,9 @@ int RunLanguages(const Arguments& args);
 int RunPreview(const Arguments& args);
 int RunPrint(const Arguments& args);
 int RunImport(const Arguments& args);
+// Playback commands, built only with the playback layer.
+int RunDevices(const Arguments& args);
+int RunPlay(const Arguments& args);
+int RunRender(const Arguments& args);
 
 }  // namespace sonkora::cli

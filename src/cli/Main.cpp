@@ -18,6 +18,11 @@ const std::vector<Command>& AllCommands() {
         {"preview", "SONG.stf", RunPreview},
         {"print", "SONG.stf", RunPrint},
         {"import", "FILE.kar --track N [--stf OUT.stf] [--mid OUT.mid] [--yes]", RunImport},
+#ifdef SONKORA_WITH_PLAYBACK
+        {"devices", "", RunDevices},
+        {"play", "FILE [--device NAME] [--from TIME] [--track N]", RunPlay},
+        {"render", "FILE OUT.wav [--from TIME] [--track N]", RunRender},
+#endif
     };
     return commands;
 }

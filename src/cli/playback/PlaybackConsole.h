@@ -1,0 +1,50 @@
+#pragma once
+// What sonkorac's play, render and devices commands share: their arguments, the console
+// as the engine's user interface, and the --from time code read against the song.
+
+#include <optional>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/ConsoleUserInterface.h"
+
+namespace sonkora::cli::playback {
+
+struct PlaybackArguments {
+    std::string file;
+    std::string output;                 // render only
+    std::optional<std::string> device;  // play only
+    std::optional<std::string> from;    // a time code bar:beat:unit
+    std::optional<int> track;           // 1 to 255
+};
+
+struct ArgumentRules {
+    const char* command;
+    bool output = false;  // a second file name is required
+    bool device = false;  // --device NAME is allowed
+};
+
+// The parsed arguments, or the usage problem.
+std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, const ArgumentRules& rules,
+                                                        std::string& problem);
+
+// The start tick of --from in this song, 0 without --from. A time code that is not
+// bar:beat:unit is a usage problem; a song whose header cannot be read gives 0 here and
+// is reported by the engine when it loads the song.
+std::optional<int32_t> StartTick(const PlaybackArguments& args, std::string& problem);
+
+// The console user interface, counting the errors it shows.
+class PlaybackConsoleUi final : public ConsoleUserInterface {
+public:
+    using ConsoleUserInterface::ConsoleUserInterface;
+    void ErrorBox(const std::string& message, int helpContext) override {
+        ++errors_;
+        ConsoleUserInterface::ErrorBox(message, helpContext);
+    }
+    int Errors() const { return errors_; }
+
+private:
+    int errors_ = 0;
+};
+
+}  // namespace sonkora::cli::playback

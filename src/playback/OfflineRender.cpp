@@ -1,0 +1,186 @@
+#include "playback/OfflineRender.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "playback/PlaybackEngine.h"
+#include "playback/SchedulerToolkit.h"
+#include "playback/Synthesizer.h"
+#include "playback/TimeSource.h"
+#include "playback/WavWriter.h"
+
+namespace sonkora {
+
+namespace {
+
+constexpr int64_t MicrosPerSecond = 1'000'000;
+constexpr int64_t LongestTrailingSilence = 10 * MicrosPerSecond;
+constexpr int64_t LongestRelease = MicrosPerSecond / 2;
+// Below this peak (about -54 dB) a block counts as silent.
+constexpr int QuietPeak = 64;
+constexpr int64_t BlockFrames = 4096;
+
+// Lends the offline synthesizer to the toolkit, which closes what it opens, while the
+// renderer keeps pulling samples from it.
+class LentSynthesizer final : public OutputDevice {
+public:
+    explicit LentSynthesizer(OfflineSynthesizer& synth) : synth_(synth) {}
+    bool Reset() override { return synth_.Reset(); }
+    void Send(std::span<const uint8_t> message) override { synth_.Send(message); }
+    void Silence() override { synth_.Silence(); }
+    void Prepare() override { synth_.Prepare(); }
+
+private:
+    OfflineSynthesizer& synth_;
+};
+
+class OfflineCatalog final : public DeviceCatalog {
+public:
+    explicit OfflineCatalog(OfflineSynthesizer* synth) : synth_(synth) {}
+    std::vector<std::string> DeviceNames() override { return {SynthesizerName}; }
+    std::unique_ptr<OutputDevice> Open(int index) override {
+        if (index != 0 || synth_ == nullptr) return nullptr;
+        return std::make_unique<LentSynthesizer>(*synth_);
+    }
+
+private:
+    OfflineSynthesizer* synth_;
+};
+
+// Nothing to show and no timer: the renderer drives the engine itself.
+class SilentFrame final : public PlaybackFrame {
+public:
+    void UpdateFrameControls() override {}
+    void SetGauge(int32_t, int32_t) override {}
+    void SetGaugeProgress(int32_t) override {}
+    void SetTimerEnabled(bool) override {}
+    void ProcessPendingMessages() override {}
+    void ClearTrackDialogStatus() override {}
+};
+
+class Renderer {
+public:
+    Renderer(OfflineSynthesizer& synth, WavWriter& wav)
+        : synth_(synth), wav_(wav), samples_(static_cast<size_t>(BlockFrames) * 2) {}
+
+    int64_t FrameAt(int64_t micros) const { return micros * synth_.SampleRate() / MicrosPerSecond; }
+    int64_t Frames() const { return frames_; }
+
+    void RenderTo(int64_t targetFrame) {
+        while (frames_ < targetFrame) RenderBlock(std::min(targetFrame - frames_, BlockFrames));
+    }
+    // Renders one block and tells whether anything in it could be heard.
+    bool RenderBlock(int64_t count) {
+        std::span<int16_t> block(samples_.data(), static_cast<size_t>(count) * 2);
+        synth_.Render(block);
+        wav_.Write(block);
+        frames_ += count;
+        return std::any_of(block.begin(), block.end(), [](int16_t s) { return s > QuietPeak || s < -QuietPeak; });
+    }
+
+private:
+    OfflineSynthesizer& synth_;
+    WavWriter& wav_;
+    std::vector<int16_t> samples_;
+    int64_t frames_ = 0;
+};
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::exists(b, error) && std::filesystem::equivalent(a, b, error) && !error;
+}
+
+}  // namespace
+
+bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* summary) {
+    if (SameFile(options.midiFile, options.wavFile)) {
+        ui.ErrorBox("The sound cannot be written over the song itself: " + options.wavFile, HelpContext::General);
+        return false;
+    }
+
+    std::string synthError;
+    std::unique_ptr<OfflineSynthesizer> synth = OfflineSynthesizer::Create(
+        options.soundFont.empty() ? FindSoundFont() : options.soundFont, options.sampleRate, synthError);
+    if (synth == nullptr) {
+        ui.ErrorBox(std::string("Cannot open Midi output device ") + SynthesizerName + " (" + synthError + ")",
+                    HelpContext::General);
+        return false;
+    }
+    OfflineCatalog catalog(synth.get());
+    ManualTimeSource time;
+    SchedulerToolkit toolkit(catalog, time, SchedulerToolkit::Drive::ByHand);
+    std::deque<ToolkitNotification> posted;
+    toolkit.SetNotificationHandler([&posted](ToolkitNotification notification) { posted.push_back(notification); });
+    SilentFrame frame;
+    PlaybackEngine engine(toolkit, ui, frame);
+    Scheduler& scheduler = toolkit.GetScheduler();
+
+    if (options.track > 0) {
+        engine.PlayTrack(options.midiFile, options.track);
+    } else {
+        engine.PlaySongFrom(options.midiFile, nullptr, options.startTime);
+    }
+    if (!engine.Playing()) return false;
+
+    WavWriter wav;
+    std::string wavError;
+    if (!wav.Open(options.wavFile, options.sampleRate, 2, wavError)) {
+        engine.StopPlaying();
+        ui.ErrorBox("Cannot create " + options.wavFile + ": " + wavError, HelpContext::General);
+        return false;
+    }
+    Renderer renderer(*synth, wav);
+
+    try {
+        // Play: feed when asked, move the clock to whatever is due next, render up to it.
+        bool ranOut = false;
+        while (!ranOut && engine.Playing()) {
+            while (!posted.empty()) {
+                const ToolkitNotification notification = posted.front();
+                posted.pop_front();
+                if (notification == ToolkitNotification::MoreEventsWanted) {
+                    engine.MidiFeedRequest();
+                } else {
+                    ranOut = true;
+                }
+            }
+            if (ranOut || !engine.Playing()) break;
+            const int64_t next = scheduler.Service();
+            if (!posted.empty()) continue;
+            if (next == Scheduler::Never) break;  // nothing queued and nothing asked for: the song is over
+            const int64_t target = std::max(next, time.NowMicros() + 1);
+            renderer.RenderTo(renderer.FrameAt(target));
+            time.Set(target);
+        }
+
+        if (engine.Playing()) {
+            // On to the end of the song, then let the last notes ring out.
+            const int64_t now = time.NowMicros();
+            const int64_t startTick = std::max(engine.StartTime(), 0);
+            const int64_t endMicros = scheduler.MicrosOfTick(std::max<int64_t>(engine.SongTicks() - startTick, 0));
+            const int64_t end = std::clamp(endMicros, now, now + LongestTrailingSilence);
+            renderer.RenderTo(renderer.FrameAt(end));
+            time.Set(end);
+            const int64_t releaseEnd = renderer.Frames() + renderer.FrameAt(LongestRelease);
+            const int64_t blockFrames = std::max<int64_t>(renderer.FrameAt(10'000), 1);  // 10 ms
+            while (renderer.Frames() < releaseEnd &&
+                   renderer.RenderBlock(std::min(blockFrames, releaseEnd - renderer.Frames()))) {
+            }
+            engine.MidiPlaybackEnded();
+        }
+        wav.Finish();
+    } catch (const std::length_error& error) {
+        engine.StopPlaying();
+        ui.ErrorBox(options.wavFile + ": " + error.what(), HelpContext::General);
+        return false;
+    }
+    if (summary != nullptr) summary->frames = renderer.Frames();
+    return true;
+}
+
+}  // namespace sonkora

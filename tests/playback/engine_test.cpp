@@ -1,0 +1,230 @@
+// The playback engine on a recording device: what the device receives and when, how a
+// play request ends, and what the user is told when it cannot start.
+#include <gtest/gtest.h>
+
+#include "EngineFixture.h"
+
+namespace sonkora::test {
+namespace {
+
+using Messages = std::vector<Bytes>;
+
+// Track 0 with a tempo change and channel state before tick 96 and notes on both sides.
+Bytes SongWithStateBeforeTick96() {
+    return MidiFile(1, 96,
+                    {Cat({Tempo(0, 500000), Program(0, 0, 5), Controller(10, 0, 7, 90), NoteOn(0, 0, 60, 100),
+                          NoteOff(38, 0, 60), Tempo(2, 250000), NoteOn(46, 0, 62, 100), NoteOff(96, 0, 62),
+                          EndOfTrack()})});
+}
+
+TEST_F(EngineTest, PlayingFromATimeSendsTheStateBeforeItAtOnceAndDropsItsNotes) {
+    const std::string song = folder.Write("state.mid", SongWithStateBeforeTick96());
+    engine.PlaySongFrom(song, &editor, 96);
+    ASSERT_TRUE(engine.Playing()) << (ui.errors.empty() ? "" : ui.errors[0].first);
+    EXPECT_TRUE(editor.readOnly);
+    EXPECT_TRUE(frame.timerEnabled);
+    EXPECT_EQ(frame.gaugeMaximum, 192);
+    EXPECT_EQ(frame.gaugeProgress, 96);
+    EXPECT_EQ(catalog.log.prepares, 1);
+
+    Run(2'000'000);
+    EXPECT_EQ(catalog.log.Messages(), (Messages{{0xC0, 5}, {0xB0, 7, 90}, {0x90, 62, 100}, {0x80, 62, 0}}));
+    EXPECT_EQ(catalog.log.sent[2].micros, 0);
+    // The tempo set before the start holds from it: 96 ticks at 250000 us per quarter.
+    EXPECT_EQ(catalog.log.sent[3].micros, 250'000);
+
+    // Running out of events ends the playback.
+    ExpectIdle();
+    EXPECT_FALSE(editor.readOnly);
+    EXPECT_EQ(editor.collapses, 1);
+    EXPECT_EQ(catalog.log.silences, 1);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(EngineTest, AuditionStartsSoundingAtTheFirstNoteOfItsTracks) {
+    const std::string song = folder.Write(
+        "audition.mid",
+        MidiFile(1, 96,
+                 {Cat({Program(0, 0, 1), EndOfTrack(400)}),
+                  Cat({Program(0, 1, 20), Controller(0, 1, 10, 64), NoteOn(200, 1, 64, 90), NoteOff(96, 1, 64),
+                       EndOfTrack()}),
+                  Cat({NoteOn(100, 2, 70, 90), NoteOff(10, 2, 70), EndOfTrack()})}));
+    engine.PlayTrack(song, 1);
+    ASSERT_TRUE(engine.Playing());
+    EXPECT_EQ(engine.SoloTrack(), 1);
+    EXPECT_EQ(engine.StartTime(), 200);
+    EXPECT_EQ(engine.PlayEditor(), nullptr);
+
+    Run(400'000);
+    EXPECT_TRUE(engine.Playing());
+    Run(2'000'000);
+    EXPECT_EQ(catalog.log.Messages(),
+              (Messages{{0xC0, 1}, {0xC1, 20}, {0xB1, 10, 64}, {0x91, 64, 90}, {0x81, 64, 0}}));
+    EXPECT_EQ(catalog.log.sent[3].micros, 0);
+    EXPECT_EQ(catalog.log.sent[4].micros, 500'000);
+    ExpectIdle();
+    EXPECT_EQ(frame.trackDialogCleared, 1);
+}
+
+// Forty quarter notes, one every 48 ticks (250 ms).
+Bytes LongSong() {
+    Bytes track;
+    for (uint8_t i = 0; i < 40; ++i) track = Cat({track, NoteOn(i == 0 ? 0 : 24, 0, 60 + i % 12, 100), NoteOff(24, 0, 60 + i % 12)});
+    return MidiFile(1, 96, {Cat({track, EndOfTrack()})});
+}
+
+class ShortLookAheadTest : public EngineTest {
+protected:
+    ShortLookAheadTest() : EngineTest(SchedulerLimits{200'000, 100'000, 64, 16}) {}
+};
+
+TEST_F(ShortLookAheadTest, NestedFeedRequestsNeitherLoseNorRepeatEvents) {
+    const std::string song = folder.Write("long.mid", LongSong());
+    int depth = 0;
+    frame.onProcessPending = [&] {
+        // Another feed request was waiting among the window messages.
+        if (depth > 0) return;
+        ++depth;
+        engine.MidiFeedRequest();
+        --depth;
+    };
+    engine.PlaySongFrom(song, &editor, 0);
+    Run(15'000'000);
+
+    EXPECT_GT(feedRequests, 10) << "the song goes to the toolkit piece by piece";
+    const std::vector<Sent> ons = catalog.log.OfKind(0x90);
+    const std::vector<Sent> offs = catalog.log.OfKind(0x80);
+    ASSERT_EQ(ons.size(), 40u);
+    ASSERT_EQ(offs.size(), 40u);
+    for (size_t i = 0; i < ons.size(); ++i) {
+        EXPECT_EQ(ons[i].bytes[1], 60 + i % 12);
+        EXPECT_EQ(ons[i].micros, At120(48 * static_cast<int64_t>(i)));
+        EXPECT_EQ(offs[i].micros, At120(48 * static_cast<int64_t>(i) + 24));
+    }
+    ExpectIdle();
+}
+
+TEST_F(ShortLookAheadTest, StopWhileAFeedLetsMessagesThroughQueuesNothingMore) {
+    const std::string song = folder.Write("long.mid", LongSong());
+    frame.onProcessPending = [&] { engine.StopPlaying(); };
+    engine.PlaySongFrom(song, &editor, 0);
+    const size_t queuedAtStart = toolkit.GetScheduler().QueuedCount();
+    ASSERT_GT(queuedAtStart, 0u);
+    Run(15'000'000);
+
+    EXPECT_EQ(feedRequests, 1);
+    EXPECT_LT(catalog.log.sent.size(), queuedAtStart);
+    const size_t firstNotes = catalog.log.OfKind(0x90).size();
+    ExpectIdle();
+    EXPECT_FALSE(editor.readOnly);
+
+    // The next play request starts cleanly.
+    frame.onProcessPending = nullptr;
+    engine.PlaySongFrom(song, &editor, 0);
+    Run(30'000'000);
+    EXPECT_EQ(catalog.log.OfKind(0x90).size(), 40u + firstNotes);
+}
+
+TEST_F(EngineTest, PlayRequestWhileASongPlaysStopsItFirst) {
+    const std::string song = folder.Write("long.mid", LongSong());
+    RecordingEditor other;
+    engine.PlaySongFrom(song, &editor, 96);
+    Run(300'000);
+    engine.PlaySong(song, &other, false);
+
+    EXPECT_FALSE(editor.readOnly);
+    EXPECT_EQ(editor.collapses, 1);
+    EXPECT_TRUE(other.readOnly);
+    EXPECT_EQ(engine.PlayEditor(), &other);
+    EXPECT_EQ(engine.StartTime(), 0);
+    EXPECT_EQ(catalog.log.silences, 1);
+    EXPECT_EQ(catalog.log.prepares, 2);
+}
+
+TEST_F(EngineTest, FailuresShowTheirMessageOnceAndLeaveTheSongTextEditable) {
+    Bytes header7 = Header(1, 1, 96);
+    header7[7] = 7;
+    Bytes truncated = Cat({Header(1, 1, 96), Text("MTrk"), Be32(100), NoteOn(0, 0, 60, 100)});
+    const struct {
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {folder.PathOf("missing.kar"), "Error opening Midi file " + folder.PathOf("missing.kar")},
+        {"", "Error opening Midi file "},
+        {folder.Write("header.mid", Cat({header7, {0}})), "Error in Midi file header"},
+        {folder.Write("division0.mid", MidiFile(1, 0, {Cat({NoteOn(0, 0, 60, 1), EndOfTrack()})})),
+         "Error in Midi file header"},
+        {folder.Write("truncated.mid", truncated), "Error in Midi file"},
+        {folder.Write("code.mid", MidiFile(1, 96, {Cat({NoteOn(0, 0, 60, 1), {0x00, 0xF4}, EndOfTrack()})})),
+         "Error in Midi file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ui.errors.clear();
+        const int updates = frame.controlUpdates;
+        engine.PlaySong(c.file, &editor, false);
+        ASSERT_EQ(ui.errors.size(), 1u);
+        EXPECT_EQ(ui.errors[0].first, c.message);
+        EXPECT_EQ(ui.errors[0].second, 20000);
+        ExpectIdle();
+        EXPECT_FALSE(editor.readOnly);
+        EXPECT_EQ(frame.controlUpdates, updates + 2) << "once for playing, once for idle";
+    }
+    EXPECT_TRUE(catalog.log.sent.empty());
+}
+
+TEST_F(EngineTest, EmptyDeviceSettingOpensTheFirstDeviceAndRemembersItsName) {
+    EXPECT_TRUE(engine.OpenMidiOutput());
+    EXPECT_EQ(engine.MidiOutDevice(), "Test Synth");
+    EXPECT_EQ(catalog.log.opened, (std::vector<int>{0}));
+    EXPECT_NE(engine.MidiOut(), 0u);
+
+    // Opening again closes the device first instead of losing it.
+    EXPECT_TRUE(engine.OpenMidiOutput());
+    EXPECT_EQ(catalog.log.closes, 1);
+    engine.CloseMidiOutput();
+    EXPECT_EQ(engine.MidiOut(), 0u);
+    EXPECT_EQ(catalog.log.closes, 2);
+}
+
+TEST_F(EngineTest, DeviceSettingIsMatchedWithoutRegardToCase) {
+    engine.SetMidiOutDevice("port b");
+    EXPECT_TRUE(engine.OpenMidiOutput());
+    EXPECT_EQ(catalog.log.opened, (std::vector<int>{1}));
+    EXPECT_EQ(engine.MidiOutDevice(), "port b");
+}
+
+TEST_F(EngineTest, DeviceThatCannotBeOpenedIsReportedByItsSettingAndPlaybackIsIdle) {
+    const std::string song = folder.Write("state.mid", SongWithStateBeforeTick96());
+    struct Case {
+        std::string setting;
+        std::set<int> failOpen, failReset;
+        std::string message;
+        int closes;
+    } cases[] = {
+        {"Nope", {}, {}, "Cannot open Midi output device Nope", 0},
+        // The first device's name becomes the setting even though it failed; the second
+        // device then no longer matches.
+        {"", {0}, {}, "Cannot open Midi output device Test Synth", 0},
+        {"Port B", {}, {1}, "Cannot open Midi output device Port B", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        ui.errors.clear();
+        catalog.log = DeviceLog{};
+        catalog.failOpen = c.failOpen;
+        catalog.failReset = c.failReset;
+        engine.SetMidiOutDevice(c.setting);
+        engine.PlaySong(song, &editor, false);
+        ASSERT_EQ(ui.errors.size(), 1u);
+        EXPECT_EQ(ui.errors[0].first, c.message);
+        EXPECT_EQ(ui.errors[0].second, 20000);
+        EXPECT_EQ(engine.MidiOut(), 0u);
+        EXPECT_EQ(catalog.log.closes, c.closes);
+        ExpectIdle();
+        EXPECT_FALSE(editor.readOnly);
+    }
+}
+
+}  // namespace
+}  // namespace sonkora::test

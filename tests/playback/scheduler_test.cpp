@@ -1,0 +1,336 @@
+// The toolkit's queue and clock, driven by hand: what reaches the device, and when.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+
+#include "PlaybackFakes.h"
+#include "playback/Scheduler.h"
+#include "playback/SchedulerThread.h"
+#include "playback/SchedulerToolkit.h"
+
+namespace sonkora::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEventRecord Note(int32_t time, uint8_t status, uint8_t key, uint8_t velocity = 100) {
+    return TEventRecord{time, status, key, velocity, 0};
+}
+TEventRecord TempoRecord(int32_t time, uint32_t micros) {
+    return TEventRecord{time, 0, static_cast<uint8_t>(micros >> 16), static_cast<uint8_t>(micros >> 8),
+                        static_cast<uint8_t>(micros)};
+}
+TEventRecord SysexByte(uint8_t byte) { return TEventRecord{0, 0xF0, byte, 0, 0}; }
+
+class SchedulerTest : public ::testing::Test {
+protected:
+    explicit SchedulerTest(SchedulerLimits limits = {}) : scheduler(time, limits), device(time, log) {
+        scheduler.AttachDevice(&device);
+        scheduler.SetNotificationHandler([this](ToolkitNotification n) { posted.push_back(n); });
+        scheduler.Prepare();
+    }
+    void Start(int division = 96) {
+        scheduler.StartStepOne();
+        scheduler.SetResolution(division);
+    }
+    int Count(ToolkitNotification kind) const {
+        return static_cast<int>(std::count(posted.begin(), posted.end(), kind));
+    }
+
+    ManualTimeSource time;
+    Scheduler scheduler;
+    DeviceLog log;
+    RecordingDevice device;
+    std::vector<ToolkitNotification> posted;
+};
+
+TEST_F(SchedulerTest, TempoRecordChangesTheTickRateFromItsOwnTick) {
+    // 96 ticks per quarter at the default 120 bpm: a tick lasts 5208.33 us.
+    ASSERT_EQ(scheduler.Queue(Note(0, 0x90, 60)), 0);
+    ASSERT_EQ(scheduler.Queue(Note(96, 0x80, 60, 0)), 0);
+    ASSERT_EQ(scheduler.Queue(TempoRecord(0, 250000)), 0);  // twice as fast from tick 96
+    ASSERT_EQ(scheduler.Queue(Note(96, 0x90, 62)), 0);
+    ASSERT_EQ(scheduler.Queue(Note(48, 0x80, 62, 0)), 0);
+    time.Set(1000);
+    Start();
+
+    RunScheduler(scheduler, time, 601000);
+    // 96 ticks at 500000 us, then 38.4 ticks in the 100 ms at 250000 us per quarter.
+    EXPECT_EQ(scheduler.ReadClock(), 134);
+    RunScheduler(scheduler, time, 3'000'000);
+
+    ASSERT_EQ(log.sent.size(), 4u);
+    EXPECT_EQ(log.sent[0].micros, 1000);
+    EXPECT_EQ(log.sent[0].bytes, (Bytes{0x90, 60, 100}));
+    EXPECT_EQ(log.sent[1].micros, 501000);
+    EXPECT_EQ(log.sent[2].micros, 751000);
+    EXPECT_EQ(log.sent[2].bytes, (Bytes{0x90, 62, 100}));
+    EXPECT_EQ(log.sent[3].micros, 876000);
+}
+
+TEST_F(SchedulerTest, RecordsAtOnceGoOutBeforeTheClockStartsAndTimedOnesWaitForIt) {
+    scheduler.Queue(TEventRecord{-1, 0xC3, 5, 0, 0});
+    scheduler.Queue(TEventRecord{-1, 0xB3, 7, 0xFF, 0});  // a stray high bit never reaches the device
+    scheduler.Queue(Note(0, 0x93, 60));
+    scheduler.Service();
+    EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0xC3, 5}, {0xB3, 7, 0x7F}}));
+
+    time.Set(5000);
+    scheduler.StartStepOne();
+    scheduler.Service();
+    EXPECT_EQ(log.sent.size(), 2u) << "the clock counts only once the resolution is set";
+    EXPECT_EQ(scheduler.ReadClock(), 0);
+
+    scheduler.SetResolution(96);
+    scheduler.Service();
+    ASSERT_EQ(log.sent.size(), 3u);
+    EXPECT_EQ(log.sent[2].micros, 5000);
+}
+
+TEST_F(SchedulerTest, ImmediateTempoBeforeTheStartSetsTheStartingRateAndTempoZeroIsIgnored) {
+    scheduler.Queue(TempoRecord(-1, 1'000'000));  // 60 bpm
+    scheduler.Queue(Note(0, 0x90, 60));
+    scheduler.Queue(TempoRecord(0, 0));  // would stop time for good
+    scheduler.Queue(Note(96, 0x80, 60, 0));
+    Start();
+    RunScheduler(scheduler, time, 5'000'000);
+    ASSERT_EQ(log.sent.size(), 2u);
+    EXPECT_EQ(log.sent[1].micros, 1'000'000);
+}
+
+class LookAheadTest : public SchedulerTest {
+protected:
+    LookAheadTest() : SchedulerTest(SchedulerLimits{1'000'000, 500'000, 100, 10}) {}
+};
+
+TEST_F(LookAheadTest, RefusedRecordIsAskedForOnceWhenItNearsAndThenAccepted) {
+    Start();
+    EXPECT_EQ(scheduler.Queue(Note(0, 0x90, 60)), 0);
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 61)), 0);   // 0.5 s
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 62)), 0);   // 1.0 s: just within the look-ahead
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 1);   // 1.5 s: refused
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 1);   // and again while nothing moved
+
+    EXPECT_EQ(scheduler.Service(), 500'000);
+    time.Set(999'999);
+    scheduler.Service();
+    EXPECT_TRUE(posted.empty());
+    time.Set(1'000'000);
+    scheduler.Service();
+    scheduler.Service();
+    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 0);
+    RunScheduler(scheduler, time, 3'000'000);
+    ASSERT_EQ(log.sent.size(), 4u);
+    EXPECT_EQ(log.sent[3].micros, 1'500'000);
+    EXPECT_EQ(Count(ToolkitNotification::RanOutOfEvents), 1);
+}
+
+TEST_F(LookAheadTest, RanOutWaitsForTheFeedItAskedFor) {
+    Start();
+    scheduler.Queue(Note(0, 0x90, 60));
+    EXPECT_EQ(scheduler.Queue(Note(384, 0x80, 60, 0)), 1);  // 2 s ahead
+    RunScheduler(scheduler, time, 1'400'000);
+    EXPECT_TRUE(posted.empty()) << "the queue is empty but a record is still to come";
+    RunScheduler(scheduler, time, 1'800'000);
+    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+
+    EXPECT_EQ(scheduler.Queue(Note(384, 0x80, 60, 0)), 0);
+    RunScheduler(scheduler, time, 2'500'000);
+    EXPECT_EQ(log.sent.back().micros, 2'000'000);
+    EXPECT_EQ(Count(ToolkitNotification::RanOutOfEvents), 1);
+}
+
+TEST_F(LookAheadTest, TempoStillQueuedCountsWhenJudgingTheLookAhead) {
+    Start();
+    scheduler.Queue(Note(0, 0x90, 60));
+    scheduler.Queue(TempoRecord(0, 125000));  // four times as fast from tick 0
+    // 720 ticks: 3.75 s at the old tempo, 0.9375 s at the new one.
+    EXPECT_EQ(scheduler.Queue(Note(720, 0x80, 60, 0)), 0);
+}
+
+class CountLimitTest : public SchedulerTest {
+protected:
+    CountLimitTest() : SchedulerTest(SchedulerLimits{1'000'000'000, 500'000, 4, 2}) {}
+};
+
+TEST_F(CountLimitTest, FullQueueRefusesUntilItHasDrainedToItsLowCount) {
+    for (int32_t i = 0; i < 4; ++i) ASSERT_EQ(scheduler.Queue(Note(i == 0 ? 0 : 10, 0x90, 60)), 0);
+    EXPECT_EQ(scheduler.Queue(Note(10, 0x90, 61)), 1);
+    // System-exclusive bytes cannot be offered again, so they are never refused.
+    EXPECT_EQ(scheduler.Queue(SysexByte(0xF0)), 0);
+    EXPECT_EQ(scheduler.Queue(SysexByte(0xF7)), 0);
+    scheduler.Service();
+    EXPECT_TRUE(posted.empty());
+
+    Start();
+    RunScheduler(scheduler, time, 53'000);  // ticks 0 and 10 played: two notes and the message left
+    EXPECT_TRUE(posted.empty());
+    RunScheduler(scheduler, time, 105'000);  // tick 20 played: two left
+    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+}
+
+class BeforeStartTest : public SchedulerTest {
+protected:
+    BeforeStartTest() : SchedulerTest(SchedulerLimits{1'000'000, 500'000, 100, 10, 8}) {}
+};
+
+TEST_F(BeforeStartTest, QueueTakesABoundedAmountBeforeTheStartAndAsksForMoreOnceRunning) {
+    for (int32_t i = 0; i < 8; ++i) ASSERT_EQ(scheduler.Queue(Note(i == 0 ? 0 : 1, 0x90, 60)), 0);
+    EXPECT_EQ(scheduler.Queue(Note(1, 0x90, 61)), 1);
+    scheduler.Service();
+    EXPECT_TRUE(posted.empty());
+    Start();
+    scheduler.Service();
+    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+    EXPECT_EQ(scheduler.Queue(Note(1, 0x90, 61)), 0);
+}
+
+TEST_F(SchedulerTest, StopFreezesTheClockEmptiesTheQueueAndSilencesTheDevice) {
+    scheduler.Queue(Note(0, 0x90, 60));
+    scheduler.Queue(Note(96, 0x80, 60, 0));
+    Start();
+    RunScheduler(scheduler, time, 250'000);
+    EXPECT_EQ(scheduler.ReadClock(), 48);
+    scheduler.Stop();
+    EXPECT_EQ(log.silences, 1);
+    EXPECT_EQ(scheduler.QueuedCount(), 0u);
+
+    RunScheduler(scheduler, time, 2'000'000);
+    EXPECT_EQ(scheduler.ReadClock(), 48);
+    EXPECT_EQ(log.sent.size(), 1u);
+    EXPECT_TRUE(posted.empty()) << "a stopped song does not run out";
+}
+
+TEST_F(SchedulerTest, PrepareStartsTheNextSongAtTheDefaultTempoFromZero) {
+    scheduler.Queue(TempoRecord(0, 250000));
+    scheduler.Queue(Note(96, 0x90, 60));
+    Start();
+    RunScheduler(scheduler, time, 1'000'000);
+    scheduler.Stop();
+    scheduler.Prepare();
+    EXPECT_EQ(log.prepares, 2);
+    EXPECT_EQ(scheduler.ReadClock(), 0);
+
+    scheduler.Queue(Note(96, 0x90, 61));
+    Start();
+    RunScheduler(scheduler, time, 3'000'000);
+    ASSERT_EQ(log.sent.size(), 2u);
+    EXPECT_EQ(log.sent[1].micros, 1'500'000);
+}
+
+TEST_F(SchedulerTest, SystemExclusiveBytesBecomeOneMessageAtTheTimeOfTheRecordBefore) {
+    scheduler.Queue(SysexByte(0x41));  // no message begun: dropped
+    scheduler.Queue(Note(0, 0x90, 60));
+    for (uint8_t byte : {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}) scheduler.Queue(SysexByte(byte));
+    scheduler.Queue(Note(96, 0x80, 60, 0));
+    scheduler.Queue(SysexByte(0xF0));
+    scheduler.Queue(SysexByte(0x43));  // never terminated: goes out before what follows
+    scheduler.Queue(Note(96, 0x90, 62));
+    scheduler.Queue(SysexByte(0xF0));
+    scheduler.Queue(SysexByte(0x44));  // the song's very last bytes, unterminated
+    Start();
+    RunScheduler(scheduler, time, 2'000'000);
+
+    ASSERT_EQ(log.sent.size(), 6u);
+    EXPECT_EQ(log.sent[1].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(log.sent[1].micros, 0);
+    EXPECT_EQ(log.sent[2].bytes, (Bytes{0x80, 60, 0}));
+    EXPECT_EQ(log.sent[3].bytes, (Bytes{0xF0, 0x43}));
+    EXPECT_EQ(log.sent[3].micros, 500'000);
+    EXPECT_EQ(log.sent[4].bytes, (Bytes{0x90, 62, 100}));
+    EXPECT_EQ(log.sent[5].bytes, (Bytes{0xF0, 0x44}));
+    EXPECT_EQ(Count(ToolkitNotification::RanOutOfEvents), 1);
+}
+
+TEST_F(SchedulerTest, RealTimeBytesAndNonMessagesKeepTheirPlaceInTime) {
+    scheduler.Queue(Note(0, 0x90, 60));
+    scheduler.Queue(TEventRecord{48, 0xFC, 0, 0, 0});  // stop, as a one-byte message
+    scheduler.Queue(TEventRecord{48, 0x12, 0, 0, 0});  // no message: nothing sent, time still counts
+    scheduler.Queue(Note(48, 0x80, 60, 0));
+    Start();
+    RunScheduler(scheduler, time, 2'000'000);
+    EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0x90, 60, 100}, {0xFC}, {0x80, 60, 0}}));
+    EXPECT_EQ(log.sent[2].micros, 750'000);
+}
+
+TEST_F(SchedulerTest, EmptySongRunsOutAsSoonAsTheClockStarts) {
+    Start();
+    scheduler.Service();
+    scheduler.Service();
+    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::RanOutOfEvents}));
+}
+
+TEST_F(SchedulerTest, ClockReadingStaysWithin32BitsAndAZeroResolutionDoesNotStopTime) {
+    scheduler.Queue(TempoRecord(-1, 1));  // one microsecond per quarter note
+    Start(65535);
+    scheduler.Service();
+    time.Set(10'000'000);
+    EXPECT_EQ(scheduler.ReadClock(), std::numeric_limits<int32_t>::max());
+
+    scheduler.Stop();
+    scheduler.Prepare();
+    Start(0);
+    time.Set(11'000'000);
+    EXPECT_EQ(scheduler.ReadClock(), 2);  // treated as one tick per quarter at 120 bpm
+}
+
+TEST(SchedulerToolkitTest, DevicesAreNamedByIndexOpenedOneAtATimeAndHandlesChecked) {
+    ManualTimeSource time;
+    RecordingCatalog catalog(time, {"First", std::string(300, 'x')});
+    SchedulerToolkit toolkit(catalog, time, SchedulerToolkit::Drive::ByHand);
+    EXPECT_EQ(toolkit.DeviceName(0), "First");
+    EXPECT_EQ(toolkit.DeviceName(1)->size(), 255u);
+    EXPECT_FALSE(toolkit.DeviceName(2).has_value());
+    EXPECT_FALSE(toolkit.DeviceName(-1).has_value());
+
+    const MidiHandle first = toolkit.OpenDevice(0);
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(toolkit.OpenDevice(1), 0u) << "one device at a time";
+    EXPECT_EQ(toolkit.ResetDevice(first), 0);
+    EXPECT_NE(toolkit.QueueEvent(first + 1, Note(-1, 0x90, 60)), 0);
+    toolkit.CloseDevice(first);
+    EXPECT_EQ(catalog.log.closes, 1);
+    EXPECT_NE(toolkit.ResetDevice(first), 0) << "a closed handle is no longer valid";
+
+    catalog.failReset.insert(1);
+    const MidiHandle second = toolkit.OpenDevice(1);
+    ASSERT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    EXPECT_NE(toolkit.ResetDevice(second), 0);
+}
+
+TEST(SchedulerThreadTest, DispatchesOnItsOwnAndPostsNotifications) {
+    SteadyTimeSource steady;
+    Scheduler scheduler(steady);
+    DeviceLog log;
+    std::mutex mutex;
+    std::condition_variable changed;
+    RecordingDevice device(steady, log);
+    std::vector<ToolkitNotification> posted;
+    scheduler.AttachDevice(&device);
+    scheduler.SetNotificationHandler([&](ToolkitNotification n) {
+        std::lock_guard lock(mutex);
+        posted.push_back(n);
+        changed.notify_all();
+    });
+    SchedulerThread thread(scheduler);
+    scheduler.Prepare();
+    scheduler.Queue(Note(-1, 0xC0, 1));
+    scheduler.Queue(Note(0, 0x90, 60));
+    scheduler.StartStepOne();
+    scheduler.SetResolution(96);
+
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return !posted.empty(); }));
+    EXPECT_EQ(posted.front(), ToolkitNotification::RanOutOfEvents);
+    EXPECT_EQ(log.sent.size(), 2u);
+    lock.unlock();
+    scheduler.AttachDevice(nullptr);
+}
+
+}  // namespace
+}  // namespace sonkora::test
