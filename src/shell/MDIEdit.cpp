@@ -31,6 +31,8 @@
 #include "shell/EditorText.h"
 #include "shell/FileDialogFilter.h"
 #include "shell/MDIFrame.h"
+#include "shell/Printing.h"
+#include "shell/Search.h"
 #include "shell/ShellUserInterface.h"
 
 namespace sonkora {
@@ -314,8 +316,12 @@ void TEditForm::CreateMenus() {
     connect(Save1, &QAction::triggered, this, &TEditForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TEditForm::SaveAs1Click);
     connect(exit1, &QAction::triggered, this, &TEditForm::Exit1Click);
-    // Import and printing come with their own commands; they stand here disabled.
+    // Importing comes with the playback commands; it stands here disabled.
     import1->setEnabled(false);
+    printing_ = new TEditorPrinting(*this, f);
+    connect(PrintSTF1, &QAction::triggered, printing_, &TEditorPrinting::PrintSTF1Click);
+    connect(PrintSongText1, &QAction::triggered, printing_, &TEditorPrinting::PrintSongText1Click);
+    connect(PrintSetup1, &QAction::triggered, printing_, &TEditorPrinting::PrintSetup1Click);
 
     Edit1 = new QMenu(QStringLiteral("&Edit"), this);
     Edit1->menuAction()->setStatusTip(QStringLiteral("Undo editor operations and clipboard access"));
@@ -385,6 +391,10 @@ void TEditForm::CreateMenus() {
     Search1->addAction(Find1);
     Search1->addAction(Replace1);
     Search1->addAction(FindAgain1);
+    search_ = new TSearchCommands(this, Memo1, FindAgain1);
+    connect(Find1, &QAction::triggered, search_, &TSearchCommands::Find1Click);
+    connect(Replace1, &QAction::triggered, search_, &TSearchCommands::Replace1Click);
+    connect(FindAgain1, &QAction::triggered, search_, &TSearchCommands::FindAgain1Click);
 
     Karaoke1 = new QMenu(QStringLiteral("&Karaoke"), this);
     Karaoke1->menuAction()->setStatusTip(QStringLiteral("Make or play karaoke files"));
@@ -491,16 +501,15 @@ void TEditForm::UpdateMenus() {
     Undo1->setEnabled(undo && stf);
     VoiceTrackSelection1->setEnabled(stf);
 
-    // Printing, special letters, hyphenation and find/replace arrive with their own
-    // dialogs; until they are here their items stay disabled rather than do nothing.
-    PrintSTF1->setEnabled(false);
-    PrintSongText1->setEnabled(false);
-    PrintSetup1->setEnabled(false);
+    PrintSTF1->setEnabled(stf);
+    PrintSongText1->setEnabled(stf);
+    Find1->setEnabled(stf);
+    Replace1->setEnabled(stf);
+    FindAgain1->setEnabled(stf);
+    // Special letters and hyphenation arrive with their own dialogs; until they are
+    // here their items stay disabled rather than do nothing.
     SpecialLetters1->setEnabled(false);
     Hyphenation1->setEnabled(false);
-    Find1->setEnabled(false);
-    Replace1->setEnabled(false);
-    FindAgain1->setEnabled(false);
 
     if (frame_) {
         Play1->setEnabled(frame_->PlayButton->isEnabled());

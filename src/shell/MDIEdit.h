@@ -27,6 +27,8 @@ namespace sonkora {
 class IniFile;
 class TFrameForm;
 class TEditorCompileHost;
+class TEditorPrinting;
+class TSearchCommands;
 class TShellUserInterface;
 
 // A text pane of the editor: plain text only, line ends of any kind pasted in become
@@ -205,6 +207,8 @@ private:
     TFrameForm* frame_;
     TEditorDocument document_{*this};
     SongCompiler compiler_;
+    TSearchCommands* search_ = nullptr;      // a child of the window
+    TEditorPrinting* printing_ = nullptr;    // a child of the window
     std::unique_ptr<TShellUserInterface> ui_;
     std::unique_ptr<TEditorCompileHost> host_;
     QMdiSubWindow* window_ = nullptr;

@@ -7,12 +7,14 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QTabWidget>
 
 #include "shell/MDIEdit.h"
 #include "shell/MDIFrame.h"
+#include "shell/Search.h"
 #include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
@@ -180,6 +182,9 @@ private slots:
         QVERIFY(!editor->Cut1->isEnabled());
         QVERIFY(!editor->Copy1->isEnabled());
         QVERIFY(editor->VoiceTrackSelection1->isEnabled());
+        for (QAction* action : {editor->Find1, editor->Replace1, editor->FindAgain1, editor->PrintSTF1,
+                                editor->PrintSongText1, editor->PrintSetup1})
+            QVERIFY2(action->isEnabled(), qPrintable(action->text()));
         editor->Memo1->Select(9, 1);  // the hyphen
         editor->UpdateMenus();
         QVERIFY(editor->Cut1->isEnabled());
@@ -195,7 +200,8 @@ private slots:
         editor->PageControl1->setCurrentIndex(1);
         QCOMPARE(editor->ActivePane(), editor->Memo2);
         for (QAction* action : {editor->Cut1, editor->Paste1, editor->Delete1, editor->Undo1,
-                                editor->VoiceTrackSelection1, editor->Cut2, editor->Paste2})
+                                editor->VoiceTrackSelection1, editor->Cut2, editor->Paste2, editor->Find1,
+                                editor->Replace1, editor->FindAgain1, editor->PrintSTF1, editor->PrintSongText1})
             QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
         editor->Memo2->Select(1, 3);
         editor->UpdateMenus();
@@ -207,6 +213,28 @@ private slots:
         QCOMPARE(editor->PageControl1->currentIndex(), 0);
         QCOMPARE(editor->ActivePane(), editor->Memo1);
         QVERIFY(editor->Paste1->isEnabled());
+    }
+
+    void TheSearchMenuFindsInTheSongText() {
+        Fixture f;
+        TEditForm* editor = f.Open(QStringLiteral("f.stf"), "la la\nla\n");
+        editor->Find1->trigger();
+        auto* dialog = editor->findChild<TFindDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        dialog->FindWhat->setText(QStringLiteral("la"));
+        editor->FindAgain1->trigger();
+        QCOMPARE(editor->Memo1->SelectionStart(), 0);
+        editor->FindAgain1->trigger();
+        QCOMPARE(editor->Memo1->SelectionStart(), 3);
+        editor->FindAgain1->trigger();
+        QCOMPARE(editor->Memo1->SelectionStart(), 6);
+        ModalAnswerer answer;
+        answer.Press(QMessageBox::Ok);
+        editor->FindAgain1->trigger();
+        QCOMPARE(answer.Seen, QStringList({"box: Cannot find \"la\"."}));
+        QCOMPARE(editor->Memo1->SelectionStart(), 6);
+        dialog->close();
     }
 
     void PastedLineEndsBecomeTheSongTextsOwn() {
