@@ -544,6 +544,7 @@ void KaraokePass::ConvertWordsText(const MEvent& event) {
 
     // The break before the text: its own prefix, a line end in front of it, or what a
     // text before it left owing; the strongest of them.
+    const char owedBefore = state.pendingBreak;
     char mark = state.pendingBreak;
     state.pendingBreak = 0;
     std::string syllable = text;
@@ -572,7 +573,10 @@ void KaraokePass::ConvertWordsText(const MEvent& event) {
     state.lastType = event.MetaType;
     state.lastTextTime = event.Time;
     state.lastSyllable = syllable;
-    if (repeat) return;
+    if (repeat) {
+        state.pendingBreak = owedBefore;  // a repeat leaves no trace, not even its breaks
+        return;
+    }
 
     if (!lineStart_ && event.Time <= state.lastTime) {
         // Joined to the syllable before, a break becoming a blank inside it.
