@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <deque>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,14 +18,13 @@ namespace sonkora::importtest {
 
 using test::Bytes;
 
-// Answers the import's questions from queues; an unexpected question fails the test.
+// Answers from queues (Cancel and no name when they run dry) and the track choice.
 class ScriptedUi : public UserInterface {
 public:
     std::vector<std::string> errors;
     std::vector<std::string> confirmations;
     std::vector<SaveDialogRequest> saveDialogs;
     std::vector<std::vector<std::string>> trackLists;
-
     std::deque<Answer> confirmAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::optional<int> trackChoice = 0;
@@ -34,21 +33,15 @@ public:
         EXPECT_EQ(helpContext, HelpContext::ErrorMessages) << message;
         errors.push_back(message);
     }
-    void InformationBox(const std::string& message, int) override { ADD_FAILURE() << "information: " << message; }
+    void InformationBox(const std::string& message, int) override { ADD_FAILURE() << message; }
     bool QueryBox(const std::string& message, int) override {
-        ADD_FAILURE() << "question: " << message;
+        ADD_FAILURE() << message;
         return false;
     }
     Answer ConfirmBox(const std::string& message, int helpContext) override {
         EXPECT_EQ(helpContext, HelpContext::ErrorMessages);
         confirmations.push_back(message);
-        if (confirmAnswers.empty()) {
-            ADD_FAILURE() << "unexpected confirmation: " << message;
-            return Answer::Cancel;
-        }
-        const Answer answer = confirmAnswers.front();
-        confirmAnswers.pop_front();
-        return answer;
+        return Take(confirmAnswers, Answer::Cancel);
     }
     std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
         trackLists.push_back(items);
@@ -56,15 +49,18 @@ public:
     }
     std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override {
         saveDialogs.push_back(request);
-        if (saveAnswers.empty()) {
-            ADD_FAILURE() << "unexpected save dialog for " << request.proposedName;
-            return std::nullopt;
-        }
-        std::optional<std::string> answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
+        return Take(saveAnswers, std::optional<std::string>());
     }
     bool Batch() const override { return false; }
+
+private:
+    template <typename T>
+    static T Take(std::deque<T>& queue, T dry) {
+        if (queue.empty()) return dry;
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
 };
 
 class RecordingHost : public ImportHost {
@@ -73,14 +69,17 @@ public:
     void OpenSongText(const std::string& fileName) override { opened.push_back(fileName); }
 };
 
-// A meta text at an absolute time: type 1 (text) unless said otherwise.
+// A meta text at an absolute tick: a text event (type 1) unless said otherwise.
 struct Timed {
     uint32_t time;
     std::string text;
     uint8_t type = 0x01;
+    bool operator==(const Timed&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& out, const Timed& t) {
+    return out << "{" << t.time << ", \"" << t.text << "\", " << int{t.type} << "}";
+}
 
-// The Words track: its name, then the texts in order (times must not go back).
 inline Bytes WordsTrack(const std::vector<Timed>& texts, const std::string& name = "Words") {
     Bytes data = test::Meta(0, 0x03, name);
     uint32_t now = 0;
@@ -91,8 +90,7 @@ inline Bytes WordsTrack(const std::vector<Timed>& texts, const std::string& name
     return test::Cat({data, test::EndOfTrack()});
 }
 
-// A voice track: one note-on per time (each followed by its note-off 1 tick later when
-// there is room), on `channel`.
+// One note-on per tick, each ended a tick later when there is room.
 inline Bytes VoiceTrack(const std::vector<uint32_t>& times, uint8_t channel = 0, const std::string& name = "Melody") {
     Bytes data = test::Meta(0, 0x03, name);
     uint32_t now = 0;
@@ -107,16 +105,13 @@ inline Bytes VoiceTrack(const std::vector<uint32_t>& times, uint8_t channel = 0,
     return test::Cat({data, test::EndOfTrack(10)});
 }
 
-inline const Bytes& Conductor() {
-    static const Bytes conductor = test::Cat({test::Meta(0, 0x03, "Tempo"), test::Tempo(0, 500000), test::EndOfTrack()});
-    return conductor;
+inline Bytes Conductor() { return test::Cat({test::Tempo(0, 500000), test::EndOfTrack()}); }
+
+inline Bytes InformationTrack() {
+    return test::Cat({test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
 }
 
-inline Bytes InformationTrack(const std::string& name = "Soft Karaoke") {
-    return test::Cat({test::Meta(0, 0x03, name), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
-}
-
-// A Soft Karaoke file: conductor, information track, Words track, then `music`.
+// Conductor, information track, Words track, then the music.
 inline Bytes KaraokeFile(uint16_t division, const Bytes& words, const std::vector<Bytes>& music) {
     Bytes file = test::Header(1, static_cast<uint16_t>(3 + music.size()), division);
     for (const Bytes& data : std::vector<Bytes>{Conductor(), InformationTrack(), words}) file = test::Cat({file, test::Track(data)});
@@ -124,7 +119,7 @@ inline Bytes KaraokeFile(uint16_t division, const Bytes& words, const std::vecto
     return file;
 }
 
-// The chunks of a MIDI file, "MTrk" and length included, and whatever follows them.
+// A MIDI file's header, its chunks ("MTrk" and length included) and what follows them.
 struct ChunkedFile {
     Bytes header;
     std::vector<Bytes> chunks;
@@ -133,30 +128,27 @@ struct ChunkedFile {
 
 inline ChunkedFile SplitChunks(const Bytes& file) {
     ChunkedFile split;
-    if (file.size() < 14) return split;
-    split.header.assign(file.begin(), file.begin() + 14);
-    size_t offset = 14;
-    while (offset + 8 <= file.size() && std::equal(file.begin() + static_cast<std::ptrdiff_t>(offset),
-                                                   file.begin() + static_cast<std::ptrdiff_t>(offset + 4), "MTrk")) {
-        const size_t length = (size_t{file[offset + 4]} << 24) | (size_t{file[offset + 5]} << 16) |
-                              (size_t{file[offset + 6]} << 8) | file[offset + 7];
-        const size_t end = std::min(file.size(), offset + 8 + length);
-        split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(offset),
-                                  file.begin() + static_cast<std::ptrdiff_t>(end));
-        offset = end;
+    size_t at = std::min<size_t>(14, file.size());
+    split.header.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at));
+    while (at + 8 <= file.size() && std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
+                                               file.begin() + static_cast<std::ptrdiff_t>(at + 4), "MTrk")) {
+        const size_t end = std::min(file.size(), at + 8 + ((size_t{file[at + 4]} << 24) | (size_t{file[at + 5]} << 16) |
+                                                           (size_t{file[at + 6]} << 8) | file[at + 7]));
+        split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(end));
+        at = end;
     }
-    split.trailing.assign(file.begin() + static_cast<std::ptrdiff_t>(offset), file.end());
+    split.trailing.assign(file.begin() + static_cast<std::ptrdiff_t>(at), file.end());
     return split;
 }
 
-// The meta events of types 1 and 5 of a chunk (header included), at absolute times.
-// Written independently of the program's decoder, so the two check each other.
+// The text (1) and lyric (5) events of a chunk, read independently of the program's
+// decoder so that the two check each other.
 inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
     std::vector<Timed> texts;
     size_t i = 8;
     uint32_t now = 0;
     uint8_t running = 0;
-    auto quantity = [&]() {
+    auto quantity = [&] {
         uint32_t value = 0;
         while (i < chunk.size()) {
             const uint8_t byte = chunk[i++];
@@ -168,44 +160,29 @@ inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
     while (i < chunk.size()) {
         now += quantity();
         if (i >= chunk.size()) break;
-        uint8_t status = chunk[i];
+        const uint8_t status = chunk[i];
         if (status == 0xFF) {
             const uint8_t type = chunk[i + 1];
             i += 2;
-            const uint32_t length = quantity();
-            const std::string text(chunk.begin() + static_cast<std::ptrdiff_t>(i),
-                                   chunk.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(chunk.size(), i + length)));
-            if (type == 0x01 || type == 0x05) texts.push_back({now, text, type});
-            i += length;
+            const size_t end = std::min<size_t>(chunk.size(), quantity() + i);
+            if (type == 0x01 || type == 0x05) texts.push_back({now, std::string(chunk.begin() + i, chunk.begin() + end), type});
+            i = end;
         } else if (status == 0xF0 || status == 0xF7) {
             ++i;
             i += quantity();
         } else {
-            if (status >= 0x80) {
-                running = status;
-                ++i;
-            }
-            const uint8_t kind = running & 0xF0;
-            i += (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+            if (status >= 0x80) running = chunk[i++];
+            i += (running & 0xF0) == 0xC0 || (running & 0xF0) == 0xD0 ? 1 : 2;
         }
     }
     return texts;
 }
 
-inline bool operator==(const Timed& a, const Timed& b) {
-    return a.time == b.time && a.text == b.text && a.type == b.type;
-}
-inline std::ostream& operator<<(std::ostream& out, const Timed& t) {
-    return out << "{" << t.time << ", \"" << t.text << "\", " << int{t.type} << "}";
-}
-
 // The song text an import wrote, after its three directive lines.
 inline std::string SongTextBody(const std::string& songText) {
     size_t start = 0;
-    for (int line = 0; line < 3 && start != std::string::npos; ++line) {
-        start = songText.find('\n', start);
-        if (start != std::string::npos) ++start;
-    }
+    for (int line = 0; line < 3 && start != std::string::npos; ++line)
+        if ((start = songText.find('\n', start)) != std::string::npos) ++start;
     return start == std::string::npos ? std::string() : songText.substr(start);
 }
 
