@@ -66,6 +66,8 @@ private slots:
         QVERIFY(p.commands.FindDialog->isVisible());
         QVERIFY(!p.commands.FindDialog->isModal());
         QVERIFY(p.findAgain->isEnabled());
+        QVERIFY(p.commands.FindDialog->Options().Down);
+        QVERIFY(!p.commands.FindDialog->FindNextButton->isEnabled());  // nothing to look for yet
         p.SetUp(p.commands.FindDialog, QStringLiteral("LA"));
 
         p.commands.FindDialog->FindNextButton->click();
@@ -104,19 +106,6 @@ private slots:
         // The replace dialog's Find Next searches with its own text and direction.
         p.commands.ReplaceDialog->FindNextButton->click();
         QCOMPARE(p.Selection(), Sel(8, 3));
-    }
-
-    void TheButtonsWaitForASearchText() {
-        Pane p(QStringLiteral("text"));
-        TReplaceDialog* dialog = p.commands.ReplaceDialog;
-        QVERIFY(!dialog->FindNextButton->isEnabled());
-        QVERIFY(!dialog->ReplaceButton->isEnabled());
-        QVERIFY(!dialog->ReplaceAllButton->isEnabled());
-        dialog->FindWhat->setText(QStringLiteral("t"));
-        QVERIFY(dialog->ReplaceAllButton->isEnabled());
-        // Down is where both dialogs start.
-        QVERIFY(dialog->Options().Down);
-        QVERIFY(p.commands.FindDialog->Options().Down);
     }
 
     void ReplaceTakesASelectionInAnotherCaseEvenWithMatchCase() {
@@ -193,16 +182,6 @@ private slots:
         QCOMPARE(p.text->toPlainText(), QStringLiteral("A aa. aa, ä aa"));
         QVERIFY(answers.Seen.isEmpty());
         QCOMPARE(p.Selection(), Sel(14, 0));
-    }
-
-    void ReplaceAllOnAnEmptyPaneDoesNothing() {
-        Pane p{QString()};
-        p.SetUp(p.commands.ReplaceDialog, QStringLiteral("a"));
-        ModalAnswerer answers;
-        p.commands.ReplaceDialog->ReplaceAllButton->click();
-        QVERIFY(p.text->toPlainText().isEmpty());
-        QVERIFY(answers.Seen.isEmpty());
-        QVERIFY(!p.text->document()->isUndoAvailable());
     }
 
     void ReplaceAllThatWouldOverflowTheEditorChangesNothing() {
