@@ -521,9 +521,10 @@ void KaraokePass::EndSongTextLine() { WriteSongText("\n"); }
 //    syllable of its own and put every later syllable one note late;
 //  - besides blanks, "-", "_" and digits, also "\", "$" and control characters inside
 //    a text are escaped, which would otherwise be read as escapes, time codes or gaps;
-//  - a text takes the voice note at its tick, or one a 32nd note away; a text near no
-//    note (a title before the music, the words of a voice track that has fewer notes)
-//    gets a time code instead of taking the next note and pushing every later text on;
+//  - a text takes the voice note at its tick; a text on no note (a title before the
+//    music, the words of a voice track with fewer notes, a lyric of a time code) gets a
+//    time code instead of taking the next note and pushing every later text on, and
+//    only where no code names its tick exactly does a note a 32nd note away take it;
 //  - two lyrics cannot share a tick, so a text at the tick of the one before joins it,
 //    and a text and a lyric event with the same words at the same tick are one lyric;
 //  - carriage returns and line feeds that begin or end a text, and the blank that ends
@@ -594,28 +595,31 @@ void KaraokePass::ConvertWordsText(const MEvent& event) {
     while (lyricIndex_ < noteCount && noteAt(lyricIndex_) <= state.lastTime) ++lyricIndex_;
     int next = lyricIndex_;
     while (next < noteCount && noteAt(next) < event.Time) ++next;
-    // The note the text goes with: at its tick, else the nearer neighbour within reach.
+    // The note the text goes with: the one at its tick. Otherwise the tick is written out
+    // when a time code can name it exactly; when none can, a note within a 32nd note
+    // takes the text (the nearer of two), and only then does an approximate code.
     int note = -1;
-    const int64_t reach = header_.Division / 8;
-    const auto distance = [&](int i) { return std::llabs(static_cast<int64_t>(noteAt(i)) - event.Time); };
+    std::optional<CodedTime> coded;
     if (next < noteCount && noteAt(next) == event.Time) {
         note = next;
     } else {
-        const bool before = next > lyricIndex_ && distance(next - 1) <= reach;
-        const bool after = next < noteCount && distance(next) <= reach;
-        if (before && (!after || distance(next - 1) <= distance(next))) note = next - 1;
-        else if (after) note = next;
+        coded = TimeCodeNear(event.Time, state.lastTime, header_.Division);
+        if (!coded || coded->ticks != event.Time) {
+            const int64_t reach = header_.Division / 8;
+            const auto distance = [&](int i) { return std::llabs(static_cast<int64_t>(noteAt(i)) - event.Time); };
+            const bool before = next > lyricIndex_ && distance(next - 1) <= reach;
+            const bool after = next < noteCount && distance(next) <= reach;
+            if (before && (!after || distance(next - 1) <= distance(next))) note = next - 1;
+            else if (after) note = next;
+        }
+        if (note < 0 && !coded && next < noteCount) note = next;  // without a division no time can be written
     }
 
     int placeholders = 0;
     std::string timeCode;
-    if (note < 0) {
-        if (const std::optional<CodedTime> coded = TimeCodeNear(event.Time, state.lastTime, header_.Division)) {
-            timeCode = "$" + coded->code + "$";
-            state.lastTime = coded->ticks;
-        } else if (next < noteCount) {
-            note = next;  // without a division no time can be written
-        }
+    if (note < 0 && coded) {
+        timeCode = "$" + coded->code + "$";
+        state.lastTime = coded->ticks;
     }
     if (note >= 0) {
         placeholders = note - lyricIndex_;

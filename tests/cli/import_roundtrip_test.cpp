@@ -92,6 +92,8 @@ TEST_F(RoundTrip, TimeCodesOnNotesAndBetweenThem) {
     // Division 480: units of four ticks.
     Check("\\t 1\n@TSong\n\nA $1:2:7$b $1:3:0$c d\n$2:4:119$e\n",
           MidiFile(1, 480, {Conductor(), Voice(480, 240, 12)}));
+    // Codes a little off the notes around them keep their own ticks.
+    Check("\\t 1\n\nA $1:2:10$b c $1:2:110$d e\n", MidiFile(1, 480, {Conductor(), Voice(480, 100, 8)}));
 }
 
 TEST_F(RoundTrip, WordsSungOnAnotherTrack) {

@@ -36,11 +36,13 @@ const Case Cases[] = {
     {"no note", {768, 864}, {{0, "\\Title"}, {768, "\\la"}, {864, "la"}, {1000, "/end"}},
      "\n$1:1:0$Title\n\nla-la\n$3:3:50$end\n"},
     {"between notes", {0, 48, 96, 144}, {{0, "\\a"}, {120, " b"}, {144, " c"}}, "\na $1:2:30$b c\n"},
-    // A 32nd note (60 ticks at 480) from a note the text takes it: the nearer of two,
-    // the earlier of two as near.
-    {"near", {480, 960, 1440}, {{475, "\\a"}, {1000, " b"}, {1430, " c"}}, "\na b c\n", 480},
+    // Where no code names the tick (units of four ticks at 480), a note a 32nd note (60
+    // ticks) away takes the text: the nearer of two, the earlier of two as near. An exact
+    // code is preferred to a near note.
+    {"near", {480, 960, 1440}, {{475, "\\a"}, {1001, " b"}, {1004, " c"}, {1430, " d"}},
+     "\na b $1:3:11$c d\n", 480},
     {"nearer", {100, 130, 137}, {{0, "\\x"}, {135, " y"}}, "\n$1:1:0$x-- y\n", 480},
-    {"as near", {100, 130, 140}, {{0, "\\x"}, {135, " y"}}, "\n$1:1:0$x- y\n", 480},
+    {"as near", {100, 130, 141}, {{0, "\\x"}, {135, " y"}}, "\n$1:1:0$x- y\n", 480},
     // Every tick has a code at 96; at 480 a tick between units takes the unit before it,
     // or after it when that is taken, and a text left without a tick joins the one before.
     {"every tick", {}, {{1, "\\a"}, {2, " b"}, {3, " c"}}, "\n$1:1:2$a $1:1:3$b $1:1:4$c\n"},
