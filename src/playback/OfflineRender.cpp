@@ -5,9 +5,12 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <stdexcept>
 #include <vector>
 
+#include "midi/MidiReader.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/Synthesizer.h"
@@ -90,6 +93,46 @@ private:
     int64_t frames_ = 0;
 };
 
+// How long the song lasts from `startTick` to its last event, by its own tempo map;
+// nothing when it cannot be read (the engine reports that).
+std::optional<int64_t> SongMicros(const std::string& fileName, int32_t startTick) {
+    MidiReader reader;
+    if (!reader.OpenMidi(fileName) || !reader.ReadMidiHeader() || !reader.LoadTracks()) return std::nullopt;
+    reader.CloseMidi();
+    reader.RewindTracks();
+    const int64_t division = reader.Header().Division;
+    if (division == 0) return std::nullopt;
+    std::vector<std::pair<int32_t, uint32_t>> tempos;  // tick, microseconds per quarter
+    int32_t end = 0;
+    const int count = std::min<int>(reader.Header().TrackCount, MaxTracks);
+    MEvent event;
+    for (int track = 0; track < count; ++track) {
+        const int64_t limit = int64_t{reader.Track(track).Length} + 1;
+        for (int64_t read = 0; read < limit; ++read) {
+            const bool more = reader.ReadEvent(static_cast<uint16_t>(track), event);
+            if (reader.MidiError() != 0) return std::nullopt;
+            end = std::max(end, event.Time);
+            const uint32_t tempo = (uint32_t{event.Data1} << 16) | (uint32_t{event.Data2} << 8) | event.Data3;
+            if (event.Status == 0xFF && event.MetaType == 0x51 && tempo != 0) tempos.emplace_back(event.Time, tempo);
+            if (!more) break;
+        }
+    }
+    std::stable_sort(tempos.begin(), tempos.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    int64_t micros = 0;
+    int64_t tick = startTick;
+    uint32_t tempo = Scheduler::DefaultTempo;
+    for (const auto& [at, value] : tempos) {
+        if (at >= end) break;
+        if (at > tick) {
+            micros += (at - tick) * int64_t{tempo} / division;
+            tick = at;
+        }
+        tempo = value;
+    }
+    if (end > tick) micros += (end - tick) * int64_t{tempo} / division;
+    return micros;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::exists(b, error) && std::filesystem::equivalent(a, b, error) && !error;
@@ -127,6 +170,15 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
     }
     if (!engine.Playing()) return false;
 
+    // A file may claim a song of days; nothing is written for what cannot be held.
+    const std::optional<int64_t> length = SongMicros(options.midiFile, options.track > 0 ? 0 : options.startTime);
+    if (length && static_cast<uint64_t>(*length + LongestRelease) / MicrosPerSecond * options.sampleRate * 4 >
+                      WavWriter::MaxDataBytes) {
+        engine.StopPlaying();
+        ui.ErrorBox(options.midiFile + ": the song is too long for a WAV file", HelpContext::General);
+        return false;
+    }
+
     WavWriter wav;
     std::string wavError;
     if (!wav.Open(options.wavFile, options.sampleRate, 2, wavError)) {
@@ -161,8 +213,10 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
         if (engine.Playing()) {
             // On to the end of the song, then let the last notes ring out.
             const int64_t now = time.NowMicros();
-            const int64_t startTick = std::max(engine.StartTime(), 0);
-            const int64_t endMicros = scheduler.MicrosOfTick(std::max<int64_t>(engine.SongTicks() - startTick, 0));
+            // An audition whose tracks hold no note never started: nothing to wait for.
+            const int64_t startTick = engine.StartTime();
+            const int64_t endMicros =
+                startTick < 0 ? now : scheduler.MicrosOfTick(std::max<int64_t>(engine.SongTicks() - startTick, 0));
             const int64_t end = std::clamp(endMicros, now, now + LongestTrailingSilence);
             renderer.RenderTo(renderer.FrameAt(end));
             time.Set(end);

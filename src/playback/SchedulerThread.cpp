@@ -1,5 +1,9 @@
 #include "playback/SchedulerThread.h"
 
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
 #include <chrono>
 
 #ifdef __linux__
@@ -7,6 +11,13 @@
 #endif
 
 namespace sonkora {
+
+namespace {
+
+// Above ordinary threads, below the audio threads of sound servers.
+constexpr int RealtimePriority = 20;
+
+}  // namespace
 
 SchedulerThread::SchedulerThread(Scheduler& scheduler) : scheduler_(scheduler) {
     scheduler_.SetWakeHandler([this] { Wake(); });
@@ -36,6 +47,12 @@ void SchedulerThread::Run() {
     // 1 ns: wake-ups as exact as the kernel can make them. Failure only costs precision.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
+    // Where the system allows it, a busy machine must not delay the music: the thread
+    // does little and sleeps between events, so a real-time priority takes nothing from
+    // anyone. Without the permission it runs as an ordinary thread.
+    sched_param priority{};
+    priority.sched_priority = std::min(RealtimePriority, sched_get_priority_max(SCHED_FIFO));
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
     for (;;) {
         const int64_t next = scheduler_.Service();
         std::unique_lock lock(mutex_);

@@ -2,7 +2,8 @@
 // Drives a Scheduler in real time: one thread that sleeps until the next record is due
 // on the steady clock, dispatches it and sleeps again. Queueing, starting and stopping
 // wake it, so it never polls. On Linux the thread asks for the smallest timer slack, so
-// the kernel does not round its wake-ups up by the default 50 microseconds.
+// the kernel does not round its wake-ups up by the default 50 microseconds, and for a
+// real-time priority where the system grants one.
 
 #include <condition_variable>
 #include <mutex>

@@ -150,6 +150,18 @@ TEST_F(RenderTest, FailureLeavesNoFileBehindAndTheOldOneUntouched) {
     EXPECT_EQ(files, 2u);
 }
 
+TEST_F(RenderTest, SongLongerThanAWavFileCanHoldIsRefusedBeforeWritingAnything) {
+    RenderOptions options;
+    // 2^28 ticks at one tick per quarter note: some four years.
+    options.midiFile = folder.Write(
+        "long.mid", MidiFile(1, 1, {Cat({NoteOn(0, 0, 60, 100), NoteOff(0x0FFFFFFF, 0, 60), EndOfTrack()})}));
+    options.wavFile = folder.PathOf("long.wav");
+    EXPECT_FALSE(RenderSong(options, ui));
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0].first, options.midiFile + ": the song is too long for a WAV file");
+    EXPECT_FALSE(std::filesystem::exists(options.wavFile));
+}
+
 TEST_F(RenderTest, SongIsNeverWrittenOverByItsOwnSound) {
     RenderOptions options;
     options.midiFile = folder.Write("wood.mid", WoodBlockSong());

@@ -70,6 +70,21 @@ TEST_F(SchedulerTest, TempoRecordChangesTheTickRateFromItsOwnTick) {
     EXPECT_EQ(log.sent[3].micros, 876000);
 }
 
+TEST_F(SchedulerTest, TempoChangeDispatchedLateDoesNotShiftWhatFollows) {
+    scheduler.Queue(TempoRecord(0, 500000));
+    scheduler.Queue(Note(96, 0x90, 60));
+    scheduler.Queue(TempoRecord(0, 250000));
+    scheduler.Queue(Note(96, 0x80, 60, 0));
+    Start();
+    scheduler.Service();
+    time.Set(503'000);  // the thread woke 3 ms late
+    scheduler.Service();
+    RunScheduler(scheduler, time, 2'000'000);
+    ASSERT_EQ(log.sent.size(), 2u);
+    EXPECT_EQ(log.sent[0].micros, 503'000);
+    EXPECT_EQ(log.sent[1].micros, 750'000);
+}
+
 TEST_F(SchedulerTest, RecordsAtOnceGoOutBeforeTheClockStartsAndTimedOnesWaitForIt) {
     scheduler.Queue(TEventRecord{-1, 0xC3, 5, 0, 0});
     scheduler.Queue(TEventRecord{-1, 0xB3, 7, 0xFF, 0});  // a stray high bit never reaches the device

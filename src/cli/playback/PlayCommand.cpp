@@ -212,8 +212,10 @@ int RunPlay(const Arguments& args) {
         nextTick = std::max(nextTick + TimerInterval, now);
         if (frame.timerEnabled) engine.Timer1Timer();
         if (ranOutAt) {
-            const int64_t songTime = int64_t{toolkit.ReadClock()} + std::max(engine.StartTime(), 0);
-            const bool atEnd = songTime >= engine.SongTicks() && now >= *ranOutAt + ShortestRingOut;
+            // An audition that never reached a note has no song time to wait for.
+            const int64_t songTime = int64_t{toolkit.ReadClock()} + engine.StartTime();
+            const bool atEnd = (engine.StartTime() < 0 || songTime >= engine.SongTicks()) &&
+                               now >= *ranOutAt + ShortestRingOut;
             if (atEnd || now >= *ranOutAt + LongestRingOut) engine.MidiPlaybackEnded();
         }
     }
