@@ -206,8 +206,10 @@ TReplaceAllResult ReplaceAllText(QStringView text, int selStart, int selLength, 
         for (int p = from; p <= n - m; ++p) {
             if (!found[static_cast<size_t>(p)]) continue;
             if (options.WholeWord) {
-                const std::optional<QChar> prev = p == from ? before : std::optional<QChar>(text[p - 1]);
-                const std::optional<QChar> next = p + m < n ? std::optional<QChar>(text[p + m]) : std::nullopt;
+                std::optional<QChar> prev = before;
+                if (p != from) prev.emplace(text[p - 1]);
+                std::optional<QChar> next;
+                if (p + m < n) next.emplace(text[p + m]);
                 if (!IsWholeWord(text[p], prev, next)) continue;
             }
             result.Positions.push_back(p);
@@ -224,8 +226,10 @@ TReplaceAllResult ReplaceAllText(QStringView text, int selStart, int selLength, 
         for (int p = limit - m; p >= 0; --p) {
             if (!found[static_cast<size_t>(p)]) continue;
             if (options.WholeWord) {
-                const std::optional<QChar> prev = p > 0 ? std::optional<QChar>(text[p - 1]) : std::nullopt;
-                const std::optional<QChar> next = p + m < limit ? std::optional<QChar>(text[p + m]) : after;
+                std::optional<QChar> prev;
+                if (p > 0) prev.emplace(text[p - 1]);
+                std::optional<QChar> next = after;
+                if (p + m < limit) next.emplace(text[p + m]);
                 if (!IsWholeWord(text[p], prev, next)) continue;
             }
             result.Positions.push_back(p);
