@@ -1,13 +1,26 @@
 #include "shell/AboutBox.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
 #include "common/UserInterface.h"
+#include "playback/MidiToolkit.h"
+#include "playback/PlaybackEngine.h"
 #include "shell/MDIFrame.h"
+#include "shell/MidiSystem.h"
 #include "shell/ToolIcons.h"
 
 #ifndef SONKORA_VERSION
@@ -16,12 +29,237 @@
 
 namespace sonkora {
 
+namespace {
+
+constexpr int Eighth = AboutTuneDivision / 2;
+constexpr int TuneBars = 9;  // eight bars and the last chord
+constexpr int32_t TuneTicks = TuneBars * AboutTuneBarTicks;
+// Ticks per millisecond at 120 beats a minute: 96 ticks every 500 ms.
+constexpr double TicksPerMillisecond = AboutTuneDivision / 500.0;
+
+struct TuneEvent {
+    uint32_t tick;
+    std::vector<uint8_t> bytes;
+};
+
+void PutNumber(std::string& out, uint32_t value, int bytes) {
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void PutQuantity(std::string& out, uint32_t value) {
+    std::array<uint8_t, 5> groups{};
+    int count = 0;
+    do {
+        groups[static_cast<size_t>(count++)] = static_cast<uint8_t>(value & 0x7F);
+        value >>= 7;
+    } while (value != 0);
+    while (count-- > 0) out += static_cast<char>(groups[static_cast<size_t>(count)] | (count > 0 ? 0x80 : 0));
+}
+
+std::string TrackChunk(std::vector<TuneEvent> events) {
+    // Note offs (written as note on with velocity 0) go before the note ons of the same tick.
+    std::stable_sort(events.begin(), events.end(), [](const TuneEvent& a, const TuneEvent& b) {
+        if (a.tick != b.tick) return a.tick < b.tick;
+        const bool aOff = a.bytes.size() == 3 && (a.bytes[0] & 0xF0) == 0x90 && a.bytes[2] == 0;
+        const bool bOff = b.bytes.size() == 3 && (b.bytes[0] & 0xF0) == 0x90 && b.bytes[2] == 0;
+        return aOff && !bOff;
+    });
+    std::string data;
+    uint32_t last = 0;
+    for (const TuneEvent& event : events) {
+        PutQuantity(data, event.tick - last);
+        last = event.tick;
+        data.append(event.bytes.begin(), event.bytes.end());
+    }
+    PutQuantity(data, 0);
+    data += "\xFF\x2F";
+    data += '\0';
+    std::string chunk = "MTrk";
+    PutNumber(chunk, static_cast<uint32_t>(data.size()), 4);
+    return chunk + data;
+}
+
+void AddNote(std::vector<TuneEvent>& events, uint8_t channel, uint32_t tick, uint32_t length, uint8_t key,
+             uint8_t velocity) {
+    events.push_back({tick, {static_cast<uint8_t>(0x90 | channel), key, velocity}});
+    events.push_back({tick + length, {static_cast<uint8_t>(0x90 | channel), key, 0}});
+}
+
+void AddName(std::vector<TuneEvent>& events, const std::string& name) {
+    std::vector<uint8_t> bytes = {0xFF, 0x03, static_cast<uint8_t>(name.size())};
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    events.push_back({0, bytes});
+}
+
+}  // namespace
+
 QString ProgramVersion() {
     return QStringLiteral(SONKORA_VERSION);
 }
 
-TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame) {
+std::string AboutTuneBytes() {
+    // The melody, bar by bar, in eighths: C, F, G, C, A minor, F, G, C.
+    struct Note {
+        uint8_t key;
+        int eighths;
+    };
+    static const std::array<std::vector<Note>, 8> melody = {{
+        {{72, 2}, {76, 2}, {79, 2}, {76, 2}},
+        {{77, 2}, {81, 2}, {79, 2}, {77, 2}},
+        {{76, 2}, {74, 2}, {72, 2}, {74, 2}},
+        {{76, 4}, {79, 4}},
+        {{81, 2}, {79, 2}, {76, 2}, {72, 2}},
+        {{77, 2}, {76, 2}, {74, 2}, {77, 2}},
+        {{76, 2}, {74, 1}, {76, 1}, {74, 2}, {71, 2}},
+        {{72, 8}},
+    }};
+    static const std::array<uint8_t, 9> roots = {48, 41, 43, 48, 45, 41, 43, 48, 36};
+    static const std::array<std::array<uint8_t, 3>, 9> chords = {{{60, 64, 67},
+                                                                  {60, 65, 69},
+                                                                  {59, 62, 67},
+                                                                  {60, 64, 67},
+                                                                  {57, 60, 64},
+                                                                  {57, 60, 65},
+                                                                  {59, 62, 67},
+                                                                  {60, 64, 67},
+                                                                  {60, 64, 72}}};
+
+    std::vector<TuneEvent> conductor;
+    AddName(conductor, "Sonkora");
+    conductor.push_back({0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}});  // 4/4
+    conductor.push_back({0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}});        // 500000 us a quarter
+
+    std::vector<TuneEvent> lead;
+    AddName(lead, "Melody");
+    lead.push_back({0, {0xC0, 11}});  // vibraphone
+    lead.push_back({0, {0xB0, 7, 110}});
+    uint32_t tick = 0;
+    for (const auto& bar : melody)
+        for (const Note& note : bar) {
+            const auto length = static_cast<uint32_t>(note.eighths * Eighth);
+            AddNote(lead, 0, tick, length - 4, note.key, 100);
+            tick += length;
+        }
+    AddNote(lead, 0, tick, AboutTuneBarTicks, 84, 90);  // the last chord's top
+
+    std::vector<TuneEvent> bass;
+    AddName(bass, "Bass");
+    bass.push_back({0, {0xC1, 33}});  // finger bass
+    std::vector<TuneEvent> strings;
+    AddName(strings, "Strings");
+    strings.push_back({0, {0xC2, 48}});  // string ensemble
+    strings.push_back({0, {0xB2, 7, 70}});
+    for (int bar = 0; bar < TuneBars; ++bar) {
+        const auto start = static_cast<uint32_t>(bar * AboutTuneBarTicks);
+        const bool last = bar == TuneBars - 1;
+        for (int beat = 0; beat < (last ? 1 : 4); ++beat)
+            AddNote(bass, 1, start + static_cast<uint32_t>(beat * AboutTuneDivision),
+                    last ? AboutTuneBarTicks : AboutTuneDivision - 8,
+                    static_cast<uint8_t>(roots[static_cast<size_t>(bar)] + (beat % 2 == 1 ? 12 : 0)), 96);
+        for (uint8_t key : chords[static_cast<size_t>(bar)])
+            AddNote(strings, 2, start, AboutTuneBarTicks - 2, key, 64);
+    }
+
+    std::string file = "MThd";
+    PutNumber(file, 6, 4);
+    PutNumber(file, 1, 2);  // format 1
+    PutNumber(file, 4, 2);  // tracks
+    PutNumber(file, AboutTuneDivision, 2);
+    for (auto* track : {&conductor, &lead, &bass, &strings}) file += TrackChunk(*track);
+    return file;
+}
+
+QStringList AboutCredits() {
+    return {QStringLiteral("Sonkora"),
+            QStringLiteral("makes karaoke files"),
+            QStringLiteral("from song texts and MIDI files."),
+            QStringLiteral("Version %1").arg(ProgramVersion()),
+            QStringLiteral("Sound: FluidSynth, TimGM6mb soundfont"),
+            QStringLiteral("MIDI ports: RtMidi and ALSA"),
+            QStringLiteral("Hyphenation: Liang, Knuth, hyph-utf8"),
+            QStringLiteral("Windows and dialogs: Qt %1").arg(QString::fromLatin1(qVersion()))};
+}
+
+// ---------------------------------------------------------------------------------
+// TCreditsView
+
+TCreditsView::TCreditsView(QWidget* parent) : QWidget(parent), credits_(AboutCredits()) {
+    setObjectName(QStringLiteral("Credits"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize TCreditsView::sizeHint() const {
+    return {420, 150};
+}
+
+void TCreditsView::SetSongTime(int32_t ticks) {
+    if (ticks == ticks_) return;
+    ticks_ = ticks;
+    update();
+}
+
+int TCreditsView::CurrentLine() const {
+    if (credits_.isEmpty() || ticks_ < 0) return 0;
+    return static_cast<int>(std::min<int32_t>(ticks_ / AboutTuneBarTicks, static_cast<int32_t>(credits_.size()) - 1));
+}
+
+void TCreditsView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, height());
+    sky.setColorAt(0, QColor(10, 20, 70));
+    sky.setColorAt(1, QColor(40, 70, 160));
+    p.fillRect(rect(), sky);
+    if (credits_.isEmpty()) return;
+
+    const int line = CurrentLine();
+    const int32_t intoBar = std::clamp<int32_t>(ticks_ - line * AboutTuneBarTicks, 0, AboutTuneBarTicks);
+    const double sung = static_cast<double>(intoBar) / AboutTuneBarTicks;
+
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 1.1);
+    QFont big = font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+
+    const int middle = height() / 2 + 10;
+    p.setFont(small);
+    p.setPen(QColor(160, 170, 210));
+    if (line > 0)
+        p.drawText(QRect(0, middle - 70, width(), 24), Qt::AlignCenter, credits_[line - 1]);
+    if (line + 1 < credits_.size())
+        p.drawText(QRect(0, middle + 28, width(), 24), Qt::AlignCenter, credits_[line + 1]);
+
+    // The current line: what is sung so far in yellow, the rest in white.
+    p.setFont(big);
+    const QString text = credits_[line];
+    const QFontMetrics metrics(big);
+    const int textWidth = metrics.horizontalAdvance(text);
+    const QRect textRect((width() - textWidth) / 2, middle - metrics.ascent(), textWidth, metrics.height());
+    p.setPen(Qt::white);
+    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    const int sungWidth = static_cast<int>(textWidth * sung);
+    p.save();
+    p.setClipRect(QRect(textRect.left(), textRect.top(), sungWidth, textRect.height()));
+    p.setPen(QColor(255, 220, 40));
+    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    p.restore();
+
+    // A ball that bounces on every beat above the place being sung.
+    const double beat = std::fmod(static_cast<double>(intoBar) / AboutTuneDivision, 1.0);
+    const double hop = std::sin(beat * M_PI);
+    const QPointF ball(textRect.left() + sungWidth, textRect.top() - 8 - 22 * hop);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 120, 60));
+    p.drawEllipse(ball, 6, 6);
+}
+
+// ---------------------------------------------------------------------------------
+// TAboutBox
+
+TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame), frame_(frame) {
     setWindowTitle(QStringLiteral("About Sonkora"));
+    setProperty("sonkoraHelpContext", HelpContext::AboutAndBatch);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* icon = new QLabel(this);
@@ -29,6 +267,7 @@ TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame) {
     icon->setAlignment(Qt::AlignTop);
     top->addWidget(icon);
     auto* text = new QLabel(this);
+    text->setObjectName(QStringLiteral("AboutText"));
     text->setTextFormat(Qt::RichText);
     text->setWordWrap(true);
     text->setText(QStringLiteral(
@@ -37,18 +276,102 @@ TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame) {
                       "<p>Sonkora makes karaoke files. Write the lyrics of a song as a song text, "
                       "split into syllables, name the MIDI file and its melody track, and Sonkora "
                       "puts every syllable on its note and writes a Soft Karaoke file (.kar) that "
-                      "karaoke players show syllable by syllable.</p>"
-                      "<p>Built with Qt %2.</p>")
-                      .arg(ProgramVersion(), QString::fromLatin1(qVersion())));
+                      "karaoke players show syllable by syllable.</p>")
+                      .arg(ProgramVersion()));
     text->setMinimumWidth(360);
     top->addWidget(text, 1);
     layout->addLayout(top);
+
+    Credits = new TCreditsView(this);
+    layout->addWidget(Credits);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, this);
+    TuneButton = buttons->addButton(QStringLiteral("&Play tune"), QDialogButtonBox::ActionRole);
+    TuneButton->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons->button(QDialogButtonBox::Help), &QPushButton::clicked, frame,
-            [frame] { frame->ShowHelp(HelpContext::AboutAndBatch); });
+    connect(buttons->button(QDialogButtonBox::Help), &QPushButton::clicked, this, [this] {
+        if (frame_) frame_->ShowHelp(HelpContext::AboutAndBatch);
+    });
+    connect(TuneButton, &QPushButton::clicked, this, &TAboutBox::TuneButtonClick);
     layout->addWidget(buttons);
+
+    AnimationTimer = new QTimer(this);
+    AnimationTimer->setInterval(40);
+    connect(AnimationTimer, &QTimer::timeout, this, &TAboutBox::Animate);
+    silentClock_.start();
     setFixedSize(sizeHint());
+}
+
+TAboutBox::~TAboutBox() {
+    StopTune();
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    AnimationTimer->start();
+    // The tune greets the user only where it can sound and interrupts nothing; the
+    // button plays it anywhere, and says so when there is no device.
+    if (frame_ && !frame_->Playing() && frame_->Engine().MidiOut() != 0) StartTune();
+    UpdateTuneButton();
+}
+
+bool TAboutBox::TunePlaying() const {
+    return started_ && frame_ && frame_->Playing() && frame_->PlayEditor() == nullptr &&
+           frame_->Engine().SoloTrack() == 0;
+}
+
+void TAboutBox::TuneButtonClick() {
+    if (TunePlaying())
+        StopTune();
+    else
+        StartTune();
+    UpdateTuneButton();
+}
+
+void TAboutBox::StartTune() {
+    if (!frame_) return;
+    if (tuneFile_.isEmpty()) {
+        folder_ = std::make_unique<QTemporaryDir>();
+        const QString path = folder_->isValid() ? folder_->filePath(QStringLiteral("about.mid")) : QString();
+        QFile file(path);
+        const std::string bytes = AboutTuneBytes();
+        if (path.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+            file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+            !file.flush()) {
+            frame_->ErrorBox(QStringLiteral("The tune cannot be played: no temporary file can be written (%1).")
+                                 .arg(path.isEmpty() ? folder_->errorString() : file.errorString()),
+                             HelpContext::AboutAndBatch);
+            return;
+        }
+        tuneFile_ = path;
+    }
+    started_ = true;
+    frame_->PlaySong(tuneFile_.toStdString(), nullptr, false);
+    silentClock_.restart();
+}
+
+void TAboutBox::StopTune() {
+    if (TunePlaying()) frame_->StopPlaying();
+    started_ = false;
+}
+
+void TAboutBox::UpdateTuneButton() {
+    TuneButton->setText(TunePlaying() ? QStringLiteral("&Stop tune") : QStringLiteral("&Play tune"));
+}
+
+void TAboutBox::Animate() {
+    if (TunePlaying()) {
+        Credits->SetSongTime(frame_->MidiSystem().Toolkit().ReadClock());
+        silentStart_ = Credits->SongTime();
+        silentClock_.restart();
+    } else {
+        // Without sound the credits go on at the tune's pace from where they stand.
+        const auto elapsed = static_cast<int64_t>(static_cast<double>(silentClock_.elapsed()) * TicksPerMillisecond);
+        Credits->SetSongTime(static_cast<int32_t>((silentStart_ + elapsed) % TuneTicks));
+    }
+    UpdateTuneButton();
 }
 
 }  // namespace sonkora

@@ -28,12 +28,14 @@
 #include "common/FilePaths.h"
 #include "common/IniFile.h"
 #include "common/UserInterface.h"
+#include "hyphenation/HyphenationCommand.h"
 #include "shell/EditorText.h"
 #include "shell/FileDialogFilter.h"
 #include "shell/MDIFrame.h"
 #include "shell/Printing.h"
 #include "shell/Search.h"
 #include "shell/ShellUserInterface.h"
+#include "shell/Speclett.h"
 
 namespace sonkora {
 
@@ -316,9 +318,12 @@ void TEditForm::CreateMenus() {
     connect(Save1, &QAction::triggered, this, &TEditForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TEditForm::SaveAs1Click);
     connect(exit1, &QAction::triggered, this, &TEditForm::Exit1Click);
-    // Importing comes with the playback commands; it stands here disabled.
-    import1->setEnabled(false);
+    connect(import1, &QAction::triggered, this, [this] {
+        if (frame_) frame_->ImportKaraoke1Click();
+    });
     printing_ = new TEditorPrinting(*this, f);
+    // While the batch run's item is in the Help menu, Print Song Text writes a file.
+    printing_->PrintsToFile = [this] { return frame_ && frame_->TestSonkora1 && frame_->TestSonkora1->isVisible(); };
     connect(PrintSTF1, &QAction::triggered, printing_, &TEditorPrinting::PrintSTF1Click);
     connect(PrintSongText1, &QAction::triggered, printing_, &TEditorPrinting::PrintSongText1Click);
     connect(PrintSetup1, &QAction::triggered, printing_, &TEditorPrinting::PrintSetup1Click);
@@ -365,6 +370,8 @@ void TEditForm::CreateMenus() {
     connect(Paste1, &QAction::triggered, this, &TEditForm::Paste1Click);
     connect(Delete1, &QAction::triggered, this, &TEditForm::Delete1Click);
     connect(SelectAll1, &QAction::triggered, this, &TEditForm::SelectAll1Click);
+    connect(SpecialLetters1, &QAction::triggered, this, &TEditForm::SpecialLetters1Click);
+    connect(Hyphenation1, &QAction::triggered, this, &TEditForm::Hyphenation1Click);
     connect(VoiceTrackSelection1, &QAction::triggered, this, &TEditForm::VoiceTrackSelection1Click);
 
     // The two page items have no place in the menu; they live on the window so that
@@ -486,30 +493,31 @@ void TEditForm::UpdateStatus() {
 
 void TEditForm::UpdateMenus() {
     const bool stf = IsStfPage();
+    // While this window's song plays its song text is read-only: nothing may change it,
+    // neither a key nor a command, or the highlight would no longer fit the text.
+    const bool editable = stf && !Memo1->isReadOnly();
     const bool selection = activePane_ && activePane_->textCursor().hasSelection();
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     const bool clipText = clip && clip->hasText();
     const bool undo = Memo1->document()->isUndoAvailable();
 
-    Paste1->setEnabled(clipText && stf);
-    Paste2->setEnabled(clipText && stf);
-    Cut1->setEnabled(selection && stf);
-    Cut2->setEnabled(selection && stf);
-    Delete1->setEnabled(selection && stf);
+    Paste1->setEnabled(clipText && editable);
+    Paste2->setEnabled(clipText && editable);
+    Cut1->setEnabled(selection && editable);
+    Cut2->setEnabled(selection && editable);
+    Delete1->setEnabled(selection && editable);
     Copy1->setEnabled(selection);
     Copy2->setEnabled(selection);
-    Undo1->setEnabled(undo && stf);
-    VoiceTrackSelection1->setEnabled(stf);
+    Undo1->setEnabled(undo && editable);
+    VoiceTrackSelection1->setEnabled(editable);
 
     PrintSTF1->setEnabled(stf);
     PrintSongText1->setEnabled(stf);
     Find1->setEnabled(stf);
-    Replace1->setEnabled(stf);
+    Replace1->setEnabled(editable);
     FindAgain1->setEnabled(stf);
-    // Special letters and hyphenation arrive with their own dialogs; until they are
-    // here their items stay disabled rather than do nothing.
-    SpecialLetters1->setEnabled(false);
-    Hyphenation1->setEnabled(false);
+    SpecialLetters1->setEnabled(editable);
+    Hyphenation1->setEnabled(editable);
 
     if (frame_) {
         Play1->setEnabled(frame_->PlayButton->isEnabled());
@@ -735,11 +743,11 @@ void TEditForm::Exit1Click() {
 }
 
 void TEditForm::Undo1Click() {
-    if (IsStfPage()) Memo1->undo();
+    if (IsStfPage() && !Memo1->isReadOnly()) Memo1->undo();
 }
 
 void TEditForm::Cut1Click() {
-    if (IsStfPage()) Memo1->cut();
+    if (IsStfPage() && !Memo1->isReadOnly()) Memo1->cut();
 }
 
 void TEditForm::Copy1Click() {
@@ -747,11 +755,11 @@ void TEditForm::Copy1Click() {
 }
 
 void TEditForm::Paste1Click() {
-    if (IsStfPage()) Memo1->paste();
+    if (IsStfPage() && !Memo1->isReadOnly()) Memo1->paste();
 }
 
 void TEditForm::Delete1Click() {
-    if (!IsStfPage()) return;
+    if (!IsStfPage() || Memo1->isReadOnly()) return;
     QTextCursor cursor = Memo1->textCursor();
     cursor.removeSelectedText();
     Memo1->setTextCursor(cursor);
@@ -759,6 +767,63 @@ void TEditForm::Delete1Click() {
 
 void TEditForm::SelectAll1Click() {
     activePane_->selectAll();
+}
+
+void TEditForm::SpecialLetters1Click() {
+    if (!frame_ || !frame_->SpecialLettersDlg || !IsStfPage() || Memo1->isReadOnly()) return;
+    // The dialog leaves the letter on the clipboard; it goes in as Paste puts it.
+    if (frame_->SpecialLettersDlg->exec() == QDialog::Accepted) Memo1->paste();
+}
+
+namespace {
+
+// The song text as the hyphenation sees it, whose line writes form one step of the
+// pane's undo: Undo takes the whole hyphenation back, not its last line only.
+class TGroupedEdits final : public SongDocument {
+public:
+    TGroupedEdits(SongDocument& document, QTextDocument& pane) : document_(document), pane_(pane) {}
+    ~TGroupedEdits() override {
+        if (group_) group_->endEditBlock();
+    }
+    std::string FileName() const override { return document_.FileName(); }
+    int LineCount() const override { return document_.LineCount(); }
+    std::string Line(int index) const override { return document_.Line(index); }
+    void InsertLine(int index, const std::string& text) override {
+        Group();
+        document_.InsertLine(index, text);
+    }
+    void ReplaceLine(int index, const std::string& text) override {
+        Group();
+        document_.ReplaceLine(index, text);
+    }
+    int CaretIndex() const override { return document_.CaretIndex(); }
+    void SetCaretIndex(int index) override { document_.SetCaretIndex(index); }
+
+private:
+    void Group() {
+        if (group_) return;
+        group_.emplace(&pane_);
+        group_->beginEditBlock();
+    }
+    SongDocument& document_;
+    QTextDocument& pane_;
+    std::optional<QTextCursor> group_;
+};
+
+}  // namespace
+
+void TEditForm::Hyphenation1Click() {
+    if (!frame_ || !IsStfPage() || Memo1->isReadOnly()) return;
+    {
+        TGroupedEdits grouped(document_, *Memo1->document());
+        try {
+            Hyphenation(grouped, compiler_, *ui_, frame_->Environment().ProgramDirectory);
+        } catch (const std::exception& error) {
+            ReportCompileFailure(error);
+        }
+    }
+    compiler_.FreePreviewLines();
+    UpdateStatus();
 }
 
 void TEditForm::SetMidiFileLine(const QString& path) {

@@ -3,16 +3,20 @@
 // the lyric preview (Memo2), a status strip with the modified mark, the line and
 // paragraph counts and the title, and the document's whole life: load, save with one
 // backup, Save As, the close question. The Karaoke menu hands the text to the
-// compiler core; the window only shows what comes back.
+// compiler core; the window only shows what comes back. While its song plays the song
+// text cannot be changed and the syllables being sung are selected in both panes.
 
 #include <QPlainTextEdit>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "compiler/SongCompiler.h"
+#include "playback/PlaybackInterfaces.h"
 #include "compiler/SongDocument.h"
 #include "shell/Vw.h"
 
@@ -74,7 +78,7 @@ private:
     TEditForm& editor_;
 };
 
-class TEditForm : public QWidget, public TView {
+class TEditForm : public QWidget, public TView, public PlaybackEditor {
     Q_OBJECT
 
 public:
@@ -116,6 +120,15 @@ public:
     // The song text as the compiler sees it, and what the last compilation left.
     SongDocument& Document() { return document_; }
     SongCompiler& Compiler() { return compiler_; }
+    TEditorPrinting* Printing() const { return printing_; }
+
+    // PlaybackEditor: what the frame's playback asks of the window whose song plays.
+    void ShowLyricsAt(int32_t time) override;
+    void SetReadOnly(bool readOnly) override;
+    void CollapseSelectionToEnd() override;
+    int32_t CaretLineStart() const override;
+    int32_t LyricCount() const override;
+    LyricMark LyricAt(int32_t index) const override;
     // Puts a compilation's preview into Memo2 (the text replaced, one line per entry).
     void ShowPreviewLines(const std::vector<std::string>& lines);
 
@@ -132,6 +145,8 @@ public:
     void Paste1Click();
     void Delete1Click();
     void SelectAll1Click();
+    void SpecialLetters1Click();
+    void Hyphenation1Click();
     void VoiceTrackSelection1Click();
     void STF1Click();
     void Preview1Click();
@@ -216,6 +231,7 @@ private:
     bool shownModified_ = false;
     int currentPage_ = 0;
     bool changingPage_ = false;
+    std::optional<int32_t> playbackTime_;  // the time last highlighted while playing
     QRect normalRect_;
     QPoint minimizedPosition_{-1, -1};
 };

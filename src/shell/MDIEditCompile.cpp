@@ -1,5 +1,6 @@
-// The editor window's Karaoke commands, its voice track selection and its page change:
-// the text goes to the compiler core, and the window shows what comes back.
+// The editor window's Karaoke commands, its voice track selection, its page change and
+// its side of playback: the text goes to the compiler core, the compiled song to the
+// frame's playback, and the window shows what comes back.
 
 #include <QMessageBox>
 #include <QStringList>
@@ -57,12 +58,12 @@ void TEditForm::Make1Click() {
 }
 
 void TEditForm::Play1Click() {
-    if (!frame_ || !frame_->PlaySongHandler) return;
+    if (!frame_) return;
     RunCompileAndAct(ckPlay, false, false);
 }
 
 void TEditForm::PlayFromCursor1Click() {
-    if (!frame_ || !frame_->PlaySongHandler) return;
+    if (!frame_) return;
     if (!IsStfPage()) {
         const QTextCursor caret = Memo2->textCursor();
         const SourceRange range =
@@ -73,7 +74,7 @@ void TEditForm::PlayFromCursor1Click() {
 }
 
 void TEditForm::Stop1Click() {
-    if (frame_ && frame_->StopPlayingHandler) frame_->StopPlayingHandler();
+    if (frame_) frame_->StopPlaying();
 }
 
 void TEditForm::PlayInKaraokePlayer1Click() {
@@ -86,7 +87,7 @@ void TEditForm::Export1Click() {
 }
 
 void TEditForm::VoiceTrackSelection1Click() {
-    if (!frame_ || !IsStfPage()) return;
+    if (!frame_ || !IsStfPage() || Memo1->isReadOnly()) return;
     try {
         compiler_.CompileSongText(ckSelectTrack, document_, *ui_, host_->Settings());
     } catch (const std::exception& error) {
@@ -96,7 +97,7 @@ void TEditForm::VoiceTrackSelection1Click() {
 }
 
 void TEditForm::PageControl1Changing(int leaving) {
-    if (!frame_ || (frame_->Playing && frame_->PlayEditor == this)) return;
+    if (!frame_ || (frame_->Playing() && frame_->PlayEditor() == this)) return;
     if (leaving != 0) return;
     Memo2->clear();
     try {
@@ -109,7 +110,8 @@ void TEditForm::PageControl1Changing(int leaving) {
 }
 
 void TEditForm::PageControl1Change() {
-    if (frame_ && frame_->Playing && frame_->PlayEditor == this) {
+    if (frame_ && frame_->Playing() && frame_->PlayEditor() == this) {
+        if (playbackTime_) ShowLyricsAt(*playbackTime_);
         UpdateMenus();
         return;
     }
@@ -127,6 +129,47 @@ void TEditForm::PageControl1Change() {
     }
     if (isActiveWindow()) activePane_->setFocus(Qt::OtherFocusReason);
     UpdateMenus();
+}
+
+// ---------------------------------------------------------------------------------
+// Playback
+
+void TEditForm::ShowLyricsAt(int32_t time) {
+    playbackTime_ = time;
+    const std::optional<LyricHighlight> highlight = LyricsAtTime(compiler_.Lyrics(), time);
+    if (!highlight) return;
+    Memo1->Select(highlight->Source.Start, highlight->Source.Length);
+    const int from = PaneIndex(Memo2, highlight->From.Row, highlight->From.Col);
+    const int to = PaneIndex(Memo2, highlight->To.Row, highlight->To.Col);
+    Memo2->Select(from, to - from);
+}
+
+void TEditForm::SetReadOnly(bool readOnly) {
+    Memo1->setReadOnly(readOnly);
+    // The caret stays visible and movable, so the song text can still be read through.
+    if (readOnly) Memo1->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    if (!readOnly) playbackTime_.reset();
+    UpdateMenus();
+}
+
+void TEditForm::CollapseSelectionToEnd() {
+    QTextCursor cursor = Memo1->textCursor();
+    cursor.setPosition(cursor.selectionEnd());
+    Memo1->setTextCursor(cursor);
+}
+
+int32_t TEditForm::CaretLineStart() const {
+    const QTextBlock block = Memo1->document()->findBlock(Memo1->textCursor().selectionStart());
+    return block.isValid() ? block.position() : 0;
+}
+
+int32_t TEditForm::LyricCount() const {
+    return compiler_.Lyrics().LyricCount();
+}
+
+LyricMark TEditForm::LyricAt(int32_t index) const {
+    const TLyric& lyric = compiler_.Lyrics()[index];
+    return LyricMark{lyric.Pos, lyric.Time};
 }
 
 }  // namespace sonkora

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -22,14 +24,26 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 
 #include "common/IniFile.h"
 #include "common/IoError.h"
 #include "common/UserInterface.h"
+#include "midi/KaraokeImport.h"
+#include "playback/MidiToolkit.h"
+#include "playback/PlaybackEngine.h"
 #include "shell/AboutBox.h"
 #include "shell/HelpWindow.h"
+#include "shell/Hyphdlg.h"
 #include "shell/MDIEdit.h"
+#include "shell/Midisdlg.h"
+#include "shell/Optiodlg.h"
+#include "shell/Printing.h"
+#include "shell/ShellUserInterface.h"
+#include "shell/Speclett.h"
 #include "shell/ToolIcons.h"
+#include "shell/Trackdlg.h"
 
 namespace sonkora {
 
@@ -37,10 +51,50 @@ namespace {
 
 const char* const HelpContextProperty = "sonkoraHelpContext";
 
+// The toolkit's two notifications, posted to the frame from the thread that runs the
+// toolkit's clock and handled on the frame's own.
+constexpr auto FeedRequestEvent = static_cast<QEvent::Type>(QEvent::User + 0x53);
+constexpr auto PlaybackEndedEvent = static_cast<QEvent::Type>(QEvent::User + 0x57);
+
+// A notification carries the number of the playback it belongs to: an end that was
+// already under way when a new song started must not stop the new one.
+class TToolkitEvent : public QEvent {
+public:
+    TToolkitEvent(Type type, uint64_t playback) : QEvent(type), Playback(playback) {}
+    const uint64_t Playback;
+};
+
+// The editor window the import opens its song text in.
+class TImportHost final : public ImportHost {
+public:
+    explicit TImportHost(TFrameForm& frame) : frame_(frame) {}
+    void OpenSongText(const std::string& fileName) override {
+        frame_.CreateEditor()->LoadFile(QString::fromStdString(fileName));
+    }
+
+private:
+    TFrameForm& frame_;
+};
+
 }  // namespace
+
+// Shared with the toolkit's thread, which reads it when it posts a notification.
+struct TFrameForm::TPlaybackNumber {
+    std::atomic<uint64_t> Value{0};
+};
 
 TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment) {
+    midi_ = environment_.CreateMidiSystem ? environment_.CreateMidiSystem() : CreateSystemMidi();
+    ui_ = std::make_unique<TShellUserInterface>(*this);
+    engine_ = std::make_unique<PlaybackEngine>(midi_->Toolkit(), *ui_, *this);
+    playbackNumber_ = std::make_shared<TPlaybackNumber>();
+    midi_->Toolkit().SetNotificationHandler([this, number = playbackNumber_](ToolkitNotification notification) {
+        const QEvent::Type type =
+            notification == ToolkitNotification::MoreEventsWanted ? FeedRequestEvent : PlaybackEndedEvent;
+        QCoreApplication::postEvent(this, new TToolkitEvent(type, number->Value.load()));
+    });
+
     setWindowTitle(QStringLiteral("Sonkora"));
     setWindowIcon(MakeProgramIcon());
     setMinimumSize(640, 480);
@@ -57,6 +111,7 @@ TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(20);
+    connect(Timer1, &QTimer::timeout, this, &TFrameForm::Timer1Timer);
 
     CreateMenus();
     CreateToolBar();
@@ -68,11 +123,21 @@ TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
+    SpecialLettersDlg = new TSpecialLettersDlg(this);
+    HyphenationDlg = new THyphenationDlg(this);
+    CompilerOptionsDlg = new TCompilerOptionsDlg(this);
+    MidiSetupDlg = new TMidiSetupDlg(this, midi_->Toolkit());
+
     MergeMenus();
     UpdateFrameControls();
 }
 
 TFrameForm::~TFrameForm() {
+    // The song is freed and the device closed; then the toolkit goes, and with it the
+    // thread that posts its notifications here.
+    Timer1->stop();
+    engine_.reset();
+    midi_.reset();
     // Editors are deleted with the area; they must not call back into a frame that is
     // half gone.
     for (TEditForm* editor : childOrder_) editor->DetachFromFrame();
@@ -110,10 +175,8 @@ void TFrameForm::CreateMenus() {
     File1->addAction(Exit1);
     connect(New1, &QAction::triggered, this, &TFrameForm::New1Click);
     connect(Open1, &QAction::triggered, this, &TFrameForm::Open1Click);
+    connect(ImportKaraoke1, &QAction::triggered, this, &TFrameForm::ImportKaraoke1Click);
     connect(Exit1, &QAction::triggered, this, &TFrameForm::Exit1Click);
-    // Importing karaoke files is wired together with playback; until then the item
-    // stands in its place, disabled.
-    ImportKaraoke1->setEnabled(false);
 
     Options1 = new QMenu(QStringLiteral("&Options"), this);
     Options1->menuAction()->setStatusTip(QStringLiteral("Options"));
@@ -130,11 +193,10 @@ void TFrameForm::CreateMenus() {
     Options1->addSeparator();
     Options1->addAction(Font1);
     Options1->addAction(Warnings1);
+    connect(MidiSetup1, &QAction::triggered, this, &TFrameForm::MidiSetup1Click);
+    connect(KaraokePlayer1, &QAction::triggered, this, &TFrameForm::KaraokePlayer1Click);
     connect(Font1, &QAction::triggered, this, &TFrameForm::Font1Click);
-    // The device, player and warnings dialogs come with playback.
-    MidiSetup1->setEnabled(false);
-    KaraokePlayer1->setEnabled(false);
-    Warnings1->setEnabled(false);
+    connect(Warnings1, &QAction::triggered, this, &TFrameForm::Warnings1Click);
 
     Window1 = new QMenu(QStringLiteral("&Window"), this);
     Window1->menuAction()->setStatusTip(QStringLiteral("Manipulate and access active editor windows"));
@@ -172,6 +234,11 @@ void TFrameForm::CreateMenus() {
     Help1->addAction(ErrorMessages1);
     Help1->addSeparator();
     Help1->addAction(About1);
+    TestSonkora1 = MakeAction(this, QStringLiteral("Test &Sonkora"), {}, HelpContext::AboutAndBatch,
+                              QStringLiteral("Test Sonkora"));
+    Help1->addAction(TestSonkora1);
+    TestSonkora1->setVisible(QFileInfo(QString::fromStdString(environment_.BatchDirectory())).isDir());
+    connect(TestSonkora1, &QAction::triggered, this, &TFrameForm::TestSonkora1Click);
     connect(Contents1, &QAction::triggered, this, &TFrameForm::Contents1Click);
     connect(TopicSearch1, &QAction::triggered, this, &TFrameForm::TopicSearch1Click);
     connect(GettingStarted1, &QAction::triggered, this, &TFrameForm::GettingStarted1Click);
@@ -230,9 +297,11 @@ void TFrameForm::CreateToolBar() {
     connect(PlayButton, &QAction::triggered, this, [this] { RunOnActiveEditor(&TEditForm::Play1Click); });
     connect(PlayFromCursorButton, &QAction::triggered, this,
             [this] { RunOnActiveEditor(&TEditForm::PlayFromCursor1Click); });
-    connect(StopButton, &QAction::triggered, this, [this] {
-        if (StopPlayingHandler) StopPlayingHandler();
-    });
+    connect(SpecialLettersButton, &QAction::triggered, this,
+            [this] { RunOnActiveEditor(&TEditForm::SpecialLetters1Click); });
+    connect(HyphenationButton, &QAction::triggered, this,
+            [this] { RunOnActiveEditor(&TEditForm::Hyphenation1Click); });
+    connect(StopButton, &QAction::triggered, this, &TFrameForm::StopPlaying);
     connect(PlayInPlayerButton, &QAction::triggered, this,
             [this] { RunOnActiveEditor(&TEditForm::PlayInKaraokePlayer1Click); });
 }
@@ -348,10 +417,11 @@ void TFrameForm::SubWindowActivated(QMdiSubWindow* window) {
 }
 
 void TFrameForm::EditorClosed(TEditForm* editor) {
+    // A window that goes while its song plays stops it first.
+    if (engine_ && editor && PlayEditor() == editor) StopPlaying();
     auto it = std::find(childOrder_.begin(), childOrder_.end(), editor);
     if (it == childOrder_.end()) return;
     childOrder_.erase(it);
-    if (PlayEditor == editor) PlayEditor = nullptr;
     MergeMenus();
     UpdateFrameControls();
 }
@@ -387,19 +457,20 @@ void TFrameForm::RunOnActiveEditor(void (TEditForm::*command)()) {
 }
 
 void TFrameForm::UpdateFrameControls() {
+    if (!SaveButton) return;  // still being built
     const bool editorOpen = !childOrder_.empty();
+    const bool playing = Playing();
     SaveButton->setEnabled(editorOpen);
+    SpecialLettersButton->setEnabled(editorOpen);
+    HyphenationButton->setEnabled(editorOpen);
     MakeButton->setEnabled(editorOpen);
-    // Special letters and hyphenation come with their own dialogs, playback with the
-    // playback engine; until they are part of the program their buttons stay disabled.
-    SpecialLettersButton->setEnabled(false);
-    HyphenationButton->setEnabled(false);
-    const bool canPlay = static_cast<bool>(PlaySongHandler);
-    PlayButton->setEnabled(canPlay && editorOpen && !Playing);
-    PlayFromCursorButton->setEnabled(canPlay && editorOpen && !Playing);
-    StopButton->setEnabled(static_cast<bool>(StopPlayingHandler) && editorOpen && Playing);
+    PlayButton->setEnabled(editorOpen && !playing);
+    PlayFromCursorButton->setEnabled(editorOpen && !playing);
+    // Stop also ends a track audition or the about box's tune, which play without an
+    // editor; with no editor open the button has nothing to show it on.
+    StopButton->setEnabled(editorOpen && playing);
     PlayInPlayerButton->setEnabled(!Settings.KaraokePlayer.empty());
-    MidiSetup1->setEnabled(false);
+    MidiSetup1->setEnabled(!playing);
     Tile1->setEnabled(editorOpen);
     Cascade1->setEnabled(editorOpen);
     ArrangeIcons1->setEnabled(editorOpen);
@@ -499,6 +570,69 @@ void TFrameForm::About1Click() {
     box.exec();
 }
 
+void TFrameForm::ImportKaraoke1Click() {
+    if (!ExecuteOpenDialog(QStringLiteral("Karaoke Files (*.kar)|*.kar"), QStringLiteral("Import Karaoke File"),
+                           HelpContext::Import, QStringLiteral("kar")))
+        return;
+    // The voice track list of a Soft Karaoke file starts at its fourth track.
+    TShellUserInterface ui(*this, 3);
+    TImportHost host(*this);
+    try {
+        ImportKaraoke(ui, host, OpenFileName.toStdString());
+    } catch (const std::exception& error) {
+        ErrorBox(MessageText(error.what()), HelpContext::ErrorMessages);
+    }
+}
+
+void TFrameForm::MidiSetup1Click() {
+    if (Playing()) return;
+    Settings.MidiOutDevice = engine_->MidiOutDevice();
+    MidiSetupDlg->SelectDevice(Settings.MidiOutDevice);
+    if (MidiSetupDlg->exec() != QDialog::Accepted) return;
+    CloseMidiOutput();
+    Settings.MidiOutDevice = MidiSetupDlg->SelectedDevice();
+    OpenMidiOutput();
+    UpdateFrameControls();
+}
+
+void TFrameForm::KaraokePlayer1Click() {
+    TKaraPlayDlg dialog(this);
+    dialog.PathEdit->setText(QString::fromStdString(Settings.KaraokePlayer));
+    dialog.ParametersEdit->setText(QString::fromStdString(Settings.Parameters));
+    if (dialog.exec() != QDialog::Accepted) return;
+    Settings.KaraokePlayer = dialog.PathEdit->text().toStdString();
+    Settings.Parameters = dialog.ParametersEdit->text().toStdString();
+    UpdateFrameControls();
+}
+
+void TFrameForm::Warnings1Click() {
+    CompilerOptionsDlg->MoreLyricsBox->setChecked(Settings.CompilerMoreLyrics);
+    CompilerOptionsDlg->LessLyricsBox->setChecked(Settings.CompilerLessLyrics);
+    if (CompilerOptionsDlg->exec() != QDialog::Accepted) return;
+    Settings.CompilerMoreLyrics = CompilerOptionsDlg->MoreLyricsBox->isChecked();
+    Settings.CompilerLessLyrics = CompilerOptionsDlg->LessLyricsBox->isChecked();
+}
+
+void TFrameForm::TestSonkora1Click() {
+    struct BatchFlag {
+        bool& flag;
+        explicit BatchFlag(bool& f) : flag(f) { flag = true; }
+        ~BatchFlag() { flag = false; }
+    } batch(Batch);
+    const QDir folder(QString::fromStdString(environment_.BatchDirectory()));
+    const QStringList songs = folder.entryList({QStringLiteral("*.stf")},
+                                               QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    for (const QString& song : songs) {
+        TEditForm* editor = CreateEditor();
+        // A song text that cannot be read is reported and makes nothing.
+        if (editor->LoadFile(folder.filePath(song))) {
+            editor->Make1Click();
+            editor->Printing()->PrintSongText1Click();
+        }
+        editor->Close1Click();
+    }
+}
+
 THelpWindow* TFrameForm::HelpWindow() {
     if (!help_) help_ = new THelpWindow(QString::fromStdString(environment_.HelpDirectory()));
     return help_;
@@ -516,10 +650,14 @@ void TFrameForm::showEvent(QShowEvent* event) {
     if (shownOnce_) return;
     shownOnce_ = true;
     RestoreViews();
+    // The device and the help come once the frame is on the screen, so that a message
+    // about either has the program's window behind it.
+    QTimer::singleShot(0, this, &TFrameForm::FinishStart);
 }
 
 void TFrameForm::LoadFrameSettings(const IniFile& ini, const std::string& prefix) {
     ReadFrameSettings(ini, prefix, Settings);
+    engine_->SetMidiOutDevice(Settings.MidiOutDevice);
     SetEditorFont(FontFromSettings(Settings));
 }
 
@@ -552,9 +690,15 @@ void TFrameForm::RestoreViews() {
 
     // A first start meets a working song at once.
     if (!haveIni) OpenExampleSong();
-
     UpdateFrameControls();
+}
 
+void TFrameForm::FinishStart() {
+    if (startFinished_) return;
+    startFinished_ = true;
+    // A missing device is told once, here; the program runs on without one.
+    OpenMidiOutput();
+    UpdateFrameControls();
     if (Settings.HelpShown != HelpShownMark && ShowHelp(HelpContext::General))
         Settings.HelpShown = HelpShownMark;
 }
@@ -619,11 +763,15 @@ void TFrameForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    StopPlaying();
+    // Closed before the start was finished: nothing of it is wanted any more.
+    startFinished_ = true;
     SaveViews();
     event->accept();
 }
 
 void TFrameForm::SaveViewSettings(IniFile& ini, const std::string& prefix) {
+    Settings.MidiOutDevice = engine_->MidiOutDevice();
     TView::SaveViewSettings(ini, prefix);
     WriteFrameSettings(ini, prefix, Settings);
 }
@@ -662,6 +810,89 @@ void TFrameForm::SetPlacement(const TWindowPlacement& placement) {
         setWindowState(Qt::WindowMaximized);
     else
         setWindowState(Qt::WindowNoState);
+}
+
+// ---------------------------------------------------------------------------------
+// Playback
+
+bool TFrameForm::Playing() const {
+    return engine_ && engine_->Playing();
+}
+
+TEditForm* TFrameForm::PlayEditor() const {
+    return engine_ ? dynamic_cast<TEditForm*>(engine_->PlayEditor()) : nullptr;
+}
+
+bool TFrameForm::OpenMidiOutput() {
+    engine_->SetMidiOutDevice(Settings.MidiOutDevice);
+    const bool opened = engine_->OpenMidiOutput();
+    Settings.MidiOutDevice = engine_->MidiOutDevice();
+    return opened;
+}
+
+void TFrameForm::CloseMidiOutput() {
+    if (engine_) engine_->CloseMidiOutput();
+}
+
+void TFrameForm::PlaySong(const std::string& karFileName, TEditForm* editor, bool fromCursor) {
+    engine_->StopPlaying();
+    ++playbackNumber_->Value;
+    engine_->PlaySong(karFileName, editor, fromCursor);
+    Settings.MidiOutDevice = engine_->MidiOutDevice();
+}
+
+void TFrameForm::PlayTrack(const std::string& fileName, int track) {
+    // Stopping the audition that runs must not clear what the track dialog just showed.
+    keepTrackDialogStatus_ = true;
+    engine_->StopPlaying();
+    keepTrackDialogStatus_ = false;
+    ++playbackNumber_->Value;
+    engine_->PlayTrack(fileName, track);
+    Settings.MidiOutDevice = engine_->MidiOutDevice();
+}
+
+void TFrameForm::StopPlaying() {
+    if (engine_) engine_->StopPlaying();
+}
+
+void TFrameForm::Timer1Timer() {
+    if (engine_) engine_->Timer1Timer();
+}
+
+void TFrameForm::customEvent(QEvent* event) {
+    if (event->type() != FeedRequestEvent && event->type() != PlaybackEndedEvent) return QMainWindow::customEvent(event);
+    const auto* notification = static_cast<TToolkitEvent*>(event);
+    if (!engine_ || notification->Playback != playbackNumber_->Value.load()) return;
+    if (event->type() == FeedRequestEvent)
+        engine_->MidiFeedRequest();
+    else
+        engine_->MidiPlaybackEnded();
+}
+
+void TFrameForm::SetGauge(int32_t maximum, int32_t progress) {
+    // A song of no length still shows a full bar, not a busy one.
+    const int top = std::max(1, maximum);
+    Gauge1->setRange(0, top);
+    Gauge1->setValue(std::clamp(progress, 0, top));
+}
+
+void TFrameForm::SetGaugeProgress(int32_t progress) {
+    Gauge1->setValue(std::clamp(progress, 0, Gauge1->maximum()));
+}
+
+void TFrameForm::SetTimerEnabled(bool enabled) {
+    if (enabled)
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+void TFrameForm::ProcessPendingMessages() {
+    QCoreApplication::processEvents();
+}
+
+void TFrameForm::ClearTrackDialogStatus() {
+    if (TrackDialog && !keepTrackDialogStatus_) TrackDialog->ClearAuditionStatus();
 }
 
 // ---------------------------------------------------------------------------------

@@ -2,8 +2,10 @@
 // TFrameForm: Sonkora's main window. It starts and ends the program, keeps the settings
 // in Sonkora.ini, reopens the editor windows of the last run, carries the menus, the
 // tool bar and the status bar, and offers the message boxes and file dialogs every
-// other window uses. It routes commands; the work is done by the editor windows and
-// the core.
+// other window uses. It owns the one playback of the program: the MIDI toolkit, whose
+// notifications arrive here as queued events on the window's own thread, and the
+// playback engine that follows the lyrics in the playing editor. It routes commands;
+// the work is done by the editor windows and the core.
 
 #include <QFont>
 #include <QList>
@@ -11,10 +13,12 @@
 #include <QMessageBox>
 #include <QString>
 
-#include <functional>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "playback/PlaybackInterfaces.h"
 #include "shell/FrameSettings.h"
 #include "shell/ShellEnvironment.h"
 #include "shell/Vw.h"
@@ -31,10 +35,17 @@ class QToolBar;
 namespace sonkora {
 
 class IniFile;
+class PlaybackEngine;
+class TCompilerOptionsDlg;
 class TEditForm;
 class THelpWindow;
+class THyphenationDlg;
+class TMidiSetupDlg;
+class TShellUserInterface;
+class TSpecialLettersDlg;
+class TTrackDialog;
 
-class TFrameForm : public QMainWindow, public TView {
+class TFrameForm : public QMainWindow, public TView, public PlaybackFrame {
     Q_OBJECT
 
 public:
@@ -75,21 +86,49 @@ public:
     // A new editor window, shown maximized and active unless `show` is false.
     TEditForm* CreateEditor(bool show = true);
 
-    // The playback state the editors and the menus look at.
-    bool Playing = false;
-    TEditForm* PlayEditor = nullptr;
     // Set only while a batch run works through a folder: compiler messages are silent.
     bool Batch = false;
-    // The playback engine's entry points, set when playback is part of the program.
-    // Without them nothing ever plays, so there is nothing to stop, and the play
-    // commands stay disabled.
-    std::function<void(const std::string& karFileName, TEditForm* editor, bool fromCursor)> PlaySongHandler;
-    std::function<void()> StopPlayingHandler;
 
-    void UpdateFrameControls();
+    // Playback. Every failure is reported in an error box and leaves nothing playing.
+    bool Playing() const;
+    // The editor whose song plays; none during a track audition or the about box's tune.
+    TEditForm* PlayEditor() const;
+    PlaybackEngine& Engine() { return *engine_; }
+    TMidiSystem& MidiSystem() { return *midi_; }
+    // Opens the device of the MidiOutDevice setting (the first one when it is empty,
+    // whose name then becomes the setting).
+    bool OpenMidiOutput();
+    void CloseMidiOutput();
+    // Plays a compiled karaoke file for an editor window (none: no lyrics followed).
+    void PlaySong(const std::string& karFileName, TEditForm* editor, bool fromCursor);
+    // Auditions one track (numbers from 1), together with the conductor track.
+    void PlayTrack(const std::string& fileName, int track);
+    void StopPlaying();
+    // One tick of Timer1: the lyric that is due is highlighted, the gauge moves.
+    void Timer1Timer();
+
+    // PlaybackFrame
+    void UpdateFrameControls() override;
+    void SetGauge(int32_t maximum, int32_t progress) override;
+    void SetGaugeProgress(int32_t progress) override;
+    void SetTimerEnabled(bool enabled) override;
+    void ProcessPendingMessages() override;
+    void ClearTrackDialogStatus() override;
+
+    // The voice track dialog while one is open: an audition that ends clears its status.
+    TTrackDialog* TrackDialog = nullptr;
+
+    // The dialogs made when the program starts and kept until it ends.
+    TSpecialLettersDlg* SpecialLettersDlg = nullptr;
+    THyphenationDlg* HyphenationDlg = nullptr;
+    TCompilerOptionsDlg* CompilerOptionsDlg = nullptr;
+    TMidiSetupDlg* MidiSetupDlg = nullptr;
 
     // Start and end, as the first show and the close run them; public for tests.
+    // RestoreViews reopens the windows of the last run; FinishStart, once the frame is
+    // on the screen, opens the output device and shows the help at a first start.
     void RestoreViews();
+    void FinishStart();
     bool CloseEditorsForExit();  // false when the user kept one open
     void SaveViews();
 
@@ -103,7 +142,11 @@ public:
     // Command handlers.
     void New1Click();
     void Open1Click();
+    void ImportKaraoke1Click();
     void Exit1Click();
+    void MidiSetup1Click();
+    void KaraokePlayer1Click();
+    void Warnings1Click();
     void Font1Click();
     void Tile1Click();
     void Cascade1Click();
@@ -114,6 +157,9 @@ public:
     void SongTextFormat1Click();
     void ErrorMessages1Click();
     void About1Click();
+    // The batch run: Make, Print Song Text and Close for every song text of the batch
+    // folder, with the compiler's messages and questions silent.
+    void TestSonkora1Click();
 
     // Controls, named as the rest of the program knows them.
     QMdiArea* MdiArea = nullptr;
@@ -144,6 +190,7 @@ public:
     QAction* SongTextFormat1 = nullptr;
     QAction* ErrorMessages1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* TestSonkora1 = nullptr;  // shown only when the batch folder exists at start
 
     QAction* NewButton = nullptr;
     QAction* OpenButton = nullptr;
@@ -172,6 +219,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void customEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -188,10 +236,18 @@ private:
     void OpenExampleSong();
 
     TShellEnvironment environment_;
+    // Destroyed by hand, the engine before the toolkit it plays through.
+    std::unique_ptr<TMidiSystem> midi_;
+    std::unique_ptr<TShellUserInterface> ui_;
+    std::unique_ptr<PlaybackEngine> engine_;
+    bool keepTrackDialogStatus_ = false;
+    struct TPlaybackNumber;
+    std::shared_ptr<TPlaybackNumber> playbackNumber_;
     QFont editorFont_;
     THelpWindow* help_ = nullptr;
     std::vector<TEditForm*> childOrder_;  // the active editor first
     bool shownOnce_ = false;
+    bool startFinished_ = false;
     bool settingsSaved_ = false;
     QString lastDirectory_;  // where the file dialogs open next
 };

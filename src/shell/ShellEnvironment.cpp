@@ -22,6 +22,14 @@ bool DirectoryIsWritable(const std::string& directory) {
     return probe.open();  // removed again when `probe` goes
 }
 
+std::string TShellEnvironment::BatchDirectory() const {
+#ifdef _WIN32
+    return "K:\\TEST\\";
+#else
+    return ProgramDirectory + "TEST/";
+#endif
+}
+
 TShellEnvironment TShellEnvironment::InDirectory(const std::string& directory) {
     TShellEnvironment env;
     env.ProgramDirectory = WithSeparator(directory);

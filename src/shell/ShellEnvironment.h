@@ -6,7 +6,11 @@
 // keeps them in the user's configuration and documents folders instead, so settings
 // are never lost without a word.
 
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "shell/MidiSystem.h"
 
 namespace sonkora {
 
@@ -18,6 +22,12 @@ struct TShellEnvironment {
 
     std::string HelpDirectory() const { return ProgramDirectory + "help/"; }
     std::string ExamplesDirectory() const { return ProgramDirectory + "examples/"; }
+    // The folder of the batch run (Help, Test Sonkora), with a trailing separator: on
+    // Windows K:\TEST as it has always been, elsewhere TEST in the program's folder.
+    std::string BatchDirectory() const;
+
+    // The MIDI toolkit the frame plays through; unset, the system's devices.
+    std::function<std::unique_ptr<TMidiSystem>()> CreateMidiSystem;
 
     // Everything in one folder: what tests use, and a writable program folder.
     static TShellEnvironment InDirectory(const std::string& directory);

@@ -6,6 +6,7 @@
 
 #include "compiler/SongCompiler.h"
 #include "shell/EditorText.h"
+#include "shell/Hyphdlg.h"
 #include "shell/MDIEdit.h"
 #include "shell/MDIFrame.h"
 #include "shell/Trackdlg.h"
@@ -46,7 +47,7 @@ std::optional<int> TShellUserInterface::SelectTrack(const std::string& fileName,
                                                     const std::vector<std::string>& items) {
     QStringList lines;
     for (const std::string& item : items) lines << BytesToPaneChars(item);
-    TTrackDialog dialog(&frame_, QString::fromStdString(fileName), lines);
+    TTrackDialog dialog(&frame_, QString::fromStdString(fileName), lines, firstTrack_);
     if (dialog.exec() != QDialog::Accepted || dialog.SelectedIndex() < 0) return std::nullopt;
     return dialog.SelectedIndex();
 }
@@ -57,6 +58,11 @@ std::optional<std::string> TShellUserInterface::AskSaveFileName(const SaveDialog
                                   QString::fromStdString(request.proposedName)))
         return std::nullopt;
     return frame_.SaveFileName.toStdString();
+}
+
+std::optional<int> TShellUserInterface::ChooseLanguage(const std::vector<std::string>& languages, int selected) {
+    if (!frame_.HyphenationDlg) return std::nullopt;
+    return frame_.HyphenationDlg->Choose(languages, selected);
 }
 
 bool TShellUserInterface::Batch() const {
@@ -78,11 +84,13 @@ void TEditorCompileHost::TakePreviewLines(const std::vector<std::string>& lines)
 }
 
 void TEditorCompileHost::StopPlayback() {
-    if (frame_.StopPlayingHandler) frame_.StopPlayingHandler();
+    // The external player gets the device.
+    frame_.StopPlaying();
+    frame_.CloseMidiOutput();
 }
 
 void TEditorCompileHost::PlaySong(const std::string& karFileName, bool fromCursor) {
-    if (frame_.PlaySongHandler) frame_.PlaySongHandler(karFileName, &editor_, fromCursor);
+    frame_.PlaySong(karFileName, &editor_, fromCursor);
 }
 
 bool TEditorCompileHost::StartProgram(const std::string& program, const std::string& parameters,

@@ -22,7 +22,9 @@ QString MessageText(const std::string& bytes);
 
 class TShellUserInterface : public UserInterface {
 public:
-    explicit TShellUserInterface(TFrameForm& frame) : frame_(frame) {}
+    // `firstTrack`: the track the first line of a voice track list stands for, which the
+    // track dialog auditions (1 in a MIDI file, 3 in a Soft Karaoke file).
+    explicit TShellUserInterface(TFrameForm& frame, int firstTrack = 1) : frame_(frame), firstTrack_(firstTrack) {}
 
     void ErrorBox(const std::string& message, int helpContext) override;
     void InformationBox(const std::string& message, int helpContext) override;
@@ -31,10 +33,12 @@ public:
     std::optional<int> SelectTrack(const std::string& fileName,
                                    const std::vector<std::string>& items) override;
     std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override;
+    std::optional<int> ChooseLanguage(const std::vector<std::string>& languages, int selected) override;
     bool Batch() const override;
 
 private:
     TFrameForm& frame_;
+    int firstTrack_;
 };
 
 class TEditorCompileHost : public CompileHost {

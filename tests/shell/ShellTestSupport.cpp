@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "shell/MDIFrame.h"
 #include "shell/Trackdlg.h"
 
 namespace sonkora::test {
@@ -32,8 +33,59 @@ QString TestProgramFolder::Path(const QString& name) const {
     return name.isEmpty() ? dir_.path() + QLatin1Char('/') : QDir(dir_.path()).filePath(name);
 }
 
-TShellEnvironment TestProgramFolder::Environment() const {
-    return TShellEnvironment::InDirectory(dir_.path().toStdString());
+TShellEnvironment TestProgramFolder::Environment(std::function<void(TestMidiSystem&)> setup) const {
+    TShellEnvironment environment = TShellEnvironment::InDirectory(dir_.path().toStdString());
+    environment.CreateMidiSystem = [setup]() -> std::unique_ptr<TMidiSystem> {
+        auto system = std::make_unique<TestMidiSystem>();
+        if (setup) setup(*system);
+        return system;
+    };
+    return environment;
+}
+
+namespace {
+
+// Counts the events the toolkit posts to the frame as they are delivered.
+class NotificationCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() >= QEvent::User) ++Count;
+        return false;
+    }
+    int Count = 0;
+};
+
+}  // namespace
+
+TestMidiSystem::TestMidiSystem(std::vector<std::string> names)
+    : catalog(time, std::move(names)), toolkit(catalog, time, SchedulerToolkit::Drive::ByHand) {}
+
+TestMidiSystem& TestMidiSystem::Of(TFrameForm& frame) {
+    return dynamic_cast<TestMidiSystem&>(frame.MidiSystem());
+}
+
+void TestMidiSystem::RunUntil(TFrameForm& frame, int64_t micros) {
+    NotificationCounter counter;
+    frame.installEventFilter(&counter);
+    Scheduler& scheduler = toolkit.GetScheduler();
+    // Dispatches what is due and delivers what that posted, until nothing more comes.
+    auto settle = [&] {
+        for (int guard = 0; guard < 100000; ++guard) {
+            const int64_t next = scheduler.Service();
+            const int before = counter.Count;
+            QCoreApplication::sendPostedEvents(&frame, 0);
+            if (counter.Count == before) return next;
+        }
+        return Scheduler::Never;
+    };
+    for (int guard = 0; guard < 1000000; ++guard) {
+        const int64_t next = settle();
+        if (next > micros || next <= time.NowMicros()) break;
+        time.Set(next);
+    }
+    time.Set(micros);
+    settle();
+    frame.removeEventFilter(&counter);
 }
 
 void TestProgramFolder::CopyExamples() {
@@ -65,22 +117,27 @@ ModalAnswerer::ModalAnswerer() {
 ModalAnswerer::~ModalAnswerer() = default;
 
 ModalAnswerer& ModalAnswerer::Press(QMessageBox::StandardButton button) {
-    replies_.push_back({Reply::Button, button, {}, 0});
+    replies_.push_back({Reply::Button, button, {}, 0, {}});
     return *this;
 }
 
 ModalAnswerer& ModalAnswerer::ChooseFile(const QString& path) {
-    replies_.push_back({Reply::File, QMessageBox::NoButton, path, 0});
+    replies_.push_back({Reply::File, QMessageBox::NoButton, path, 0, {}});
     return *this;
 }
 
 ModalAnswerer& ModalAnswerer::ChooseTrack(int index) {
-    replies_.push_back({Reply::Track, QMessageBox::NoButton, {}, index});
+    replies_.push_back({Reply::Track, QMessageBox::NoButton, {}, index, {}});
     return *this;
 }
 
 ModalAnswerer& ModalAnswerer::Cancel() {
-    replies_.push_back({Reply::CancelIt, QMessageBox::NoButton, {}, 0});
+    replies_.push_back({Reply::CancelIt, QMessageBox::NoButton, {}, 0, {}});
+    return *this;
+}
+
+ModalAnswerer& ModalAnswerer::Act(std::function<void(QDialog&)> action) {
+    replies_.push_back({Reply::Action, QMessageBox::NoButton, {}, 0, std::move(action)});
     return *this;
 }
 
@@ -134,6 +191,13 @@ void ModalAnswerer::Poll() {
             tracks->accept();
         } else {
             Unexpected << description + QStringLiteral(" (not the track dialog)");
+            dialog->reject();
+        }
+        break;
+    case Reply::Action:
+        reply.action(*dialog);
+        if (dialog->isVisible()) {
+            Unexpected << description + QStringLiteral(" (left open)");
             dialog->reject();
         }
         break;

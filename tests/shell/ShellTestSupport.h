@@ -1,7 +1,8 @@
 #pragma once
 // What the shell's tests share: a program folder of their own (settings, examples,
-// help), and an answerer that replies to the modal boxes and dialogs an action opens,
-// recording what they said.
+// help), a MIDI toolkit on recording devices with a clock moved by hand, and an
+// answerer that replies to the modal boxes and dialogs an action opens, recording what
+// they said.
 
 #include <QByteArray>
 #include <QMessageBox>
@@ -12,17 +13,49 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
+#include <string>
+#include <vector>
 
+#include "playback/PlaybackFakes.h"
+#include "playback/SchedulerToolkit.h"
+#include "shell/MidiSystem.h"
 #include "shell/ShellEnvironment.h"
 
+class QDialog;
+
+namespace sonkora {
+class TFrameForm;
+}
+
 namespace sonkora::test {
+
+// The frame's toolkit in tests: devices that record what they receive and when, and a
+// scheduler that moves only when RunUntil moves its clock.
+class TestMidiSystem final : public TMidiSystem {
+public:
+    explicit TestMidiSystem(std::vector<std::string> names = {"Test Synth", "Port B"});
+    MidiToolkit& Toolkit() override { return toolkit; }
+
+    // Moves the clock to `micros`, dispatching every record at its moment and handing
+    // the toolkit's notifications to the frame as they come, as its message loop would.
+    void RunUntil(TFrameForm& frame, int64_t micros);
+
+    // The toolkit of a frame made from TestProgramFolder::Environment().
+    static TestMidiSystem& Of(TFrameForm& frame);
+
+    ManualTimeSource time;
+    RecordingCatalog catalog;
+    SchedulerToolkit toolkit;
+};
 
 class TestProgramFolder {
 public:
     TestProgramFolder();
     bool IsValid() const { return dir_.isValid(); }
     QString Path(const QString& name = {}) const;
-    TShellEnvironment Environment() const;
+    // Settings and documents here, and a TestMidiSystem, which `setup` may prepare.
+    TShellEnvironment Environment(std::function<void(TestMidiSystem&)> setup = {}) const;
     // Copies the example songs the project ships into examples/.
     void CopyExamples();
     // Copies the help topics the project ships into help/.
@@ -46,6 +79,8 @@ public:
     ModalAnswerer& ChooseFile(const QString& path);
     ModalAnswerer& ChooseTrack(int index);
     ModalAnswerer& Cancel();
+    // Anything else done to the next modal dialog, which `action` must close.
+    ModalAnswerer& Act(std::function<void(QDialog&)> action);
 
     // One entry per modal handled: "box: TEXT", "file: TITLE", "tracks: N items".
     QStringList Seen;
@@ -55,10 +90,11 @@ public:
 
 private:
     struct Reply {
-        enum Kind { Button, File, Track, CancelIt } kind;
+        enum Kind { Button, File, Track, CancelIt, Action } kind;
         QMessageBox::StandardButton button = QMessageBox::NoButton;
         QString path;
         int index = 0;
+        std::function<void(QDialog&)> action;
     };
     void Poll();
 

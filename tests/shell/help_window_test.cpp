@@ -74,7 +74,7 @@ private slots:
         {
             TFrameForm frame(folder.Environment());
             frame.show();
-            QVERIFY(frame.HelpWindow()->isVisible());
+            QTRY_VERIFY(frame.HelpWindow()->isVisible());
             QCOMPARE(frame.HelpWindow()->Browser->source().fileName(), QStringLiteral("contents.html"));
             QCOMPARE(frame.Settings.HelpShown, 40);
             QVERIFY(frame.close());
@@ -83,6 +83,7 @@ private slots:
         QVERIFY(folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=40"));
         TFrameForm again(folder.Environment());
         again.show();
+        again.FinishStart();
         QVERIFY(!again.HelpWindow()->isVisible());
         QVERIFY(again.close());
     }
@@ -93,7 +94,7 @@ private slots:
         folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=39\n");
         TFrameForm frame(folder.Environment());
         frame.show();
-        QVERIFY(frame.HelpWindow()->isVisible());
+        QTRY_VERIFY(frame.HelpWindow()->isVisible());
         QCOMPARE(frame.Settings.HelpShown, 40);
         QVERIFY(frame.close());
     }
@@ -103,6 +104,7 @@ private slots:
         {
             TFrameForm frame(folder.Environment());
             frame.show();
+            frame.FinishStart();
             QCOMPARE(frame.Settings.HelpShown, 0);
             QVERIFY(frame.close());
         }

@@ -1,0 +1,29 @@
+#include "shell/MidiSystem.h"
+
+#include "playback/SchedulerToolkit.h"
+#include "playback/SystemDevices.h"
+#include "playback/TimeSource.h"
+
+namespace sonkora {
+
+namespace {
+
+class TSystemMidi final : public TMidiSystem {
+public:
+    TSystemMidi() : toolkit_(catalog_, steady_, SchedulerToolkit::Drive::Thread) {}
+    MidiToolkit& Toolkit() override { return toolkit_; }
+
+private:
+    // Declared before the toolkit, which uses both until it is gone.
+    SystemDeviceCatalog catalog_;
+    SteadyTimeSource steady_;
+    SchedulerToolkit toolkit_;
+};
+
+}  // namespace
+
+std::unique_ptr<TMidiSystem> CreateSystemMidi() {
+    return std::make_unique<TSystemMidi>();
+}
+
+}  // namespace sonkora
