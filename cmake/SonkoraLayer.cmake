@@ -23,3 +23,13 @@ function(sonkora_gtest name)
   target_compile_definitions(${name} PRIVATE SONKORA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS core)
 endfunction()
+
+# The programs find their help, examples and pattern files in their own folder, so an
+# installation keeps them together in ${SONKORA_INSTALL_DIR} and puts a link to each
+# program in the binary folder.
+function(sonkora_install_launcher target)
+  set(link "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${target}")
+  set(program "\${CMAKE_INSTALL_PREFIX}/${SONKORA_INSTALL_DIR}/${target}")
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+file(CREATE_LINK \"${program}\" \"${link}\" SYMBOLIC)")
+endfunction()
