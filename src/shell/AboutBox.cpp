@@ -297,7 +297,7 @@ TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame), frame_(frame) {
 
     AnimationTimer = new QTimer(this);
     AnimationTimer->setInterval(40);
-    connect(AnimationTimer, &QTimer::timeout, this, &TAboutBox::Animate);
+    connect(AnimationTimer, &QTimer::timeout, this, &TAboutBox::AnimationTimerTimer);
     silentClock_.start();
     setFixedSize(sizeHint());
 }
@@ -361,7 +361,7 @@ void TAboutBox::UpdateTuneButton() {
     TuneButton->setText(TunePlaying() ? QStringLiteral("&Stop tune") : QStringLiteral("&Play tune"));
 }
 
-void TAboutBox::Animate() {
+void TAboutBox::AnimationTimerTimer() {
     if (TunePlaying()) {
         Credits->SetSongTime(frame_->MidiSystem().Toolkit().ReadClock());
         silentStart_ = Credits->SongTime();

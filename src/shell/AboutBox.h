@@ -72,6 +72,8 @@ public:
     void TuneButtonClick();
     // True while the tune this box started is what the frame plays.
     bool TunePlaying() const;
+    // Moves the credits to where the tune stands.
+    void AnimationTimerTimer();
 
     TCreditsView* Credits = nullptr;
     QPushButton* TuneButton = nullptr;
@@ -81,7 +83,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Animate();
     void StartTune();
     void StopTune();
     void UpdateTuneButton();

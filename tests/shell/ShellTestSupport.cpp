@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 
 #include "shell/MDIFrame.h"
@@ -33,10 +34,11 @@ QString TestProgramFolder::Path(const QString& name) const {
     return name.isEmpty() ? dir_.path() + QLatin1Char('/') : QDir(dir_.path()).filePath(name);
 }
 
-TShellEnvironment TestProgramFolder::Environment(std::function<void(TestMidiSystem&)> setup) const {
+TShellEnvironment TestProgramFolder::Environment(std::function<void(TestMidiSystem&)> setup,
+                                                std::vector<std::string> devices) const {
     TShellEnvironment environment = TShellEnvironment::InDirectory(dir_.path().toStdString());
-    environment.CreateMidiSystem = [setup]() -> std::unique_ptr<TMidiSystem> {
-        auto system = std::make_unique<TestMidiSystem>();
+    environment.CreateMidiSystem = [setup, devices]() -> std::unique_ptr<TMidiSystem> {
+        auto system = std::make_unique<TestMidiSystem>(devices);
         if (setup) setup(*system);
         return system;
     };
@@ -55,7 +57,36 @@ public:
     int Count = 0;
 };
 
+class RecordingDevice final : public OutputDevice {
+public:
+    RecordingDevice(const TimeSource& time, DeviceLog& log) : time_(time), log_(log) {}
+    ~RecordingDevice() override { ++log_.closes; }
+    bool Reset() override { return true; }
+    void Send(std::span<const uint8_t> message) override {
+        log_.sent.push_back(Sent{time_.NowMicros(), std::vector<uint8_t>(message.begin(), message.end())});
+    }
+    void Silence() override { ++log_.silences; }
+    void Prepare() override {}
+
+private:
+    const TimeSource& time_;
+    DeviceLog& log_;
+};
+
 }  // namespace
+
+std::vector<Sent> DeviceLog::OfKind(uint8_t kind) const {
+    std::vector<Sent> out;
+    for (const Sent& s : sent)
+        if (!s.bytes.empty() && (s.bytes[0] & 0xF0) == kind) out.push_back(s);
+    return out;
+}
+
+std::unique_ptr<OutputDevice> RecordingCatalog::Open(int index) {
+    log.opened.push_back(index);
+    if (failOpen.count(index) != 0) return nullptr;
+    return std::make_unique<RecordingDevice>(time_, log);
+}
 
 TestMidiSystem::TestMidiSystem(std::vector<std::string> names)
     : catalog(time, std::move(names)), toolkit(catalog, time, SchedulerToolkit::Drive::ByHand) {}
@@ -142,10 +173,13 @@ ModalAnswerer& ModalAnswerer::Act(std::function<void(QDialog&)> action) {
 }
 
 void ModalAnswerer::Poll() {
-    QDialog* dialog = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* d = qobject_cast<QDialog*>(widget);
-        if (d && d->isVisible() && d->isModal()) dialog = d;
+    // The innermost modal dialog: one opened from another is answered first.
+    QDialog* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* d = qobject_cast<QDialog*>(widget);
+            if (d && d->isVisible() && d->isModal()) dialog = d;
+        }
     }
     if (!dialog) return;
 
@@ -194,13 +228,20 @@ void ModalAnswerer::Poll() {
             dialog->reject();
         }
         break;
-    case Reply::Action:
-        reply.action(*dialog);
-        if (dialog->isVisible()) {
-            Unexpected << description + QStringLiteral(" (left open)");
-            dialog->reject();
-        }
+    case Reply::Action: {
+        // Run from a timer of its own: a dialog the action opens is answered by this
+        // one's next tick, which would not come while this tick is still being handled.
+        QPointer<QDialog> target(dialog);
+        QTimer::singleShot(0, this, [this, target, action = reply.action, description] {
+            if (!target) return;
+            action(*target);
+            if (target && target->isVisible()) {
+                Unexpected << description + QStringLiteral(" (left open)");
+                target->reject();
+            }
+        });
         break;
+    }
     case Reply::CancelIt:
         if (auto* box = qobject_cast<QMessageBox*>(dialog); box && box->button(QMessageBox::Cancel))
             box->button(QMessageBox::Cancel)->click();

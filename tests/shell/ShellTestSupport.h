@@ -17,8 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "playback/PlaybackFakes.h"
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <span>
+
+#include "playback/OutputDevice.h"
 #include "playback/SchedulerToolkit.h"
+#include "playback/TimeSource.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellEnvironment.h"
 
@@ -29,6 +35,38 @@ class TFrameForm;
 }
 
 namespace sonkora::test {
+
+// One message a recording device received, and when.
+struct Sent {
+    int64_t micros = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// What the devices of a recording catalog went through, kept after a device is closed.
+struct DeviceLog {
+    std::vector<Sent> sent;
+    int silences = 0;
+    int closes = 0;
+    std::vector<int> opened;  // device indexes, in order
+    // The messages whose status has this high nibble (0x90 note on, 0xC0 program ...).
+    std::vector<Sent> OfKind(uint8_t kind) const;
+};
+
+// Output devices that write down what they get; `failOpen` names those that cannot be
+// opened.
+class RecordingCatalog final : public DeviceCatalog {
+public:
+    RecordingCatalog(const TimeSource& time, std::vector<std::string> names) : time_(time), names_(std::move(names)) {}
+    std::vector<std::string> DeviceNames() override { return names_; }
+    std::unique_ptr<OutputDevice> Open(int index) override;
+
+    DeviceLog log;
+    std::set<int> failOpen;
+
+private:
+    const TimeSource& time_;
+    std::vector<std::string> names_;
+};
 
 // The frame's toolkit in tests: devices that record what they receive and when, and a
 // scheduler that moves only when RunUntil moves its clock.
@@ -54,8 +92,10 @@ public:
     TestProgramFolder();
     bool IsValid() const { return dir_.isValid(); }
     QString Path(const QString& name = {}) const;
-    // Settings and documents here, and a TestMidiSystem, which `setup` may prepare.
-    TShellEnvironment Environment(std::function<void(TestMidiSystem&)> setup = {}) const;
+    // Settings and documents here, and a TestMidiSystem with these devices, which
+    // `setup` may prepare.
+    TShellEnvironment Environment(std::function<void(TestMidiSystem&)> setup = {},
+                                  std::vector<std::string> devices = {"Test Synth", "Port B"}) const;
     // Copies the example songs the project ships into examples/.
     void CopyExamples();
     // Copies the help topics the project ships into help/.
