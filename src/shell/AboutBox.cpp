@@ -189,7 +189,7 @@ TCreditsView::TCreditsView(QWidget* parent) : QWidget(parent), credits_(AboutCre
 }
 
 QSize TCreditsView::sizeHint() const {
-    return {420, 150};
+    return {420, 170};
 }
 
 void TCreditsView::SetSongTime(int32_t ticks) {
@@ -222,11 +222,11 @@ void TCreditsView::paintEvent(QPaintEvent*) {
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
 
-    const int middle = height() / 2 + 10;
+    const int middle = height() / 2 + 15;
     p.setFont(small);
     p.setPen(QColor(160, 170, 210));
     if (line > 0)
-        p.drawText(QRect(0, middle - 70, width(), 24), Qt::AlignCenter, credits_[line - 1]);
+        p.drawText(QRect(0, middle - 86, width(), 24), Qt::AlignCenter, credits_[line - 1]);
     if (line + 1 < credits_.size())
         p.drawText(QRect(0, middle + 28, width(), 24), Qt::AlignCenter, credits_[line + 1]);
 
@@ -248,7 +248,7 @@ void TCreditsView::paintEvent(QPaintEvent*) {
     // A ball that bounces on every beat above the place being sung.
     const double beat = std::fmod(static_cast<double>(intoBar) / AboutTuneDivision, 1.0);
     const double hop = std::sin(beat * M_PI);
-    const QPointF ball(textRect.left() + sungWidth, textRect.top() - 8 - 22 * hop);
+    const QPointF ball(textRect.left() + sungWidth, textRect.top() - 6 - 16 * hop);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 120, 60));
     p.drawEllipse(ball, 6, 6);

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QTextCursor>
 
+#include <thread>
+
 #include "playback/PlaybackEngine.h"
 #include "shell/MDIEdit.h"
 #include "shell/MDIFrame.h"
@@ -260,6 +262,27 @@ private slots:
         QCoreApplication::sendPostedEvents(f.frame.get(), 0);
         QVERIFY(f.frame->Playing());
         QVERIFY(editor->Memo1->isReadOnly());
+    }
+
+    void TheClocksNotificationsFromAnotherThreadArriveAsEventsOfTheWindow() {
+        Fixture f;
+        TEditForm* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        editor->Play1Click();
+        // The toolkit's clock runs on a thread of its own; what it posts waits for the
+        // window's thread.
+        TestMidiSystem& midi = f.Midi();
+        std::thread clock([&midi] {
+            for (int64_t t = 0; t <= 20 * Quarter; t += Quarter / 4) {
+                midi.time.Set(t);
+                midi.toolkit.GetScheduler().Service();
+            }
+        });
+        clock.join();
+        QVERIFY(f.frame->Playing());
+        QVERIFY(editor->Memo1->isReadOnly());
+        QCoreApplication::sendPostedEvents(f.frame.get(), 0);
+        QVERIFY(!f.frame->Playing());
+        QVERIFY(!editor->Memo1->isReadOnly());
     }
 
     void AFileThatCannotBePlayedIsNamedAndChangesNothing() {
