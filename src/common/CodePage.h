@@ -35,4 +35,12 @@ struct Cp1252Conversion {
 // dropped silently, so the caller can warn.
 Cp1252Conversion Utf8ToCp1252(std::string_view text);
 
+// File names inside song texts ("\m", "\k" lines) are Windows-1252 like the rest of
+// the text, while this system names files in UTF-8. These convert at that boundary, so
+// "\m Canci\xF3n.mid" finds the file Canción.mid and an imported song text names its
+// files in letters the editor shows right. A character the code page cannot hold
+// becomes '?', and the compiler then reports the file as not found.
+std::string FileNameFromSongText(std::string_view name);
+std::string FileNameForSongText(std::string_view fileName);
+
 }  // namespace sonkora

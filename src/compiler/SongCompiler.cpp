@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/UserInterface.h"
 #include "compiler/LyricLexer.h"
@@ -56,7 +57,8 @@ std::optional<int32_t> ParseTrackNumber(std::string_view text) {
 
 // A name from a "\m" or "\k" line. Relative names are taken from the song text's own
 // directory, whatever directory the program happens to run in.
-std::string ResolveName(const std::string& songDirectory, const std::string& name) {
+std::string ResolveName(const std::string& songDirectory, const std::string& textName) {
+    const std::string name = FileNameFromSongText(textName);
     if (!name.empty() && name[0] == PathSeparator) return name;
     return JoinPath(songDirectory, name);
 }

@@ -10,6 +10,7 @@
 #include <random>
 #include <system_error>
 
+#include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/UserInterface.h"
 #include "midi/KaraokePass.h"
@@ -257,7 +258,8 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
         return failWrite(MidiErrorCode::CannotCreateSongText, result.songTextName);
 
     pass.OpenPass(karaokeFile, midiOutput.TempName(), songTextOutput.TempName(), PassMode::Convert,
-                  static_cast<uint16_t>(index + 1), Reference(result.midiName), result.karaokeReference);
+                  static_cast<uint16_t>(index + 1), FileNameForSongText(Reference(result.midiName)),
+                  FileNameForSongText(result.karaokeReference));
     if (pass.MidiError() == MidiErrorCode::CannotCreateOutput || pass.MidiError() == MidiErrorCode::CannotCreateSongText) {
         const int32_t code = pass.MidiError();
         pass.ClosePass();
