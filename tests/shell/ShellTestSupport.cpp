@@ -10,8 +10,10 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "shell/MDIEdit.h"
 #include "shell/MDIFrame.h"
 #include "shell/Trackdlg.h"
+#include "support/MidiBytes.h"
 
 namespace sonkora::test {
 
@@ -249,6 +251,50 @@ void ModalAnswerer::Poll() {
             dialog->reject();
         break;
     }
+}
+
+QByteArray SixNoteSong() {
+    Bytes voice = Program(0, 0, 52);
+    for (uint8_t i = 0; i < 6; ++i) voice = Cat({voice, NoteOn(i == 0 ? 0 : 48, 0, 60 + i, 100), NoteOff(48, 0, 60 + i)});
+    const Bytes bytes = MidiFile(
+        1, 96,
+        {Cat({Meta(0, 0x03, "Conductor"), Tempo(0, 500000), EndOfTrack()}),
+         Cat({Meta(0, 0x03, "Voice"), voice, EndOfTrack()}),
+         Cat({Meta(0, 0x03, "Bass"), Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(96, 1, 40), NoteOn(96, 1, 43, 90),
+              NoteOff(96, 1, 43), EndOfTrack()})});
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+FrameFixture::FrameFixture(std::vector<std::string> devices, const QByteArray& ini) {
+    folder.WriteFile(QStringLiteral("Sonkora.ini"),
+                     ini.isEmpty() ? QByteArray("[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n") : ini);
+    folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
+    ModalAnswerer quiet;  // a start without devices says so
+    quiet.Press(QMessageBox::Ok);
+    frame = std::make_unique<TFrameForm>(folder.Environment({}, std::move(devices)));
+    frame->show();
+    frame->FinishStart();
+}
+
+FrameFixture::~FrameFixture() {
+    for (TEditForm* editor : frame->Editors()) editor->Memo1->document()->setModified(false);
+    frame->close();
+}
+
+TEditForm* FrameFixture::Open(const QString& name, const QByteArray& bytes) {
+    folder.WriteFile(name, bytes);
+    TEditForm* editor = frame->CreateEditor();
+    editor->LoadFile(folder.Path(name));
+    return editor;
+}
+
+TestMidiSystem& FrameFixture::Midi() {
+    return TestMidiSystem::Of(*frame);
+}
+
+void FrameFixture::At(int64_t micros) {
+    Midi().RunUntil(*frame, micros);
+    frame->Timer1Timer();
 }
 
 QStringList IniLines(const QByteArray& bytes) {

@@ -31,6 +31,7 @@
 class QDialog;
 
 namespace sonkora {
+class TEditForm;
 class TFrameForm;
 }
 
@@ -144,5 +145,31 @@ private:
 
 // The lines of an ini file's text.
 QStringList IniLines(const QByteArray& bytes);
+
+// A MIDI file whose voice notes fall on known ticks. Format 1, 96 ticks a quarter, 120
+// beats a minute (96 ticks = 500 ms). Track 1, the voice, sounds a note on every quarter
+// from tick 0 to 480; track 2, a bass on channel 2 with a program of its own, at ticks
+// 0 and 192.
+QByteArray SixNoteSong();
+inline constexpr int64_t Quarter = 500'000;  // microseconds
+
+// One syllable for each of its notes: Hel 0, lo 96, world 192 on the first lyric line,
+// how 288, are 384, you 480 on the second.
+inline const QByteArray SixSyllables = "\\t 1\n\\m song.mid\n@TSix\n\nHel-lo world\nhow are you\n";
+
+// A frame started on a program folder of its own that holds song.mid, with recording
+// devices (the first one open); its windows close without questions at the end.
+struct FrameFixture {
+    explicit FrameFixture(std::vector<std::string> devices = {"Test Synth", "Port B"}, const QByteArray& ini = {});
+    ~FrameFixture();
+    // An editor window on a new song text file.
+    TEditForm* Open(const QString& name, const QByteArray& bytes);
+    TestMidiSystem& Midi();
+    // Time passes to `micros` and the frame's timer ticks once.
+    void At(int64_t micros);
+
+    TestProgramFolder folder;
+    std::unique_ptr<TFrameForm> frame;
+};
 
 }  // namespace sonkora::test

@@ -13,44 +13,10 @@
 #include "shell/MDIEdit.h"
 #include "shell/MDIFrame.h"
 #include "shell/ShellTestSupport.h"
-#include "shell/SongFiles.h"
 #include "shell/Trackdlg.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
-
-namespace {
-
-struct Fixture {
-    TestProgramFolder folder;
-    std::unique_ptr<TFrameForm> frame;
-    explicit Fixture(bool batchFolder = false) {
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
-        if (batchFolder) QDir().mkpath(folder.Path(QStringLiteral("TEST")));
-        frame = std::make_unique<TFrameForm>(folder.Environment());
-        frame->show();
-        frame->FinishStart();
-    }
-    ~Fixture() {
-        for (TEditForm* editor : frame->Editors()) editor->Memo1->document()->setModified(false);
-        frame->close();
-    }
-    // A karaoke file made from the six-note song, at `name`.
-    void MakeKaraokeFile(const QString& name) {
-        folder.WriteFile(QStringLiteral("song.stf"), SixSyllables);
-        TEditForm* editor = frame->CreateEditor();
-        editor->LoadFile(folder.Path(QStringLiteral("song.stf")));
-        ModalAnswerer answers;
-        answers.Press(QMessageBox::Ok);
-        editor->Make1Click();
-        editor->Close1Click();
-        QDir().mkpath(QFileInfo(folder.Path(name)).absolutePath());
-        QFile::rename(folder.Path(QStringLiteral("song.kar")), folder.Path(name));
-    }
-};
-
-}  // namespace
 
 class ImportBatchTest : public QObject {
     Q_OBJECT
@@ -59,120 +25,101 @@ private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void ImportingAKaraokeFileOpensItsSongText() {
-        Fixture f;
-        f.MakeKaraokeFile(QStringLiteral("imp/hit.kar"));
-        QVERIFY(QFile::exists(f.folder.Path(QStringLiteral("imp/hit.kar"))));
-        QVERIFY(f.frame->ImportKaraoke1->isEnabled());
+        FrameFixture f;
+        // The karaoke file of the six-note song, made by Make.
+        TEditForm* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
         ModalAnswerer answers;
+        answers.Press(QMessageBox::Ok);
+        maker->Make1Click();
+        maker->Close1Click();
+        QDir().mkpath(f.folder.Path(QStringLiteral("imp")));
+        QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("imp/hit.kar"))));
+
         int soloTrack = 0;
-        int lines = 0;
         answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Act([&](QDialog& d) {
             auto& dialog = dynamic_cast<TTrackDialog&>(d);
-            lines = dialog.TrackList->count();
-            dialog.TrackList->setCurrentRow(0);
+            QCOMPARE(dialog.TrackList->count(), 2);
             dialog.PlayTrackButtonClick();
-            soloTrack = f.frame->Engine().SoloTrack();  // the file's fourth track: the voice
+            soloTrack = f.frame->Engine().SoloTrack();  // the first listed: the file's fourth track
             dialog.accept();
         });
         f.frame->ImportKaraoke1Click();
         QVERIFY2(answers.Unexpected.isEmpty(), qPrintable(answers.Unexpected.join(QLatin1Char(','))));
-        QCOMPARE(answers.Seen.first(), QStringLiteral("file: Import Karaoke File"));
-        QCOMPARE(lines, 2);
+        QCOMPARE(answers.Seen[1], QStringLiteral("file: Import Karaoke File"));
         QCOMPARE(soloTrack, 3);
         QVERIFY(!f.frame->Playing());
 
         const QString dir = f.folder.Path(QStringLiteral("imp/"));
-        QVERIFY(QFile::exists(dir + QStringLiteral("hit.mid")));
         TEditForm* editor = f.frame->ActiveEditor();
-        QVERIFY(editor);
         QCOMPARE(editor->FileName, dir + QStringLiteral("hit.stf"));
         const QString text = editor->Memo1->toPlainText();
         QVERIFY2(text.startsWith(QStringLiteral("\\t 1\n\\m %1hit.mid\n\\k %1hit_1.kar\n").arg(dir)), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Hel-lo world\nhow are you")), qPrintable(text));
-        QVERIFY(!editor->Memo1->document()->isModified());
-
         // The imported song text makes a karaoke file again, beside the original.
         answers.Press(QMessageBox::Ok);
         editor->Make1Click();
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully"));
         QVERIFY(QFile::exists(dir + QStringLiteral("hit_1.kar")));
-    }
 
-    void AnExistingSongTextIsAskedAboutAndCancelWritesNothing() {
-        Fixture f;
-        f.MakeKaraokeFile(QStringLiteral("imp/hit.kar"));
-        f.folder.WriteFile(QStringLiteral("imp/hit.stf"), "mine\n");
-        ModalAnswerer answers;
-        answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Press(QMessageBox::Cancel);
+        // Importing again asks about the song text that is there; Cancel writes nothing.
+        QFile::remove(dir + QStringLiteral("hit.mid"));
+        answers.ChooseFile(dir + QStringLiteral("hit.kar")).Press(QMessageBox::Cancel);
         f.frame->ImportKaraoke1Click();
-        QCOMPARE(answers.Seen.last(),
-                 QStringLiteral("box: File %1 already exists. \rOverwrite?").arg(f.folder.Path(QStringLiteral("imp/hit.stf"))));
-        QVERIFY(answers.Unexpected.isEmpty());
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("imp/hit.stf")), QByteArray("mine\n"));
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("imp/hit.mid"))));
-        QVERIFY(f.frame->Editors().isEmpty());
-    }
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: File %1hit.stf already exists. \rOverwrite?").arg(dir));
+        QVERIFY(!QFile::exists(dir + QStringLiteral("hit.mid")));
 
-    void AMidiFileWithoutKaraokeTracksIsRefused() {
-        Fixture f;
+        // A MIDI file without the karaoke tracks is refused.
         QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("plain.kar")));
-        ModalAnswerer answers;
         answers.ChooseFile(f.folder.Path(QStringLiteral("plain.kar"))).Press(QMessageBox::Ok);
         f.frame->ImportKaraoke1Click();
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file"));
-        QVERIFY(answers.Unexpected.isEmpty());
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("plain.stf"))));
-        QVERIFY(f.frame->Editors().isEmpty());
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+        QVERIFY(answers.Unexpected.isEmpty());
     }
 
-    void TheBatchItemShowsOnlyWithItsFolder() {
-        Fixture without;
+    void TheBatchRunMakesAndPrintsEverySongTextOfItsFolderSilently() {
+        FrameFixture without;
         QVERIFY(!without.frame->TestSonkora1->isVisible());
-        Fixture with(true);
-        QVERIFY(with.frame->TestSonkora1->isVisible());
-        QCOMPARE(with.frame->TestSonkora1->text(), QStringLiteral("Test &Sonkora"));
-        QCOMPARE(with.frame->TestSonkora1->statusTip(), QStringLiteral("Test Sonkora"));
-        // It stands last in the Help menu, after About.
-        const QList<QAction*> help = with.frame->Help1->actions();
-        QCOMPARE(help.last(), with.frame->TestSonkora1);
-        QCOMPARE(help[help.size() - 2], with.frame->About1);
-    }
 
-    void TheBatchRunMakesAndPrintsEverySongTextSilently() {
-        Fixture f(true);
-        QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("TEST/song.mid")));
-        f.folder.WriteFile(QStringLiteral("TEST/good.stf"), SixSyllables);
+        TestProgramFolder folder;
+        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
+        folder.WriteFile(QStringLiteral("TEST/song.mid"), SixNoteSong());
+        folder.WriteFile(QStringLiteral("TEST/good.stf"), SixSyllables);
         // One syllable too many: the question about it is answered Yes without asking.
-        f.folder.WriteFile(QStringLiteral("TEST/more.stf"), "\\t 1\n\\m song.mid\n\nHel-lo world\nhow are you now\n");
+        folder.WriteFile(QStringLiteral("TEST/more.stf"), "\\t 1\n\\m song.mid\n\nHel-lo world\nhow are you now\n");
         // A mistake: no karaoke file, no print file, no message.
-        f.folder.WriteFile(QStringLiteral("TEST/bad.stf"), "\\t 1\n\\m song.mid\n\nla " + QByteArray(130, 'a') + "\n");
+        folder.WriteFile(QStringLiteral("TEST/bad.stf"), "\\t 1\n\\m song.mid\n\nla " + QByteArray(130, 'a') + "\n");
+        TFrameForm frame(folder.Environment());
+        frame.show();
+        frame.FinishStart();
+        QVERIFY(frame.TestSonkora1->isVisible());
+        QCOMPARE(frame.Help1->actions().last(), frame.TestSonkora1);
+
         ModalAnswerer answers;
-        f.frame->TestSonkora1->trigger();
+        frame.TestSonkora1->trigger();
         QVERIFY2(answers.Seen.isEmpty(), qPrintable(answers.Seen.join(QLatin1Char(','))));
         QVERIFY(answers.Unexpected.isEmpty());
-        QVERIFY(!f.frame->Batch);
-        QVERIFY(f.frame->Editors().isEmpty());
-
+        QVERIFY(!frame.Batch);
+        QVERIFY(frame.Editors().isEmpty());
         for (const char* name : {"good", "more"}) {
-            const QString base = f.folder.Path(QStringLiteral("TEST/%1").arg(QLatin1String(name)));
+            const QString base = folder.Path(QStringLiteral("TEST/%1").arg(QLatin1String(name)));
             QVERIFY2(QFile::exists(base + QStringLiteral(".kar")), name);
             QFile print(base + QStringLiteral(".prn"));
             QVERIFY2(print.open(QIODevice::ReadOnly), name);
-            const QByteArray lyrics = print.readAll();
-            QVERIFY2(lyrics.contains("Hello world\r\nhow are you"), lyrics.constData());
+            QVERIFY(print.readAll().contains("Hello world\r\nhow are you"));
         }
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("TEST/bad.kar"))));
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("TEST/bad.prn"))));
-        // The song texts themselves are as they were.
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("TEST/good.stf")), SixSyllables);
+        QVERIFY(!QFile::exists(folder.Path(QStringLiteral("TEST/bad.kar"))));
+        QVERIFY(!QFile::exists(folder.Path(QStringLiteral("TEST/bad.prn"))));
+        QCOMPARE(folder.ReadFile(QStringLiteral("TEST/good.stf")), SixSyllables);
 
         // Outside the batch run the same mistake is told again.
-        f.folder.WriteFile(QStringLiteral("TEST/again.stf"), f.folder.ReadFile(QStringLiteral("TEST/bad.stf")));
-        TEditForm* editor = f.frame->CreateEditor();
-        editor->LoadFile(f.folder.Path(QStringLiteral("TEST/again.stf")));
+        TEditForm* editor = frame.CreateEditor();
+        editor->LoadFile(folder.Path(QStringLiteral("TEST/bad.stf")));
         answers.Press(QMessageBox::Ok);
         editor->Make1Click();
         QCOMPARE(answers.Seen, QStringList({"box: Syllable too long."}));
+        QVERIFY(frame.close());
     }
 };
 
