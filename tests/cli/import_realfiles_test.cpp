@@ -1,15 +1,11 @@
 // Soft Karaoke files as other programs write them (made by tests/data/kar/make_kar.py),
 // imported with sonkorac import and compiled back with sonkorac make: the Words track
 // made from the import against the file's own.
-#include <filesystem>
 #include <functional>
 
-#include "midi/import_fixture.h"
+#include "cli_fixture.h"
 
-using namespace sonkora::test;
-using namespace sonkora::passtest;
-using namespace sonkora::importtest;
-
+namespace sonkora::clitest {
 namespace {
 
 using Texts = std::vector<Timed>;
@@ -114,3 +110,4 @@ TEST(RealFiles, ImportedAndCompiledBackTheWordsKeepTheirTicks) {
 }
 
 }  // namespace
+}  // namespace sonkora::clitest

@@ -1,16 +1,12 @@
 #pragma once
-// Shared helpers of the compiler tests: a user interface that records what it was
-// shown and answers as told, a private folder for files, a small reader of the chunks
-// and meta events of the files the compiler writes, and MIDI files built from notes.
+// Shared helpers of the compiler tests: a user interface and a host that write down what
+// they were shown and answer as told. Files, chunks and meta texts are read with the
+// helpers of the MIDI layer's tests.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <stdexcept>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,212 +14,118 @@
 #include "compiler/CompileHost.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
-#include "support/MidiBytes.h"
+#include "midi/import_fixture.h"
 
 namespace sonkora::compilertest {
 
-using test::Bytes;
+using namespace sonkora::test;
+using importtest::MetaTexts;
+using importtest::SplitChunks;
+using passtest::ReadBytes;
+using passtest::ReadText;
+using passtest::TempDir;
+using passtest::WriteBytes;
+using Lines = std::vector<std::string>;
 
-struct Shown {
-    std::string kind;  // "error", "information", "query"
-    std::string message;
-    int helpContext = 0;
-    int caretLine = -1;  // where the song text caret stood when it was shown
-    int caretColumn = -1;
+// Numbers and texts joined into one string, so that a row of a table is one comparison.
+template <typename... Parts>
+std::string Join(const Parts&... parts) {
+    std::ostringstream out;
+    (out << ... << parts);
+    return out.str();
+}
+
+// The song text most tests start from: header lines, three lines of lyrics on voice track 2.
+inline const Lines ExampleSong = {
+    "\\t 2", "\\m song.mid", "@LENGL", "@TMy Song", "", "Hel-lo world,", "how are you", "", "Fine_ty $3:1:0$thanks",
 };
 
+// Every box as one line: "error 25000 @3:5 text" (the caret's line and column when an
+// error was shown), "query 25000 text", "information 20000 text".
 class RecordingUi : public UserInterface {
 public:
-    explicit RecordingUi(const SongDocument* document = nullptr) : document_(document) {}
+    explicit RecordingUi(const SongDocument& document) : document_(document) {}
 
-    void ErrorBox(const std::string& message, int help) override { Record("error", message, help); }
-    void InformationBox(const std::string& message, int help) override { Record("information", message, help); }
-    bool QueryBox(const std::string& message, int help) override { return Record("query", message, help), answer; }
-    Answer ConfirmBox(const std::string& message, int help) override {
-        return Record("confirm", message, help), answer ? Answer::Yes : Answer::No;
+    void ErrorBox(const std::string& message, int help) override {
+        Record("error", help, Join("@", document_.CaretLine(), ":", document_.CaretColumn(), " ", message));
     }
+    void InformationBox(const std::string& message, int help) override { Record("information", help, message); }
+    bool QueryBox(const std::string& message, int help) override { return Record("query", help, message), answer; }
+    Answer ConfirmBox(const std::string&, int) override { return Answer::Cancel; }
     std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
-        listed = items;
-        ++selectTrackCalls;
+        listed = items.size();
         return trackChoice;
     }
     std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
     bool Batch() const override { return batch; }
 
-    std::vector<std::string> Messages(const std::string& kind) const {
-        std::vector<std::string> result;
-        for (const Shown& shown : log)
-            if (shown.kind == kind) result.push_back(shown.message);
-        return result;
-    }
-
-    bool answer = true;
-    bool batch = false;
+    bool answer = true, batch = false;
     std::optional<int> trackChoice;
-    int selectTrackCalls = 0;
-    std::vector<std::string> listed;
-    std::vector<Shown> log;
+    size_t listed = 0;  // the items of the last track list
+    std::vector<std::string> log;
 
 private:
-    void Record(const std::string& kind, const std::string& message, int help) {
-        log.push_back({kind, message, help, document_ ? document_->CaretLine() : -1,
-                       document_ ? document_->CaretColumn() : -1});
+    void Record(const std::string& kind, int help, const std::string& text) {
+        log.push_back(kind + " " + std::to_string(help) + " " + text);
     }
-    const SongDocument* document_;
+    const SongDocument& document_;
 };
 
+// Writes down what the compile command asked of the editor window and the frame.
 class RecordingHost : public CompileHost {
 public:
     CompilerSettings Settings() const override { return settings; }
     void TakePreviewLines(const std::vector<std::string>& lines) override { preview = lines; }
-    void StopPlayback() override { ++stops; }
-    void PlaySong(const std::string& karFileName, bool fromCursor) override {
-        played.push_back(karFileName + (fromCursor ? " from cursor" : ""));
+    void StopPlayback() override { calls.push_back("stop"); }
+    void PlaySong(const std::string& kar, bool fromCursor) override {
+        calls.push_back("play " + kar + (fromCursor ? " from cursor" : ""));
     }
-    bool StartProgram(const std::string& program, const std::string& parameters,
-                      const std::string& workingDirectory) override {
-        started.push_back(program + "|" + parameters + "|" + workingDirectory);
+    bool StartProgram(const std::string& program, const std::string& parameters, const std::string& folder) override {
+        calls.push_back("start " + program + "|" + parameters + "|" + folder);
         return startSucceeds;
     }
 
     CompilerSettings settings;
     bool startSucceeds = true;
     std::vector<std::string> preview;
-    std::vector<std::string> played;
-    std::vector<std::string> started;
-    int stops = 0;
+    std::vector<std::string> calls;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sonkora-compiler-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string Path() const { return path_.string(); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
+// A compilation of a song text held in memory, for the kinds that write no file.
+struct InMemory {
+    SongCompiler compiler;
+    std::vector<std::string> shown;
+    std::string printed;
+    int caret = 0;
 };
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
+inline InMemory CompileInMemory(TCompileKind kind, const std::vector<std::string>& lines, bool batch = false) {
+    MemorySongDocument document("/songs/song.stf", lines);
+    RecordingUi ui(document);
+    ui.batch = batch;
+    InMemory result;
+    std::ostringstream printed;
+    result.compiler.CompileSongText(kind, document, ui, {}, &printed);
+    result.shown = ui.log;
+    result.printed = printed.str();
+    result.caret = document.CaretIndex();
+    return result;
 }
 
-inline Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
-
-struct Chunk {
-    std::string id;
+// A voice of one note-on (key 60) at each tick, each ended 10 ticks later.
+inline Bytes NotesAt(const std::vector<uint32_t>& ticks, uint8_t channel = 0) {
     Bytes data;
-};
-
-// The track chunks of a MIDI file after its header, read independently of the code
-// under test; anything but whole chunks after the header is an error.
-inline std::vector<Chunk> TrackChunks(const Bytes& file) {
-    std::vector<Chunk> chunks;
-    size_t offset = 14;
-    if (file.size() < offset || std::string(file.begin(), file.begin() + 4) != "MThd")
-        throw std::runtime_error("no header chunk");
-    while (offset + 8 <= file.size()) {
-        const size_t length = (size_t{file[offset + 4]} << 24) | (size_t{file[offset + 5]} << 16) |
-                              (size_t{file[offset + 6]} << 8) | file[offset + 7];
-        if (offset + 8 + length > file.size()) throw std::runtime_error("chunk runs past the end of the file");
-        const auto at = file.begin() + static_cast<std::ptrdiff_t>(offset);
-        chunks.push_back({std::string(at, at + 4), Bytes(at + 8, at + 8 + static_cast<std::ptrdiff_t>(length))});
-        offset += 8 + length;
-    }
-    if (offset != file.size()) throw std::runtime_error("bytes after the last chunk");
-    return chunks;
-}
-
-struct MetaEvent {
-    uint32_t delta = 0;
-    uint8_t type = 0;
-    std::string text;
-    bool operator==(const MetaEvent&) const = default;
-};
-
-// The events of a track made of meta events only, as the composed tracks are.
-inline std::vector<MetaEvent> MetaEvents(const Bytes& data) {
-    std::vector<MetaEvent> events;
-    size_t i = 0;
-    auto quantity = [&] {
-        uint32_t value = 0;
-        for (int n = 0; n < 4; ++n) {
-            const uint8_t byte = data.at(i++);
-            value = (value << 7) | (byte & 0x7F);
-            if ((byte & 0x80) == 0) return value;
-        }
-        throw std::runtime_error("bad quantity");
-    };
-    while (i < data.size()) {
-        MetaEvent event;
-        event.delta = quantity();
-        if (data.at(i++) != 0xFF) throw std::runtime_error("not a meta event");
-        event.type = data.at(i++);
-        const uint32_t length = quantity();
-        if (i + length > data.size()) throw std::runtime_error("meta event runs past its track");
-        event.text.assign(data.begin() + static_cast<std::ptrdiff_t>(i),
-                          data.begin() + static_cast<std::ptrdiff_t>(i + length));
-        i += length;
-        events.push_back(event);
-    }
-    return events;
-}
-
-// A voice track of notes at the given ticks (one note-on each, key 60, with a note-off
-// half way to the next), closed by an end-of-track event.
-inline Bytes VoiceTrack(const std::vector<uint32_t>& ticks, uint8_t channel = 0) {
-    Bytes data = test::Meta(0, 0x03, "Voice");
     uint32_t now = 0;
-    for (uint32_t tick : ticks) {
-        data = test::Cat({data, test::NoteOn(tick - now, channel, 60, 100), test::NoteOff(10, channel, 60)});
+    for (const uint32_t tick : ticks) {
+        data = Cat({data, NoteOn(tick - now, channel, 60, 100), NoteOff(10, channel, 60)});
         now = tick + 10;
     }
-    return test::Cat({data, test::EndOfTrack()});
+    return Cat({data, EndOfTrack()});
 }
 
-inline Bytes ConductorTrack() {
-    return test::Cat({test::Meta(0, 0x03, "Conductor"), test::Tempo(0, 500000), test::EndOfTrack()});
-}
-
-inline std::vector<uint32_t> EveryBeat(int count, uint32_t start = 0, uint32_t step = 480) {
+inline std::vector<uint32_t> EveryBeat(int count, uint32_t start = 0) {
     std::vector<uint32_t> ticks;
-    for (int i = 0; i < count; ++i) ticks.push_back(start + static_cast<uint32_t>(i) * step);
+    for (int i = 0; i < count; ++i) ticks.push_back(start + 480 * static_cast<uint32_t>(i));
     return ticks;
 }
-
-// A folder with a song text "song.stf" beside its MIDI file "song.mid".
-class SongFolder {
-public:
-    void WriteMidi(const Bytes& bytes, const std::string& name = "song.mid") { WriteBytes(dir.File(name), bytes); }
-    MemorySongDocument Document(std::vector<std::string> lines, const std::string& name = "song.stf") {
-        const std::string path = dir.File(name);
-        std::string text;
-        for (const std::string& line : lines) text += line + "\n";
-        WriteBytes(path, Bytes(text.begin(), text.end()));
-        return MemorySongDocument(path, std::move(lines));
-    }
-    std::string File(const std::string& name) const { return dir.File(name); }
-
-    TempDir dir;
-};
 
 }  // namespace sonkora::compilertest
