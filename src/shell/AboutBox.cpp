@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "common/UserInterface.h"
@@ -247,7 +248,7 @@ void TCreditsView::paintEvent(QPaintEvent*) {
 
     // A ball that bounces on every beat above the place being sung.
     const double beat = std::fmod(static_cast<double>(intoBar) / AboutTuneDivision, 1.0);
-    const double hop = std::sin(beat * M_PI);
+    const double hop = std::sin(beat * std::numbers::pi);
     const QPointF ball(textRect.left() + sungWidth, textRect.top() - 6 - 16 * hop);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 120, 60));
