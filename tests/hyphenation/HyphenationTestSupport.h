@@ -1,14 +1,25 @@
 #pragma once
 // Helpers for the hyphenation tests: a pattern file image assembled entry by entry, a
-// scratch folder, and the folder where the build puts the shipped pattern files.
+// scratch folder, the folder of the shipped pattern files, and a plain dictionary-based
+// Liang hyphenator to check compiled pattern files against.
 
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <stdexcept>
 #include <string>
-#include <unistd.h>
+#include <string_view>
+#include <vector>
 
 #include "hyphenation/PatternFile.h"
+#include "hypgen/PatternSource.h"
 
 namespace sonkora::testing {
 
@@ -18,12 +29,14 @@ class HandMadeImage {
 public:
     HandMadeImage() : bytes_(PatternFile::FullTrieEnd, '\0') {}
 
-    // `code` for character `c` (and for `upper` when given); word characters are the
-    // characters that get a code.
+    // `code` for character `c`, which thereby becomes a word character.
     void Code(unsigned char c, std::uint8_t code) {
         bytes_[PatternFile::CodeTableOffset + c] = static_cast<char>(code);
-        bytes_[PatternFile::WordCharsOffset + c / 8] =
-            static_cast<char>(bytes_[PatternFile::WordCharsOffset + c / 8] | (1 << (c % 8)));
+        bytes_[PatternFile::WordCharsOffset + c / 8] |= static_cast<char>(1 << (c % 8));
+    }
+    // a-z and A-Z with the lower-case letter's value as code.
+    void AsciiLetters() {
+        for (unsigned char c = 'a'; c <= 'z'; ++c) Code(c, c), Code(static_cast<unsigned char>(c - 32), c);
     }
     void Op(unsigned number, std::uint8_t distance, std::uint8_t value, std::uint8_t next) {
         bytes_[PatternFile::DistanceOffset + number] = static_cast<char>(distance);
@@ -31,14 +44,13 @@ public:
         bytes_[PatternFile::NextOffset + number] = static_cast<char>(next);
     }
     void Entry(unsigned index, std::uint16_t link, std::uint8_t op, std::uint8_t code) {
-        const std::size_t offset = PatternFile::TrieOffset + index * PatternFile::TrieEntrySize;
-        bytes_[offset] = static_cast<char>(link & 0xFF);
-        bytes_[offset + 1] = static_cast<char>(link >> 8);
-        bytes_[offset + 2] = static_cast<char>(op);
-        bytes_[offset + 3] = static_cast<char>(code);
+        const std::size_t at = PatternFile::TrieOffset + index * PatternFile::TrieEntrySize;
+        bytes_[at] = static_cast<char>(link & 0xFF);
+        bytes_[at + 1] = static_cast<char>(link >> 8);
+        bytes_[at + 2] = static_cast<char>(op);
+        bytes_[at + 3] = static_cast<char>(code);
     }
     void Identification(const std::string& line) { bytes_.replace(0, line.size(), line); }
-
     const std::string& Bytes() const { return bytes_; }
 
 private:
@@ -49,11 +61,9 @@ private:
 class ScratchFolder {
 public:
     ScratchFolder() {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("sonkora-hyph-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        std::string name = (std::filesystem::temp_directory_path() / "sonkora-hyph-XXXXXX").string();
+        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+        path_ = name;
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -65,20 +75,122 @@ public:
     // The folder with a trailing separator, as the program directory is given.
     std::string Directory() const { return path_.string() + "/"; }
     std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
     std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string path = Path(name);
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+        return Path(name);
     }
 
 private:
     std::filesystem::path path_;
 };
 
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 // Where the build put the shipped pattern files (beside the executables).
-inline std::string ShippedPatternFolder() {
-    return std::string(SONKORA_PATTERN_DIR) + "/";
+inline std::string ShippedPatternFolder() { return std::string(SONKORA_PATTERN_DIR) + "/"; }
+
+// Liang's method with the engine's first- and last-syllable rules, written as simply as
+// possible: no trie and no codes, the patterns in a map and every substring looked up.
+class LiangReference {
+public:
+    explicit LiangReference(const hypgen::PatternSet& set) {
+        for (const hypgen::Pattern& p : set.patterns) {
+            longest_ = std::max(longest_, p.letters.size());
+            auto& values = patterns_[Lower(p.letters)];
+            values.resize(p.values.size(), 0);
+            for (std::size_t k = 0; k < p.values.size(); ++k) values[k] = std::max(values[k], p.values[k]);
+        }
+        for (const hypgen::ExceptionWord& w : set.exceptions) exceptions_[Lower(w.letters)] = w.breaks;
+    }
+
+    // Windows-1252 lower case.
+    static std::string Lower(std::string_view text) {
+        std::string out(text);
+        for (char& c : out) {
+            const auto b = static_cast<unsigned char>(c);
+            if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) c = static_cast<char>(b + 32);
+            else if (b == 0x8A || b == 0x8C || b == 0x8E) c = static_cast<char>(b + 16);
+            else if (b == 0x9F) c = static_cast<char>(0xFF);
+        }
+        return out;
+    }
+
+    std::string Hyphenate(std::string_view word) const {
+        const std::size_t n = word.size();
+        if (n < 3 || n > 63) return std::string(word);
+        std::vector<bool> b = LiangBreaks(word);
+        const auto v = [&word](std::size_t k) {
+            static const std::string vowels =
+                "aeiouy\x9C\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF"
+                "\xF2\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFF";
+            return vowels.find(Lower(word.substr(k - 1, 1))[0]) != std::string::npos;
+        };
+        if (!(v(1) && !v(2))) b[1] = false;
+        if (!v(2) && b[2]) b[1] = false;
+        bool vowelBefore = false;
+        for (std::size_t k = 1; k + 2 <= n; ++k) vowelBefore = vowelBefore || v(k);
+        if (v(n - 1) != v(n) && vowelBefore) b[n - 1] = b[n] = false;
+        else b[n - 2] = b[n - 1] = b[n] = false;
+        std::string out;
+        for (std::size_t k = 1; k <= n; ++k) {
+            out += word[k - 1];
+            if (b[k] && word[k - 1] != '-' && (k == n || word[k] != '-')) out += '-';
+        }
+        return out;
+    }
+
+private:
+    // breaks[k]: a break after letter k (1-based), before the edge rules.
+    std::vector<bool> LiangBreaks(std::string_view word) const {
+        const std::string lower = Lower(word);
+        std::vector<bool> breaks(word.size() + 1, false);
+        if (const auto found = exceptions_.find(lower); found != exceptions_.end()) {
+            for (std::size_t k = 1; k < word.size(); ++k) breaks[k] = found->second[k - 1];
+            return breaks;
+        }
+        const std::string dotted = "." + lower + ".";
+        std::vector<unsigned> gap(dotted.size() + 1, 0);  // gap[k]: after letter k
+        for (std::size_t start = 0; start < dotted.size(); ++start) {
+            for (std::size_t length = 1; length <= longest_ && start + length <= dotted.size(); ++length) {
+                const auto found = patterns_.find(dotted.substr(start, length));
+                if (found == patterns_.end()) continue;
+                for (std::size_t k = start == 0 ? 1 : 0; k <= length; ++k)
+                    gap[start + k - 1] = std::max<unsigned>(gap[start + k - 1], found->second[k]);
+            }
+        }
+        for (std::size_t k = 1; k <= word.size(); ++k) breaks[k] = (gap[k] & 1U) != 0;
+        return breaks;
+    }
+
+    std::map<std::string, std::vector<std::uint8_t>> patterns_;
+    std::map<std::string, std::vector<bool>> exceptions_;
+    std::size_t longest_ = 0;
+};
+
+// The exception words and then words built from pieces of the patterns, so that many
+// patterns match; some capitalised, some with an "é" put in.
+inline std::vector<std::string> WordsFromPatterns(const hypgen::PatternSet& set, std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::string> pieces, words;
+    for (const hypgen::Pattern& p : set.patterns) {
+        std::string piece = p.letters;
+        piece.erase(std::remove(piece.begin(), piece.end(), '.'), piece.end());
+        pieces.push_back(piece);
+    }
+    for (const hypgen::ExceptionWord& w : set.exceptions) pieces.push_back(w.letters), words.push_back(w.letters);
+    while (words.size() < count) {
+        std::string word;
+        for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k) word += pieces[random() % pieces.size()];
+        if (random() % 8 == 0) word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+        if (random() % 16 == 0) word.insert(random() % word.size(), "\xE9");
+        if (word.size() <= 63) words.push_back(word);
+    }
+    return words;
 }
 
 }  // namespace sonkora::testing

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,31 +16,18 @@
 namespace sonkora {
 namespace {
 
-using testing::ScratchFolder;
 using ::testing::HasSubstr;
+using testing::ReadFile;
 
 struct ProgramRun {
     int exitCode = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class Sonkorac : public ::testing::Test {
 protected:
-    ProgramRun Hyphenate(std::vector<std::string> args, const std::string& input = "") { return Start("hyphenate", std::move(args), input); }
-
-    ProgramRun Start(const std::string& command, std::vector<std::string> args, const std::string& input = "") {
-        const std::string in = folder.Write("stdin", input);
-        const std::string out = folder.Path("stdout");
-        const std::string err = folder.Path("stderr");
-        args.insert(args.begin(), command);
+    ProgramRun Run(std::vector<std::string> args, const std::string& input = "") {
+        const std::string in = folder.Write("stdin", input), out = folder.Path("stdout"), err = folder.Path("stderr");
         args.insert(args.begin(), SONKORAC_PATH);
         const pid_t pid = fork();
         if (pid == 0) {
@@ -50,9 +35,7 @@ protected:
             const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (inFd < 0 || outFd < 0 || errFd < 0) _exit(127);
-            dup2(inFd, 0);
-            dup2(outFd, 1);
-            dup2(errFd, 2);
+            dup2(inFd, 0), dup2(outFd, 1), dup2(errFd, 2);
             std::vector<char*> argv;
             for (std::string& a : args) argv.push_back(a.data());
             argv.push_back(nullptr);
@@ -62,99 +45,91 @@ protected:
         ProgramRun run;
         int status = 0;
         if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-        run.out = Read(out);
-        run.err = Read(err);
+        run.out = ReadFile(out);
+        run.err = ReadFile(err);
         return run;
     }
-
+    ProgramRun Hyphenate(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), "hyphenate");
+        return Run(std::move(args), input);
+    }
     std::string Song(const std::string& text) { return folder.Write("song.stf", text); }
 
-    ScratchFolder folder;
+    testing::ScratchFolder folder;
+    const std::string english = testing::ShippedPatternFolder() + "en.hyp";
 };
 
 TEST_F(Sonkorac, LanguagesListsEveryShippedFileWithATab) {
-    const ProgramRun run = Start("languages", {});
+    const ProgramRun run = Run({"languages"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_THAT(run.out, HasSubstr("ENGLISH\ten.hyp\n"));
     EXPECT_THAT(run.out, HasSubstr("FRENCH\tfr.hyp\n"));
-    int files = 0;
+    long files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(testing::ShippedPatternFolder()))
         files += entry.path().extension() == ".hyp";
-    EXPECT_EQ(static_cast<int>(std::count(run.out.begin(), run.out.end(), '\n')), files);
-    EXPECT_EQ(static_cast<int>(std::count(run.out.begin(), run.out.end(), '\t')), files);
-    EXPECT_EQ(Start("languages", {"extra"}).exitCode, 2);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), files);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\t'), files);
+    EXPECT_EQ(Run({"languages", "extra"}).exitCode, 2);
 }
 
-TEST_F(Sonkorac, HyphenateWritesTheTextWithItsOwnLineEnds) {
-    const std::string lf = "\\t 1\n@LENGL\n@TPresentation\n\nPresentation of hyphenation\nagain";
-    ProgramRun run = Hyphenate({Song(lf)});
+TEST_F(Sonkorac, HyphenateKeepsTheLineEndsAndTakesTheLanguageFromLangThenTheAtLLine) {
+    ProgramRun run = Hyphenate({Song("\\t 1\n@LENGL\n@TPresentation\n\nPresentation of hyphenation\nagain")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain");
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Hyphenate({Song("@LENGL\r\n\r\nhyphenation\r\n")}).out, "@LENGL\r\n\r\nhy-phen-ation\r\n");
 
-    run = Hyphenate({Song("@LENGL\r\n\r\nhyphenation\r\n")});
-    EXPECT_EQ(run.out, "@LENGL\r\n\r\nhy-phen-ation\r\n");
-}
-
-TEST_F(Sonkorac, HyphenateTakesTheLanguageFromLangThenTheAtLLine) {
     const std::string song = Song("@LFRENCH\n\nmagnifique\n");
     EXPECT_EQ(Hyphenate({song}).out, "@LFRENCH\n\nma-gni-fique\n");
     EXPECT_EQ(Hyphenate({song, "--lang", "english"}).out, "@LFRENCH\n\nmag-nifique\n");
-    EXPECT_EQ(Hyphenate({song, "--patterns", testing::ShippedPatternFolder() + "en.hyp"}).out,
-              "@LFRENCH\n\nmag-nifique\n");
-
-    const ProgramRun unknown = Hyphenate({song, "--lang", "KLINGON"});
-    EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.out, "");
-    EXPECT_THAT(unknown.err, HasSubstr("KLINGON"));
+    EXPECT_EQ(Hyphenate({song, "--patterns", english}).out, "@LFRENCH\n\nmag-nifique\n");
+    run = Hyphenate({song, "--lang", "KLINGON"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(run.err, HasSubstr("KLINGON"));
 }
 
-TEST_F(Sonkorac, HyphenateWritesOutputOnlyWhenItSucceeds) {
-    const std::string good = Song("@LENGL\n\nhyphenation\n");
+TEST_F(Sonkorac, HyphenateWritesOutputOnlyWhenItSucceedsAndNeverOverItsInput) {
     const std::string output = folder.Path("out.stf");
-    ProgramRun run = Hyphenate({good, "--output", output});
+    ProgramRun run = Hyphenate({Song("@LENGL\n\nhyphenation\n"), "--output", output});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(Read(output), "@LENGL\n\nhy-phen-ation\n");
+    EXPECT_EQ(ReadFile(output), "@LENGL\n\nhy-phen-ation\n");
 
-    const std::string bad = Song("@LENGL\n\n" + std::string(121, 'x') + "\n");
+    const std::string badText = "@LENGL\n\n" + std::string(121, 'x') + "\n";
+    const std::string bad = Song(badText);
     run = Hyphenate({bad, "--output", output});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("Syllable too long."));
-    EXPECT_EQ(Read(output), "@LENGL\n\nhy-phen-ation\n") << "a failed run leaves the earlier output alone";
+    EXPECT_EQ(ReadFile(output), "@LENGL\n\nhy-phen-ation\n") << "a failed run leaves the earlier output alone";
     EXPECT_FALSE(std::filesystem::exists(output + ".sonkorac-tmp"));
 
-    run = Hyphenate({bad, "--output", bad});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(Read(bad), "@LENGL\n\n" + std::string(121, 'x') + "\n");
-
+    EXPECT_EQ(Hyphenate({bad, "--output", bad}).exitCode, 2);
+    EXPECT_EQ(ReadFile(bad), badText);
     run = Hyphenate({folder.Path("missing.stf")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("missing.stf"));
 }
 
-TEST_F(Sonkorac, HyphenateWordsReadsOneWordPerLine) {
+TEST_F(Sonkorac, HyphenateWordsReadsOneWordPerLineInItsOwnEncoding) {
     ProgramRun run = Hyphenate({"--words", "--lang", "SPAN"}, "casa\ncanci\xF3n\r\nperro\n\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "ca-sa\ncan-ci\xF3n\npe-rro\n\n");
-
     // UTF-8 comes back as UTF-8; a letter the code page lacks stays where it was.
     run = Hyphenate({"--words", "--lang", "ITAL"}, "ragazzo\ncanzone\xE2\x82\xAC\nra\xC4\x8Dgazzo\n");
     EXPECT_EQ(run.out, "ra-gaz-zo\ncan-zo-ne\xE2\x82\xAC\nra\xC4\x8D-gaz-zo\n");
-
-    run = Hyphenate({"--words", "--patterns", testing::ShippedPatternFolder() + "en.hyp"}, "associates");
-    EXPECT_EQ(run.out, "as-so-ciates\n");
+    EXPECT_EQ(Hyphenate({"--words", "--patterns", english}, "associates").out, "as-so-ciates\n");
 }
 
 TEST_F(Sonkorac, HyphenateRefusesContradictoryOptions) {
     const std::string song = Song("x\n");
-    EXPECT_EQ(Hyphenate({song, "--lang", "ENGL", "--patterns", "x.hyp"}).exitCode, 2);
-    EXPECT_EQ(Hyphenate({"--words", song}).exitCode, 2);
-    EXPECT_EQ(Hyphenate({"--words", "--output", "x"}).exitCode, 2);
-    EXPECT_EQ(Hyphenate({}).exitCode, 2);
-    EXPECT_EQ(Hyphenate({song, "--lang"}).exitCode, 2);
-    EXPECT_EQ(Hyphenate({"--words", "--patterns", folder.Path("none.hyp")}).exitCode, 1);
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{song, "--lang", "ENGL", "--patterns", "x.hyp"}, 2}, {{"--words", song}, 2},
+        {{"--words", "--output", "x"}, 2}, {{}, 2}, {{song, "--lang"}, 2},
+        {{"--words", "--patterns", folder.Path("none.hyp")}, 1},
+    };
+    for (const auto& [args, exitCode] : cases) EXPECT_EQ(Hyphenate(args).exitCode, exitCode) << ::testing::PrintToString(args);
 }
 
 }  // namespace
