@@ -1,10 +1,12 @@
 // Following the lyrics: which text events count, and how the highlight moves with the clock.
 #include <gtest/gtest.h>
 
-#include "EngineFixture.h"
+#include "PlaybackFixture.h"
 
 namespace sonkora::test {
 namespace {
+
+using Ticks = std::vector<int32_t>;
 
 // Lyrics at ticks 10, 20, 20 and 40 in the third track, among texts that do not count;
 // a note in track 1 keeps the song going until tick 400.
@@ -20,6 +22,7 @@ Bytes KaraokeSong() {
 
 class FollowerTest : public EngineTest {
 protected:
+    void Play(bool fromCursor = false) { engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, fromCursor); }
     // Moves the clock to `tick` (at 120 bpm) and lets the timer tick once.
     void TickAt(int64_t tick) {
         Run(At120(tick));
@@ -27,19 +30,24 @@ protected:
     }
 };
 
-TEST_F(FollowerTest, LyricTimesAreTheTextEventsOfTheThirdTrackOnly) {
-    engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, false);
+TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyAndOnce) {
+    Play();
     ASSERT_TRUE(engine.Playing());
-    std::vector<int32_t> times;
+    Ticks times;
     for (const TKarLyric& lyric : engine.Follower().LyricTimes()) times.push_back(lyric.Time);
-    EXPECT_EQ(times, (std::vector<int32_t>{10, 20, 20, 40}));
-    EXPECT_EQ(engine.Follower().LastShownLyric(), -1);
+    EXPECT_EQ(times, (Ticks{10, 20, 20, 40}));
+    TickAt(0);
+    TickAt(9);
+    EXPECT_TRUE(editor.shown.empty()) << "nothing before the first lyric is reached";
+    for (int64_t tick : {15, 16, 25, 39, 200, 300}) TickAt(tick);
+    EXPECT_EQ(editor.shown, (Ticks{10, 20, 40})) << "the two lyrics at tick 20 come with one call";
+    EXPECT_EQ(engine.Follower().LastShownLyric(), 3);
 }
 
 TEST_F(FollowerTest, SongWithoutAWordsTrackPlaysWithoutHighlight) {
-    const std::string song = folder.Write(
-        "two.mid", MidiFile(1, 96, {Cat({EndOfTrack()}), Cat({NoteOn(0, 0, 60, 1), NoteOff(96, 0, 60), EndOfTrack()})}));
-    engine.PlaySong(song, &editor, false);
+    engine.PlaySong(folder.Write("two.mid", MidiFile(1, 96, {Cat({EndOfTrack()}),
+                                                             Cat({NoteOn(0, 0, 60, 1), NoteOff(96, 0, 60), EndOfTrack()})})),
+                    &editor, false);
     ASSERT_TRUE(engine.Playing());
     EXPECT_TRUE(engine.Follower().LyricTimes().empty());
     TickAt(50);
@@ -47,42 +55,24 @@ TEST_F(FollowerTest, SongWithoutAWordsTrackPlaysWithoutHighlight) {
     EXPECT_EQ(catalog.log.OfKind(0x90).size(), 1u);
 }
 
-TEST_F(FollowerTest, HighlightMovesForwardOnlyAndShowsEachLyricOnce) {
-    engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, false);
-    TickAt(0);
-    TickAt(9);
-    EXPECT_TRUE(editor.shown.empty()) << "nothing before the first lyric is reached";
-    TickAt(15);
-    TickAt(16);
-    // The two lyrics at tick 20 come with one call.
-    TickAt(25);
-    TickAt(39);
-    TickAt(200);
-    TickAt(300);
-    EXPECT_EQ(editor.shown, (std::vector<int32_t>{10, 20, 40}));
-    EXPECT_EQ(engine.Follower().LastShownLyric(), 3);
-}
-
 TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {
-    engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, false);
+    Play();
     int nested = 0;
     editor.onShow = [&] {
         ++nested;
         Run(At120(30));
         engine.Timer1Timer();  // the editor let the timer's message through
-        EXPECT_TRUE(engine.Follower().TimerBusy());
     };
     TickAt(15);
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(editor.shown, (std::vector<int32_t>{10}));
-    EXPECT_FALSE(engine.Follower().TimerBusy());
+    EXPECT_EQ(editor.shown, (Ticks{10}));
     editor.onShow = nullptr;
     engine.Timer1Timer();
-    EXPECT_EQ(editor.shown, (std::vector<int32_t>{10, 20}));
+    EXPECT_EQ(editor.shown, (Ticks{10, 20}));
 }
 
 TEST_F(FollowerTest, EditorThatStopsTheSongWhileHighlightingLeavesTheGaugeIdle) {
-    engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, false);
+    Play();
     editor.onShow = [&] { engine.StopPlaying(); };
     TickAt(15);
     ExpectIdle();
@@ -92,22 +82,19 @@ TEST_F(FollowerTest, EditorThatStopsTheSongWhileHighlightingLeavesTheGaugeIdle) 
 TEST_F(FollowerTest, PlayFromCursorHighlightsTheLyricAtTheStartOnTheFirstTick) {
     editor.lyrics = {{0, 10}, {20, 20}, {30, 20}, {40, 40}};
     editor.caretLineStart = 25;  // the caret's line begins after the lyric at 20
-    engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, true);
+    Play(true);
     ASSERT_EQ(engine.StartTime(), 20);
-    EXPECT_EQ(engine.Follower().LyricIndex(), 1);
     engine.Timer1Timer();
-    EXPECT_EQ(editor.shown, (std::vector<int32_t>{20}));
-    // Clock 20 is song time 40.
-    TickAt(20);
-    EXPECT_EQ(editor.shown, (std::vector<int32_t>{20, 40}));
+    EXPECT_EQ(editor.shown, (Ticks{20}));
+    TickAt(20);  // clock 20 is song time 40
+    EXPECT_EQ(editor.shown, (Ticks{20, 40}));
 }
 
 TEST_F(FollowerTest, GaugeFollowsTheSongTimeEveryTwentiethTickAlsoDuringAnAudition) {
     const std::string song = folder.Write("song.kar", KaraokeSong());
     engine.PlayTrack(song, 1);
-    EXPECT_EQ(engine.StartTime(), 0);
     for (int i = 0; i < 21; ++i) TickAt(10 * i);
-    EXPECT_EQ(frame.progressUpdates, (std::vector<int32_t>{0, 200}));
+    EXPECT_EQ(frame.progressUpdates, (Ticks{0, 200}));
     EXPECT_TRUE(editor.shown.empty());
 
     frame.progressUpdates.clear();
@@ -115,21 +102,16 @@ TEST_F(FollowerTest, GaugeFollowsTheSongTimeEveryTwentiethTickAlsoDuringAnAuditi
     EXPECT_EQ(frame.gaugeProgress, 96);
     Run(time.NowMicros() + At120(48));
     engine.Timer1Timer();
-    EXPECT_EQ(frame.progressUpdates, (std::vector<int32_t>{96 + 48}));
+    EXPECT_EQ(frame.progressUpdates, (Ticks{96 + 48}));
 }
 
 TEST(CursorStartTimeTest, StartsAtTheLyricOfTheCaretsLine) {
     RecordingEditor editor;
     EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), 0) << "no lyric at all";
     editor.lyrics = {{10, 100}, {20, 200}, {30, 300}};
-    const std::pair<int32_t, int32_t> cases[] = {
-        {0, 100},    // before the first lyric: the first
-        {10, 100},   // on it
-        {25, 200},   // between
-        {30, 300},   // on the last
-        {500, 300},  // after the last: the last
-    };
-    for (const auto& [caret, start] : cases) {
+    // Before the first lyric, on it, between two, on the last, after the last.
+    for (const auto& [caret, start] : std::vector<std::pair<int32_t, int32_t>>{
+             {0, 100}, {10, 100}, {25, 200}, {30, 300}, {500, 300}}) {
         editor.caretLineStart = caret;
         EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), start) << "caret " << caret;
     }

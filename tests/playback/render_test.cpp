@@ -5,46 +5,43 @@
 #include <fstream>
 #include <iterator>
 
-#include "EngineFixture.h"
+#include "PlaybackFixture.h"
 #include "playback/OfflineRender.h"
 #include "playback/Synthesizer.h"
 
 namespace sonkora::test {
 namespace {
 
-struct Wav {
-    int channels = 0;
-    int sampleRate = 0;
-    int bits = 0;
-    std::vector<int16_t> left;  // the left channel
-};
-
-uint32_t Le32(const Bytes& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-uint16_t Le16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-
-Wav ReadWav(const std::string& path) {
+Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Wav wav;
-    if (bytes.size() < 44 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF") return wav;
-    EXPECT_EQ(Le32(bytes, 4), bytes.size() - 8);
-    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(Le16(bytes, 20), 1);
-    wav.channels = Le16(bytes, 22);
-    wav.sampleRate = static_cast<int>(Le32(bytes, 24));
-    wav.bits = Le16(bytes, 34);
-    EXPECT_EQ(Le32(bytes, 40), bytes.size() - 44);
-    for (size_t at = 44; at + 3 < bytes.size(); at += 4) wav.left.push_back(static_cast<int16_t>(Le16(bytes, at)));
-    return wav;
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+Bytes Le(uint32_t value, int size) {
+    Bytes out;
+    for (int i = 0; i < size; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    return out;
+}
+
+// The left channel of a WAV file, after checking that its header is the one of 16-bit
+// stereo PCM at 44.1 kHz with the sizes of the file.
+std::vector<int16_t> ReadWav(const std::string& path) {
+    const Bytes bytes = ReadBytes(path);
+    std::vector<int16_t> left;
+    if (bytes.size() < 44) ADD_FAILURE() << "no WAV header";
+    if (bytes.size() < 44) return left;
+    const auto size = static_cast<uint32_t>(bytes.size());
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 44),
+              Cat({Text("RIFF"), Le(size - 8, 4), Text("WAVEfmt "), Le(16, 4), Le(1, 2), Le(2, 2), Le(44100, 4),
+                   Le(44100 * 4, 4), Le(4, 2), Le(16, 2), Text("data"), Le(size - 44, 4)}));
+    for (size_t at = 44; at + 3 < bytes.size(); at += 4)
+        left.push_back(static_cast<int16_t>(bytes[at] | bytes[at + 1] << 8));
+    return left;
 }
 
 // Frames where the sound rises sharply out of what went before: the peak of a 2 ms
 // window is above `threshold` and above eight times the loudest of the 60 ms before.
-std::vector<int64_t> Onsets(const std::vector<int16_t>& samples, int sampleRate, int threshold) {
-    const size_t window = static_cast<size_t>(sampleRate) / 500;
-    const size_t history = 30;
+std::vector<int64_t> Onsets(const std::vector<int16_t>& samples, int threshold = 500) {
+    const size_t window = 44100 / 500, history = 30;
     std::vector<int> peaks;
     for (size_t start = 0; start + window <= samples.size(); start += window) {
         int peak = 0;
@@ -82,105 +79,75 @@ protected:
     RecordingUi ui;
 };
 
-void ExpectOnsetsNear(const std::vector<int64_t>& found, const std::vector<int64_t>& expected) {
-    ASSERT_EQ(found.size(), expected.size()) << ::testing::PrintToString(found);
-    for (size_t i = 0; i < found.size(); ++i) {
+TEST_F(RenderTest, SongsSoundWithTheirNotesWhereTheScorePutsThem) {
+    const Bytes audition = MidiFile(1, 96, {Cat({Tempo(0, 500000), EndOfTrack()}),
+                                            Cat({NoteOn(96, 9, 76, 127), NoteOff(12, 9, 76), NoteOn(84, 9, 76, 127),
+                                                 NoteOff(12, 9, 76), EndOfTrack()}),
+                                            Cat({NoteOn(48, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()})});
+    const struct {
+        std::string name;
+        Bytes song;
+        int32_t startTime, track;
+        std::vector<int64_t> onsets;  // in frames
+        int64_t songFrames;           // to the end of the song
+    } cases[] = {
+        {"whole", WoodBlockSong(), 0, 0, {0, 22050, 44100, 55125}, 66150},
+        {"from a time, with the tempo in force there", WoodBlockSong(), 192, 0, {0, 11025}, 22050},
+        {"one track from its first note", audition, 0, 1, {0, 22050}, 24806},  // its last event, 108 ticks on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RenderOptions options;
+        options.midiFile = folder.Write("song.mid", c.song);
+        options.wavFile = folder.PathOf("song.wav");
+        options.startTime = c.startTime;
+        options.track = c.track;
+        RenderSummary summary;
+        ASSERT_TRUE(RenderSong(options, ui, &summary)) << (ui.errors.empty() ? "" : ui.errors[0].first);
+        const std::vector<int16_t> left = ReadWav(options.wavFile);
+        EXPECT_EQ(static_cast<int64_t>(left.size()), summary.frames);
+        // At most half a second of dying sound after the end of the song.
+        EXPECT_GE(static_cast<int64_t>(left.size()), c.songFrames);
+        EXPECT_LE(static_cast<int64_t>(left.size()), c.songFrames + 22050);
+        const std::vector<int64_t> found = Onsets(left);
+        ASSERT_EQ(found.size(), c.onsets.size()) << ::testing::PrintToString(found);
         // FluidSynth starts a note at the next 64-sample block; the attack adds a little.
-        EXPECT_NEAR(found[i], expected[i], 150) << "onset " << i;
+        for (size_t i = 0; i < found.size(); ++i) EXPECT_NEAR(found[i], c.onsets[i], 150) << "onset " << i;
     }
 }
 
-TEST_F(RenderTest, KnownSongSoundsWithItsNotesWhereTheScorePutsThem) {
-    RenderOptions options;
-    options.midiFile = folder.Write("wood.mid", WoodBlockSong());
-    options.wavFile = folder.PathOf("wood.wav");
-    RenderSummary summary;
-    ASSERT_TRUE(RenderSong(options, ui, &summary)) << (ui.errors.empty() ? "" : ui.errors[0].first);
-
-    const Wav wav = ReadWav(options.wavFile);
-    EXPECT_EQ(wav.channels, 2);
-    EXPECT_EQ(wav.sampleRate, 44100);
-    EXPECT_EQ(wav.bits, 16);
-    EXPECT_EQ(static_cast<int64_t>(wav.left.size()), summary.frames);
-    // To the end of the song (1.5 s) and at most half a second of dying sound after it.
-    EXPECT_GE(wav.left.size(), 66150u);
-    EXPECT_LE(wav.left.size(), 66150u + 22050u);
-    EXPECT_GT(*std::max_element(wav.left.begin(), wav.left.end()), 1000) << "a wood block hit is clearly heard";
-    ExpectOnsetsNear(Onsets(wav.left, 44100, 500), {0, 22050, 44100, 55125});
-}
-
-TEST_F(RenderTest, RenderingFromATimeStartsThereWithTheTempoInForce) {
-    RenderOptions options;
-    options.midiFile = folder.Write("wood.mid", WoodBlockSong());
-    options.wavFile = folder.PathOf("from.wav");
-    options.startTime = 192;
-    ASSERT_TRUE(RenderSong(options, ui));
-    const Wav wav = ReadWav(options.wavFile);
-    ExpectOnsetsNear(Onsets(wav.left, 44100, 500), {0, 11025});
-}
-
-TEST_F(RenderTest, AuditionRendersOneTrackFromItsFirstNote) {
-    RenderOptions options;
-    options.midiFile = folder.Write(
-        "two.mid", MidiFile(1, 96,
-                            {Cat({Tempo(0, 500000), EndOfTrack()}),
-                             Cat({NoteOn(96, 9, 76, 127), NoteOff(12, 9, 76), NoteOn(84, 9, 76, 127), NoteOff(12, 9, 76),
-                                  EndOfTrack()}),
-                             Cat({NoteOn(48, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()})}));
-    options.wavFile = folder.PathOf("audition.wav");
-    options.track = 1;
-    ASSERT_TRUE(RenderSong(options, ui));
-    ExpectOnsetsNear(Onsets(ReadWav(options.wavFile).left, 44100, 500), {0, 22050});
-}
-
-TEST_F(RenderTest, FailureLeavesNoFileBehindAndTheOldOneUntouched) {
-    RenderOptions options;
-    options.midiFile = folder.Write("bad.mid", Cat({Header(1, 1, 96), Text("MTrk"), Be32(50)}));
-    options.wavFile = folder.Write("old.wav", Text("keep me"));
-    EXPECT_FALSE(RenderSong(options, ui));
-    ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(ui.errors[0].first, "Error in Midi file");
-    std::ifstream in(options.wavFile);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
-
-    // Nothing but the two files in the folder: no temporary file left over.
-    size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(options.wavFile).parent_path()))
-        ++files;
-    EXPECT_EQ(files, 2u);
-}
-
-TEST_F(RenderTest, SongLongerThanAWavFileCanHoldIsRefusedBeforeWritingAnything) {
-    RenderOptions options;
+TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
+    const std::string wood = folder.Write("wood.mid", WoodBlockSong());
+    const std::string bad = folder.Write("bad.mid", Cat({Header(1, 1, 96), Text("MTrk"), Be32(50)}));
     // 2^28 ticks at one tick per quarter note: some four years.
-    options.midiFile = folder.Write(
+    const std::string tooLong = folder.Write(
         "long.mid", MidiFile(1, 1, {Cat({NoteOn(0, 0, 60, 100), NoteOff(0x0FFFFFFF, 0, 60), EndOfTrack()})}));
-    options.wavFile = folder.PathOf("long.wav");
-    EXPECT_FALSE(RenderSong(options, ui));
-    ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(ui.errors[0].first, options.midiFile + ": the song is too long for a WAV file");
-    EXPECT_FALSE(std::filesystem::exists(options.wavFile));
-}
-
-TEST_F(RenderTest, SongIsNeverWrittenOverByItsOwnSound) {
-    RenderOptions options;
-    options.midiFile = folder.Write("wood.mid", WoodBlockSong());
-    options.wavFile = options.midiFile;
-    EXPECT_FALSE(RenderSong(options, ui));
-    ASSERT_EQ(ui.errors.size(), 1u);
-    std::ifstream in(options.midiFile, std::ios::binary);
-    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), WoodBlockSong());
-}
-
-TEST_F(RenderTest, MissingSoundFontIsReportedAsTheSynthesizerNotOpening) {
-    RenderOptions options;
-    options.midiFile = folder.Write("wood.mid", WoodBlockSong());
-    options.wavFile = folder.PathOf("none.wav");
-    options.soundFont = folder.PathOf("missing.sf2");
-    EXPECT_FALSE(RenderSong(options, ui));
-    ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(ui.errors[0].first.rfind("Cannot open Midi output device Sonkora Synthesizer", 0), 0u);
-    EXPECT_FALSE(std::filesystem::exists(options.wavFile));
+    const std::string old = folder.Write("old.wav", Text("keep me"));
+    const struct {
+        std::string midiFile, wavFile, soundFont, message;
+    } cases[] = {
+        {bad, old, "", "Error in Midi file"},
+        {tooLong, folder.PathOf("long.wav"), "", tooLong + ": the song is too long for a WAV file"},
+        {wood, wood, "", "The sound cannot be written over the song itself: " + wood},
+        {wood, folder.PathOf("none/song.wav"), "", "Cannot create " + folder.PathOf("none/song.wav")},
+        {wood, folder.PathOf("none.wav"), folder.PathOf("missing.sf2"), "Cannot open Midi output device Sonkora Synthesizer"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ui.errors.clear();
+        RenderOptions options;
+        options.midiFile = c.midiFile;
+        options.wavFile = c.wavFile;
+        options.soundFont = c.soundFont;
+        EXPECT_FALSE(RenderSong(options, ui));
+        ASSERT_EQ(ui.errors.size(), 1u);
+        EXPECT_EQ(ui.errors[0].first.substr(0, c.message.size()), c.message);
+    }
+    EXPECT_EQ(ReadBytes(old), Text("keep me"));
+    EXPECT_EQ(ReadBytes(wood), WoodBlockSong());
+    size_t files = 0;  // the four written above and nothing else: no sound file, no temporary one
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++files;
+    EXPECT_EQ(files, 4u);
 }
 
 }  // namespace

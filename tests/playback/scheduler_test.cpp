@@ -5,15 +5,16 @@
 #include <limits>
 #include <mutex>
 
-#include "PlaybackFakes.h"
-#include "playback/Scheduler.h"
+#include "PlaybackFixture.h"
 #include "playback/SchedulerThread.h"
-#include "playback/SchedulerToolkit.h"
 
 namespace sonkora::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Times = std::vector<int64_t>;
+using Posts = std::vector<ToolkitNotification>;
+constexpr ToolkitNotification More = ToolkitNotification::MoreEventsWanted;
+constexpr ToolkitNotification RanOut = ToolkitNotification::RanOutOfEvents;
 
 TEventRecord Note(int32_t time, uint8_t status, uint8_t key, uint8_t velocity = 100) {
     return TEventRecord{time, status, key, velocity, 0};
@@ -35,60 +36,43 @@ protected:
         scheduler.StartStepOne();
         scheduler.SetResolution(division);
     }
-    int Count(ToolkitNotification kind) const {
-        return static_cast<int>(std::count(posted.begin(), posted.end(), kind));
-    }
+    void RunTo(int64_t until) { RunUntil(scheduler, time, until); }
 
     ManualTimeSource time;
     Scheduler scheduler;
     DeviceLog log;
     RecordingDevice device;
-    std::vector<ToolkitNotification> posted;
+    Posts posted;
 };
 
-TEST_F(SchedulerTest, TempoRecordChangesTheTickRateFromItsOwnTick) {
+TEST_F(SchedulerTest, TempoRecordChangesTheRateFromItsOwnTickHoweverLateItIsDispatched) {
     // 96 ticks per quarter at the default 120 bpm: a tick lasts 5208.33 us.
-    ASSERT_EQ(scheduler.Queue(Note(0, 0x90, 60)), 0);
-    ASSERT_EQ(scheduler.Queue(Note(96, 0x80, 60, 0)), 0);
-    ASSERT_EQ(scheduler.Queue(TempoRecord(0, 250000)), 0);  // twice as fast from tick 96
-    ASSERT_EQ(scheduler.Queue(Note(96, 0x90, 62)), 0);
-    ASSERT_EQ(scheduler.Queue(Note(48, 0x80, 62, 0)), 0);
+    scheduler.Queue(Note(0, 0x90, 60));
+    scheduler.Queue(Note(96, 0x80, 60, 0));
+    scheduler.Queue(TempoRecord(0, 250000));  // twice as fast from tick 96
+    scheduler.Queue(Note(96, 0x90, 62));
+    scheduler.Queue(Note(48, 0x80, 62, 0));
     time.Set(1000);
     Start();
-
-    RunScheduler(scheduler, time, 601000);
+    scheduler.Service();
+    time.Set(504'000);  // tick 96 was due at 501 ms: the thread woke 3 ms late
+    scheduler.Service();
+    RunTo(601'000);
     // 96 ticks at 500000 us, then 38.4 ticks in the 100 ms at 250000 us per quarter.
     EXPECT_EQ(scheduler.ReadClock(), 134);
-    RunScheduler(scheduler, time, 3'000'000);
-
-    ASSERT_EQ(log.sent.size(), 4u);
-    EXPECT_EQ(log.sent[0].micros, 1000);
-    EXPECT_EQ(log.sent[0].bytes, (Bytes{0x90, 60, 100}));
-    EXPECT_EQ(log.sent[1].micros, 501000);
-    EXPECT_EQ(log.sent[2].micros, 751000);
-    EXPECT_EQ(log.sent[2].bytes, (Bytes{0x90, 62, 100}));
-    EXPECT_EQ(log.sent[3].micros, 876000);
+    RunTo(3'000'000);
+    EXPECT_EQ(log.Times(), (Times{1000, 504'000, 751'000, 876'000}));
+    EXPECT_EQ(log.Messages()[2], (Bytes{0x90, 62, 100}));
 }
 
-TEST_F(SchedulerTest, TempoChangeDispatchedLateDoesNotShiftWhatFollows) {
-    scheduler.Queue(TempoRecord(0, 500000));
-    scheduler.Queue(Note(96, 0x90, 60));
-    scheduler.Queue(TempoRecord(0, 250000));
-    scheduler.Queue(Note(96, 0x80, 60, 0));
-    Start();
-    scheduler.Service();
-    time.Set(503'000);  // the thread woke 3 ms late
-    scheduler.Service();
-    RunScheduler(scheduler, time, 2'000'000);
-    ASSERT_EQ(log.sent.size(), 2u);
-    EXPECT_EQ(log.sent[0].micros, 503'000);
-    EXPECT_EQ(log.sent[1].micros, 750'000);
-}
-
-TEST_F(SchedulerTest, RecordsAtOnceGoOutBeforeTheClockStartsAndTimedOnesWaitForIt) {
-    scheduler.Queue(TEventRecord{-1, 0xC3, 5, 0, 0});
-    scheduler.Queue(TEventRecord{-1, 0xB3, 7, 0xFF, 0});  // a stray high bit never reaches the device
+TEST_F(SchedulerTest, BeforeTheClockRunsOnlyRecordsAtOnceGoOutAndATempoAtOnceSetsTheStartingRate) {
+    // Stray high bits in the data bytes never reach the device.
+    scheduler.Queue(TEventRecord{-1, 0xC3, 0x85, 0, 0});
+    scheduler.Queue(TEventRecord{-1, 0xB3, 7, 0xFF, 0});
+    scheduler.Queue(TempoRecord(-1, 1'000'000));          // 60 bpm
     scheduler.Queue(Note(0, 0x93, 60));
+    scheduler.Queue(TempoRecord(0, 0));  // would stop time for good: ignored
+    scheduler.Queue(Note(96, 0x83, 60, 0));
     scheduler.Service();
     EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0xC3, 5}, {0xB3, 7, 0x7F}}));
 
@@ -97,22 +81,9 @@ TEST_F(SchedulerTest, RecordsAtOnceGoOutBeforeTheClockStartsAndTimedOnesWaitForI
     scheduler.Service();
     EXPECT_EQ(log.sent.size(), 2u) << "the clock counts only once the resolution is set";
     EXPECT_EQ(scheduler.ReadClock(), 0);
-
     scheduler.SetResolution(96);
-    scheduler.Service();
-    ASSERT_EQ(log.sent.size(), 3u);
-    EXPECT_EQ(log.sent[2].micros, 5000);
-}
-
-TEST_F(SchedulerTest, ImmediateTempoBeforeTheStartSetsTheStartingRateAndTempoZeroIsIgnored) {
-    scheduler.Queue(TempoRecord(-1, 1'000'000));  // 60 bpm
-    scheduler.Queue(Note(0, 0x90, 60));
-    scheduler.Queue(TempoRecord(0, 0));  // would stop time for good
-    scheduler.Queue(Note(96, 0x80, 60, 0));
-    Start();
-    RunScheduler(scheduler, time, 5'000'000);
-    ASSERT_EQ(log.sent.size(), 2u);
-    EXPECT_EQ(log.sent[1].micros, 1'000'000);
+    RunTo(5'000'000);
+    EXPECT_EQ(log.Times(), (Times{0, 0, 5000, 1'005'000}));
 }
 
 class LookAheadTest : public SchedulerTest {
@@ -123,10 +94,10 @@ protected:
 TEST_F(LookAheadTest, RefusedRecordIsAskedForOnceWhenItNearsAndThenAccepted) {
     Start();
     EXPECT_EQ(scheduler.Queue(Note(0, 0x90, 60)), 0);
-    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 61)), 0);   // 0.5 s
-    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 62)), 0);   // 1.0 s: just within the look-ahead
-    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 1);   // 1.5 s: refused
-    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 1);   // and again while nothing moved
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 61)), 0);  // 0.5 s
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 62)), 0);  // 1.0 s: just within the look-ahead
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 1);  // 1.5 s: refused
+    EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 1);  // and again while nothing moved
 
     EXPECT_EQ(scheduler.Service(), 500'000);
     time.Set(999'999);
@@ -135,28 +106,27 @@ TEST_F(LookAheadTest, RefusedRecordIsAskedForOnceWhenItNearsAndThenAccepted) {
     time.Set(1'000'000);
     scheduler.Service();
     scheduler.Service();
-    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+    EXPECT_EQ(posted, (Posts{More}));
 
     EXPECT_EQ(scheduler.Queue(Note(96, 0x90, 63)), 0);
-    RunScheduler(scheduler, time, 3'000'000);
+    RunTo(3'000'000);
     ASSERT_EQ(log.sent.size(), 4u);
     EXPECT_EQ(log.sent[3].micros, 1'500'000);
-    EXPECT_EQ(Count(ToolkitNotification::RanOutOfEvents), 1);
+    EXPECT_EQ(posted, (Posts{More, RanOut}));
 }
 
-TEST_F(LookAheadTest, RanOutWaitsForTheFeedItAskedFor) {
+TEST_F(LookAheadTest, AnEmptyQueueDoesNotRunOutWhileARefusedRecordWaits) {
     Start();
     scheduler.Queue(Note(0, 0x90, 60));
     EXPECT_EQ(scheduler.Queue(Note(384, 0x80, 60, 0)), 1);  // 2 s ahead
-    RunScheduler(scheduler, time, 1'400'000);
-    EXPECT_TRUE(posted.empty()) << "the queue is empty but a record is still to come";
-    RunScheduler(scheduler, time, 1'800'000);
-    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
-
+    RunTo(1'400'000);
+    EXPECT_TRUE(posted.empty());
+    RunTo(1'800'000);
+    EXPECT_EQ(posted, (Posts{More}));
     EXPECT_EQ(scheduler.Queue(Note(384, 0x80, 60, 0)), 0);
-    RunScheduler(scheduler, time, 2'500'000);
-    EXPECT_EQ(log.sent.back().micros, 2'000'000);
-    EXPECT_EQ(Count(ToolkitNotification::RanOutOfEvents), 1);
+    RunTo(2'500'000);
+    EXPECT_EQ(log.Times(), (Times{0, 2'000'000}));
+    EXPECT_EQ(posted, (Posts{More, RanOut}));
 }
 
 TEST_F(LookAheadTest, TempoStillQueuedCountsWhenJudgingTheLookAhead) {
@@ -172,20 +142,19 @@ protected:
     CountLimitTest() : SchedulerTest(SchedulerLimits{1'000'000'000, 500'000, 4, 2}) {}
 };
 
-TEST_F(CountLimitTest, FullQueueRefusesUntilItHasDrainedToItsLowCount) {
+TEST_F(CountLimitTest, FullQueueRefusesUntilItHasDrainedToItsLowCountButNeverRefusesSysex) {
     for (int32_t i = 0; i < 4; ++i) ASSERT_EQ(scheduler.Queue(Note(i == 0 ? 0 : 10, 0x90, 60)), 0);
     EXPECT_EQ(scheduler.Queue(Note(10, 0x90, 61)), 1);
-    // System-exclusive bytes cannot be offered again, so they are never refused.
+    // System-exclusive bytes cannot be offered again.
     EXPECT_EQ(scheduler.Queue(SysexByte(0xF0)), 0);
     EXPECT_EQ(scheduler.Queue(SysexByte(0xF7)), 0);
     scheduler.Service();
     EXPECT_TRUE(posted.empty());
-
     Start();
-    RunScheduler(scheduler, time, 53'000);  // ticks 0 and 10 played: two notes and the message left
+    RunTo(53'000);  // ticks 0 and 10 played: two notes and the message left
     EXPECT_TRUE(posted.empty());
-    RunScheduler(scheduler, time, 105'000);  // tick 20 played: two left
-    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+    RunTo(105'000);  // tick 20 played: two left
+    EXPECT_EQ(posted, (Posts{More}));
 }
 
 class BeforeStartTest : public SchedulerTest {
@@ -200,41 +169,32 @@ TEST_F(BeforeStartTest, QueueTakesABoundedAmountBeforeTheStartAndAsksForMoreOnce
     EXPECT_TRUE(posted.empty());
     Start();
     scheduler.Service();
-    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::MoreEventsWanted}));
+    EXPECT_EQ(posted, (Posts{More}));
     EXPECT_EQ(scheduler.Queue(Note(1, 0x90, 61)), 0);
 }
 
-TEST_F(SchedulerTest, StopFreezesTheClockEmptiesTheQueueAndSilencesTheDevice) {
+TEST_F(SchedulerTest, StopFreezesTheClockAndPrepareStartsTheNextSongFromZeroAtTheDefaultTempo) {
+    scheduler.Queue(TempoRecord(0, 250000));
     scheduler.Queue(Note(0, 0x90, 60));
     scheduler.Queue(Note(96, 0x80, 60, 0));
     Start();
-    RunScheduler(scheduler, time, 250'000);
+    RunTo(125'000);
     EXPECT_EQ(scheduler.ReadClock(), 48);
     scheduler.Stop();
     EXPECT_EQ(log.silences, 1);
     EXPECT_EQ(scheduler.QueuedCount(), 0u);
-
-    RunScheduler(scheduler, time, 2'000'000);
+    RunTo(2'000'000);
     EXPECT_EQ(scheduler.ReadClock(), 48);
     EXPECT_EQ(log.sent.size(), 1u);
     EXPECT_TRUE(posted.empty()) << "a stopped song does not run out";
-}
 
-TEST_F(SchedulerTest, PrepareStartsTheNextSongAtTheDefaultTempoFromZero) {
-    scheduler.Queue(TempoRecord(0, 250000));
-    scheduler.Queue(Note(96, 0x90, 60));
-    Start();
-    RunScheduler(scheduler, time, 1'000'000);
-    scheduler.Stop();
     scheduler.Prepare();
     EXPECT_EQ(log.prepares, 2);
     EXPECT_EQ(scheduler.ReadClock(), 0);
-
     scheduler.Queue(Note(96, 0x90, 61));
     Start();
-    RunScheduler(scheduler, time, 3'000'000);
-    ASSERT_EQ(log.sent.size(), 2u);
-    EXPECT_EQ(log.sent[1].micros, 1'500'000);
+    RunTo(3'000'000);
+    EXPECT_EQ(log.Times(), (Times{0, 2'500'000}));
 }
 
 TEST_F(SchedulerTest, SystemExclusiveBytesBecomeOneMessageAtTheTimeOfTheRecordBefore) {
@@ -248,17 +208,11 @@ TEST_F(SchedulerTest, SystemExclusiveBytesBecomeOneMessageAtTheTimeOfTheRecordBe
     scheduler.Queue(SysexByte(0xF0));
     scheduler.Queue(SysexByte(0x44));  // the song's very last bytes, unterminated
     Start();
-    RunScheduler(scheduler, time, 2'000'000);
-
-    ASSERT_EQ(log.sent.size(), 6u);
-    EXPECT_EQ(log.sent[1].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    EXPECT_EQ(log.sent[1].micros, 0);
-    EXPECT_EQ(log.sent[2].bytes, (Bytes{0x80, 60, 0}));
-    EXPECT_EQ(log.sent[3].bytes, (Bytes{0xF0, 0x43}));
-    EXPECT_EQ(log.sent[3].micros, 500'000);
-    EXPECT_EQ(log.sent[4].bytes, (Bytes{0x90, 62, 100}));
-    EXPECT_EQ(log.sent[5].bytes, (Bytes{0xF0, 0x44}));
-    EXPECT_EQ(Count(ToolkitNotification::RanOutOfEvents), 1);
+    RunTo(2'000'000);
+    EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0x90, 60, 100}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 60, 0},
+                                                  {0xF0, 0x43}, {0x90, 62, 100}, {0xF0, 0x44}}));
+    EXPECT_EQ(log.Times(), (Times{0, 0, 500'000, 500'000, 1'000'000, 1'000'000}));
+    EXPECT_EQ(posted, (Posts{RanOut}));
 }
 
 TEST_F(SchedulerTest, RealTimeBytesAndNonMessagesKeepTheirPlaceInTime) {
@@ -267,16 +221,16 @@ TEST_F(SchedulerTest, RealTimeBytesAndNonMessagesKeepTheirPlaceInTime) {
     scheduler.Queue(TEventRecord{48, 0x12, 0, 0, 0});  // no message: nothing sent, time still counts
     scheduler.Queue(Note(48, 0x80, 60, 0));
     Start();
-    RunScheduler(scheduler, time, 2'000'000);
+    RunTo(2'000'000);
     EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0x90, 60, 100}, {0xFC}, {0x80, 60, 0}}));
-    EXPECT_EQ(log.sent[2].micros, 750'000);
+    EXPECT_EQ(log.Times(), (Times{0, 250'000, 750'000}));
 }
 
 TEST_F(SchedulerTest, EmptySongRunsOutAsSoonAsTheClockStarts) {
     Start();
     scheduler.Service();
     scheduler.Service();
-    EXPECT_EQ(posted, (std::vector<ToolkitNotification>{ToolkitNotification::RanOutOfEvents}));
+    EXPECT_EQ(posted, (Posts{RanOut}));
 }
 
 TEST_F(SchedulerTest, ClockReadingStaysWithin32BitsAndAZeroResolutionDoesNotStopTime) {
@@ -322,10 +276,10 @@ TEST(SchedulerThreadTest, DispatchesOnItsOwnAndPostsNotifications) {
     SteadyTimeSource steady;
     Scheduler scheduler(steady);
     DeviceLog log;
+    RecordingDevice device(steady, log);
     std::mutex mutex;
     std::condition_variable changed;
-    RecordingDevice device(steady, log);
-    std::vector<ToolkitNotification> posted;
+    Posts posted;
     scheduler.AttachDevice(&device);
     scheduler.SetNotificationHandler([&](ToolkitNotification n) {
         std::lock_guard lock(mutex);
@@ -341,7 +295,7 @@ TEST(SchedulerThreadTest, DispatchesOnItsOwnAndPostsNotifications) {
 
     std::unique_lock lock(mutex);
     ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return !posted.empty(); }));
-    EXPECT_EQ(posted.front(), ToolkitNotification::RanOutOfEvents);
+    EXPECT_EQ(posted.front(), RanOut);
     EXPECT_EQ(log.sent.size(), 2u);
     lock.unlock();
     scheduler.AttachDevice(nullptr);

@@ -1,0 +1,257 @@
+#pragma once
+// Stand-ins for what surrounds playback in tests: a device that records what it gets and
+// when, a catalog of such devices, a frame, an editor and a user interface that remember
+// how they were called; and an engine on a hand-driven toolkit whose notifications are
+// delivered as the frame's message loop would.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/UserInterface.h"
+#include "playback/OutputDevice.h"
+#include "playback/PlaybackEngine.h"
+#include "playback/PlaybackInterfaces.h"
+#include "playback/Scheduler.h"
+#include "playback/SchedulerToolkit.h"
+#include "playback/TimeSource.h"
+#include "support/MidiBytes.h"
+
+namespace sonkora::test {
+
+struct Sent {
+    int64_t micros = 0;
+    Bytes bytes;
+};
+
+// What happened to the devices of a catalog, kept after a device is closed.
+struct DeviceLog {
+    std::vector<Sent> sent;
+    int silences = 0, prepares = 0, closes = 0;
+    std::vector<int> opened;  // device indexes, in order
+
+    std::vector<Bytes> Messages() const {
+        std::vector<Bytes> out;
+        for (const Sent& s : sent) out.push_back(s.bytes);
+        return out;
+    }
+    std::vector<int64_t> Times() const {
+        std::vector<int64_t> out;
+        for (const Sent& s : sent) out.push_back(s.micros);
+        return out;
+    }
+    // The messages whose status has this high nibble (0x90 note on ...).
+    std::vector<Sent> OfKind(uint8_t kind) const {
+        std::vector<Sent> out;
+        for (const Sent& s : sent)
+            if (!s.bytes.empty() && (s.bytes[0] & 0xF0) == kind) out.push_back(s);
+        return out;
+    }
+};
+
+class RecordingDevice final : public OutputDevice {
+public:
+    RecordingDevice(const TimeSource& time, DeviceLog& log, bool resetSucceeds = true)
+        : time_(time), log_(log), resetSucceeds_(resetSucceeds) {}
+    ~RecordingDevice() override { ++log_.closes; }
+    bool Reset() override { return resetSucceeds_; }
+    void Send(std::span<const uint8_t> message) override {
+        log_.sent.push_back(Sent{time_.NowMicros(), Bytes(message.begin(), message.end())});
+    }
+    void Silence() override { ++log_.silences; }
+    void Prepare() override { ++log_.prepares; }
+
+private:
+    const TimeSource& time_;
+    DeviceLog& log_;
+    bool resetSucceeds_;
+};
+
+class RecordingCatalog final : public DeviceCatalog {
+public:
+    RecordingCatalog(const TimeSource& time, std::vector<std::string> names) : time_(time), names_(std::move(names)) {}
+    std::vector<std::string> DeviceNames() override { return names_; }
+    std::unique_ptr<OutputDevice> Open(int index) override {
+        log.opened.push_back(index);
+        if (failOpen.count(index) != 0) return nullptr;
+        return std::make_unique<RecordingDevice>(time_, log, failReset.count(index) == 0);
+    }
+
+    DeviceLog log;
+    std::set<int> failOpen, failReset;
+
+private:
+    const TimeSource& time_;
+    std::vector<std::string> names_;
+};
+
+class RecordingUi final : public UserInterface {
+public:
+    void ErrorBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
+    void InformationBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
+    bool QueryBox(const std::string&, int) override { return true; }
+    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
+    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override { return std::nullopt; }
+    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
+    bool Batch() const override { return false; }
+
+    std::vector<std::pair<std::string, int>> errors;
+};
+
+class RecordingFrame final : public PlaybackFrame {
+public:
+    void UpdateFrameControls() override { ++controlUpdates; }
+    void SetGauge(int32_t maximum, int32_t progress) override { gaugeMaximum = maximum, gaugeProgress = progress; }
+    void SetGaugeProgress(int32_t progress) override { gaugeProgress = progress, progressUpdates.push_back(progress); }
+    void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
+    void ProcessPendingMessages() override {
+        if (onProcessPending) onProcessPending();
+    }
+    void ClearTrackDialogStatus() override { ++trackDialogCleared; }
+
+    int controlUpdates = 0, trackDialogCleared = 0;
+    int32_t gaugeMaximum = 100, gaugeProgress = 100;
+    std::vector<int32_t> progressUpdates;
+    bool timerEnabled = false;
+    std::function<void()> onProcessPending;
+};
+
+class RecordingEditor final : public PlaybackEditor {
+public:
+    void ShowLyricsAt(int32_t time) override {
+        shown.push_back(time);
+        if (onShow) onShow();
+    }
+    void SetReadOnly(bool value) override { readOnly = value; }
+    void CollapseSelectionToEnd() override { ++collapses; }
+    int32_t CaretLineStart() const override { return caretLineStart; }
+    int32_t LyricCount() const override { return static_cast<int32_t>(lyrics.size()); }
+    LyricMark LyricAt(int32_t index) const override { return lyrics.at(static_cast<size_t>(index)); }
+
+    std::vector<int32_t> shown;
+    bool readOnly = false;
+    int collapses = 0;
+    int32_t caretLineStart = 0;
+    std::vector<LyricMark> lyrics;
+    std::function<void()> onShow;
+};
+
+// Runs a hand-driven scheduler up to `until`, moving the time to each moment something
+// is due, so every record goes out exactly at its time. `deliver` hands the notifications
+// posted so far on and says whether there were any. A scheduler that keeps saying that
+// something is due now would keep the real-time thread spinning.
+inline void RunUntil(Scheduler& scheduler, ManualTimeSource& time, int64_t until,
+                     const std::function<bool()>& deliver = nullptr) {
+    bool dueNow = false;
+    for (int guard = 0; guard < 1000000; ++guard) {
+        const int64_t next = scheduler.Service();
+        if (deliver && deliver()) continue;
+        if (next > until) break;
+        if (next <= time.NowMicros()) {
+            if (dueNow) {
+                ADD_FAILURE() << "the scheduler asks to be called again at once, over and over";
+                break;
+            }
+            dueNow = true;
+            continue;
+        }
+        dueNow = false;
+        time.Set(next);
+    }
+    time.Set(until);
+    scheduler.Service();
+    if (deliver) deliver();
+}
+
+inline Bytes Controller(uint32_t delta, uint8_t channel, uint8_t controller, uint8_t value) {
+    return Cat({Quantity(delta), {static_cast<uint8_t>(0xB0 | channel), controller, value}});
+}
+
+// Microseconds of `ticks` at 96 ticks per quarter and 120 bpm.
+constexpr int64_t At120(int64_t ticks) { return (ticks * 500000 + 95) / 96; }
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string name = (std::filesystem::temp_directory_path() / "sonkora-playback-XXXXXX").string();
+        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+        path_ = name;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string Write(const std::string& name, const Bytes& bytes) const {
+        std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                             static_cast<std::streamsize>(bytes.size()));
+        return PathOf(name);
+    }
+    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    explicit EngineTest(SchedulerLimits limits = {})
+        : catalog(time, {"Test Synth", "Port B"}),
+          toolkit(catalog, time, SchedulerToolkit::Drive::ByHand, limits),
+          engine(toolkit, ui, frame) {
+        toolkit.SetNotificationHandler([this](ToolkitNotification n) { posted.push_back(n); });
+    }
+
+    // Moves time to `until`, handing every notification to the engine as it comes.
+    void Run(int64_t until) {
+        RunUntil(toolkit.GetScheduler(), time, until, [this] {
+            const bool any = !posted.empty();
+            while (!posted.empty()) {
+                const ToolkitNotification notification = posted.front();
+                posted.erase(posted.begin());
+                if (notification == ToolkitNotification::MoreEventsWanted) {
+                    ++feedRequests;
+                    engine.MidiFeedRequest();
+                } else {
+                    engine.MidiPlaybackEnded();
+                }
+            }
+            return any;
+        });
+    }
+
+    // Idle as StopPlaying leaves it, with the song text editable again.
+    void ExpectIdle() {
+        EXPECT_FALSE(engine.Playing());
+        EXPECT_FALSE(frame.timerEnabled);
+        EXPECT_EQ(frame.gaugeMaximum, 100);
+        EXPECT_EQ(frame.gaugeProgress, 100);
+        EXPECT_EQ(engine.Follower().LyricIndex(), 0);
+        EXPECT_TRUE(engine.Follower().LyricTimes().empty());
+        EXPECT_FALSE(editor.readOnly);
+    }
+
+    TempFolder folder;
+    ManualTimeSource time;
+    RecordingCatalog catalog;
+    SchedulerToolkit toolkit;
+    RecordingUi ui;
+    RecordingFrame frame;
+    RecordingEditor editor;
+    PlaybackEngine engine;
+    std::vector<ToolkitNotification> posted;
+    int feedRequests = 0;
+};
+
+}  // namespace sonkora::test
