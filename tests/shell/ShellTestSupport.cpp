@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -215,7 +216,14 @@ void ModalAnswerer::Poll() {
     case Reply::File:
         if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
             files->selectFile(reply.path);
+            // selectFile leaves a name field that has the focus alone; the name is typed
+            // in as a person would.
+            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(reply.path);
             static_cast<QDialog*>(files)->accept();
+            if (files->isVisible()) {
+                Unexpected << description + QStringLiteral(" (refused %1)").arg(reply.path);
+                dialog->reject();
+            }
         } else {
             Unexpected << description + QStringLiteral(" (not a file dialog)");
             dialog->reject();
