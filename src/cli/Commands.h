@@ -2,6 +2,7 @@
 // The commands of sonkorac. Each lives in its own file and returns the process exit
 // code: 0 success, 1 failure (message on standard error), 2 wrong usage.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ const std::vector<Command>& AllCommands();
 
 // Prints the usage text on standard error and returns 2.
 int UsageError(const std::string& problem = {});
+
+// A list number as the track dialog shows it (1, 2, ...), or nothing for anything else.
+std::optional<int> ParseListNumber(const std::string& text);
 
 int RunTracks(const Arguments& args);
 int RunMake(const Arguments& args);

@@ -19,17 +19,6 @@ namespace {
 // Character indexes of a song text are 32-bit, as in the editor.
 constexpr std::uintmax_t MaxSongTextSize = std::numeric_limits<int32_t>::max() / 2;
 
-std::optional<int> ParseListNumber(const std::string& text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value < 1) return std::nullopt;
-    return value;
-}
-
 }  // namespace
 
 std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {

@@ -25,17 +25,6 @@ struct ImportOptions {
     bool overwrite = false;
 };
 
-std::optional<int> ParseTrackNumber(const std::string& text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value < 1) return std::nullopt;
-    return value;
-}
-
 // A usage problem as its text, or nothing when the command line is complete.
 std::optional<std::string> ParseImportOptions(const Arguments& args, ImportOptions& options) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -50,7 +39,7 @@ std::optional<std::string> ParseImportOptions(const Arguments& args, ImportOptio
         if (arg == "--track") {
             if (i + 1 == args.size()) return std::string("--track needs a track number");
             if (options.track) return std::string("--track given twice");
-            options.track = ParseTrackNumber(args[++i]);
+            options.track = ParseListNumber(args[++i]);
             if (!options.track) return "--track needs a track number from 1 on, not '" + args[i] + "'";
         } else if (arg == "--stf") {
             if (auto problem = value(options.songTextName)) return problem;

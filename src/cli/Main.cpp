@@ -35,6 +35,17 @@ int UsageError(const std::string& problem) {
     return 2;
 }
 
+std::optional<int> ParseListNumber(const std::string& text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1) return std::nullopt;
+    return value;
+}
+
 }  // namespace sonkora::cli
 
 int main(int argc, char** argv) {
