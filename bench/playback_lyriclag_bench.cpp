@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "playback/NotificationQueue.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/TimeSource.h"
@@ -125,29 +126,6 @@ private:
     const TimeSource& time_;
 };
 
-class Notifications {
-public:
-    void Post(ToolkitNotification n) {
-        {
-            std::lock_guard lock(mutex_);
-            posted_.push_back(n);
-        }
-        arrived_.notify_one();
-    }
-    std::optional<ToolkitNotification> WaitUntil(Clock::time_point deadline) {
-        std::unique_lock lock(mutex_);
-        if (!arrived_.wait_until(lock, deadline, [this] { return !posted_.empty(); })) return std::nullopt;
-        const ToolkitNotification n = posted_.front();
-        posted_.pop_front();
-        return n;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::deque<ToolkitNotification> posted_;
-};
-
 double Percentile(std::vector<int64_t> values, double q) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -168,7 +146,7 @@ int main(int argc, char** argv) {
 
     SteadyTimeSource steady;
     NullCatalog catalog;
-    Notifications notifications;
+    NotificationQueue notifications;
     SchedulerToolkit toolkit(catalog, steady, SchedulerToolkit::Drive::Thread);
     toolkit.SetNotificationHandler([&](ToolkitNotification n) { notifications.Post(n); });
     QuietUi ui;

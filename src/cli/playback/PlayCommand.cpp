@@ -14,6 +14,7 @@
 #include "cli/playback/PlaybackConsole.h"
 #include "common/CodePage.h"
 #include "midi/MidiReader.h"
+#include "playback/NotificationQueue.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/SystemDevices.h"
@@ -54,30 +55,6 @@ public:
 private:
     sigset_t signals_;
     sigset_t previous_;
-};
-
-// The toolkit's notifications, posted from the scheduler thread, taken by the loop.
-class NotificationQueue {
-public:
-    void Post(ToolkitNotification notification) {
-        {
-            std::lock_guard lock(mutex_);
-            posted_.push_back(notification);
-        }
-        arrived_.notify_one();
-    }
-    std::optional<ToolkitNotification> WaitUntil(Clock::time_point deadline) {
-        std::unique_lock lock(mutex_);
-        if (!arrived_.wait_until(lock, deadline, [this] { return !posted_.empty(); })) return std::nullopt;
-        const ToolkitNotification notification = posted_.front();
-        posted_.pop_front();
-        return notification;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::deque<ToolkitNotification> posted_;
 };
 
 class ConsoleFrame final : public PlaybackFrame {
