@@ -1,20 +1,31 @@
 #pragma once
-// Shared helpers of the karaoke pass and track listing tests: a private folder for the
-// files a test writes, and whole-file reads and writes.
+// Helpers of the MIDI layer's tests (and of the sonkorac tests, which include this):
+// a private folder, whole-file reads and writes, program runs, a process short of
+// memory, a scripted user, and Soft Karaoke files built from timed texts.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>  // environ
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/UserInterface.h"
+#include "midi/KaraokeImport.h"
 #include "midi/KaraokePass.h"
 #include "support/MidiBytes.h"
 
@@ -36,12 +47,32 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;
 };
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SONKORA_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SONKORA_UNDER_ASAN 1
+#endif
+#endif
+
+// For a death test's child: lets the process map only 64 MiB more than it has, so that
+// allocating what a file merely claims aborts it, then exits 0 when `check` holds. The
+// sanitizers hold most of the address space, so under them it cannot be limited.
+[[noreturn]] inline void WithLittleMemory(const std::function<bool()>& check) {
+    unsigned long pages = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%lu", &pages) != 1) std::_Exit(3);
+    const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
+    const rlimit bounds{limit, limit};
+    if (setrlimit(RLIMIT_AS, &bounds) != 0) std::_Exit(4);
+    std::_Exit(check() ? 0 : 5);
+}
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -91,8 +122,7 @@ inline ProgramRun RunProgram(const TempDir& dir, std::vector<std::string> args) 
     return run;
 }
 
-// The steps of a compilation up to the first lyric, as the compiler takes them: each
-// only while no error is set.
+// The steps of a compilation up to the first lyric, each only while no error is set.
 inline void StartPass(KaraokePass& pass, const std::string& input, const std::string& output, PassMode mode,
                       int voiceTrack) {
     pass.OpenPass(input, output, "", mode, 0, "", "");
@@ -110,3 +140,178 @@ inline Bytes ChunkData(const Bytes& file, size_t offset) {
 }
 
 }  // namespace sonkora::passtest
+
+namespace sonkora::importtest {
+
+using test::Bytes;
+
+// Answers from queues (Cancel and no name when they run dry) and the track choice;
+// every message must carry the error messages' help context.
+class ScriptedUi : public UserInterface {
+public:
+    std::vector<std::string> errors;
+    std::vector<std::string> confirmations;
+    std::vector<SaveDialogRequest> saveDialogs;
+    std::vector<std::vector<std::string>> trackLists;
+    std::deque<Answer> confirmAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::optional<int> trackChoice = 0;
+
+    void ErrorBox(const std::string& message, int helpContext) override {
+        EXPECT_EQ(helpContext, HelpContext::ErrorMessages) << message;
+        errors.push_back(message);
+    }
+    void InformationBox(const std::string& message, int) override { ADD_FAILURE() << message; }
+    bool QueryBox(const std::string& message, int) override {
+        ADD_FAILURE() << message;
+        return false;
+    }
+    Answer ConfirmBox(const std::string& message, int helpContext) override {
+        EXPECT_EQ(helpContext, HelpContext::ErrorMessages);
+        confirmations.push_back(message);
+        return Take(confirmAnswers, Answer::Cancel);
+    }
+    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
+        trackLists.push_back(items);
+        return trackChoice;
+    }
+    std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override {
+        saveDialogs.push_back(request);
+        return Take(saveAnswers, std::optional<std::string>());
+    }
+    bool Batch() const override { return false; }
+
+private:
+    template <typename T>
+    static T Take(std::deque<T>& queue, T dry) {
+        if (queue.empty()) return dry;
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
+};
+
+class RecordingHost : public ImportHost {
+public:
+    std::vector<std::string> opened;
+    void OpenSongText(const std::string& fileName) override { opened.push_back(fileName); }
+};
+
+// A meta text at an absolute tick: a text event (type 1) unless said otherwise.
+struct Timed {
+    uint32_t time;
+    std::string text;
+    uint8_t type = 0x01;
+    bool operator==(const Timed&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& out, const Timed& t) {
+    return out << "{" << t.time << ", \"" << t.text << "\", " << int{t.type} << "}";
+}
+
+inline Bytes WordsTrack(const std::vector<Timed>& texts, const std::string& name = "Words") {
+    Bytes data = test::Meta(0, 0x03, name);
+    uint32_t now = 0;
+    for (const Timed& t : texts) {
+        data = test::Cat({data, test::Meta(t.time - now, t.type, t.text)});
+        now = t.time;
+    }
+    return test::Cat({data, test::EndOfTrack()});
+}
+
+// One note-on per tick, each ended a tick later when there is room.
+inline Bytes VoiceTrack(const std::vector<uint32_t>& times, uint8_t channel = 0, const std::string& name = "Melody") {
+    Bytes data = test::Meta(0, 0x03, name);
+    uint32_t now = 0;
+    for (size_t i = 0; i < times.size(); ++i) {
+        data = test::Cat({data, test::NoteOn(times[i] - now, channel, 60, 90)});
+        now = times[i];
+        if (i + 1 == times.size() || times[i + 1] > now + 1) {
+            data = test::Cat({data, test::NoteOff(1, channel, 60)});
+            now += 1;
+        }
+    }
+    return test::Cat({data, test::EndOfTrack(10)});
+}
+
+inline Bytes Conductor() { return test::Cat({test::Tempo(0, 500000), test::EndOfTrack()}); }
+
+inline Bytes InformationTrack() {
+    return test::Cat({test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
+}
+
+// Conductor, information track, Words track, then the music.
+inline Bytes KaraokeFile(uint16_t division, const Bytes& words, const std::vector<Bytes>& music) {
+    Bytes file = test::Header(1, static_cast<uint16_t>(3 + music.size()), division);
+    for (const Bytes& data : std::vector<Bytes>{Conductor(), InformationTrack(), words}) file = test::Cat({file, test::Track(data)});
+    for (const Bytes& data : music) file = test::Cat({file, test::Track(data)});
+    return file;
+}
+
+// A MIDI file's header, its chunks ("MTrk" and length included) and what follows them.
+struct ChunkedFile {
+    Bytes header;
+    std::vector<Bytes> chunks;
+    Bytes trailing;
+};
+
+inline ChunkedFile SplitChunks(const Bytes& file) {
+    ChunkedFile split;
+    size_t at = std::min<size_t>(14, file.size());
+    split.header.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at));
+    while (at + 8 <= file.size() && std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
+                                               file.begin() + static_cast<std::ptrdiff_t>(at + 4), "MTrk")) {
+        const size_t end = std::min(file.size(), at + 8 + ((size_t{file[at + 4]} << 24) | (size_t{file[at + 5]} << 16) |
+                                                           (size_t{file[at + 6]} << 8) | file[at + 7]));
+        split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(end));
+        at = end;
+    }
+    split.trailing.assign(file.begin() + static_cast<std::ptrdiff_t>(at), file.end());
+    return split;
+}
+
+// The text (1) and lyric (5) events of a chunk, read independently of the program's
+// decoder so that the two check each other.
+inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
+    std::vector<Timed> texts;
+    size_t i = 8;
+    uint32_t now = 0;
+    uint8_t running = 0;
+    auto quantity = [&] {
+        uint32_t value = 0;
+        while (i < chunk.size()) {
+            const uint8_t byte = chunk[i++];
+            value = (value << 7) | (byte & 0x7F);
+            if ((byte & 0x80) == 0) break;
+        }
+        return value;
+    };
+    while (i < chunk.size()) {
+        now += quantity();
+        if (i >= chunk.size()) break;
+        const uint8_t status = chunk[i];
+        if (status == 0xFF) {
+            const uint8_t type = chunk[i + 1];
+            i += 2;
+            const size_t end = std::min<size_t>(chunk.size(), quantity() + i);
+            if (type == 0x01 || type == 0x05) texts.push_back({now, std::string(chunk.begin() + i, chunk.begin() + end), type});
+            i = end;
+        } else if (status == 0xF0 || status == 0xF7) {
+            ++i;
+            i += quantity();
+        } else {
+            if (status >= 0x80) running = chunk[i++];
+            i += (running & 0xF0) == 0xC0 || (running & 0xF0) == 0xD0 ? 1 : 2;
+        }
+    }
+    return texts;
+}
+
+// The song text an import wrote, after its three directive lines.
+inline std::string SongTextBody(const std::string& songText) {
+    size_t start = 0;
+    for (int line = 0; line < 3 && start != std::string::npos; ++line)
+        if ((start = songText.find('\n', start)) != std::string::npos) ++start;
+    return start == std::string::npos ? std::string() : songText.substr(start);
+}
+
+}  // namespace sonkora::importtest

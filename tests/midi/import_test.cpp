@@ -1,0 +1,288 @@
+// Importing a Soft Karaoke file: what the texts of its Words track become in the song
+// text, the names asked for, both passes over the file, and what is left when anything
+// goes wrong.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <set>
+
+#include "common/IoError.h"
+#include "midi/pass_fixture.h"
+
+namespace sonkora {
+namespace {
+
+using namespace test;
+using namespace importtest;
+using passtest::ReadBytes;
+using passtest::ReadText;
+using passtest::TempDir;
+using passtest::WriteBytes;
+
+const std::string X120(120, 'x');
+
+const struct {
+    const char* what;
+    std::vector<uint32_t> notes;
+    std::vector<Timed> texts;
+    std::string body;  // the song text after its directive lines
+    uint16_t division = 96;
+} Conversions[] = {
+    {"marks", {96, 192, 288, 384, 480}, {{96, "\\Hel"}, {192, "lo"}, {288, " world"}, {384, "/Good"}, {480, "bye"}},
+     "\nHel-lo world\nGood-bye\n"},
+    {"paragraph", {10, 20, 30}, {{10, "\\a"}, {20, "\\b"}, {30, "/c"}}, "\na\n\nb\nc\n"},
+    {"first syllable's own mark", {10, 20}, {{10, " Hel"}, {20, "/lo"}}, "\nHel\nlo\n"},
+    {"escapes", {10, 20, 30}, {{10, "\\Go"}, {20, " rock 'n' roll"}, {30, " 1st_-"}}, "\nGo rock\\ 'n'\\ roll \\1st\\_\\-\n"},
+    {"more escapes", {10}, {{10, "\\$5\\x\tz\none\rtwo"}}, "\n\\$\\5\\\\x\\\tz\\\nonetwo\n"},
+    {"placeholders", {10, 20, 30, 40, 50, 60, 70}, {{10, "\\a"}, {30, " b"}, {50, "c"}, {70, "/d"}}, "\na- b--c-\nd\n"},
+    {"placeholders first", {0, 48, 96}, {{0, "@TSong"}, {96, "\\Hel"}}, "@TSong\n\n--Hel\n"},
+    {"header lines", {0, 10}, {{0, "@LENGL"}, {0, "@TTitle\r\n"}, {0, "\\la"}, {10, "@Tlate"}, {10, " li"}},
+     "@LENGL\n@TTitle\n\nla li\n"},
+    {"empty texts", {10, 20}, {{10, "\\a"}, {10, ""}, {20, " b"}, {20, ""}}, "\na b\n"},
+    // Texts on no voice note keep their tick with a time code; the compiler passes over
+    // the notes before it by itself.
+    {"no note", {768, 864}, {{0, "\\Title"}, {768, "\\la"}, {864, "la"}, {1000, "/end"}},
+     "\n$1:1:0$Title\n\nla-la\n$3:3:50$end\n"},
+    {"between notes", {0, 48, 96, 144}, {{0, "\\a"}, {120, " b"}, {144, " c"}}, "\na $1:2:30$b c\n"},
+    // Where no code names the tick (units of four ticks at 480), a note a 32nd note (60
+    // ticks) away takes the text: the nearer of two, the earlier of two as near. An exact
+    // code is preferred to a near note, and a note farther away takes no text.
+    {"near", {480, 960, 1440}, {{475, "\\a"}, {1001, " b"}, {1004, " c"}, {1430, " d"}}, "\na b $1:3:11$c d\n", 480},
+    {"nearer", {100, 130, 137}, {{0, "\\x"}, {135, " y"}}, "\n$1:1:0$x-- y\n", 480},
+    {"as near", {100, 130, 141}, {{0, "\\x"}, {135, " y"}}, "\n$1:1:0$x- y\n", 480},
+    {"far", {1080}, {{1001, "\\a"}}, "\n$1:3:10$a\n", 480},
+    // Every tick has a code at 96; at 480 a tick between units takes the unit before it,
+    // or after it when that is taken, and a text left without a tick joins the one before.
+    {"every tick", {}, {{1, "\\a"}, {2, " b"}, {3, " c"}}, "\n$1:1:2$a $1:1:3$b $1:1:4$c\n"},
+    {"units", {}, {{1, "\\a"}, {2, " b"}, {3, " c"}, {1917, " d"}}, "\n$1:1:0$a $1:1:1$b\\ c $1:4:119$d\n", 480},
+    {"unit after", {}, {{1916, "\\a"}, {1917, " b"}}, "\n$1:4:119$a $2:1:0$b\n", 480},
+    {"one tick", {0, 10}, {{0, "\\Title"}, {0, "/by Me"}, {10, " o"}, {10, "n"}}, "\nTitle\\ by\\ Me on\n"},
+    {"one tick, cut", {0}, {{0, "\\" + std::string(100, 'x')}, {0, " " + std::string(50, 'y')}},
+     "\n" + std::string(100, 'x') + "\\ " + std::string(19, 'y') + "\n"},
+    {"too long", {10, 20}, {{10, "\\" + X120 + "abc"}, {20, " " + X120 + "y"}}, "\n" + X120 + " " + X120 + "\n"},
+    // Text and lyric events with the same words at one tick are one lyric; the closing
+    // blank and the line ends of lyric events are their breaks.
+    {"repeats", {10, 20, 30},
+     {{10, "\\Hel"}, {10, "Hel", 0x05}, {20, "lo ", 0x05}, {20, "lo"}, {30, " world"}, {30, "world\r", 0x05}, {30, "ld", 0x05}},
+     "\nHel-lo worldld\n"},
+    {"lyric events", {10, 20, 30, 40, 50},
+     {{10, "Hel", 0x05}, {20, "lo ", 0x05}, {30, "world", 0x05}, {30, "\r", 0x05}, {40, "Good", 0x05}, {50, "bye\r\n", 0x05}},
+     "\nHel-lo world\nGood-bye\n"},
+    {"text event blanks", {10, 20}, {{10, "\\a "}, {20, "\nb"}}, "\na\\ \nb\n"},
+};
+
+TEST(ImportConversion, WritesEachTextWhereTheCompilerReadsItBack) {
+    for (const auto& c : Conversions) {
+        TempDir dir;
+        const std::string kar = dir.File("song.kar");
+        WriteBytes(kar, KaraokeFile(c.division, WordsTrack(c.texts), {VoiceTrack(c.notes)}));
+        ScriptedUi ui;
+        RecordingHost host;
+        EXPECT_EQ(ImportKaraoke(ui, host, kar).outcome, ImportOutcome::Imported) << c.what;
+        EXPECT_EQ(SongTextBody(ReadText(dir.File("song.stf"))), c.body) << c.what;
+    }
+}
+
+const std::vector<Timed> Hello = {{0, "@TSong"}, {96, "\\Hel"}, {192, "lo"}, {288, " world"}};
+const Bytes HelloVoice = VoiceTrack({96, 192, 288});
+
+std::vector<uint32_t> ManyNotes(uint32_t count) {
+    std::vector<uint32_t> notes;
+    for (uint32_t i = 0; i < count; ++i) notes.push_back(i * 4);
+    return notes;
+}
+
+struct ImportTest : ::testing::Test {
+    TempDir dir;
+    std::string kar = dir.File("song.kar");
+    std::string stf = dir.File("song.stf");
+    std::string mid = dir.File("song.mid");
+    ScriptedUi ui;
+    RecordingHost host;
+
+    ImportResult Import(const ImportProposals& proposals = {}) { return ImportKaraoke(ui, host, kar, proposals); }
+
+    std::set<std::string> Files() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) names.insert(entry.path().filename());
+        return names;
+    }
+};
+
+TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
+    const Bytes bass = Cat({Meta(0, 0x03, "Bass"), NoteOn(0, 1, 40, 80), NoteOn(48, 1, 40, 0), EndOfTrack()});
+    const Bytes file = Cat({KaraokeFile(96, WordsTrack(Hello), {HelloVoice, bass}), Text("trailing")});
+    WriteBytes(kar, file);
+    // Any name in use is passed over for the karaoke reference, even a folder or a dangling link.
+    WriteBytes(dir.File("song_1.kar"), {});
+    std::filesystem::create_directory(dir.File("song_2.kar"));
+    std::filesystem::create_symlink(dir.File("nowhere"), dir.File("song_3.kar"));
+    const ImportResult result = Import();
+    EXPECT_EQ(result.outcome, ImportOutcome::Imported);
+    EXPECT_EQ(result.noteCount, 3);
+    EXPECT_TRUE(ui.errors.empty());
+    ASSERT_EQ(ui.trackLists.size(), 1u);
+    EXPECT_EQ(ui.trackLists[0].size(), 2u);  // the voice and the bass, not the karaoke tracks
+    EXPECT_EQ(host.opened, std::vector<std::string>{stf});
+    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.File("song_4.kar") + "\n@TSong\n\nHel-lo world\n");
+    // Chunk 0 and the music byte for byte, with what followed them; two tracks fewer.
+    const ChunkedFile in = SplitChunks(file);
+    const ChunkedFile out = SplitChunks(ReadBytes(mid));
+    EXPECT_EQ(out.header, Header(1, 3, 96));
+    EXPECT_EQ(out.chunks, (std::vector<Bytes>{in.chunks[0], in.chunks[3], in.chunks[4]}));
+    EXPECT_EQ(out.trailing, Text("trailing"));
+    EXPECT_EQ(ReadBytes(kar), file);
+    EXPECT_EQ(Files(), (std::set<std::string>{"song.kar", "song_1.kar", "song_2.kar", "song_3.kar", "song.stf", "song.mid"}));
+}
+
+TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
+    // A song text resolves a bare name against its own folder, not the working folder.
+    WriteBytes(kar, KaraokeFile(96, WordsTrack({}), {VoiceTrack({0})}));
+    std::filesystem::create_directory(dir.File("out"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.File(""));
+    ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "b.mid"});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(host.opened, std::vector<std::string>{"out/a.stf"});
+    EXPECT_EQ(ReadText(dir.File("out/a.stf")), "\\t 1\n\\m " + dir.File("b.mid") + "\n\\k " + dir.File("song_1.kar") + "\n\n");
+}
+
+TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
+    const Bytes voice = VoiceTrack({0});
+    Bytes cut = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
+    cut.resize(cut.size() - 6);
+    const std::vector<std::pair<Bytes, std::string>> cases = {
+        {KaraokeFile(96, WordsTrack({}, "Lyrics"), {voice}), "Not a Soft Karaoke file"},
+        {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
+        {cut, "File " + kar + " is damaged: a track ends inside an event."},
+    };
+    EXPECT_EQ(Import().outcome, ImportOutcome::NotFound);
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"File " + kar + " not found."});
+    for (const auto& [file, message] : cases) {
+        WriteBytes(kar, file);
+        ui.errors.clear();
+        EXPECT_EQ(Import().outcome, ImportOutcome::Failed) << message;
+        EXPECT_EQ(ui.errors, std::vector<std::string>{message});
+        EXPECT_EQ(Files(), std::set<std::string>{"song.kar"}) << message;
+    }
+    EXPECT_TRUE(host.opened.empty());
+    // Ten thousand notes are not too many, and a chord counts as one.
+    std::vector<uint32_t> notes = ManyNotes(10000);
+    notes.insert(notes.begin() + 1, 4);
+    WriteBytes(kar, KaraokeFile(96, WordsTrack({}), {VoiceTrack(notes)}));
+    const ImportResult result = Import();
+    EXPECT_EQ(result.outcome, ImportOutcome::Imported);
+    EXPECT_EQ(result.noteCount, 10000);
+}
+
+TEST_F(ImportTest, CancellingAnyQuestionWritesNothing) {
+    WriteBytes(kar, KaraokeFile(96, WordsTrack(Hello), {HelloVoice}));
+    WriteBytes(stf, Text("mine"));
+    WriteBytes(mid, Text("mine too"));
+    // Cancel; No and an empty name; No and a cancelled dialog; a cancelled track choice.
+    ui.confirmAnswers = {Answer::Cancel, Answer::Yes, Answer::No, Answer::Yes, Answer::No, Answer::Yes, Answer::Yes};
+    ui.saveAnswers = {"", std::nullopt};
+    ui.trackChoice = std::nullopt;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Import().outcome, ImportOutcome::Cancelled);
+    EXPECT_EQ(ui.trackLists.size(), 1u);  // asked only once both names were settled
+    EXPECT_TRUE(ui.errors.empty() && host.opened.empty());
+    EXPECT_EQ(ReadText(stf) + ReadText(mid), "minemine too");
+    EXPECT_EQ(Files(), (std::set<std::string>{"song.kar", "song.stf", "song.mid"}));
+}
+
+TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNamesAreCheckedAgain) {
+    WriteBytes(kar, KaraokeFile(96, WordsTrack(Hello), {HelloVoice}));
+    const std::string other = dir.File("other.stf");
+    for (const std::string& name : {stf, mid, other}) WriteBytes(name, Text("old"));
+    std::filesystem::permissions(mid, std::filesystem::perms(0640));
+    ui.confirmAnswers = {Answer::No, Answer::No, Answer::Yes};
+    ui.saveAnswers = {other, dir.File("free.stf")};
+    EXPECT_EQ(Import().songTextName, dir.File("free.stf"));
+    EXPECT_EQ(ui.confirmations, (std::vector<std::string>{"File " + stf + " already exists. \rOverwrite?",
+                                                          "File " + other + " already exists. \rOverwrite?",
+                                                          "File " + mid + " already exists. \rOverwrite?"}));
+    ASSERT_EQ(ui.saveDialogs.size(), 2u);
+    const SaveDialogRequest& request = ui.saveDialogs[0];
+    EXPECT_EQ(request.title + "|" + request.filter + "|" + request.defaultExtension + "|" + request.proposedName,
+              "Save file as|STF files (*.stf)|*.stf|stf|" + stf);
+    EXPECT_EQ(request.helpContext, HelpContext::General);
+    EXPECT_EQ(ReadText(stf) + ReadText(other), "oldold");
+    EXPECT_EQ(SongTextBody(ReadText(dir.File("free.stf"))), "@TSong\n\nHel-lo world\n");
+    EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 2u);
+    EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
+}
+
+TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne) {
+    const Bytes file = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
+    WriteBytes(kar, file);
+    const std::string nowhere = dir.File("missing/x");
+    std::filesystem::create_directory(dir.File("folder.mid"));
+    const std::vector<std::pair<ImportProposals, std::string>> cases = {
+        {{"", nowhere + ".mid"}, nowhere + ".mid"},
+        {{nowhere + ".stf", ""}, nowhere + ".stf"},
+        {{"", dir.File("folder.mid")}, dir.File("folder.mid")},
+        {{"", kar}, kar},
+        {{dir.File("./song.kar"), ""}, dir.File("./song.kar")},
+        {{dir.File("both"), dir.File("both")}, dir.File("both")},
+    };
+    for (const auto& [names, failing] : cases) {
+        ui.errors.clear();
+        ui.confirmAnswers = {Answer::Yes};
+        EXPECT_EQ(Import(names).outcome, ImportOutcome::Failed) << failing;
+        EXPECT_EQ(ui.errors, std::vector<std::string>{"Error writing file " + failing + "."});
+        EXPECT_EQ(Files(), (std::set<std::string>{"song.kar", "folder.mid"})) << failing;
+    }
+    EXPECT_EQ(ReadBytes(kar), file);
+}
+
+// Limits the size of the files this process writes, so that writing an output fails
+// part way, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
+    WriteBytes(stf, Text("old song text"));
+    WriteBytes(mid, Text("old music"));
+    std::vector<Timed> many;
+    for (uint32_t i = 0; i < 3000; ++i) many.push_back({i, " many letters in a long word"});
+    const struct { const char* what; Bytes file; rlim_t limit; } cases[] = {  // limit 0: none
+        // An undefined status byte in the Words track, which only the converting pass reads.
+        {"unknown code", KaraokeFile(96, Cat({Meta(0, 0x03, "Words"), {0x00, 0xF4}, EndOfTrack()}), {VoiceTrack({0})}), 0},
+        {"music beyond the disk", KaraokeFile(96, WordsTrack(Hello), {VoiceTrack(ManyNotes(9000))}), 20000},
+        {"song text beyond the disk", KaraokeFile(96, WordsTrack(many), {VoiceTrack({0})}), 60000},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(kar, c.file);
+        ui.confirmAnswers = {Answer::Yes, Answer::Yes};
+        if (c.limit == 0) {
+            EXPECT_EQ(Import().outcome, ImportOutcome::Failed);
+            EXPECT_EQ(ui.errors, std::vector<std::string>{"Unknown code in MIDI file."});
+        } else {
+            FileSizeLimit limit(c.limit);
+            EXPECT_THROW(Import(), IoError) << c.what;
+        }
+        EXPECT_EQ(ReadText(stf) + "|" + ReadText(mid), "old song text|old music") << c.what;
+        EXPECT_EQ(Files(), (std::set<std::string>{"song.kar", "song.stf", "song.mid"})) << c.what;
+        EXPECT_TRUE(host.opened.empty());
+    }
+}
+
+}  // namespace
+}  // namespace sonkora
