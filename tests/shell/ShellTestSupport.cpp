@@ -284,16 +284,28 @@ FrameFixture::FrameFixture(std::vector<std::string> devices, const QByteArray& i
     frame->FinishStart();
 }
 
-FrameFixture::~FrameFixture() {
+FrameHolder::~FrameHolder() {
+    if (!frame) return;
     for (TEditForm* editor : frame->Editors()) editor->Memo1->document()->setModified(false);
     frame->close();
 }
 
-TEditForm* FrameFixture::Open(const QString& name, const QByteArray& bytes) {
+TEditForm* FrameHolder::Open(const QString& name, const QByteArray& bytes) {
     folder.WriteFile(name, bytes);
     TEditForm* editor = frame->CreateEditor();
     editor->LoadFile(folder.Path(name));
     return editor;
+}
+
+QString FrameHolder::Example(const QString& name) const {
+    return folder.Path(QStringLiteral("examples/") + name);
+}
+
+EditorFixture::EditorFixture(bool withExamples) {
+    if (withExamples) folder.CopyExamples();
+    folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
+    frame = std::make_unique<TFrameForm>(folder.Environment());
+    frame->show();
 }
 
 TestMidiSystem& FrameFixture::Midi() {

@@ -157,19 +157,35 @@ inline constexpr int64_t Quarter = 500'000;  // microseconds
 // how 288, are 384, you 480 on the second.
 inline const QByteArray SixSyllables = "\\t 1\n\\m song.mid\n@TSix\n\nHel-lo world\nhow are you\n";
 
-// A frame started on a program folder of its own that holds song.mid, with recording
-// devices (the first one open); its windows close without questions at the end.
-struct FrameFixture {
-    explicit FrameFixture(std::vector<std::string> devices = {"Test Synth", "Port B"}, const QByteArray& ini = {});
-    ~FrameFixture();
+// A frame on a program folder of its own whose windows close without questions at the
+// end.
+struct FrameHolder {
+    FrameHolder() = default;
+    FrameHolder(const FrameHolder&) = delete;
+    FrameHolder& operator=(const FrameHolder&) = delete;
+    ~FrameHolder();
     // An editor window on a new song text file.
     TEditForm* Open(const QString& name, const QByteArray& bytes);
-    TestMidiSystem& Midi();
-    // Time passes to `micros` and the frame's timer ticks once.
-    void At(int64_t micros);
+    // A file of the examples CopyExamples() put in place.
+    QString Example(const QString& name) const;
 
     TestProgramFolder folder;
     std::unique_ptr<TFrameForm> frame;
+};
+
+// A frame that has shown its help before, so that nothing else opens at start; with
+// `withExamples` the example songs are in examples/.
+struct EditorFixture : FrameHolder {
+    explicit EditorFixture(bool withExamples = false);
+};
+
+// A frame started on a program folder of its own that holds song.mid, with recording
+// devices (the first one open).
+struct FrameFixture : FrameHolder {
+    explicit FrameFixture(std::vector<std::string> devices = {"Test Synth", "Port B"}, const QByteArray& ini = {});
+    TestMidiSystem& Midi();
+    // Time passes to `micros` and the frame's timer ticks once.
+    void At(int64_t micros);
 };
 
 }  // namespace sonkora::test

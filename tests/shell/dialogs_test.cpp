@@ -201,7 +201,6 @@ private slots:
         for (QPushButton* button : dialog->LetterButtons) {
             const auto byte = static_cast<char>(button->property("letter").toInt());
             QCOMPARE(button->text(), BytesToPaneChars(std::string(1, byte)));
-            QCOMPARE(button->size(), QSize(33, 26));
             letters += byte;
         }
         // Row by row; the code page's own bytes for š, Š, œ, Œ and Ÿ.
@@ -209,9 +208,6 @@ private slots:
                                       "\xEF\xEE\xEC\xED\xCF\xCE\xCC\xCD\xF6\xF4\xF2\xF3\xF5\xF8\xD6\xD4\xD2\xD3\xD5\xD8"
                                       "\xFC\xFB\xF9\xFA\xDC\xDB\xD9\xDA\xE6\xC6\xE7\xC7\xF0\xD0\xF1\xD1\xFE\xDE\x9A\x8A"
                                       "\x9C\x8C\x9F\xFD\xDD\xDF"));
-        // Ÿ in the fourth column of the last row: its third cell is empty.
-        QCOMPARE(dialog->LetterButtons[62]->pos(), QPoint(20 + 3 * 39, 215));
-        QCOMPARE(dialog->LetterButtons[12]->pos(), QPoint(20, 52));
 
         TEditForm* editor = f.Open(QStringLiteral("s.stf"), "\\t 1\n\nCaf\n");
         editor->Memo1->Select(editor->Memo1->LineStartIndex(2) + 3, 0);

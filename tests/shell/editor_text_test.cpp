@@ -69,12 +69,6 @@ private slots:
         QCOMPARE(counts.Title, title);
     }
 
-    void CountTextsUseTheSingularOnlyForOne() {
-        QCOMPARE(CountText(12, QStringLiteral("line")), QStringLiteral(" 12 lines"));
-        QCOMPARE(CountText(1, QStringLiteral("paragraph")), QStringLiteral(" 1 paragraph"));
-        QCOMPARE(CountText(0, QStringLiteral("paragraph")), QStringLiteral(" 0 paragraphs"));
-    }
-
     void CharactersTheCodePageCannotHoldAreFoundWithTheirPlace() {
         // "ł" (U+0142) and a musical note outside the basic plane (two UTF-16 units).
         const QString text = QStringLiteral("ok\nha") + QChar(0x142) + QStringLiteral("f ") +

@@ -82,8 +82,6 @@ private slots:
         QCOMPARE(Value(ini, QStringLiteral("View0State")), QStringLiteral("3"));
         QCOMPARE(Value(ini, QStringLiteral("View0Parameters")), QStringLiteral("%"));
         QCOMPARE(Value(ini, QStringLiteral("View0CompilerMoreLyrics")), QStringLiteral("1"));
-        QCOMPARE(Value(ini, QStringLiteral("View0FontName")), QStringLiteral("Courier New"));
-        QCOMPARE(Value(ini, QStringLiteral("View0FontSize")), QStringLiteral("10"));
         QCOMPARE(Value(ini, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("examples/jingle_bells.stf")));
         // Geometry is four numbers, positions two.
         QCOMPARE(Value(ini, QStringLiteral("View0NormalGeometry")).split(QLatin1Char(',')).size(), qsizetype(4));

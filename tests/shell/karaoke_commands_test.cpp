@@ -16,28 +16,6 @@ using namespace sonkora::test;
 
 namespace {
 
-struct Fixture {
-    TestProgramFolder folder;
-    std::unique_ptr<TFrameForm> frame;
-    Fixture() {
-        folder.CopyExamples();
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        frame = std::make_unique<TFrameForm>(folder.Environment());
-        frame->show();
-    }
-    ~Fixture() {
-        for (TEditForm* editor : frame->Editors()) editor->Memo1->document()->setModified(false);
-        frame->close();
-    }
-    TEditForm* Open(const QString& name, const QByteArray& bytes) {
-        folder.WriteFile(name, bytes);
-        TEditForm* editor = frame->CreateEditor();
-        editor->LoadFile(folder.Path(name));
-        return editor;
-    }
-    QString Example(const QString& name) const { return folder.Path(QStringLiteral("examples/") + name); }
-};
-
 const QByteArray WorkedExample =
     "\\t 2\n\\m song.mid\n@LENGL\n@TMy Song\n\nHel-lo world,\nhow are you\n\nFine_ty $3:1:0$thanks\n";
 
@@ -50,7 +28,7 @@ private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void ThePreviewPageSelectsTheLyricAtTheCaretAndBack() {
-        Fixture f;
+        EditorFixture f(true);
         TEditForm* editor = f.Open(QStringLiteral("worked.stf"), WorkedExample);
         // The caret inside "you" on "how are you".
         const int line6 = editor->Memo1->LineStartIndex(6);
@@ -77,7 +55,7 @@ private slots:
     }
 
     void AnErrorInTheLyricsEndsThePreviewWithoutABox() {
-        Fixture f;
+        EditorFixture f(true);
         TEditForm* editor = f.Open(QStringLiteral("bad.stf"), "\\t 1\n\nHel-lo $x$world\n");
         ModalAnswerer answer;
         editor->Preview1Click();
@@ -88,7 +66,7 @@ private slots:
     }
 
     void MakeOnTheExampleSaysSoAndWritesTheKaraokeFile() {
-        Fixture f;
+        EditorFixture f(true);
         TEditForm* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example(QStringLiteral("jingle_bells.stf")));
         ModalAnswerer answer;
@@ -108,7 +86,7 @@ private slots:
     }
 
     void AnErrorPutsTheCaretAtItsLineAndColumnAndLeavesNoFile() {
-        Fixture f;
+        EditorFixture f(true);
         QFile::copy(f.Example(QStringLiteral("jingle_bells.mid")), f.folder.Path(QStringLiteral("tune.mid")));
         TEditForm* editor = f.Open(QStringLiteral("err.stf"), "\\t 1\n\\m tune.mid\n\nHel-lo $x$world\n");
         ModalAnswerer answer;
@@ -122,7 +100,7 @@ private slots:
     }
 
     void AMissingMidiFileIsNamed() {
-        Fixture f;
+        EditorFixture f(true);
         TEditForm* editor = f.Open(QStringLiteral("lost.stf"), "\\t 1\n\\m nowhere.mid\n\nla\n");
         ModalAnswerer answer;
         answer.Press(QMessageBox::Ok);
@@ -135,7 +113,7 @@ private slots:
     }
 
     void VoiceTrackSelectionWritesTheChosenTrack() {
-        Fixture f;
+        EditorFixture f(true);
         TEditForm* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example(QStringLiteral("jingle_bells.stf")));
         ModalAnswerer answer;
@@ -154,7 +132,7 @@ private slots:
     }
 
     void NewWithoutAMidiFileKeepsTheTemplate() {
-        Fixture f;
+        EditorFixture f(true);
         ModalAnswerer answer;
         answer.Cancel();
         f.frame->New1Click();
@@ -168,7 +146,7 @@ private slots:
     }
 
     void NewWithAMidiFileNamesItAndAsksForTheVoiceTrack() {
-        Fixture f;
+        EditorFixture f(true);
         ModalAnswerer answer;
         const QString midi = f.Example(QStringLiteral("jingle_bells.mid"));
         answer.ChooseFile(midi).ChooseTrack(0);

@@ -30,7 +30,6 @@ private slots:
         QTest::newRow("empty and bad items are 0") << ",x,7,-3" << 4 << QVector<int>{0, 0, 7, -3};
         QTest::newRow("empty text") << "" << 2 << QVector<int>{0, 0};
         QTest::newRow("trailing comma") << "4," << 2 << QVector<int>{4, 0};
-        QTest::newRow("negative positions") << "-1,-1" << 2 << QVector<int>{-1, -1};
     }
     void NumberListsReadItemByItem() {
         QFETCH(QString, text);
@@ -45,16 +44,6 @@ private slots:
         QCOMPARE(ParseShowState("0X3", 1), 3);
         QCOMPARE(ParseShowState("max", 1), 1);
         QCOMPARE(ParseShowState("", 3), 3);
-    }
-
-    void MissingKeysGiveTheViewDefaults() {
-        IniFile ini;
-        const TWindowPlacement placement = ReadPlacement(ini, "View1", 1, "-1,-1,-1,-1");
-        QCOMPARE(placement.ShowCmd, 1);
-        QCOMPARE(placement.Left, -1);
-        QCOMPARE(placement.Bottom, -1);
-        QCOMPARE(placement.MinPosition, QPoint(-1, -1));
-        QCOMPARE(placement.MaxPosition, QPoint(-1, -1));
     }
 
     void PlacementKeysRoundTripUnderTheirPrefix() {
