@@ -4,6 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+./scripts/install-deps.sh
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONKORA_TESTS=OFF -DSONKORA_BENCH=OFF
+cmake --build build -j "$(nproc)" --target sonkora sonkorac
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<'MSG'
 Sonkora is a windowed program and no display is available here (neither DISPLAY nor
@@ -14,14 +19,9 @@ WAYLAND_DISPLAY is set).
   - Without any screen, start it on a virtual X server (Debian package xvfb):
         xvfb-run -a -s "-screen 0 1280x800x24" ./run.sh
 
-The command-line tool needs no display:  build/bin/sonkorac
+Sonkora is built; the command-line tool needs no display:  build/bin/sonkorac
 MSG
   exit 2
 fi
-
-./scripts/install-deps.sh
-
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONKORA_TESTS=OFF -DSONKORA_BENCH=OFF
-cmake --build build -j "$(nproc)" --target sonkora sonkorac
 
 exec ./build/bin/sonkora "$@"
