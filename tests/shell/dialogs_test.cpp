@@ -92,25 +92,6 @@ private slots:
         QVERIFY(!broken.StopButton->isEnabled());
     }
 
-    void VoiceTrackSelectionAuditionsTheListedTrackAndStopsAfter() {
-        FrameFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n\\m song.mid\n\nla la\n");
-        ModalAnswerer answers;
-        int played = 0;
-        answers.Act([&](QDialog& d) {
-            auto& dialog = dynamic_cast<TTrackDialog&>(d);
-            dialog.TrackList->setCurrentRow(1);
-            dialog.PlayTrackButtonClick();
-            played = f.frame->Engine().SoloTrack();
-            dialog.accept();
-        });
-        editor->VoiceTrackSelection1Click();
-        QVERIFY(answers.Unexpected.isEmpty());
-        QCOMPARE(played, 2);
-        QVERIFY(!f.frame->Playing());
-        QVERIFY(editor->Memo1->toPlainText().startsWith(QStringLiteral("\\t 2\n")));
-    }
-
     void MidiSetupListsTheDevicesAndOpensTheChosenOne() {
         FrameFixture f({"Synth", "Port C", "", "Port D"},
                        "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\nView0MidiOutDevice=Elsewhere\n");
