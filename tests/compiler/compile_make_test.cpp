@@ -165,7 +165,7 @@ TEST_F(Compile, FailuresAreReportedAndLeaveNoOutput) {
         Bytes file = {};  // the MIDI file, if not the usual one
     };
     Bytes cut = MidiFile(1, 480, {Conductor, NotesAt(EveryBeat(4))});
-    cut.resize(cut.size() - 12);  // the voice track now claims more than the file holds
+    cut.erase(cut.end() - 12, cut.end());  // the voice track now claims more than the file holds
     const std::string tooMany = "Track number \\t 3 greater than number of tracks (MIDI file contains 2 tracks).";
     const Case cases[] = {
         {ckMake, {"\\m song.mid", "\\t two", "@TTitle", "", "la"}, "@2:1 Invalid Track number \\t two"},
