@@ -252,6 +252,12 @@ void KaraokePass::OpenPass(const std::string& inputName, const std::string& outp
     files_->outputName = outputName;
     files_->songTextName = songTextName;
 
+    // A pipe or a device would block the open or feed us endless bytes; the pass needs a
+    // file it can seek in anyway, so anything but a plain file is refused before opening.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(inputName, statusError);
+    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw IoError(inputName, "cannot read: not a regular file");
     files_->input = std::fopen(inputName.c_str(), "rb");
     if (files_->input == nullptr) throw IoError(inputName, "cannot open: " + SystemError());
     if (fseeko(files_->input, 0, SEEK_END) != 0 || (fileSize_ = ftello(files_->input)) < 0 ||
