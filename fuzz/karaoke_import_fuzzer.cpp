@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "FuzzWorkspace.h"
 #include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
@@ -22,30 +23,9 @@
 
 using namespace sonkora;
 
-namespace {
+using fuzz::Workspace;
 
-struct Workspace {
-    std::filesystem::path dir;
-    Workspace() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sonkora-import-fuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir = pattern;
-    }
-    ~Workspace() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    std::string File(const char* name) const { return (dir / name).string(); }
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
-        return names;
-    }
-    void Clear(const char* keep) const {
-        for (const std::string& name : Names())
-            if (name != keep) std::filesystem::remove(dir / name);
-    }
-};
+namespace {
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -82,7 +62,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const Workspace ws;
+    static const Workspace ws("sonkora-import-fuzz");
     ws.Clear("");
     const std::string kar = ws.File("in.kar");
     const std::string bytes(reinterpret_cast<const char*>(data), size);

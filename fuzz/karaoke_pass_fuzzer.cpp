@@ -8,26 +8,15 @@
 #include <filesystem>
 #include <string>
 
+#include "FuzzWorkspace.h"
 #include "midi/KaraokePass.h"
 #include "midi/TrackListing.h"
 
 using namespace sonkora;
 
-namespace {
+using fuzz::Workspace;
 
-struct Workspace {
-    std::filesystem::path dir;
-    Workspace() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sonkora-fuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir = pattern;
-    }
-    ~Workspace() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
-    std::string File(const char* name) const { return (dir / name).string(); }
-};
+namespace {
 
 void WriteInput(const std::string& path, const uint8_t* data, size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -85,7 +74,7 @@ void Import(const Workspace& ws) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const Workspace ws;
+    static const Workspace ws("sonkora-fuzz");
     WriteInput(ws.File("in.mid"), data, size);
     const size_t seed = size > 0 ? data[size - 1] : 0;
     MakeFile(ws, PassMode::Make, seed);
