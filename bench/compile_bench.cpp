@@ -142,7 +142,7 @@ double PlainCopy(const std::string& from, const std::string& to) {
 double Compile(MemorySongDocument& document, QuietUi& ui) {
     const auto start = Clock::now();
     SongCompiler compiler;
-    compiler.CompileSongText(ckMake, document, ui);
+    compiler.CompileSongText(CompileKind::Make, document, ui);
     if (compiler.MidiError() != 0) throw std::runtime_error("the song did not compile: " + std::to_string(compiler.MidiError()));
     return std::chrono::duration<double>(Clock::now() - start).count();
 }

@@ -34,7 +34,7 @@ Decoded LoadAndDecode(const bench::Bytes& bytes) {
     reader.CloseMidi();
     reader.RewindTracks();
     const auto loaded = Clock::now();
-    MEvent event;
+    MidiEvent event;
     for (uint16_t track = 0; track < reader.Header().TrackCount; ++track) {
         bool more = true;
         while (more) {

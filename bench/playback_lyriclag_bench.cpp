@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
         const int64_t now = steady.NowMicros();
         periods.push_back(now - lastTick);
         lastTick = now;
-        if (frame.timerEnabled) engine.Timer1Timer();
+        if (frame.timerEnabled) engine.Tick();
     }
     std::filesystem::remove(file);
 

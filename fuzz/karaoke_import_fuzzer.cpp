@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Compiled back, only the MIDI side may fail: a Words track too long for the buffer.
     MemorySongDocument document(ws.File("in.stf"), SplitSongLines(ReadAll(ws.File("in.stf"))));
     SongCompiler compiler;
-    compiler.CompileSongText(ckMake, document, answers);
+    compiler.CompileSongText(CompileKind::Make, document, answers);
     const int32_t code = compiler.MidiError();
     if (code != 0 && code != MidiErrorCode::VoiceTrackTooLong) {
         std::fprintf(stderr, "the imported song text does not compile (%d): %s\n", code, answers.TakeError().c_str());

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Loaded tracks never hold more than the input gave.
     size_t held = 0;
     for (int i = 0; i < MaxTracks; ++i) {
-        const TTrackData& slot = reader.Track(i);
+        const TrackData& slot = reader.Track(i);
         if (!slot.Present) continue;
         Check(slot.Data.size() == static_cast<size_t>(slot.Length));
         held += slot.Data.size();
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every event read moves forward, so reading a track ends within its length.
     reader.RewindTracks();
     for (int track = 0; track < count && track < MaxTracks; ++track) {
-        MEvent event;
+        MidiEvent event;
         int32_t lastPosition = -1;
         while (reader.ReadEvent(static_cast<uint16_t>(track), event)) {
             Check(event.Position > lastPosition);
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t accepted = 0;
     int depth = 0;
     MidiReader::EventSink sink;
-    sink = [&](const TEventRecord&) -> int {
+    sink = [&](const EventRecord&) -> int {
         Check(depth == 0);  // the pump never calls the sink from a nested call
         ++depth;
         const uint32_t roll = choices.Next();

@@ -112,15 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> lines = SplitSongLines(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     for (size_t i = 0; i < lines.size(); ++i) lines[i] = Confine(lines[i], i + lines[i].size());
 
-    const TCompileKind kinds[] = {ckMake, ckPlay, ckPrintText, ckLanguage, ckExport, ckSelectTrack, ckCheck, ckPreview};
-    for (const TCompileKind kind : kinds) {
+    const CompileKind kinds[] = {CompileKind::Make, CompileKind::Play, CompileKind::PrintText, CompileKind::Language, CompileKind::Export, CompileKind::SelectTrack, CompileKind::Check, CompileKind::Preview};
+    for (const CompileKind kind : kinds) {
         MemorySongDocument document(Folder() + "song.stf", lines);
         FuzzUi ui(choices);
         FuzzHost host;
         SongCompiler compiler;
         std::ostringstream printed;
         try {
-            if (kind == ckMake || kind == ckPlay || kind == ckExport) {
+            if (kind == CompileKind::Make || kind == CompileKind::Play || kind == CompileKind::Export) {
                 CompileAndAct(compiler, kind, (choices & 8) != 0, (choices & 16) != 0, document, ui, host);
             } else {
                 compiler.CompileSongText(kind, document, ui, {}, &printed);

@@ -11,7 +11,7 @@ int RunCheck(const Arguments& args) {
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
-    compiler.CompileSongText(ckCheck, *document, console);
+    compiler.CompileSongText(CompileKind::Check, *document, console);
     return compiler.MidiError() == 0 ? 0 : 1;
 }
 

@@ -81,7 +81,7 @@ std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allow
     return std::nullopt;
 }
 
-int RunCompileAndAct(const Arguments& args, TCompileKind kind) {
+int RunCompileAndAct(const Arguments& args, CompileKind kind) {
     CompileOptions options;
     if (const std::optional<std::string> problem = ParseCompileOptions(args, true, options)) return UsageError(*problem);
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);

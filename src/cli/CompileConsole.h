@@ -79,6 +79,6 @@ struct CompileOptions {
 std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allowChoices, CompileOptions& options);
 
 // Make and Export: compile the song text and report as the Karaoke menu does.
-int RunCompileAndAct(const Arguments& args, TCompileKind kind);
+int RunCompileAndAct(const Arguments& args, CompileKind kind);
 
 }  // namespace sonkora::cli

@@ -3,6 +3,6 @@
 
 namespace sonkora::cli {
 
-int RunExport(const Arguments& args) { return RunCompileAndAct(args, ckExport); }
+int RunExport(const Arguments& args) { return RunCompileAndAct(args, CompileKind::Export); }
 
 }  // namespace sonkora::cli

@@ -3,6 +3,6 @@
 
 namespace sonkora::cli {
 
-int RunMake(const Arguments& args) { return RunCompileAndAct(args, ckMake); }
+int RunMake(const Arguments& args) { return RunCompileAndAct(args, CompileKind::Make); }
 
 }  // namespace sonkora::cli

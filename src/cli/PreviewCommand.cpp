@@ -12,7 +12,7 @@ int RunPreview(const Arguments& args) {
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
-    compiler.CompileSongText(ckPreview, *document, console);
+    compiler.CompileSongText(CompileKind::Preview, *document, console);
     for (const std::string& line : compiler.PreviewLines()) std::cout << line << '\n';
     std::cout << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;

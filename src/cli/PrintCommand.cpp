@@ -12,9 +12,9 @@ int RunPrint(const Arguments& args) {
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
-    compiler.CompileSongText(ckCheck, *document, console);
+    compiler.CompileSongText(CompileKind::Check, *document, console);
     if (compiler.MidiError() != 0) return 1;
-    compiler.CompileSongText(ckPrintText, *document, console, {}, &std::cout);
+    compiler.CompileSongText(CompileKind::PrintText, *document, console, {}, &std::cout);
     std::cout << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;
 }

@@ -10,7 +10,7 @@ void LyricList::ClearLyrics(bool keepOpen) {
 }
 
 void LyricList::AppendOpen(int32_t pos) {
-    TLyric next;
+    LyricRecord next;
     next.Pos = pos;
     records_.push_back(std::move(next));
 }
@@ -22,7 +22,7 @@ PreviewSelection PreviewSelectionForCaret(const LyricList& lyrics, int caretInde
     // lyric before it holds the caret. A caret past the last lyric's start stays on it.
     int i = 1;
     while (i <= count - 1 && lyrics[i].Pos <= caretIndex) ++i;
-    const TLyric& lyric = lyrics[i - 1];
+    const LyricRecord& lyric = lyrics[i - 1];
     return {{lyric.Row, lyric.Col}, static_cast<int>(lyric.Display.size())};
 }
 
@@ -46,8 +46,8 @@ std::optional<LyricHighlight> LyricsAtTime(const LyricList& lyrics, int32_t time
     while (j < count && lyrics[j].Time == time) ++j;
     // Empty syllables hold a note without showing anything; they go with the lyric.
     while (j < count && lyrics[j].Text.empty()) ++j;
-    const TLyric& first = lyrics[i];
-    const TLyric& last = lyrics[j - 1];
+    const LyricRecord& first = lyrics[i];
+    const LyricRecord& last = lyrics[j - 1];
     LyricHighlight highlight;
     highlight.Source = {first.Pos, lyrics[j].Pos - first.Pos};
     highlight.From = {first.Row, first.Col};

@@ -18,7 +18,7 @@
 
 namespace sonkora {
 
-struct TLyric {
+struct LyricRecord {
     int32_t Time = 0;     // bound time in ticks
     int32_t Pos = 0;      // index in the song text where the lyric's source begins
     std::string Text;     // as written to the file: prefix ("\\", "/", " " or none) and syllable
@@ -37,16 +37,16 @@ public:
     // The number of lyrics: the records minus the open one.
     int LyricCount() const { return static_cast<int>(records_.size()) - 1; }
 
-    const TLyric& operator[](int index) const { return records_.at(static_cast<size_t>(index)); }
-    const std::vector<TLyric>& Records() const { return records_; }
+    const LyricRecord& operator[](int index) const { return records_.at(static_cast<size_t>(index)); }
+    const std::vector<LyricRecord>& Records() const { return records_; }
 
     // The open record; the list must hold one.
-    TLyric& Open() { return records_.back(); }
+    LyricRecord& Open() { return records_.back(); }
     // Closes the open record (it becomes a lyric) and opens the next at `pos`.
     void AppendOpen(int32_t pos);
 
 private:
-    std::vector<TLyric> records_;
+    std::vector<LyricRecord> records_;
 };
 
 // A place in the preview pane: a line and a column in it.

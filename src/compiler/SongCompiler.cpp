@@ -25,9 +25,9 @@ constexpr int32_t TimeQuery = -2;
 // A directive's value is read from at most this many characters.
 constexpr size_t MaxValueLength = 255;
 
-bool WritesFile(TCompileKind mode) { return mode == ckMake || mode == ckPlay || mode == ckExport; }
+bool WritesFile(CompileKind mode) { return mode == CompileKind::Make || mode == CompileKind::Play || mode == CompileKind::Export; }
 
-bool ReadsDirectives(TCompileKind mode) { return WritesFile(mode) || mode == ckSelectTrack; }
+bool ReadsDirectives(CompileKind mode) { return WritesFile(mode) || mode == CompileKind::SelectTrack; }
 
 bool StartsWith(std::string_view text, std::string_view start) {
     return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
@@ -89,7 +89,7 @@ std::string TooManyTracksMessage(int32_t track, int trackCount) {
 // the counters of the lyric timing. The lexer reports to it what it finds.
 class Compilation : public LexerHandler {
 public:
-    Compilation(SongCompiler& compiler, TCompileKind mode, SongDocument& document, UserInterface& ui,
+    Compilation(SongCompiler& compiler, CompileKind mode, SongDocument& document, UserInterface& ui,
                 const CompilerSettings& settings, std::ostream* printSink)
         : c_(compiler), mode_(mode), document_(document), ui_(ui), settings_(settings), sink_(printSink) {}
 
@@ -123,7 +123,7 @@ private:
     }
 
     SongCompiler& c_;
-    const TCompileKind mode_;
+    const CompileKind mode_;
     SongDocument& document_;
     UserInterface& ui_;
     const CompilerSettings& settings_;
@@ -185,7 +185,7 @@ void Compilation::Close(bool failing) {
 void Compilation::ShowError(const std::string& message, SourcePlace place) {
     c_.midiError_ = -1;
     if (ui_.Batch()) return;
-    if (mode_ == ckPreview) {
+    if (mode_ == CompileKind::Preview) {
         c_.previewLines_.push_back(message);
         return;
     }
@@ -224,7 +224,7 @@ void Compilation::Compile() {
     if (!ReadHeader()) return;
     if (ReadsDirectives(mode_)) {
         if (!CheckFiles()) return;
-        if (mode_ == ckSelectTrack) {
+        if (mode_ == CompileKind::SelectTrack) {
             SelectTrackLine();
             return;
         }
@@ -235,7 +235,7 @@ void Compilation::Compile() {
         pass_.ResetReadingState();
     }
     if (!ReadAtLines()) return;
-    if (mode_ == ckLanguage) return;
+    if (mode_ == CompileKind::Language) return;
     ReadLyrics();
 }
 
@@ -273,7 +273,7 @@ bool Compilation::ReadHeader() {
 
 bool Compilation::CheckFiles() {
     const SourcePlace stop{headerStop_, 1};
-    if (mode_ == ckExport && !karaokeNamed_) {
+    if (mode_ == CompileKind::Export && !karaokeNamed_) {
         ShowError("Karaoke file not specified.", stop);
         return false;
     }
@@ -292,7 +292,7 @@ bool Compilation::CheckFiles() {
             return false;
         }
     }
-    if (mode_ == ckSelectTrack || track_) return true;
+    if (mode_ == CompileKind::SelectTrack || track_) return true;
 
     int32_t index = 0;
     int32_t listError = 0;
@@ -320,7 +320,7 @@ void Compilation::SelectTrackLine() {
 }
 
 bool Compilation::OpenOutput() {
-    const PassMode passMode = mode_ == ckExport ? PassMode::Export : PassMode::Make;
+    const PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
     pass_.OpenPass(c_.midiFileName_, c_.karFileName_, "", passMode, 0, "", "");
     passOpened_ = true;
     if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
@@ -356,20 +356,20 @@ bool Compilation::ReadAtLines() {
         const char kind = text.size() > 1 ? text[1] : '\0';
         const bool title = kind == 'T' || kind == 'W';
         switch (mode_) {
-            case ckMake:
-            case ckPlay:
+            case CompileKind::Make:
+            case CompileKind::Play:
                 pass_.WriteTextEvent(0, 0x01, text);
                 break;
-            case ckExport:
+            case CompileKind::Export:
                 if (title) {
                     pass_.WriteTextEvent(0, 0x05, text.substr(2) + " ");
                     pass_.WriteTextEvent(0, 0x05, "\r");
                 }
                 break;
-            case ckPrintText:
+            case CompileKind::PrintText:
                 if (title) Print(text.substr(2) + "\n");
                 break;
-            case ckLanguage:
+            case CompileKind::Language:
                 if (kind == 'L') c_.language_ = text.substr(2);
                 break;
             default:
@@ -390,12 +390,12 @@ void Compilation::ReadLyrics() {
     const bool complete = lexer.Run(*this);
     const bool clean = complete && c_.midiError_ == 0;
     switch (mode_) {
-        case ckCheck:
+        case CompileKind::Check:
             return;
-        case ckPreview:
+        case CompileKind::Preview:
             if (clean) lexer.FlushSyllable(*this);
             return;
-        case ckPrintText:
+        case CompileKind::PrintText:
             if (clean) lexer.FlushSyllable(*this);
             Print("\n");
             return;
@@ -433,8 +433,8 @@ void Compilation::CountLyrics() {
 }
 
 bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int32_t end) {
-    if (mode_ == ckCheck) return true;
-    if (mode_ == ckPrintText) {
+    if (mode_ == CompileKind::Check) return true;
+    if (mode_ == CompileKind::PrintText) {
         if (syllable.empty()) return true;
         if (prefix == LyricPrefix::Paragraph) Print("\n\n");
         if (prefix == LyricPrefix::Line) Print("\n");
@@ -446,7 +446,7 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     // The preview shows the syllables joined into words, one song text line per line
     // and an empty line between paragraphs.
     std::vector<std::string>& preview = c_.previewLines_;
-    TLyric& record = c_.lyrics_.Open();
+    LyricRecord& record = c_.lyrics_.Open();
     record.Display = syllable;
     if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
         preview.emplace_back();
@@ -465,7 +465,7 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     const std::string text = LyricText(prefix, syllable);
     int32_t time = 0;
     if (!Bind(text, syllable, time)) return false;
-    TLyric& bound = c_.lyrics_.Open();
+    LyricRecord& bound = c_.lyrics_.Open();
     bound.Time = time;
     bound.Text = text;
     c_.lyrics_.AppendOpen(end);
@@ -493,7 +493,7 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
 
     if (explicitTime_ == TimeQuery) {
         explicitTime_ = NoExplicitTime;
-        if (mode_ == ckPreview) {
+        if (mode_ == CompileKind::Preview) {
             time = pass_.CurrentTime();
             return true;
         }
@@ -510,7 +510,7 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
         return false;
     }
 
-    if (mode_ != ckPreview && !pass_.EndOfTrack()) {
+    if (mode_ != CompileKind::Preview && !pass_.EndOfTrack()) {
         pass_.NextNoteLyric(text, found_);
         if (Failed()) return false;
         if (found_) ++counted_;
@@ -520,7 +520,7 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
 }
 
 bool Compilation::TimeCode(const std::string& code, SourcePlace dollar) {
-    if (mode_ == ckPrintText || mode_ == ckLanguage || mode_ == ckCheck) return true;
+    if (mode_ == CompileKind::PrintText || mode_ == CompileKind::Language || mode_ == CompileKind::Check) return true;
     if (code.empty()) {
         explicitTime_ = TimeQuery;
         queryPlace_ = dollar;
@@ -559,7 +559,7 @@ bool Compilation::TrackChange(const std::string& code, SourcePlace end) {
     return !Failed();
 }
 
-void SongCompiler::CompileSongText(TCompileKind mode, SongDocument& document, UserInterface& ui,
+void SongCompiler::CompileSongText(CompileKind mode, SongDocument& document, UserInterface& ui,
                                    const CompilerSettings& settings, std::ostream* printSink) {
     Compilation compilation(*this, mode, document, ui, settings, printSink);
     compilation.Run();
@@ -577,7 +577,7 @@ std::string PlayerParameters(const std::string& parameterTemplate, const std::st
     return parameters;
 }
 
-void CompileAndAct(SongCompiler& compiler, TCompileKind mode, bool fromCursor, bool external,
+void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external,
                    SongDocument& document, UserInterface& ui, CompileHost& host) {
     const CompilerSettings settings = host.Settings();
     compiler.CompileSongText(mode, document, ui, settings);
@@ -585,7 +585,7 @@ void CompileAndAct(SongCompiler& compiler, TCompileKind mode, bool fromCursor, b
     compiler.FreePreviewLines();
 
     const int32_t code = compiler.MidiError();
-    if (code == 0 && mode == ckPlay) {
+    if (code == 0 && mode == CompileKind::Play) {
         if (external) {
             host.StopPlayback();
             const std::string parameters = PlayerParameters(settings.Parameters, compiler.KarFileName());
@@ -598,7 +598,7 @@ void CompileAndAct(SongCompiler& compiler, TCompileKind mode, bool fromCursor, b
         } else {
             host.PlaySong(compiler.KarFileName(), fromCursor);
         }
-    } else if ((mode == ckMake || mode == ckExport) && !ui.Batch()) {
+    } else if ((mode == CompileKind::Make || mode == CompileKind::Export) && !ui.Batch()) {
         if (code == 0) ui.InformationBox("Karaoke file made succesfully", HelpContext::General);
         if (code == MidiErrorCode::Declined) ui.InformationBox("Karaoke file not made", HelpContext::General);
     }

@@ -10,9 +10,9 @@
 // The hyphenation command checks a text and reads its language like this:
 //
 //   SongCompiler compiler;
-//   compiler.CompileSongText(ckCheck, document, ui);
+//   compiler.CompileSongText(CompileKind::Check, document, ui);
 //   if (compiler.MidiError() != 0) return;           // already reported
-//   compiler.CompileSongText(ckLanguage, document, ui);
+//   compiler.CompileSongText(CompileKind::Language, document, ui);
 //   use(compiler.Language(), compiler.LyricStartLine());
 
 #include <cstdint>
@@ -28,15 +28,16 @@ namespace sonkora {
 
 class UserInterface;
 
-enum TCompileKind : uint8_t {
-    ckMake = 1,         // the karaoke file
-    ckPlay = 2,         // the karaoke file, then playback or the external player
-    ckPrintText = 3,    // the plain lyrics, line by line, to a text sink
-    ckLanguage = 4,     // only the header and @-lines: the "@L" language
-    ckExport = 5,       // a MIDI file with lyric events
-    ckSelectTrack = 6,  // a "\t" line chosen from the MIDI file's tracks; no file
-    ckCheck = 7,        // the syntax check only
-    ckPreview = 9,      // the preview lines and lyric records; no file
+// What a compilation is for.
+enum class CompileKind : uint8_t {
+    Make,         // the karaoke file
+    Play,         // the karaoke file, then playback or the external player
+    PrintText,    // the plain lyrics, line by line, to a text sink
+    Language,     // only the header and @-lines: the "@L" language
+    Export,       // a MIDI file with lyric events
+    SelectTrack,  // a "\t" line chosen from the MIDI file's tracks; no file
+    Check,        // the syntax check only
+    Preview,      // the preview lines and lyric records; no file
 };
 
 class SongCompiler {
@@ -44,9 +45,9 @@ public:
     // Compiles the song text of `document`. The outcome is the error code (0 success,
     // positive: a MIDI file message still to be shown, -1 reported, -2 declined,
     // -3 output not created), the lyric records, the preview lines and the file names.
-    // `printSink` receives the plain lyrics of ckPrintText.
+    // `printSink` receives the plain lyrics of CompileKind::PrintText.
     // Read and write failures of the files raise IoError after the output file is removed.
-    void CompileSongText(TCompileKind mode, SongDocument& document, UserInterface& ui,
+    void CompileSongText(CompileKind mode, SongDocument& document, UserInterface& ui,
                          const CompilerSettings& settings = {}, std::ostream* printSink = nullptr);
 
     int32_t MidiError() const { return midiError_; }
@@ -62,7 +63,7 @@ public:
     const std::vector<std::string>& PreviewLines() const { return previewLines_; }
     void FreePreviewLines() { previewLines_.clear(); }
 
-    // After ckLanguage: the text of the last "@L" line (empty without one) and the first
+    // After CompileKind::Language: the text of the last "@L" line (empty without one) and the first
     // line of the lyric body (the line count when the text has none).
     const std::string& Language() const { return language_; }
     int LyricStartLine() const { return lyricStartLine_; }
@@ -80,8 +81,8 @@ private:
 };
 
 // Runs CompileSongText for Make, Play or Export and acts on the result. `fromCursor`
-// and `external` matter only for ckPlay.
-void CompileAndAct(SongCompiler& compiler, TCompileKind mode, bool fromCursor, bool external,
+// and `external` matter only for CompileKind::Play.
+void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external,
                    SongDocument& document, UserInterface& ui, CompileHost& host);
 
 // The external player's parameter string: the template with every "%" replaced by the

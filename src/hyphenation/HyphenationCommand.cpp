@@ -11,11 +11,11 @@
 namespace sonkora {
 
 std::optional<SongLanguage> ReadSongLanguage(SongDocument& document, SongCompiler& compiler, UserInterface& ui) {
-    compiler.CompileSongText(ckCheck, document, ui);
+    compiler.CompileSongText(CompileKind::Check, document, ui);
     if (compiler.MidiError() != 0) return std::nullopt;
     compiler.SetMidiError(0);
     // The header and @-line phases only walk through the lines in this mode.
-    compiler.CompileSongText(ckLanguage, document, ui);
+    compiler.CompileSongText(CompileKind::Language, document, ui);
     if (compiler.MidiError() != 0) return std::nullopt;
     return SongLanguage{compiler.Language(), compiler.LyricStartLine()};
 }

@@ -6,7 +6,7 @@
 // A byte source provides:
 //   bool    Next(uint8_t& byte)  // false when no byte could be read (byte is then 0)
 //   int64_t Remaining() const    // an upper bound of the bytes still readable
-//   int32_t Position() const     // offset of the next byte, as MEvent::Position wants it
+//   int32_t Position() const     // offset of the next byte, as MidiEvent::Position wants it
 //   bool    Failed() const       // a read failure that must stop decoding at once
 //
 // Nothing a file says is trusted: lengths are checked against Remaining() before
@@ -75,7 +75,7 @@ bool ReadBytes(Source& source, uint32_t count, int64_t keep, Container* kept) {
 // Decodes the next event. `runningStatus` and `time` are the track's own state and are
 // updated. On UnknownCode the event is incomplete and decoding of this track must stop.
 template <typename Source>
-DecodeResult DecodeEvent(Source& source, uint8_t& runningStatus, int32_t& time, MEvent& event,
+DecodeResult DecodeEvent(Source& source, uint8_t& runningStatus, int32_t& time, MidiEvent& event,
                          const DecodeOptions& options) {
     // Nothing of the previous event may survive into this one, even when it fails.
     event.Position = source.Position();

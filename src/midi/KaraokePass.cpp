@@ -241,7 +241,7 @@ void KaraokePass::OpenPass(const std::string& inputName, const std::string& outp
     CloseFiles(false);  // a pass still open is abandoned
     midiError_ = 0;
     mode_ = mode;
-    header_ = TMidiHeader{};
+    header_ = MidiHeader{};
     trackTable_.fill(TrackEntry{});
     indexed_ = false;
     restOffset_ = 0;
@@ -480,7 +480,7 @@ void KaraokePass::NextNoteLyric(const std::string& text, bool& found) {
     // A track whose end was read has no more notes; reading on would take the bytes of
     // whatever follows it in the file for events.
     if (endOfTrack_) return;
-    MEvent event;
+    MidiEvent event;
     do {
         if (!ReadPassEvent(event)) break;
         const uint8_t status = event.Status;
@@ -536,7 +536,7 @@ void KaraokePass::EndSongTextLine() { WriteSongText("\n"); }
 //  - carriage returns and line feeds that begin or end a text, and the blank that ends
 //    a lyric event, are the line and word breaks of lyric events: they become breaks;
 //  - a syllable holds at most 120 characters; the rest of a longer text is left out.
-void KaraokePass::ConvertWordsText(const MEvent& event) {
+void KaraokePass::ConvertWordsText(const MidiEvent& event) {
     const std::string& text = event.Text;
     WordsConversion& state = conversion_;
     if (!text.empty() && text[0] == '@') {
@@ -700,13 +700,13 @@ void KaraokePass::CopyRest() {
     CopyInput(NoLimit);
 }
 
-bool KaraokePass::ReadPassEvent(MEvent& event) {
+bool KaraokePass::ReadPassEvent(MidiEvent& event) {
     RequireOpen("ReadPassEvent");
     const int32_t timeBefore = currentTime_;
     // A chunk whose data is used up, or ends inside an event, without an end-of-track
     // event ends there: reading on would take the next chunk's bytes for events.
     auto endAtChunkEnd = [&] {
-        event = MEvent{};
+        event = MidiEvent{};
         event.Position = inputPos_;
         event.Time = currentTime_ = timeBefore;
         event.Status = 0xFF;
@@ -749,7 +749,7 @@ void KaraokePass::ListTrack(std::string& name, std::string& line) {
     std::string trackName;
     int program = -1;
     int channel = 0;
-    MEvent event;
+    MidiEvent event;
     while (!endOfTrack_ && ReadPassEvent(event)) {
         const uint8_t kind = event.Status & 0xF0;
         if (event.Status == 0xFF && event.MetaType == TrackNameType && trackName.empty())

@@ -52,7 +52,7 @@ public:
     void FinishWords();
     void CopyRest();
     void ReadChunkHeader(bool copy);
-    bool ReadPassEvent(MEvent& event);
+    bool ReadPassEvent(MidiEvent& event);
     void ClosePass();
 
     // The reset of the modes that open no file (check, preview, print): lyric and note
@@ -63,7 +63,7 @@ public:
     // the input at the start of the next chunk.
     void ListTrack(std::string& name, std::string& line);
 
-    const TMidiHeader& Header() const { return header_; }
+    const MidiHeader& Header() const { return header_; }
     int32_t MidiError() const { return midiError_; }
     void SetMidiError(int32_t code) { midiError_ = code; }
     PassMode Mode() const { return mode_; }
@@ -102,7 +102,7 @@ private:
     void StoreQuantity(uint32_t value);
     void AddTrailingSpace();
     bool LastWordsByteIsReturn() const;
-    void ConvertWordsText(const MEvent& event);
+    void ConvertWordsText(const MidiEvent& event);
     void WriteSongText(const std::string& text);
     void EndSongTextLine();
     void CloseFiles(bool reportErrors);
@@ -136,7 +136,7 @@ private:
     };
     WordsConversion conversion_;
     PassMode mode_ = PassMode::ReadOnly;
-    TMidiHeader header_;
+    MidiHeader header_;
     int32_t midiError_ = 0;
     int32_t currentTime_ = 0;
     int32_t lastLyricTime_ = -1;

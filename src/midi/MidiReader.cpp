@@ -150,7 +150,7 @@ bool MidiReader::OpenMidiBuffer(std::vector<uint8_t> bytes) {
 }
 
 bool MidiReader::ReadMidiHeader() {
-    header_ = TMidiHeader{};
+    header_ = MidiHeader{};
     if (!input_) {
         midiError_ = MidiErrorCode::CannotRead;
         return false;
@@ -215,7 +215,7 @@ bool MidiReader::LoadTracks() {
             midiError_ = MidiErrorCode::CannotRead;
             break;
         }
-        TTrackData& slot = tracks_[static_cast<size_t>(index)];
+        TrackData& slot = tracks_[static_cast<size_t>(index)];
         slot.Length = static_cast<int32_t>(length);
         slot.Data = std::move(data);
         slot.Present = true;
@@ -228,22 +228,22 @@ void MidiReader::CloseMidi() { input_.reset(); }
 void MidiReader::RewindTracks() {
     const int count = TrackLimit();
     for (int index = 0; index < count; ++index) {
-        TTrackData& slot = tracks_[static_cast<size_t>(index)];
+        TrackData& slot = tracks_[static_cast<size_t>(index)];
         slot.ReadPos = 0;
         slot.Time = 0;
         slot.RunningStatus = 0;
         slot.State = 0;
-        slot.Event = MEvent{};
+        slot.Event = MidiEvent{};
     }
 }
 
-bool MidiReader::ReadEvent(uint16_t track, MEvent& event) {
+bool MidiReader::ReadEvent(uint16_t track, MidiEvent& event) {
     if (track >= TrackLimit() || midiError_ != MidiErrorCode::Success) return false;
-    TTrackData& slot = tracks_[track];
+    TrackData& slot = tracks_[track];
     if (!slot.Present) return false;
     if (static_cast<size_t>(slot.ReadPos) >= slot.Data.size()) {
         // Nothing left to decode: an empty event at the track's time, and the end.
-        event = MEvent{};
+        event = MidiEvent{};
         event.Position = slot.ReadPos;
         event.Time = slot.Time;
         return false;
@@ -269,7 +269,7 @@ bool MidiReader::ReadEvent(uint16_t track, MEvent& event) {
 
 void MidiReader::FetchEvent(uint16_t track) {
     if (track >= MaxTracks) return;
-    TTrackData& slot = tracks_[track];
+    TrackData& slot = tracks_[track];
     slot.State = ReadEvent(track, slot.Event) ? 1 : 2;
 }
 
@@ -296,7 +296,7 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
         int32_t chosenTime = std::numeric_limits<int32_t>::max();
         auto consider = [&](int index) {
             if (index >= count) return;
-            TTrackData& slot = tracks_[static_cast<size_t>(index)];
+            TrackData& slot = tracks_[static_cast<size_t>(index)];
             if (slot.State == 0) FetchEvent(static_cast<uint16_t>(index));
             // Strictly earlier wins, so a tie goes to the lower track. The first active
             // track is taken whatever its time, so an event at the very last tick is
@@ -314,7 +314,7 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
         }
         if (chosen < 0) return;
 
-        MEvent& event = tracks_[static_cast<size_t>(chosen)].Event;
+        MidiEvent& event = tracks_[static_cast<size_t>(chosen)].Event;
         const int32_t t = event.Time;
         int answer = 0;
         int32_t sentTime = baseTime;
@@ -328,7 +328,7 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
             // Notes before the start are left out; the channel state before it
             // (controllers, programs, bends) goes out at once.
             if (!(startTime > t && IsNoteEvent(event.Status))) {
-                const TEventRecord record{beforeStart() ? -1 : TicksAfter(t, baseTime), event.Status, event.Data1,
+                const EventRecord record{beforeStart() ? -1 : TicksAfter(t, baseTime), event.Status, event.Data1,
                                           event.Data2, 0};
                 answer = send(record);
                 sentTime = t;
@@ -337,14 +337,14 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
             // Indexed, not iterated: a sink that frees the song empties the event's
             // bytes under us, and the loop must then simply end. A freed track is
             // absent, so the fetch below finishes it and nothing more is sent.
-            for (size_t i = 0; i < event.SysexData.size(); ++i) send(TEventRecord{0, 0xF0, event.SysexData[i], 0, 0});
+            for (size_t i = 0; i < event.SysexData.size(); ++i) send(EventRecord{0, 0xF0, event.SysexData[i], 0, 0});
         } else if (event.Status == 0xF7) {
             if (event.SysexData.size() == 1 && event.SysexData[0] >= 0xF8 && event.SysexData[0] <= 0xFE) {
-                answer = send(TEventRecord{beforeStart() ? -1 : TicksAfter(t, baseTime), event.SysexData[0], 0, 0, 0});
+                answer = send(EventRecord{beforeStart() ? -1 : TicksAfter(t, baseTime), event.SysexData[0], 0, 0, 0});
                 sentTime = t;
             }
         } else if (event.Status == 0xFF && event.MetaType == 0x51) {
-            answer = send(TEventRecord{beforeStart() ? 0 : TicksAfter(t, baseTime), 0, event.Data1, event.Data2,
+            answer = send(EventRecord{beforeStart() ? 0 : TicksAfter(t, baseTime), 0, event.Data1, event.Data2,
                                        event.Data3});
             sentTime = t;
         }
@@ -358,7 +358,7 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
 }
 
 void MidiReader::FreeTracks() {
-    for (TTrackData& slot : tracks_) slot = TTrackData{};
+    for (TrackData& slot : tracks_) slot = TrackData{};
 }
 
 }  // namespace sonkora

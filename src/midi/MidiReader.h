@@ -18,7 +18,7 @@ class MidiReader {
 public:
     // The toolkit's "queue one event" call: 0 when it accepted the record, non-zero
     // when it cannot take more now (the event is offered again on the next call).
-    using EventSink = std::function<int(const TEventRecord&)>;
+    using EventSink = std::function<int(const EventRecord&)>;
 
     MidiReader();
     ~MidiReader();
@@ -36,17 +36,17 @@ public:
     // Decodes the next event of a track. False when the index is not below TrackCount,
     // when MidiError is set, or when the track has no unread bytes after this event
     // (the event just decoded is still delivered).
-    bool ReadEvent(uint16_t track, MEvent& event);
+    bool ReadEvent(uint16_t track, MidiEvent& event);
     void FetchEvent(uint16_t track);
     // The event pump; ignores a call made while it is already running. A system-exclusive
     // message goes out as one record per byte (status 0xF0, the byte in Data1, time 0).
     void SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t soloTrack, const EventSink& send);
     void FreeTracks();
 
-    const TMidiHeader& Header() const { return header_; }
+    const MidiHeader& Header() const { return header_; }
     int32_t MidiError() const { return midiError_; }
     void SetMidiError(int32_t code) { midiError_ = code; }
-    const TTrackData& Track(int index) const { return tracks_[static_cast<size_t>(index)]; }
+    const TrackData& Track(int index) const { return tracks_[static_cast<size_t>(index)]; }
 
 private:
     struct Input;
@@ -55,9 +55,9 @@ private:
     int TrackLimit() const;
 
     std::unique_ptr<Input> input_;
-    TMidiHeader header_;
+    MidiHeader header_;
     int32_t midiError_ = 0;
-    std::array<TTrackData, MaxTracks> tracks_;
+    std::array<TrackData, MaxTracks> tracks_;
     bool pumpBusy_ = false;
 };
 

@@ -9,7 +9,7 @@
 
 namespace sonkora {
 
-struct TMidiHeader {
+struct MidiHeader {
     uint16_t Format = 0;
     uint16_t TrackCount = 0;  // track chunks, conductor track included: 1 to 256
     uint16_t Division = 0;    // ticks per quarter note (SMPTE divisions are not interpreted)
@@ -18,7 +18,7 @@ struct TMidiHeader {
 // The hard limit of track chunks in one file.
 inline constexpr int MaxTracks = 256;
 
-struct MEvent {
+struct MidiEvent {
     int32_t Position = 0;  // offset of the event's first byte (its delta time)
     int32_t Time = 0;      // absolute ticks from the start of its track
     int32_t Delta = 0;
@@ -32,7 +32,7 @@ struct MEvent {
     int32_t SysexLength = 0;
 };
 
-struct TTrackData {
+struct TrackData {
     int32_t Length = 0;
     std::vector<uint8_t> Data;
     bool Present = false;  // false: the slot holds no loaded chunk
@@ -40,20 +40,20 @@ struct TTrackData {
     int32_t Time = 0;
     uint8_t RunningStatus = 0;
     uint8_t State = 0;  // 0 nothing read yet, 1 event pending in Event, 2 finished
-    MEvent Event;
+    MidiEvent Event;
 };
 
 // The 8-byte record handed to the MIDI toolkit for one event. Time is in ticks after
 // the previously queued event, -1 meaning "at once". Status 0 marks a tempo change
 // whose three bytes are Data1 to Data3, most significant first.
-struct TEventRecord {
+struct EventRecord {
     int32_t Time = 0;
     uint8_t Status = 0;
     uint8_t Data1 = 0;
     uint8_t Data2 = 0;
     uint8_t Data3 = 0;
 };
-static_assert(sizeof(TEventRecord) == 8);
+static_assert(sizeof(EventRecord) == 8);
 
 // The result channel of everything that reads or writes MIDI files and of a
 // compilation. Positive codes have a message for the user; negative ones are silent

@@ -13,7 +13,7 @@ constexpr uint16_t WordsTrack = 2;
 // The gauge moves every this many timer ticks (400 ms at 20 ms).
 constexpr uint16_t GaugeTicks = 20;
 
-bool IsLyric(const MEvent& event) {
+bool IsLyric(const MidiEvent& event) {
     return event.Status == 0xFF && event.MetaType == 0x01 && (event.Text.empty() || event.Text[0] != '@');
 }
 
@@ -38,12 +38,12 @@ void LyricFollower::LoadLyricTimes(MidiReader& reader) {
     // Every event takes at least one byte, so a track cannot hold more events than
     // bytes; the bound only guards against a reader that stops advancing.
     const int64_t limit = int64_t{reader.Track(WordsTrack).Length} + 1;
-    MEvent event;
+    MidiEvent event;
     for (int64_t count = 0; count < limit; ++count) {
         const bool more = reader.ReadEvent(WordsTrack, event);
         // A false answer still delivers the track's last event, unless decoding failed.
         if (reader.MidiError() != 0) break;
-        if (IsLyric(event)) lyricTimes_.push_back(TKarLyric{event.Time});
+        if (IsLyric(event)) lyricTimes_.push_back(LyricTime{event.Time});
         if (!more) break;
     }
 }
@@ -59,7 +59,7 @@ void LyricFollower::StartTicking() {
     timerBusy_ = false;
 }
 
-void LyricFollower::Timer1Timer(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
+void LyricFollower::Tick(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
                                 const std::function<int32_t()>& readClock,
                                 const std::function<void(int32_t)>& setGauge) {
     // A tick that arrives while the editor is still busy with the previous one is skipped.

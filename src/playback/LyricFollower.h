@@ -17,7 +17,7 @@
 
 namespace sonkora {
 
-struct TKarLyric {
+struct LyricTime {
     int32_t Time = 0;  // ticks from the start of the song
 };
 
@@ -36,17 +36,17 @@ public:
     // One tick of the timer. `followLyrics`: an editor's song plays (no audition).
     // `readClock` gives ticks since the start of playback; song time is that plus
     // `startTime`.
-    void Timer1Timer(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
+    void Tick(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
                      const std::function<int32_t()>& readClock, const std::function<void(int32_t)>& setGauge);
 
-    const std::vector<TKarLyric>& LyricTimes() const { return lyricTimes_; }
+    const std::vector<LyricTime>& LyricTimes() const { return lyricTimes_; }
     int32_t LyricIndex() const { return lyricIndex_; }
     int32_t LastShownLyric() const { return lastShownLyric_; }
     bool TimerBusy() const { return timerBusy_; }
     uint16_t GaugeTick() const { return gaugeTick_; }
 
 private:
-    std::vector<TKarLyric> lyricTimes_;
+    std::vector<LyricTime> lyricTimes_;
     int32_t lyricIndex_ = 0;
     int32_t lastShownLyric_ = -1;
     bool timerBusy_ = false;

@@ -36,7 +36,7 @@ public:
     // Before the first event of each playback.
     virtual void PrepareDevice(MidiHandle device) = 0;
     // 0: accepted; non-zero: refused for now, offer the same record at the next feed request.
-    virtual int QueueEvent(MidiHandle device, const TEventRecord& record) = 0;
+    virtual int QueueEvent(MidiHandle device, const EventRecord& record) = 0;
     // Right after the first events are queued; the clock counts from 0 at the song's
     // tempo once SetClockResolution follows.
     virtual void StartClock() = 0;

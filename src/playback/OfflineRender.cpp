@@ -105,7 +105,7 @@ std::optional<int64_t> SongMicros(const std::string& fileName, int32_t startTick
     std::vector<std::pair<int32_t, uint32_t>> tempos;  // tick, microseconds per quarter
     int32_t end = 0;
     const int count = std::min<int>(reader.Header().TrackCount, MaxTracks);
-    MEvent event;
+    MidiEvent event;
     for (int track = 0; track < count; ++track) {
         const int64_t limit = int64_t{reader.Track(track).Length} + 1;
         for (int64_t read = 0; read < limit; ++read) {

@@ -100,7 +100,7 @@ bool PlaybackEngine::MeasureSong() {
     reader_.RewindTracks();
     songTicks_ = 0;
     const int count = std::min<int>(reader_.Header().TrackCount, MaxTracks);
-    MEvent event;
+    MidiEvent event;
     for (int track = 0; track < count && reader_.MidiError() == 0; ++track) {
         // Every event takes at least one byte: the bound only guards the loop.
         const int64_t limit = int64_t{reader_.Track(track).Length} + 1;
@@ -193,13 +193,13 @@ void PlaybackEngine::SendSongEvents() {
     // Track numbers beyond the pump's range name no track, like any other missing one.
     const auto solo = static_cast<uint16_t>(std::clamp<int32_t>(soloTrack_, 0, 65535));
     reader_.SendEvents(startTime_, lastTime_, solo,
-                       [this](const TEventRecord& record) { return toolkit_.QueueEvent(midiOut_, record); });
+                       [this](const EventRecord& record) { return toolkit_.QueueEvent(midiOut_, record); });
 }
 
 void PlaybackEngine::MidiPlaybackEnded() { StopPlaying(); }
 
-void PlaybackEngine::Timer1Timer() {
-    follower_.Timer1Timer(
+void PlaybackEngine::Tick() {
+    follower_.Tick(
         playing_ && playEditor_ != nullptr && soloTrack_ == 0, startTime_, playEditor_,
         [this] { return toolkit_.ReadClock(); },
         [this](int32_t progress) {

@@ -6,7 +6,7 @@
 // The song is loaded into memory, handed to the MIDI toolkit piece by piece as the
 // toolkit asks for more (MidiFeedRequest), and timed by the toolkit's clock. All members
 // are called on one thread; the owner turns the toolkit's notifications into calls of
-// MidiFeedRequest and MidiPlaybackEnded on that thread, and calls Timer1Timer every 20 ms
+// MidiFeedRequest and MidiPlaybackEnded on that thread, and calls Tick every 20 ms
 // while the frame's timer is enabled.
 //
 // Every failure shows its message through the UserInterface (help context 20000) and
@@ -52,7 +52,7 @@ public:
     void MidiFeedRequest();
     void MidiPlaybackEnded();
     // One tick of the frame's 20 ms timer.
-    void Timer1Timer();
+    void Tick();
 
     // The start time play from cursor would use for this editor.
     static int32_t CursorStartTime(const PlaybackEditor& editor);

@@ -21,7 +21,7 @@ int32_t ClampToInt32(int64_t value) {
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-uint32_t TempoOf(const TEventRecord& record) {
+uint32_t TempoOf(const EventRecord& record) {
     return (uint32_t{record.Data1} << 16) | (uint32_t{record.Data2} << 8) | record.Data3;
 }
 
@@ -191,7 +191,7 @@ bool Scheduler::FlushPendingSysex() {
     return wasEmpty;
 }
 
-int Scheduler::Queue(const TEventRecord& record) {
+int Scheduler::Queue(const EventRecord& record) {
     bool wakeNeeded = false;
     int answer = 0;
     std::function<void()> wake;

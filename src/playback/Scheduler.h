@@ -1,7 +1,7 @@
 #pragma once
 // The timed event queue and the playback clock of the MIDI toolkit.
 //
-// Records arrive with delta times in ticks (TEventRecord: ticks after the previously
+// Records arrive with delta times in ticks (EventRecord: ticks after the previously
 // queued record, -1 "at once", status 0 a tempo change). The scheduler turns them into
 // ticks since the start of playback and hands each message to the open output device
 // when the clock reaches it. The clock counts ticks at the song's tempo: it starts at 0
@@ -81,7 +81,7 @@ public:
     // default tempo, device prepared.
     void Prepare();
     // 0 when the record was accepted, 1 when it is refused for now.
-    int Queue(const TEventRecord& record);
+    int Queue(const EventRecord& record);
     // The clock starts counting from 0 once both steps have been made.
     void StartStepOne();
     void SetResolution(int ticksPerQuarter);

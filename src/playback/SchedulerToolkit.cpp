@@ -68,7 +68,7 @@ void SchedulerToolkit::PrepareDevice(MidiHandle device) {
     scheduler_.Prepare();
 }
 
-int SchedulerToolkit::QueueEvent(MidiHandle device, const TEventRecord& record) {
+int SchedulerToolkit::QueueEvent(MidiHandle device, const EventRecord& record) {
     if (device == 0 || device != handle_) return 1;
     return scheduler_.Queue(record);
 }

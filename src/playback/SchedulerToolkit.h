@@ -33,7 +33,7 @@ public:
     int ResetDevice(MidiHandle device) override;
     void CloseDevice(MidiHandle device) override;
     void PrepareDevice(MidiHandle device) override;
-    int QueueEvent(MidiHandle device, const TEventRecord& record) override;
+    int QueueEvent(MidiHandle device, const EventRecord& record) override;
     void StartClock() override;
     void SetClockResolution(int ticksPerQuarter) override;
     int32_t ReadClock() override;

@@ -216,7 +216,7 @@ private:
     bool ConfirmUnmappedCharacters(const QString& purpose);
     void CurrentTabChanged(int index);
     void ShowPage(int index);
-    void RunCompileAndAct(TCompileKind mode, bool fromCursor, bool external);
+    void RunCompileAndAct(CompileKind mode, bool fromCursor, bool external);
     void ReportCompileFailure(const std::exception& error);
 
     TFrameForm* frame_;

@@ -39,9 +39,9 @@ void TEditForm::ReportCompileFailure(const std::exception& error) {
     if (frame_) frame_->ErrorBox(MessageText(error.what()), HelpContext::ErrorMessages);
 }
 
-void TEditForm::RunCompileAndAct(TCompileKind mode, bool fromCursor, bool external) {
+void TEditForm::RunCompileAndAct(CompileKind mode, bool fromCursor, bool external) {
     if (!frame_) return;
-    if (!ConfirmUnmappedCharacters(mode == ckExport ? QStringLiteral("Export the text")
+    if (!ConfirmUnmappedCharacters(mode == CompileKind::Export ? QStringLiteral("Export the text")
                                                     : QStringLiteral("Make the karaoke file")))
         return;
     try {
@@ -54,12 +54,12 @@ void TEditForm::RunCompileAndAct(TCompileKind mode, bool fromCursor, bool extern
 }
 
 void TEditForm::Make1Click() {
-    RunCompileAndAct(ckMake, false, false);
+    RunCompileAndAct(CompileKind::Make, false, false);
 }
 
 void TEditForm::Play1Click() {
     if (!frame_) return;
-    RunCompileAndAct(ckPlay, false, false);
+    RunCompileAndAct(CompileKind::Play, false, false);
 }
 
 void TEditForm::PlayFromCursor1Click() {
@@ -70,7 +70,7 @@ void TEditForm::PlayFromCursor1Click() {
             SourceRangeAtPreviewCaret(compiler_.Lyrics(), PreviewPlace{caret.blockNumber(), caret.positionInBlock()});
         Memo1->Select(range.Start, range.Length);
     }
-    RunCompileAndAct(ckPlay, true, false);
+    RunCompileAndAct(CompileKind::Play, true, false);
 }
 
 void TEditForm::Stop1Click() {
@@ -79,17 +79,17 @@ void TEditForm::Stop1Click() {
 
 void TEditForm::PlayInKaraokePlayer1Click() {
     if (!frame_ || frame_->Settings.KaraokePlayer.empty()) return;
-    RunCompileAndAct(ckPlay, false, true);
+    RunCompileAndAct(CompileKind::Play, false, true);
 }
 
 void TEditForm::Export1Click() {
-    RunCompileAndAct(ckExport, false, false);
+    RunCompileAndAct(CompileKind::Export, false, false);
 }
 
 void TEditForm::VoiceTrackSelection1Click() {
     if (!frame_ || !IsStfPage() || Memo1->isReadOnly()) return;
     try {
-        compiler_.CompileSongText(ckSelectTrack, document_, *ui_, host_->Settings());
+        compiler_.CompileSongText(CompileKind::SelectTrack, document_, *ui_, host_->Settings());
     } catch (const std::exception& error) {
         ReportCompileFailure(error);
     }
@@ -101,7 +101,7 @@ void TEditForm::PageControl1Changing(int leaving) {
     if (leaving != 0) return;
     Memo2->clear();
     try {
-        compiler_.CompileSongText(ckPreview, document_, *ui_, host_->Settings());
+        compiler_.CompileSongText(CompileKind::Preview, document_, *ui_, host_->Settings());
     } catch (const std::exception& error) {
         ReportCompileFailure(error);
     }
@@ -168,7 +168,7 @@ int32_t TEditForm::LyricCount() const {
 }
 
 LyricMark TEditForm::LyricAt(int32_t index) const {
-    const TLyric& lyric = compiler_.Lyrics()[index];
+    const LyricRecord& lyric = compiler_.Lyrics()[index];
     return LyricMark{lyric.Pos, lyric.Time};
 }
 

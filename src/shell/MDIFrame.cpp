@@ -111,7 +111,7 @@ TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(20);
-    connect(Timer1, &QTimer::timeout, this, &TFrameForm::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, &TFrameForm::Tick);
 
     CreateMenus();
     CreateToolBar();
@@ -855,8 +855,8 @@ void TFrameForm::StopPlaying() {
     if (engine_) engine_->StopPlaying();
 }
 
-void TFrameForm::Timer1Timer() {
-    if (engine_) engine_->Timer1Timer();
+void TFrameForm::Tick() {
+    if (engine_) engine_->Tick();
 }
 
 void TFrameForm::customEvent(QEvent* event) {

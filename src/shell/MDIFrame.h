@@ -105,7 +105,7 @@ public:
     void PlayTrack(const std::string& fileName, int track);
     void StopPlaying();
     // One tick of Timer1: the lyric that is due is highlighted, the gauge moves.
-    void Timer1Timer();
+    void Tick();
 
     // PlaybackFrame
     void UpdateFrameControls() override;

@@ -311,7 +311,7 @@ void TEditorPrinting::PrintSongText1Click() {
     TShellUserInterface ui(frame_);
     const CompilerSettings settings = TEditorCompileHost(frame_, editor_).Settings();
     try {
-        compiler.CompileSongText(ckCheck, editor_.Document(), ui, settings);
+        compiler.CompileSongText(CompileKind::Check, editor_.Document(), ui, settings);
         if (compiler.MidiError() != 0) return;
 
         if (PrintsToFile && PrintsToFile()) {
@@ -330,7 +330,7 @@ void TEditorPrinting::PrintSongText1Click() {
                 return;
             }
             std::ostringstream sink;
-            compiler.CompileSongText(ckPrintText, editor_.Document(), ui, settings, &sink);
+            compiler.CompileSongText(CompileKind::PrintText, editor_.Document(), ui, settings, &sink);
             if (compiler.MidiError() != 0) return;
             QString error;
             if (!WritePrintFile(printFile, PrintFileBytes(sink.str()), error))
@@ -342,7 +342,7 @@ void TEditorPrinting::PrintSongText1Click() {
         const Target target = ChooseTarget(pdfPath);
         if (target == Target::None) return;
         std::ostringstream sink;
-        compiler.CompileSongText(ckPrintText, editor_.Document(), ui, settings, &sink);
+        compiler.CompileSongText(CompileKind::PrintText, editor_.Document(), ui, settings, &sink);
         // Half a song text is no printout: nothing goes to paper when the pass fails.
         if (compiler.MidiError() != 0) return;
         Print(target, pdfPath, PrintTextLines(sink.str()));

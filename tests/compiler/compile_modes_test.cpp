@@ -12,12 +12,12 @@ using namespace compilertest;
 // Each record as "Pos Text Row:Col".
 Lines Records(const LyricList& lyrics) {
     Lines out;
-    for (const TLyric& r : lyrics.Records()) out.push_back(Join(r.Pos, " ", r.Text, " ", r.Row, ":", r.Col));
+    for (const LyricRecord& r : lyrics.Records()) out.push_back(Join(r.Pos, " ", r.Text, " ", r.Row, ":", r.Col));
     return out;
 }
 
 TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
-    const SongCompiler example = CompileInMemory(ckPreview, ExampleSong).compiler;
+    const SongCompiler example = CompileInMemory(CompileKind::Preview, ExampleSong).compiler;
     EXPECT_EQ(example.MidiError(), 0);
     EXPECT_EQ(example.PreviewLines(), (Lines{"", "Hello world,", "how are you", "", "Finety thanks"}));
     EXPECT_EQ(Records(example.Lyrics()), (Lines{"35 \\Hel 1:0", "39 lo 1:3", "42  world, 1:5", "49 /how 2:0",
@@ -26,7 +26,7 @@ TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
     EXPECT_EQ(example.Lyrics()[2].Display, " world,");
 
     // Empty syllables show nothing; before the first preview line they stand at 0:0.
-    const SongCompiler empty = CompileInMemory(ckPreview, {"\\t 1", "", " la--li"}).compiler;
+    const SongCompiler empty = CompileInMemory(CompileKind::Preview, {"\\t 1", "", " la--li"}).compiler;
     EXPECT_EQ(empty.PreviewLines(), (Lines{"", "lali"}));
     EXPECT_EQ(Records(empty.Lyrics()), (Lines{"6  0:0", "7 \\la 1:0", "10  1:2", "11 li 1:2", "13  0:0"}));
 
@@ -34,8 +34,8 @@ TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
     // took the last line end is shown; a body error is the last line, without a box and
     // without moving the caret.
     const Lines acted = {"\\t 1", "", "la $$li $\\t 99$lo $\\t x$ lu$1:1:0"};
-    EXPECT_EQ(CompileInMemory(ckPreview, acted).compiler.PreviewLines(), (Lines{"", "la li lo lu"}));
-    const InMemory broken = CompileInMemory(ckPreview, {"\\t 1", "", "la li", "lo $2:9:0$lu"});
+    EXPECT_EQ(CompileInMemory(CompileKind::Preview, acted).compiler.PreviewLines(), (Lines{"", "la li lo lu"}));
+    const InMemory broken = CompileInMemory(CompileKind::Preview, {"\\t 1", "", "la li", "lo $2:9:0$lu"});
     EXPECT_EQ(broken.compiler.MidiError(), -1);
     EXPECT_EQ(broken.compiler.PreviewLines(), (Lines{"", "la li", "lo", "Invalid MIDI time $2:9:0$."}));
     EXPECT_TRUE(broken.shown.empty());
@@ -43,21 +43,21 @@ TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
 }
 
 TEST(PrintSongText, WritesTitleAndWriterLinesThenTheLyricsAsTheyAreSung) {
-    const InMemory example = CompileInMemory(ckPrintText, ExampleSong);
+    const InMemory example = CompileInMemory(CompileKind::PrintText, ExampleSong);
     EXPECT_EQ(example.compiler.MidiError(), 0);
     EXPECT_EQ(example.printed, "My Song\n\n\nHello world,\nhow are you\n\nFinety thanks\n");
     EXPECT_EQ(example.compiler.LyricCount(), 0);
     // Empty syllables, time codes and escaped line ends print nothing of their own.
     const Lines titles = {"@LENGL", "@TTitle", "@", "@WWords by", "@Vx", "", "la--li $$ lo\\", "lu$1:1:0"};
-    EXPECT_EQ(CompileInMemory(ckPrintText, titles).printed, "Title\nWords by\n\n\nlali lo\nlu\n");
+    EXPECT_EQ(CompileInMemory(CompileKind::PrintText, titles).printed, "Title\nWords by\n\n\nlali lo\nlu\n");
 }
 
 TEST(Check, ReadsOnlyTheLyricBodyAndIsSilentInABatchRun) {
-    const InMemory clean = CompileInMemory(ckCheck, {"\\t x", "\\t 0", "\\m", "", "la $9:9:9$ $$li $\\t 0$ $\\t x$"});
+    const InMemory clean = CompileInMemory(CompileKind::Check, {"\\t x", "\\t 0", "\\m", "", "la $9:9:9$ $$li $\\t 0$ $\\t x$"});
     EXPECT_EQ(clean.compiler.MidiError(), 0);
     EXPECT_TRUE(clean.shown.empty());
     EXPECT_EQ(clean.compiler.LyricCount(), 0);
-    const InMemory batch = CompileInMemory(ckCheck, {"\\t 1", "", std::string(121, 'x')}, true);
+    const InMemory batch = CompileInMemory(CompileKind::Check, {"\\t 1", "", std::string(121, 'x')}, true);
     EXPECT_EQ(batch.compiler.MidiError(), -1);
     EXPECT_TRUE(batch.shown.empty());
     EXPECT_EQ(batch.caret, 0);
@@ -69,11 +69,11 @@ TEST(Language, ReadsTheLastLanguageLineAndFindsTheLyrics) {
     MemorySongDocument none("/songs/song.stf", {"\\t 1", "@TTitle"});
     RecordingUi ui(french);
     SongCompiler compiler;
-    compiler.CompileSongText(ckLanguage, french, ui);
+    compiler.CompileSongText(CompileKind::Language, french, ui);
     EXPECT_EQ(compiler.MidiError(), 0);
     EXPECT_EQ(compiler.Language(), "fran\xE7" "ais");
     EXPECT_EQ(compiler.LyricStartLine(), 7);
-    compiler.CompileSongText(ckLanguage, none, ui);
+    compiler.CompileSongText(CompileKind::Language, none, ui);
     EXPECT_EQ(compiler.Language(), "");
     EXPECT_EQ(compiler.LyricStartLine(), 2);
     EXPECT_TRUE(ui.log.empty());

@@ -98,7 +98,7 @@ struct InMemory {
     std::string printed;
     int caret = 0;
 };
-inline InMemory CompileInMemory(TCompileKind kind, const std::vector<std::string>& lines, bool batch = false) {
+inline InMemory CompileInMemory(CompileKind kind, const std::vector<std::string>& lines, bool batch = false) {
     MemorySongDocument document("/songs/song.stf", lines);
     RecordingUi ui(document);
     ui.batch = batch;

@@ -10,7 +10,7 @@ namespace {
 using namespace compilertest;
 
 TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
-    const LyricList lyrics = CompileInMemory(ckPreview, ExampleSong).compiler.Lyrics();
+    const LyricList lyrics = CompileInMemory(CompileKind::Preview, ExampleSong).compiler.Lyrics();
     // Song text caret -> "row:col+length" of the preview selection.
     for (const auto& [caret, selection] : std::vector<std::pair<int, std::string>>{
              {58, "2:7+4"}, {3, "1:0+3"}, {42, "1:5+7"}, {41, "1:3+2"}, {83, "4:6+7"}}) {
@@ -24,7 +24,7 @@ TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
         const SourceRange r = SourceRangeAtPreviewCaret(lyrics, caret);
         EXPECT_EQ(Join(r.Start, "+", r.Length), range) << caret.Row << ":" << caret.Col;
     }
-    const LyricList none = CompileInMemory(ckPreview, {"\\t 1", "@TTitle only"}).compiler.Lyrics();
+    const LyricList none = CompileInMemory(CompileKind::Preview, {"\\t 1", "@TTitle only"}).compiler.Lyrics();
     EXPECT_EQ(PreviewSelectionForCaret(none, 10).Length, 0);
     EXPECT_EQ(SourceRangeAtPreviewCaret(none, {3, 3}).Length, 0);
 }
@@ -33,9 +33,9 @@ TEST(LyricList, PlaybackTimesFindTheirLyrics) {
     // la (0) li (100) lu (100) an empty syllable (200) lo (300), their sources 3 apart from 2.
     LyricList lyrics;
     lyrics.Open().Pos = 2;
-    for (const TLyric& lyric : {TLyric{0, 0, "\\la", 1, 0, "la"}, TLyric{100, 0, " li", 1, 2, " li"},
-                                TLyric{100, 0, "lu", 1, 5, "lu"}, TLyric{200, 0, "", 1, 7, ""},
-                                TLyric{300, 0, "/lo", 2, 0, "lo"}}) {
+    for (const LyricRecord& lyric : {LyricRecord{0, 0, "\\la", 1, 0, "la"}, LyricRecord{100, 0, " li", 1, 2, " li"},
+                                LyricRecord{100, 0, "lu", 1, 5, "lu"}, LyricRecord{200, 0, "", 1, 7, ""},
+                                LyricRecord{300, 0, "/lo", 2, 0, "lo"}}) {
         const int32_t pos = lyrics.Open().Pos;
         lyrics.Open() = lyric;
         lyrics.Open().Pos = pos;

@@ -43,7 +43,7 @@ struct RecordingSink {
     std::function<void()> duringCall;
 
     MidiReader::EventSink AsSink() {
-        return [this](const TEventRecord& r) {
+        return [this](const EventRecord& r) {
             ++offered;
             if (duringCall) duringCall();
             if (capacity >= 0 && count >= capacity) return 1;
@@ -57,7 +57,7 @@ struct RecordingSink {
 
 // "time:ss d1 d2" for channel events, "time:ffTT 'text'" for meta events, "time:f0 bytes..."
 // for system-exclusive events.
-std::string Describe(const MEvent& e) {
+std::string Describe(const MidiEvent& e) {
     std::string out = std::to_string(e.Time) + ":" + Hex(e.Status);
     if (e.Status < 0xF0) return out + " " + Hex(e.Data1) + " " + Hex(e.Data2);
     if (e.Status == 0xFF) return out + Hex(e.MetaType) + " '" + e.Text + "'";
@@ -68,7 +68,7 @@ std::string Describe(const MEvent& e) {
 // Reads a track to its end, the last event (delivered with false) included.
 std::string ReadAll(MidiReader& reader, uint16_t track = 0) {
     std::string out;
-    MEvent event;
+    MidiEvent event;
     for (int guard = 0; guard < 1000; ++guard) {
         const bool more = reader.ReadEvent(track, event);
         out += (out.empty() ? "" : ", ") + Describe(event);
@@ -118,7 +118,7 @@ TEST(ReaderDecode, EventsOfEveryKindAndTracksThatEndInsideOne) {
         auto reader = Load(MidiFile(1, 96, {c.track, Cat({NoteOn(0, 0, 60, 1), EndOfTrack()})}));
         EXPECT_EQ(ReadAll(*reader), c.events) << c.what;
         EXPECT_EQ(reader->MidiError(), c.error) << c.what;
-        MEvent again;
+        MidiEvent again;
         EXPECT_FALSE(reader->ReadEvent(0, again) || reader->ReadEvent(256, again)) << c.what << ": reading past the end";
         EXPECT_EQ(reader->ReadEvent(1, again), c.error == 0) << c.what << ": an error ends every track";
         reader->RewindTracks();
@@ -147,7 +147,7 @@ int32_t LoadAndPlay(const Bytes& file) {
     for (int i = 0; i < MaxTracks; ++i) held += reader->Track(i).Data.capacity();
     EXPECT_LE(held, file.size());
     for (int track = 0; track < MaxTracks; ++track) {
-        MEvent event;
+        MidiEvent event;
         int events = 0;
         while (reader->ReadEvent(static_cast<uint16_t>(track), event) && ++events < 1000) {
         }
@@ -226,7 +226,7 @@ TEST(ReaderLoad, TracksOfManyBlocksFilesAndReloading) {
     ASSERT_TRUE(reader.ReadMidiHeader() && reader.LoadTracks());
     EXPECT_FALSE(reader.Track(1).Present);
     reader.FreeTracks();
-    MEvent event;
+    MidiEvent event;
     EXPECT_FALSE(reader.Track(0).Present || reader.ReadEvent(0, event));
 }
 

@@ -26,7 +26,7 @@ protected:
     // Moves the clock to `tick` (at 120 bpm) and lets the timer tick once.
     void TickAt(int64_t tick) {
         Run(At120(tick));
-        engine.Timer1Timer();
+        engine.Tick();
     }
 };
 
@@ -34,7 +34,7 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyA
     Play();
     ASSERT_TRUE(engine.Playing());
     Ticks times;
-    for (const TKarLyric& lyric : engine.Follower().LyricTimes()) times.push_back(lyric.Time);
+    for (const LyricTime& lyric : engine.Follower().LyricTimes()) times.push_back(lyric.Time);
     EXPECT_EQ(times, (Ticks{10, 20, 20, 40}));
     TickAt(0);
     TickAt(9);
@@ -61,13 +61,13 @@ TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {
     editor.onShow = [&] {
         ++nested;
         Run(At120(30));
-        engine.Timer1Timer();  // the editor let the timer's message through
+        engine.Tick();  // the editor let the timer's message through
     };
     TickAt(15);
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(editor.shown, (Ticks{10}));
     editor.onShow = nullptr;
-    engine.Timer1Timer();
+    engine.Tick();
     EXPECT_EQ(editor.shown, (Ticks{10, 20}));
 }
 
@@ -84,7 +84,7 @@ TEST_F(FollowerTest, PlayFromCursorHighlightsTheLyricAtTheStartOnTheFirstTick) {
     editor.caretLineStart = 25;  // the caret's line begins after the lyric at 20
     Play(true);
     ASSERT_EQ(engine.StartTime(), 20);
-    engine.Timer1Timer();
+    engine.Tick();
     EXPECT_EQ(editor.shown, (Ticks{20}));
     TickAt(20);  // clock 20 is song time 40
     EXPECT_EQ(editor.shown, (Ticks{20, 40}));
@@ -101,7 +101,7 @@ TEST_F(FollowerTest, GaugeFollowsTheSongTimeEveryTwentiethTickAlsoDuringAnAuditi
     engine.PlaySongFrom(song, &editor, 96);
     EXPECT_EQ(frame.gaugeProgress, 96);
     Run(time.NowMicros() + At120(48));
-    engine.Timer1Timer();
+    engine.Tick();
     EXPECT_EQ(frame.progressUpdates, (Ticks{96 + 48}));
 }
 

@@ -16,14 +16,14 @@ using Posts = std::vector<ToolkitNotification>;
 constexpr ToolkitNotification More = ToolkitNotification::MoreEventsWanted;
 constexpr ToolkitNotification RanOut = ToolkitNotification::RanOutOfEvents;
 
-TEventRecord Note(int32_t time, uint8_t status, uint8_t key, uint8_t velocity = 100) {
-    return TEventRecord{time, status, key, velocity, 0};
+EventRecord Note(int32_t time, uint8_t status, uint8_t key, uint8_t velocity = 100) {
+    return EventRecord{time, status, key, velocity, 0};
 }
-TEventRecord TempoRecord(int32_t time, uint32_t micros) {
-    return TEventRecord{time, 0, static_cast<uint8_t>(micros >> 16), static_cast<uint8_t>(micros >> 8),
+EventRecord TempoRecord(int32_t time, uint32_t micros) {
+    return EventRecord{time, 0, static_cast<uint8_t>(micros >> 16), static_cast<uint8_t>(micros >> 8),
                         static_cast<uint8_t>(micros)};
 }
-TEventRecord SysexByte(uint8_t byte) { return TEventRecord{0, 0xF0, byte, 0, 0}; }
+EventRecord SysexByte(uint8_t byte) { return EventRecord{0, 0xF0, byte, 0, 0}; }
 
 class SchedulerTest : public ::testing::Test {
 protected:
@@ -67,8 +67,8 @@ TEST_F(SchedulerTest, TempoRecordChangesTheRateFromItsOwnTickHoweverLateItIsDisp
 
 TEST_F(SchedulerTest, BeforeTheClockRunsOnlyRecordsAtOnceGoOutAndATempoAtOnceSetsTheStartingRate) {
     // Stray high bits in the data bytes never reach the device.
-    scheduler.Queue(TEventRecord{-1, 0xC3, 0x85, 0, 0});
-    scheduler.Queue(TEventRecord{-1, 0xB3, 7, 0xFF, 0});
+    scheduler.Queue(EventRecord{-1, 0xC3, 0x85, 0, 0});
+    scheduler.Queue(EventRecord{-1, 0xB3, 7, 0xFF, 0});
     scheduler.Queue(TempoRecord(-1, 1'000'000));          // 60 bpm
     scheduler.Queue(Note(0, 0x93, 60));
     scheduler.Queue(TempoRecord(0, 0));  // would stop time for good: ignored
@@ -217,8 +217,8 @@ TEST_F(SchedulerTest, SystemExclusiveBytesBecomeOneMessageAtTheTimeOfTheRecordBe
 
 TEST_F(SchedulerTest, RealTimeBytesAndNonMessagesKeepTheirPlaceInTime) {
     scheduler.Queue(Note(0, 0x90, 60));
-    scheduler.Queue(TEventRecord{48, 0xFC, 0, 0, 0});  // stop, as a one-byte message
-    scheduler.Queue(TEventRecord{48, 0x12, 0, 0, 0});  // no message: nothing sent, time still counts
+    scheduler.Queue(EventRecord{48, 0xFC, 0, 0, 0});  // stop, as a one-byte message
+    scheduler.Queue(EventRecord{48, 0x12, 0, 0, 0});  // no message: nothing sent, time still counts
     scheduler.Queue(Note(48, 0x80, 60, 0));
     Start();
     RunTo(2'000'000);

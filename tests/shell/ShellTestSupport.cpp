@@ -314,7 +314,7 @@ TestMidiSystem& FrameFixture::Midi() {
 
 void FrameFixture::At(int64_t micros) {
     Midi().RunUntil(*frame, micros);
-    frame->Timer1Timer();
+    frame->Tick();
 }
 
 QStringList IniLines(const QByteArray& bytes) {

@@ -81,7 +81,7 @@ public:
         constexpr uint16_t wordsTrack = 2;
         if (wordsTrack >= reader.Header().TrackCount) return;
         const int64_t limit = int64_t{reader.Track(wordsTrack).Length} + 1;
-        MEvent event;
+        MidiEvent event;
         for (int64_t count = 0; count < limit; ++count) {
             const bool more = reader.ReadEvent(wordsTrack, event);
             if (reader.MidiError() != 0) break;
@@ -187,7 +187,7 @@ int RunPlay(const Arguments& args) {
         }
         const Clock::time_point now = Clock::now();
         nextTick = std::max(nextTick + TimerInterval, now);
-        if (frame.timerEnabled) engine.Timer1Timer();
+        if (frame.timerEnabled) engine.Tick();
         if (ranOutAt) {
             // An audition that never reached a note has no song time to wait for.
             const int64_t songTime = int64_t{toolkit.ReadClock()} + engine.StartTime();
