@@ -67,10 +67,13 @@ inline Bytes SyntheticTrack(int index, size_t target) {
             data.Raw({static_cast<uint8_t>(0x90 | channel), key, 90});
             if (index != 1) {  // the voice sings single notes; the others play chords
                 data.Raw({0x00, static_cast<uint8_t>(key + 4), 80, 0x00, static_cast<uint8_t>(key + 7), 80});
-                if (step % 4 == 0) data.Raw({0x00, static_cast<uint8_t>(0xB0 | channel), 7, static_cast<uint8_t>(step % 128)});
-                if (step % 8 == 0) data.Raw({0x10, static_cast<uint8_t>(0xE0 | channel), 0x00, static_cast<uint8_t>(0x40 + step % 16)});
-                data.Raw({0x50, static_cast<uint8_t>(0x90 | channel), key, 0, 0x00, static_cast<uint8_t>(key + 4), 0, 0x00,
-                          static_cast<uint8_t>(key + 7), 0});
+                if (step % 4 == 0)
+                    data.Raw({0x00, static_cast<uint8_t>(0xB0 | channel), 7, static_cast<uint8_t>(step % 128)});
+                if (step % 8 == 0)
+                    data.Raw(
+                        {0x10, static_cast<uint8_t>(0xE0 | channel), 0x00, static_cast<uint8_t>(0x40 + step % 16)});
+                data.Raw({0x50, static_cast<uint8_t>(0x90 | channel), key, 0, 0x00, static_cast<uint8_t>(key + 4), 0,
+                          0x00, static_cast<uint8_t>(key + 7), 0});
             } else {
                 data.Raw({0x50, key, 0});
             }

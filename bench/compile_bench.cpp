@@ -29,7 +29,7 @@ using namespace sonkora;
 using Clock = std::chrono::steady_clock;
 
 constexpr int Division = 480;
-constexpr int Syllables = 520;        // of 110 characters each: about 60 KiB of Words
+constexpr int Syllables = 520;  // of 110 characters each: about 60 KiB of Words
 constexpr int SyllableLength = 110;
 
 class QuietUi : public UserInterface {
@@ -143,7 +143,8 @@ double Compile(MemorySongDocument& document, QuietUi& ui) {
     const auto start = Clock::now();
     SongCompiler compiler;
     compiler.CompileSongText(CompileKind::Make, document, ui);
-    if (compiler.MidiError() != 0) throw std::runtime_error("the song did not compile: " + std::to_string(compiler.MidiError()));
+    if (compiler.MidiError() != 0)
+        throw std::runtime_error("the song did not compile: " + std::to_string(compiler.MidiError()));
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 

@@ -77,7 +77,8 @@ int main() {
         const double load = loads[Rounds / 2];
         const double decode = decodes[Rounds / 2];
         const double scan = scans[Rounds / 2];
-        std::printf("events: %lld (checksum %llu)\n", static_cast<long long>(events), static_cast<unsigned long long>(sum % 1000));
+        std::printf("events: %lld (checksum %llu)\n", static_cast<long long>(events),
+                    static_cast<unsigned long long>(sum % 1000));
         std::printf("load:   %8.2f ms\n", load * 1e3);
         std::printf("decode: %8.2f ms, %.1f million events per second\n", decode * 1e3, events / decode / 1e6);
         std::printf("load and decode: %.1f million events per second, %.2f times a plain byte scan\n",

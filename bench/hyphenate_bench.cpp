@@ -32,9 +32,8 @@ std::vector<std::string> ReadWords(const std::string& path) {
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line.size() > 63) continue;
-        const bool letters = std::all_of(line.begin(), line.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        });
+        const bool letters = std::all_of(line.begin(), line.end(),
+                                         [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
         if (!letters) continue;
         for (char& c : line) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
         words.push_back(line);

@@ -48,11 +48,13 @@ double KaraokePassRun(const std::string& from, const std::string& to, int& lyric
     pass.WriteTextEvent(0, 0x01, "@TSynthetic song");
     bool found = true;
     lyrics = 0;
-    for (; lyrics < 4000 && found && pass.MidiError() == 0; ++lyrics) pass.NextNoteLyric(lyrics % 5 == 0 ? " la" : "la", found);
+    for (; lyrics < 4000 && found && pass.MidiError() == 0; ++lyrics)
+        pass.NextNoteLyric(lyrics % 5 == 0 ? " la" : "la", found);
     while (found && pass.MidiError() == 0) pass.NextNoteLyric("", found);
     if (pass.MidiError() == 0) pass.FinishWords();
     pass.ClosePass();
-    if (pass.MidiError() != 0) throw std::runtime_error("the pass failed with code " + std::to_string(pass.MidiError()));
+    if (pass.MidiError() != 0)
+        throw std::runtime_error("the pass failed with code " + std::to_string(pass.MidiError()));
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 

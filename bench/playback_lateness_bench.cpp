@@ -105,8 +105,8 @@ std::vector<int64_t> SchedulerLateness(int seconds) {
         while (step < steps) {
             const uint8_t key = static_cast<uint8_t>(48 + step % 24);
             const EventRecord records[3] = {{step == 0 && pending == 0 ? 0 : StepTicks, 0x90, key, 90, 0},
-                                             {0, 0x91, static_cast<uint8_t>(key + 4), 90, 0},
-                                             {0, 0x80, static_cast<uint8_t>(48 + (step + 23) % 24), 0, 0}};
+                                            {0, 0x91, static_cast<uint8_t>(key + 4), 90, 0},
+                                            {0, 0x80, static_cast<uint8_t>(48 + (step + 23) % 24), 0, 0}};
             for (; pending < 3; ++pending) {
                 if (scheduler.Queue(records[pending]) != 0) return;
                 ticks.push_back(int64_t{step} * StepTicks);

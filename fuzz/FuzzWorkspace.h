@@ -22,7 +22,8 @@ struct Workspace {
     std::string File(const char* name) const { return (dir / name).string(); }
     std::set<std::string> Names() const {
         std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            names.insert(entry.path().filename().string());
         return names;
     }
     // Removes every file but `keep`.

@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Check(ini.ReadString(section, key, "") == value);
-    const bool sameKey = strncasecmp(key.c_str(), "View0State", key.size() + 1) == 0 &&
-                         key.find('\0') == std::string::npos;
+    const bool sameKey =
+        strncasecmp(key.c_str(), "View0State", key.size() + 1) == 0 && key.find('\0') == std::string::npos;
     ini.WriteInteger(section, "View0State", static_cast<int>(size));
     IniFile reloaded;
     reloaded.LoadFromString(ini.ToString());

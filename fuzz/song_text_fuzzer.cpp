@@ -100,7 +100,8 @@ const std::string& Folder() {
 std::string Confine(const std::string& line, size_t salt) {
     const std::string trimmed = TrimLine(line);
     if (trimmed.size() < 2 || trimmed[0] != '\\' || (trimmed[1] != 'm' && trimmed[1] != 'k')) return line;
-    static const char* const names[] = {"song.mid", "other.mid", "missing.mid", "out.kar", "song.stf", "", "./song.mid"};
+    static const char* const names[] = {"song.mid", "other.mid", "missing.mid", "out.kar",
+                                        "song.stf", "",          "./song.mid"};
     return trimmed.substr(0, 2) + " " + names[salt % (sizeof names / sizeof names[0])];
 }
 
@@ -109,10 +110,13 @@ std::string Confine(const std::string& line, size_t salt) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > 65536) return 0;
     const uint8_t choices = data[0];
-    std::vector<std::string> lines = SplitSongLines(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    std::vector<std::string> lines =
+        SplitSongLines(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     for (size_t i = 0; i < lines.size(); ++i) lines[i] = Confine(lines[i], i + lines[i].size());
 
-    const CompileKind kinds[] = {CompileKind::Make, CompileKind::Play, CompileKind::PrintText, CompileKind::Language, CompileKind::Export, CompileKind::SelectTrack, CompileKind::Check, CompileKind::Preview};
+    const CompileKind kinds[] = {CompileKind::Make,     CompileKind::Play,   CompileKind::PrintText,
+                                 CompileKind::Language, CompileKind::Export, CompileKind::SelectTrack,
+                                 CompileKind::Check,    CompileKind::Preview};
     for (const CompileKind kind : kinds) {
         MemorySongDocument document(Folder() + "song.stf", lines);
         FuzzUi ui(choices);

@@ -15,10 +15,12 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(sonkora::MakeProgramIcon());
 
     const std::string programDirectory = QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString();
-    const std::string configDirectory =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("Sonkora")).toStdString();
-    const std::string documentDirectory =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(QStringLiteral("Sonkora")).toStdString();
+    const std::string configDirectory = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                                            .filePath(QStringLiteral("Sonkora"))
+                                            .toStdString();
+    const std::string documentDirectory = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                              .filePath(QStringLiteral("Sonkora"))
+                                              .toStdString();
 
     sonkora::TFrameForm frame(
         sonkora::TShellEnvironment::ForProgram(programDirectory, configDirectory, documentDirectory));

@@ -47,8 +47,7 @@ void CompileConsole::InformationBox(const std::string& message, int /*helpContex
 }
 
 void CompileConsole::PlaySong(const std::string& karFileName, bool /*fromCursor*/) {
-    Err() << karFileName << ": sonkorac does not play songs; open the song text in Sonkora to play it\n"
-          << std::flush;
+    Err() << karFileName << ": sonkorac does not play songs; open the song text in Sonkora to play it\n" << std::flush;
 }
 
 std::string CompileConsole::ErrorPlace(const std::string& /*message*/) {
@@ -83,7 +82,8 @@ std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allow
 
 int RunCompileAndAct(const Arguments& args, CompileKind kind) {
     CompileOptions options;
-    if (const std::optional<std::string> problem = ParseCompileOptions(args, true, options)) return UsageError(*problem);
+    if (const std::optional<std::string> problem = ParseCompileOptions(args, true, options))
+        return UsageError(*problem);
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);

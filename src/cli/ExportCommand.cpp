@@ -3,6 +3,8 @@
 
 namespace sonkora::cli {
 
-int RunExport(const Arguments& args) { return RunCompileAndAct(args, CompileKind::Export); }
+int RunExport(const Arguments& args) {
+    return RunCompileAndAct(args, CompileKind::Export);
+}
 
 }  // namespace sonkora::cli

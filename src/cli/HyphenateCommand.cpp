@@ -46,9 +46,12 @@ std::optional<std::string> ParseOptions(const Arguments& args, HyphenateOptions&
             if (i + 1 == args.size()) return arg + " needs a value";
             const std::string& value = args[++i];
             if (value.empty()) return arg + " needs a value";
-            if (arg == "--lang") options.language = value;
-            else if (arg == "--patterns") options.patterns = value;
-            else options.output = value;
+            if (arg == "--lang")
+                options.language = value;
+            else if (arg == "--patterns")
+                options.patterns = value;
+            else
+                options.output = value;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else if (options.songFile.empty()) {
@@ -58,7 +61,8 @@ std::optional<std::string> ParseOptions(const Arguments& args, HyphenateOptions&
         }
     }
     if (options.language && !options.patterns.empty()) return std::string("--lang and --patterns exclude each other");
-    if (options.words && !options.songFile.empty()) return "--words reads standard input, not '" + options.songFile + "'";
+    if (options.words && !options.songFile.empty())
+        return "--words reads standard input, not '" + options.songFile + "'";
     if (options.words && !options.output.empty()) return std::string("--words writes to standard output only");
     if (!options.words && options.songFile.empty()) return std::string("the song text file is missing");
     return std::nullopt;
@@ -86,7 +90,9 @@ std::optional<int> MatchName(const std::vector<std::string>& names, const std::s
 class HyphenateConsole : public CompileConsole {
 public:
     HyphenateConsole(ConsoleSongDocument& document, const SongCompiler& compiler, std::optional<std::string> language)
-        : CompileConsole(document, compiler, std::cout, std::cerr), songCompiler_(compiler), language_(std::move(language)) {}
+        : CompileConsole(document, compiler, std::cout, std::cerr),
+          songCompiler_(compiler),
+          language_(std::move(language)) {}
 
     std::optional<int> ChooseLanguage(const std::vector<std::string>& names, int selected) override {
         if (names.empty()) {
@@ -134,8 +140,10 @@ LineEnds ReadLineEnds(const std::string& path) {
     LineEnds ends;
     const std::size_t first = text.find_first_of("\r\n");
     if (first != std::string::npos) {
-        if (text[first] == '\n') ends.ending = "\n";
-        else ends.ending = first + 1 < text.size() && text[first + 1] == '\n' ? "\r\n" : "\r";
+        if (text[first] == '\n')
+            ends.ending = "\n";
+        else
+            ends.ending = first + 1 < text.size() && text[first + 1] == '\n' ? "\r\n" : "\r";
     }
     ends.afterLastLine = !text.empty() && (text.back() == '\n' || text.back() == '\r');
     return ends;
@@ -211,10 +219,14 @@ std::optional<std::vector<Utf8Character>> SplitUtf8(std::string_view line) {
         char32_t c = lead;
         if (lead >= 0x80) {
             beyondAscii = true;
-            if (lead >= 0xC2 && lead <= 0xDF) length = 2, c = lead & 0x1F;
-            else if (lead >= 0xE0 && lead <= 0xEF) length = 3, c = lead & 0x0F;
-            else if (lead >= 0xF0 && lead <= 0xF4) length = 4, c = lead & 0x07;
-            else return std::nullopt;
+            if (lead >= 0xC2 && lead <= 0xDF)
+                length = 2, c = lead & 0x1F;
+            else if (lead >= 0xE0 && lead <= 0xEF)
+                length = 3, c = lead & 0x0F;
+            else if (lead >= 0xF0 && lead <= 0xF4)
+                length = 4, c = lead & 0x07;
+            else
+                return std::nullopt;
             if (i + length > line.size()) return std::nullopt;
             for (std::size_t k = 1; k < length; ++k) {
                 const auto next = static_cast<unsigned char>(line[i + k]);
@@ -240,7 +252,8 @@ std::string HyphenateWord(const HyphenationEngine& engine, std::string_view line
     // Characters the code page cannot hold stand in the word as a control character
     // that belongs to no word, and are put back afterwards.
     unsigned char stand = 1;
-    while (stand < 32 && (engine.WordChars().Contains(stand) || line.find(static_cast<char>(stand)) != std::string_view::npos))
+    while (stand < 32 &&
+           (engine.WordChars().Contains(stand) || line.find(static_cast<char>(stand)) != std::string_view::npos))
         ++stand;
     if (stand == 32) return std::string(line);
     std::string word;
@@ -257,8 +270,10 @@ std::string HyphenateWord(const HyphenationEngine& engine, std::string_view line
     std::string out;
     std::size_t next = 0;
     for (const char b : hyphenated) {
-        if (static_cast<unsigned char>(b) == stand) out += heldBack[next++];
-        else out += Cp1252ToUtf8(std::string_view(&b, 1));
+        if (static_cast<unsigned char>(b) == stand)
+            out += heldBack[next++];
+        else
+            out += Cp1252ToUtf8(std::string_view(&b, 1));
     }
     return out;
 }
@@ -279,7 +294,8 @@ int HyphenateWords(const HyphenateOptions& options) {
         if (options.language) {
             chosen = MatchName(names, *options.language);
         } else {
-            std::cerr << "sonkorac: note: no language given; using " << names[static_cast<std::size_t>(*chosen)] << "\n";
+            std::cerr << "sonkorac: note: no language given; using " << names[static_cast<std::size_t>(*chosen)]
+                      << "\n";
         }
         if (!chosen) {
             std::cerr << NoLanguage(*options.language);

@@ -91,7 +91,8 @@ private:
 
 int RunImport(const Arguments& args) {
     ImportOptions options;
-    if (const std::optional<std::string> problem = ParseImportOptions(args, options)) return UsageError("import: " + *problem);
+    if (const std::optional<std::string> problem = ParseImportOptions(args, options))
+        return UsageError("import: " + *problem);
     if (!FileExists(options.karaokeFile)) {
         std::cerr << "File " << options.karaokeFile << " not found.\n";
         return 1;

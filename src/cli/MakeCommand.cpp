@@ -3,6 +3,8 @@
 
 namespace sonkora::cli {
 
-int RunMake(const Arguments& args) { return RunCompileAndAct(args, CompileKind::Make); }
+int RunMake(const Arguments& args) {
+    return RunCompileAndAct(args, CompileKind::Make);
+}
 
 }  // namespace sonkora::cli

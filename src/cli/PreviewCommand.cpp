@@ -8,7 +8,8 @@ namespace sonkora::cli {
 
 int RunPreview(const Arguments& args) {
     CompileOptions options;
-    if (const std::optional<std::string> problem = ParseCompileOptions(args, false, options)) return UsageError(*problem);
+    if (const std::optional<std::string> problem = ParseCompileOptions(args, false, options))
+        return UsageError(*problem);
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);

@@ -118,8 +118,12 @@ Cp1252Conversion Utf8ToCp1252(std::string_view text) {
     return result;
 }
 
-std::string FileNameFromSongText(std::string_view name) { return Cp1252ToUtf8(name); }
+std::string FileNameFromSongText(std::string_view name) {
+    return Cp1252ToUtf8(name);
+}
 
-std::string FileNameForSongText(std::string_view fileName) { return Utf8ToCp1252(fileName).text; }
+std::string FileNameForSongText(std::string_view fileName) {
+    return Utf8ToCp1252(fileName).text;
+}
 
 }  // namespace sonkora

@@ -270,14 +270,12 @@ const IniFile::Line* IniFile::FindLine(std::string_view section, std::string_vie
     return line == found->keys.end() ? nullptr : &found->lines[line->second];
 }
 
-std::string IniFile::ReadString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue) const {
+std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
     const Line* line = FindLine(section, key);
     return std::string(line == nullptr ? defaultValue : line->Value());
 }
 
-int IniFile::ReadInteger(std::string_view section, std::string_view key,
-                         int defaultValue) const {
+int IniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
     const Line* line = FindLine(section, key);
     if (line == nullptr) {
         return defaultValue;
@@ -297,8 +295,7 @@ std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
     return names;
 }
 
-std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(
-    std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(std::string_view section) const {
     std::vector<std::pair<std::string, std::string>> values;
     if (const Section* found = FindSection(section)) {
         for (const Line& line : found->lines) {
@@ -310,17 +307,15 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(
     return values;
 }
 
-void IniFile::WriteString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const auto hasLineBreak = [](std::string_view text) {
         return text.find_first_of("\r\n") != std::string_view::npos;
     };
-    if (hasLineBreak(section) || section.find(']') != std::string_view::npos ||
-        Trim(section) != section) {
+    if (hasLineBreak(section) || section.find(']') != std::string_view::npos || Trim(section) != section) {
         throw std::invalid_argument("cannot store the ini section name " + Quoted(section));
     }
-    if (key.empty() || hasLineBreak(key) || key.find('=') != std::string_view::npos ||
-        Trim(key) != key || key[0] == '[' || key[0] == ';') {
+    if (key.empty() || hasLineBreak(key) || key.find('=') != std::string_view::npos || Trim(key) != key ||
+        key[0] == '[' || key[0] == ';') {
         throw std::invalid_argument("cannot store the ini key name " + Quoted(key));
     }
     if (hasLineBreak(value)) {
@@ -348,8 +343,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key,
     line.text = std::string(key) + "=" + std::string(value);
     line.keyLength = key.size();
     line.valueBegin = key.size() + 1;
-    target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(target.insertAt),
-                        std::move(line));
+    target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(target.insertAt), std::move(line));
     target.keys.emplace(foldedKey, target.insertAt);
     ++target.insertAt;
 }
@@ -360,9 +354,7 @@ void IniFile::WriteInteger(std::string_view section, std::string_view key, int v
 
 void IniFile::EraseSection(std::string_view section) {
     const std::string folded = Fold(section);
-    std::erase_if(sections_, [&](const Section& s) {
-        return s.hasHeader && Fold(s.name) == folded;
-    });
+    std::erase_if(sections_, [&](const Section& s) { return s.hasHeader && Fold(s.name) == folded; });
     RebuildSectionIndex();
 }
 

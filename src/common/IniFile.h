@@ -40,15 +40,13 @@ public:
     // Throws IoError when the file cannot be written; the file is then as it was.
     void Save(const std::string& path) const;
 
-    std::string ReadString(std::string_view section, std::string_view key,
-                           std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // The default when the key is missing or its value is no integer (see ParseInteger).
     int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
     // The key names of a section in file order; empty when there is no such section.
     std::vector<std::string> ReadSection(std::string_view section) const;
     // The key=value pairs of a section in file order.
-    std::vector<std::pair<std::string, std::string>> ReadSectionValues(
-        std::string_view section) const;
+    std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
 
     // Replaces the value of an existing key, or adds the key after the last line of its
     // section, or adds the section at the end of the file. Throws std::invalid_argument
@@ -63,7 +61,7 @@ public:
 
 private:
     struct Line {
-        std::string text;      // as in the file, without the line end
+        std::string text;  // as in the file, without the line end
         size_t keyBegin = 0;
         size_t keyLength = 0;  // 0: not a key=value line
         size_t valueBegin = 0;

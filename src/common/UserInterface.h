@@ -57,8 +57,7 @@ public:
     // The voice track dialog over a listed file. `items` are the list items as shown
     // ("%-3d  %s"); `fileName` lets the dialog audition the selected track. Returns the
     // chosen index (0-based) when the user confirmed with a non-empty list.
-    virtual std::optional<int> SelectTrack(const std::string& fileName,
-                                           const std::vector<std::string>& items) = 0;
+    virtual std::optional<int> SelectTrack(const std::string& fileName, const std::vector<std::string>& items) = 0;
 
     // A save dialog; nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) = 0;
@@ -66,8 +65,7 @@ public:
     // The hyphenation language dialog ("Hyphenation Language"): `languages` as listed,
     // `selected` preselected. The chosen index when the user confirmed with OK; nothing
     // on Cancel. A front end without this dialog answers as if it was cancelled.
-    virtual std::optional<int> ChooseLanguage(const std::vector<std::string>& /*languages*/,
-                                              int /*selected*/) {
+    virtual std::optional<int> ChooseLanguage(const std::vector<std::string>& /*languages*/, int /*selected*/) {
         return std::nullopt;
     }
 

@@ -155,9 +155,7 @@ bool LyricLexer::Run(LexerHandler& handler) {
                     state = State::Word;
                 }
                 break;
-            case State::Hyphen:
-                state = State::Word;
-                break;
+            case State::Hyphen: state = State::Word; break;
         }
     }
 }

@@ -76,10 +76,10 @@ private:
 
     const std::vector<std::string>& lines_;
     int line_;
-    size_t column_ = 0;        // characters of the current line taken so far
-    int64_t lineStart_ = 0;    // text index of the current line's first character
+    size_t column_ = 0;      // characters of the current line taken so far
+    int64_t lineStart_ = 0;  // text index of the current line's first character
     int64_t textLength_ = 0;
-    SourcePlace place_;        // the character last taken
+    SourcePlace place_;  // the character last taken
 
     std::string syllable_;
     std::string code_;

@@ -25,9 +25,13 @@ constexpr int32_t TimeQuery = -2;
 // A directive's value is read from at most this many characters.
 constexpr size_t MaxValueLength = 255;
 
-bool WritesFile(CompileKind mode) { return mode == CompileKind::Make || mode == CompileKind::Play || mode == CompileKind::Export; }
+bool WritesFile(CompileKind mode) {
+    return mode == CompileKind::Make || mode == CompileKind::Play || mode == CompileKind::Export;
+}
 
-bool ReadsDirectives(CompileKind mode) { return WritesFile(mode) || mode == CompileKind::SelectTrack; }
+bool ReadsDirectives(CompileKind mode) {
+    return WritesFile(mode) || mode == CompileKind::SelectTrack;
+}
 
 bool StartsWith(std::string_view text, std::string_view start) {
     return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
@@ -75,12 +79,13 @@ bool SameFile(const std::string& a, const std::string& b) {
 // a device such as /dev/null, which must never be deleted.
 void RemoveOutput(const std::string& name) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(name, error))) std::filesystem::remove(name, error);
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(name, error)))
+        std::filesystem::remove(name, error);
 }
 
 std::string TooManyTracksMessage(int32_t track, int trackCount) {
-    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" +
-           "MIDI file contains " + std::to_string(trackCount - 1) + " tracks).";
+    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" + "MIDI file contains " +
+           std::to_string(trackCount - 1) + " tracks).";
 }
 
 }  // namespace
@@ -357,9 +362,7 @@ bool Compilation::ReadAtLines() {
         const bool title = kind == 'T' || kind == 'W';
         switch (mode_) {
             case CompileKind::Make:
-            case CompileKind::Play:
-                pass_.WriteTextEvent(0, 0x01, text);
-                break;
+            case CompileKind::Play: pass_.WriteTextEvent(0, 0x01, text); break;
             case CompileKind::Export:
                 if (title) {
                     pass_.WriteTextEvent(0, 0x05, text.substr(2) + " ");
@@ -372,8 +375,7 @@ bool Compilation::ReadAtLines() {
             case CompileKind::Language:
                 if (kind == 'L') c_.language_ = text.substr(2);
                 break;
-            default:
-                break;
+            default: break;
         }
         if (Failed()) return false;
     }
@@ -390,8 +392,7 @@ void Compilation::ReadLyrics() {
     const bool complete = lexer.Run(*this);
     const bool clean = complete && c_.midiError_ == 0;
     switch (mode_) {
-        case CompileKind::Check:
-            return;
+        case CompileKind::Check: return;
         case CompileKind::Preview:
             if (clean) lexer.FlushSyllable(*this);
             return;
@@ -399,8 +400,7 @@ void Compilation::ReadLyrics() {
             if (clean) lexer.FlushSyllable(*this);
             Print("\n");
             return;
-        default:
-            break;
+        default: break;
     }
     if (!clean || !lexer.FlushSyllable(*this) || c_.midiError_ != 0) return;
     if (!ui_.Batch()) CountLyrics();
@@ -502,7 +502,8 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
             bool found = false;
             pass_.NextNoteLyric(text, found);
             if (Failed()) return false;
-            answer = "MIDI time of '" + syllable + "' is " + MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + ".";
+            answer = "MIDI time of '" + syllable + "' is " +
+                     MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + ".";
         } else {
             answer = "MIDI time of '" + syllable + "' is unknown (no note event found).";
         }
@@ -577,8 +578,8 @@ std::string PlayerParameters(const std::string& parameterTemplate, const std::st
     return parameters;
 }
 
-void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external,
-                   SongDocument& document, UserInterface& ui, CompileHost& host) {
+void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external, SongDocument& document,
+                   UserInterface& ui, CompileHost& host) {
     const CompilerSettings settings = host.Settings();
     compiler.CompileSongText(mode, document, ui, settings);
     host.TakePreviewLines(compiler.PreviewLines());
@@ -591,9 +592,9 @@ void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bo
             const std::string parameters = PlayerParameters(settings.Parameters, compiler.KarFileName());
             const std::string directory = DirectoryOf(settings.KaraokePlayer);
             if (!host.StartProgram(settings.KaraokePlayer, parameters, directory)) {
-                ui.ErrorBox("Error executing \"" + settings.KaraokePlayer + " " + parameters + "\" in \"" + directory +
-                                "\".",
-                            HelpContext::None);
+                ui.ErrorBox(
+                    "Error executing \"" + settings.KaraokePlayer + " " + parameters + "\" in \"" + directory + "\".",
+                    HelpContext::None);
             }
         } else {
             host.PlaySong(compiler.KarFileName(), fromCursor);

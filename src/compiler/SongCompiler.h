@@ -82,8 +82,8 @@ private:
 
 // Runs CompileSongText for Make, Play or Export and acts on the result. `fromCursor`
 // and `external` matter only for CompileKind::Play.
-void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external,
-                   SongDocument& document, UserInterface& ui, CompileHost& host);
+void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external, SongDocument& document,
+                   UserInterface& ui, CompileHost& host);
 
 // The external player's parameter string: the template with every "%" replaced by the
 // file name, nothing quoted ("/play %" and "a.kar" give "/play a.kar").

@@ -34,7 +34,9 @@ int SongDocument::CaretLine() const {
     return count > 0 ? count - 1 : 0;
 }
 
-int SongDocument::CaretColumn() const { return CaretIndex() - LineStart(CaretLine()); }
+int SongDocument::CaretColumn() const {
+    return CaretIndex() - LineStart(CaretLine());
+}
 
 void SongDocument::PlaceCaret(int line, int column) {
     const int count = LineCount();

@@ -23,7 +23,7 @@ class SongDocument;
 class UserInterface;
 
 struct SongLanguage {
-    std::string language;  // the text of the last "@L" header line; empty without one
+    std::string language;    // the text of the last "@L" header line; empty without one
     int lyricStartLine = 0;  // the first lyric line; the line count when there is none
 };
 

@@ -143,7 +143,8 @@ void HyphenationEngine::HyphenateInto(std::string_view word, std::string& out) c
             z = (entry & 0xFFFFU) + codes[l];
             // Pattern files made by hypgen never link past entry 8000, so this is a
             // branch that is always foreseen, cheaper than computing the choice.
-            if (z > pf::LastEntry) [[unlikely]] z = 0;
+            if (z > pf::LastEntry) [[unlikely]]
+                z = 0;
         }
     }
 

@@ -13,8 +13,8 @@
 // anything is allocated, a variable-length quantity longer than four bytes is an error,
 // and so is a data byte with no status byte before it in the track.
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -150,8 +150,7 @@ DecodeResult DecodeEvent(Source& source, uint8_t& runningStatus, int32_t& time, 
                     return DecodeResult::SourceFailed;
                 return DecodeResult::Ok;
             }
-            default:
-                return DecodeResult::UnknownCode;  // 0xF1 to 0xF6, 0xF8 to 0xFE
+            default: return DecodeResult::UnknownCode;  // 0xF1 to 0xF6, 0xF8 to 0xFE
         }
     }
 

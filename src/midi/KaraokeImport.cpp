@@ -28,7 +28,9 @@ namespace {
 constexpr int FirstMusicChunk = 3;
 constexpr int WordsChunk = 2;
 
-std::string WriteErrorMessage(const std::string& fileName) { return "Error writing file " + fileName + "."; }
+std::string WriteErrorMessage(const std::string& fileName) {
+    return "Error writing file " + fileName + ".";
+}
 
 bool IsRegularFile(const std::string& path) {
     std::error_code error;
@@ -165,10 +167,8 @@ std::string AskSaveName(UserInterface& ui, const std::string& proposedName, cons
     std::string name = proposedName;
     while (FileExists(name)) {
         switch (ui.ConfirmBox("File " + name + " already exists. \rOverwrite?", HelpContext::ErrorMessages)) {
-            case Answer::Yes:
-                return name;
-            case Answer::Cancel:
-                return {};
+            case Answer::Yes: return name;
+            case Answer::Cancel: return {};
             case Answer::No: {
                 SaveDialogRequest request;
                 request.title = "Save file as";
@@ -211,9 +211,9 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
     const std::string directory = DirectoryOf(karaokeFile);
     const std::string baseName = BaseNameOf(karaokeFile);
 
-    result.songTextName = AskSaveName(
-        ui, proposals.songTextName.empty() ? directory + baseName + ".stf" : proposals.songTextName,
-        "STF files (*.stf)|*.stf", "stf");
+    result.songTextName =
+        AskSaveName(ui, proposals.songTextName.empty() ? directory + baseName + ".stf" : proposals.songTextName,
+                    "STF files (*.stf)|*.stf", "stf");
     if (result.songTextName.empty()) return result;
     result.midiName = AskSaveName(ui, proposals.midiName.empty() ? directory + baseName + ".mid" : proposals.midiName,
                                   "MIDI files (*.mid)|*.mid", "mid");
@@ -260,7 +260,8 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
     pass.OpenPass(karaokeFile, midiOutput.TempName(), songTextOutput.TempName(), PassMode::Convert,
                   static_cast<uint16_t>(index + 1), FileNameForSongText(Reference(result.midiName)),
                   FileNameForSongText(result.karaokeReference));
-    if (pass.MidiError() == MidiErrorCode::CannotCreateOutput || pass.MidiError() == MidiErrorCode::CannotCreateSongText) {
+    if (pass.MidiError() == MidiErrorCode::CannotCreateOutput ||
+        pass.MidiError() == MidiErrorCode::CannotCreateSongText) {
         const int32_t code = pass.MidiError();
         pass.ClosePass();
         return failWrite(code, code == MidiErrorCode::CannotCreateOutput ? result.midiName : result.songTextName);

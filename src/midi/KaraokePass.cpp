@@ -26,7 +26,9 @@ constexpr uint8_t TextType = 0x01;
 constexpr uint8_t TrackNameType = 0x03;
 constexpr uint8_t LyricType = 0x05;
 
-std::string SystemError() { return std::strerror(errno); }
+std::string SystemError() {
+    return std::strerror(errno);
+}
 
 uint32_t ReadBe32(const uint8_t* bytes) {
     return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
@@ -43,7 +45,9 @@ bool WritesOutput(PassMode mode) {
     return mode == PassMode::Make || mode == PassMode::Convert || mode == PassMode::Export;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The longest syllable a song text may hold.
 constexpr size_t MaxSyllableLength = 120;
@@ -87,9 +91,9 @@ std::optional<CodedTime> TimeCodeNear(int32_t ticks, int32_t after, uint16_t div
     const auto unitTicks = [&](int64_t unit) { return d * unit / UnitsPerBeat; };
     const auto coded = [&](int64_t beatIndex, int64_t unit) {
         const int64_t time = beatIndex * d + unitTicks(unit);
-        return CodedTime{std::to_string(beatIndex / 4 + 1) + ":" + std::to_string(beatIndex % 4 + 1) + ":" +
-                             std::to_string(unit),
-                         static_cast<int32_t>(std::min<int64_t>(time, std::numeric_limits<int32_t>::max()))};
+        return CodedTime{
+            std::to_string(beatIndex / 4 + 1) + ":" + std::to_string(beatIndex % 4 + 1) + ":" + std::to_string(unit),
+            static_cast<int32_t>(std::min<int64_t>(time, std::numeric_limits<int32_t>::max()))};
     };
     const int64_t below = rest * UnitsPerBeat / d;  // names rest or the nearest tick before it
     int64_t above = below;
@@ -154,7 +158,9 @@ struct KaraokePass::Source {
 
 KaraokePass::KaraokePass() : files_(std::make_unique<Files>()) {}
 
-KaraokePass::~KaraokePass() { CloseFiles(false); }
+KaraokePass::~KaraokePass() {
+    CloseFiles(false);
+}
 
 void KaraokePass::RequireOpen(const char* operation) const {
     if (files_->input == nullptr)
@@ -233,11 +239,13 @@ void KaraokePass::ResetState() {
     conversion_ = WordsConversion{};
 }
 
-void KaraokePass::ResetReadingState() { ResetState(); }
+void KaraokePass::ResetReadingState() {
+    ResetState();
+}
 
-void KaraokePass::OpenPass(const std::string& inputName, const std::string& outputName,
-                           const std::string& songTextName, PassMode mode, uint16_t voiceTrack,
-                           const std::string& midiFileRef, const std::string& karaokeFileRef) {
+void KaraokePass::OpenPass(const std::string& inputName, const std::string& outputName, const std::string& songTextName,
+                           PassMode mode, uint16_t voiceTrack, const std::string& midiFileRef,
+                           const std::string& karaokeFileRef) {
     CloseFiles(false);  // a pass still open is abandoned
     midiError_ = 0;
     mode_ = mode;
@@ -427,7 +435,9 @@ void KaraokePass::WriteTextEvent(int32_t delta, uint8_t metaType, const std::str
     for (char c : text) StoreByte(static_cast<uint8_t>(c));
 }
 
-bool KaraokePass::LastWordsByteIsReturn() const { return wordsPos_ > 0 && words_[static_cast<size_t>(wordsPos_ - 1)] == '\r'; }
+bool KaraokePass::LastWordsByteIsReturn() const {
+    return wordsPos_ > 0 && words_[static_cast<size_t>(wordsPos_ - 1)] == '\r';
+}
 
 // The word boundary of an exported lyric: one space at the end of the last lyric event,
 // which is always the last thing in the buffer. The track name is left alone.
@@ -512,7 +522,9 @@ void KaraokePass::WriteSongText(const std::string& text) {
         throw IoError(files_->songTextName, "cannot write: " + SystemError());
 }
 
-void KaraokePass::EndSongTextLine() { WriteSongText("\n"); }
+void KaraokePass::EndSongTextLine() {
+    WriteSongText("\n");
+}
 
 // One text or lyric event of a Words track, turned back into song text: the syllable
 // prefixes become line and word breaks, notes without a text of their own get a lone
@@ -563,7 +575,8 @@ void KaraokePass::ConvertWordsText(const MidiEvent& event) {
     const size_t first = std::find_if_not(syllable.begin(), syllable.end(), isLineEnd) - syllable.begin();
     if (first > 0) mark = StrongerBreak(mark, '/');
     size_t last = syllable.size();
-    while (last > first && (isLineEnd(syllable[last - 1]) || (event.MetaType == LyricType && syllable[last - 1] == ' '))) {
+    while (last > first &&
+           (isLineEnd(syllable[last - 1]) || (event.MetaType == LyricType && syllable[last - 1] == ' '))) {
         state.pendingBreak = StrongerBreak(state.pendingBreak, isLineEnd(syllable[last - 1]) ? '/' : ' ');
         --last;
     }
@@ -588,7 +601,8 @@ void KaraokePass::ConvertWordsText(const MidiEvent& event) {
     if (!lineStart_ && event.Time <= state.lastTime) {
         // Joined to the syllable before, a break becoming a blank inside it.
         if (mark != 0) syllable.insert(0, " ");
-        syllable.resize(std::min(syllable.size(), MaxSyllableLength - std::min(MaxSyllableLength, state.syllableLength)));
+        syllable.resize(
+            std::min(syllable.size(), MaxSyllableLength - std::min(MaxSyllableLength, state.syllableLength)));
         state.syllableLength += syllable.size();
         WriteSongText(EscapeSyllable(syllable));
         return;
@@ -615,8 +629,10 @@ void KaraokePass::ConvertWordsText(const MidiEvent& event) {
             const auto distance = [&](int i) { return std::llabs(static_cast<int64_t>(noteAt(i)) - event.Time); };
             const bool before = next > lyricIndex_ && distance(next - 1) <= reach;
             const bool after = next < noteCount && distance(next) <= reach;
-            if (before && (!after || distance(next - 1) <= distance(next))) note = next - 1;
-            else if (after) note = next;
+            if (before && (!after || distance(next - 1) <= distance(next)))
+                note = next - 1;
+            else if (after)
+                note = next;
         }
         if (note < 0 && !coded && next < noteCount) note = next;  // without a division no time can be written
     }
@@ -649,7 +665,8 @@ void KaraokePass::ConvertWordsText(const MidiEvent& event) {
     } else {
         separator = "-";
     }
-    WriteSongText(std::string(static_cast<size_t>(placeholders), '-') + separator + timeCode + EscapeSyllable(syllable));
+    WriteSongText(std::string(static_cast<size_t>(placeholders), '-') + separator + timeCode +
+                  EscapeSyllable(syllable));
     state.syllableLength = syllable.size();
     lineStart_ = false;
 }
@@ -768,7 +785,9 @@ void KaraokePass::ListTrack(std::string& name, std::string& line) {
     midiError_ = 0;  // a damaged track still gets its line; the listing goes on
 }
 
-void KaraokePass::ClosePass() { CloseFiles(true); }
+void KaraokePass::ClosePass() {
+    CloseFiles(true);
+}
 
 void KaraokePass::CloseFiles(bool reportErrors) {
     const bool wasOpen = files_->input != nullptr;

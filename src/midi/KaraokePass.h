@@ -39,9 +39,9 @@ public:
     KaraokePass(const KaraokePass&) = delete;
     KaraokePass& operator=(const KaraokePass&) = delete;
 
-    void OpenPass(const std::string& inputName, const std::string& outputName,
-                  const std::string& songTextName, PassMode mode, uint16_t voiceTrack,
-                  const std::string& midiFileRef, const std::string& karaokeFileRef);
+    void OpenPass(const std::string& inputName, const std::string& outputName, const std::string& songTextName,
+                  PassMode mode, uint16_t voiceTrack, const std::string& midiFileRef,
+                  const std::string& karaokeFileRef);
     void ReadPassHeader();
     void SelectVoiceTrack(int n);
     void WriteKaraokeTracks();
@@ -113,7 +113,7 @@ private:
     int inputPos_ = 0;
     int64_t inputStart_ = 0;  // file offset of input_[0]
     int64_t fileSize_ = 0;
-    int64_t chunkEnd_ = 0;    // reading stops here: the end of the current track chunk
+    int64_t chunkEnd_ = 0;        // reading stops here: the end of the current track chunk
     std::vector<uint8_t> words_;  // everything the pass composes (allocated while open)
     int wordsPos_ = 0;
     int wordsDataStart_ = -1;  // -1 until the Words chunk is started

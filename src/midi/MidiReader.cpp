@@ -28,7 +28,9 @@ uint32_t Be32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
 
-uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+uint16_t Be16(const uint8_t* p) {
+    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
 
 // The bytes of one loaded track as the event decoder reads them. Reading past the end
 // gives zero bytes and no failure, but is remembered: an event cut off by the end of its
@@ -62,8 +64,8 @@ private:
 // whatever base time the caller hands in.
 int32_t TicksAfter(int32_t time, int32_t baseTime) {
     const int64_t delta = static_cast<int64_t>(time) - baseTime;
-    return static_cast<int32_t>(std::clamp<int64_t>(delta, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(delta, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 bool IsNoteEvent(uint8_t status) {
@@ -112,7 +114,9 @@ struct MidiReader::Input {
 MidiReader::MidiReader() = default;
 MidiReader::~MidiReader() = default;
 
-int MidiReader::TrackLimit() const { return std::min<int>(header_.TrackCount, MaxTracks); }
+int MidiReader::TrackLimit() const {
+    return std::min<int>(header_.TrackCount, MaxTracks);
+}
 
 bool MidiReader::OpenMidi(const std::string& fileName) {
     CloseMidi();
@@ -223,7 +227,9 @@ bool MidiReader::LoadTracks() {
     return midiError_ == MidiErrorCode::Success;
 }
 
-void MidiReader::CloseMidi() { input_.reset(); }
+void MidiReader::CloseMidi() {
+    input_.reset();
+}
 
 void MidiReader::RewindTracks() {
     const int count = TrackLimit();
@@ -329,7 +335,7 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
             // (controllers, programs, bends) goes out at once.
             if (!(startTime > t && IsNoteEvent(event.Status))) {
                 const EventRecord record{beforeStart() ? -1 : TicksAfter(t, baseTime), event.Status, event.Data1,
-                                          event.Data2, 0};
+                                         event.Data2, 0};
                 answer = send(record);
                 sentTime = t;
             }
@@ -344,8 +350,8 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
                 sentTime = t;
             }
         } else if (event.Status == 0xFF && event.MetaType == 0x51) {
-            answer = send(EventRecord{beforeStart() ? 0 : TicksAfter(t, baseTime), 0, event.Data1, event.Data2,
-                                       event.Data3});
+            answer = send(
+                EventRecord{beforeStart() ? 0 : TicksAfter(t, baseTime), 0, event.Data1, event.Data2, event.Data3});
             sentTime = t;
         }
 

@@ -26,8 +26,8 @@ struct MidiEvent {
     uint8_t MetaType = 0;  // meta type for 0xFF events, else 0
     uint8_t Data1 = 0;
     uint8_t Data2 = 0;
-    uint8_t Data3 = 0;     // tempo events only
-    std::string Text;      // meta types 1 to 14 only
+    uint8_t Data3 = 0;               // tempo events only
+    std::string Text;                // meta types 1 to 14 only
     std::vector<uint8_t> SysexData;  // in-memory reader only
     int32_t SysexLength = 0;
 };

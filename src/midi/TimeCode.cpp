@@ -30,8 +30,8 @@ std::optional<int32_t> ParseField(std::string_view text) {
     if (i == text.size()) return std::nullopt;  // nothing but blanks, a sign or a "$"
 
     // The magnitude may reach 2^31 only for the most negative value.
-    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                   : std::numeric_limits<int32_t>::max();
+    const int64_t limit =
+        negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
     int64_t value = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];

@@ -17,7 +17,9 @@ std::string PadRight(std::string text, size_t width) {
     return text;
 }
 
-std::string ListItem(int number, const std::string& line) { return PadRight(std::to_string(number), 3) + "  " + line; }
+std::string ListItem(int number, const std::string& line) {
+    return PadRight(std::to_string(number), 3) + "  " + line;
+}
 
 }  // namespace
 
@@ -63,8 +65,7 @@ TrackList ListTracks(const std::string& fileName, uint8_t kind) {
     return list;
 }
 
-bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index,
-                 int32_t& midiError) {
+bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index, int32_t& midiError) {
     const TrackList list = ListTracks(fileName, kind);
     midiError = list.midiError;
     if (list.midiError != 0) {

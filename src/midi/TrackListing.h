@@ -39,7 +39,6 @@ TrackList ListTracks(const std::string& fileName, uint8_t kind);
 // Runs the voice track dialog over the file. True when the user confirmed with a
 // non-empty list; `index` is then the chosen item (0-based). `midiError` receives the
 // error code the listing left (messages are shown through `ui`).
-bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index,
-                 int32_t& midiError);
+bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index, int32_t& midiError);
 
 }  // namespace sonkora

@@ -60,8 +60,7 @@ void LyricFollower::StartTicking() {
 }
 
 void LyricFollower::Tick(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
-                                const std::function<int32_t()>& readClock,
-                                const std::function<void(int32_t)>& setGauge) {
+                         const std::function<int32_t()>& readClock, const std::function<void(int32_t)>& setGauge) {
     // A tick that arrives while the editor is still busy with the previous one is skipped.
     if (timerBusy_) return;
     timerBusy_ = true;

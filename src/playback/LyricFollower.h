@@ -36,8 +36,8 @@ public:
     // One tick of the timer. `followLyrics`: an editor's song plays (no audition).
     // `readClock` gives ticks since the start of playback; song time is that plus
     // `startTime`.
-    void Tick(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
-                     const std::function<int32_t()>& readClock, const std::function<void(int32_t)>& setGauge);
+    void Tick(bool followLyrics, int32_t startTime, PlaybackEditor* editor, const std::function<int32_t()>& readClock,
+              const std::function<void(int32_t)>& setGauge);
 
     const std::vector<LyricTime>& LyricTimes() const { return lyricTimes_; }
     int32_t LyricIndex() const { return lyricIndex_; }

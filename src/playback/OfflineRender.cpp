@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "midi/MidiReader.h"

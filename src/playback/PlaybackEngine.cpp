@@ -196,7 +196,9 @@ void PlaybackEngine::SendSongEvents() {
                        [this](const EventRecord& record) { return toolkit_.QueueEvent(midiOut_, record); });
 }
 
-void PlaybackEngine::MidiPlaybackEnded() { StopPlaying(); }
+void PlaybackEngine::MidiPlaybackEnded() {
+    StopPlaying();
+}
 
 void PlaybackEngine::Tick() {
     follower_.Tick(

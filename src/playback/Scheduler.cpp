@@ -219,8 +219,8 @@ int Scheduler::Queue(const EventRecord& record) {
             const bool immediate = record.Time < 0;
             const int64_t tick = immediate ? tailTick_ : std::min(tailTick_ + record.Time, MaxTick);
             const int64_t now = time_.NowMicros();
-            const size_t capacity = running_ ? limits_.maxQueued
-                                             : std::min(limits_.maxQueued, limits_.maxQueuedBeforeStart);
+            const size_t capacity =
+                running_ ? limits_.maxQueued : std::min(limits_.maxQueued, limits_.maxQueuedBeforeStart);
             if (queue_.size() >= capacity) {
                 refusal_ = Refusal{true, 0};
                 answer = 1;
@@ -294,8 +294,7 @@ int64_t Scheduler::NextWake(int64_t now) const {
             next = DueMicros(head.tick);
         }
     }
-    if (refusal_ && !refusal_->byCount && running_)
-        next = std::min(next, refusal_->dueMicros - limits_.lowWaterMicros);
+    if (refusal_ && !refusal_->byCount && running_) next = std::min(next, refusal_->dueMicros - limits_.lowWaterMicros);
     return next;
 }
 
@@ -321,11 +320,11 @@ int64_t Scheduler::Service() {
             }
             if (refusal_) {
                 const size_t lowCount =
-                    running_ ? limits_.lowQueued
-                             : std::min(limits_.lowQueued, std::min(limits_.maxQueued, limits_.maxQueuedBeforeStart) / 4);
-                const bool ready = refusal_->byCount
-                                       ? queue_.size() <= lowCount
-                                       : running_ && refusal_->dueMicros - now <= limits_.lowWaterMicros;
+                    running_
+                        ? limits_.lowQueued
+                        : std::min(limits_.lowQueued, std::min(limits_.maxQueued, limits_.maxQueuedBeforeStart) / 4);
+                const bool ready = refusal_->byCount ? queue_.size() <= lowCount
+                                                     : running_ && refusal_->dueMicros - now <= limits_.lowWaterMicros;
                 if (ready) {
                     posts.push_back(ToolkitNotification::MoreEventsWanted);
                     refusal_.reset();

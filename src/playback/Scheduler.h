@@ -136,7 +136,7 @@ private:
 
     mutable std::mutex queueMutex_;
     std::deque<Entry> queue_;
-    int64_t tailTick_ = 0;  // tick of the last timed record accepted
+    int64_t tailTick_ = 0;               // tick of the last timed record accepted
     std::vector<uint8_t> pendingSysex_;  // a system-exclusive message still arriving byte by byte
     int64_t pendingSysexTick_ = 0;
     bool pendingSysexImmediate_ = false;

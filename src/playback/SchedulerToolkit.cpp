@@ -11,8 +11,7 @@ constexpr size_t MaxNameLength = 255;
 
 }  // namespace
 
-SchedulerToolkit::SchedulerToolkit(DeviceCatalog& catalog, const TimeSource& time, Drive drive,
-                                   SchedulerLimits limits)
+SchedulerToolkit::SchedulerToolkit(DeviceCatalog& catalog, const TimeSource& time, Drive drive, SchedulerLimits limits)
     : catalog_(catalog), scheduler_(time, limits) {
     if (drive == Drive::Thread) thread_ = std::make_unique<SchedulerThread>(scheduler_);
 }
@@ -73,13 +72,21 @@ int SchedulerToolkit::QueueEvent(MidiHandle device, const EventRecord& record) {
     return scheduler_.Queue(record);
 }
 
-void SchedulerToolkit::StartClock() { scheduler_.StartStepOne(); }
+void SchedulerToolkit::StartClock() {
+    scheduler_.StartStepOne();
+}
 
-void SchedulerToolkit::SetClockResolution(int ticksPerQuarter) { scheduler_.SetResolution(ticksPerQuarter); }
+void SchedulerToolkit::SetClockResolution(int ticksPerQuarter) {
+    scheduler_.SetResolution(ticksPerQuarter);
+}
 
-int32_t SchedulerToolkit::ReadClock() { return scheduler_.ReadClock(); }
+int32_t SchedulerToolkit::ReadClock() {
+    return scheduler_.ReadClock();
+}
 
-void SchedulerToolkit::StopClock() { scheduler_.Stop(); }
+void SchedulerToolkit::StopClock() {
+    scheduler_.Stop();
+}
 
 void SchedulerToolkit::SetNotificationHandler(std::function<void(ToolkitNotification)> handler) {
     scheduler_.SetNotificationHandler(std::move(handler));

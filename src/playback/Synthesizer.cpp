@@ -210,11 +210,17 @@ bool OfflineSynthesizer::Reset() {
     return true;
 }
 
-void OfflineSynthesizer::Send(std::span<const uint8_t> message) { SendToSynth(core_->synth, message); }
+void OfflineSynthesizer::Send(std::span<const uint8_t> message) {
+    SendToSynth(core_->synth, message);
+}
 
-void OfflineSynthesizer::Silence() { SilenceSynth(core_->synth); }
+void OfflineSynthesizer::Silence() {
+    SilenceSynth(core_->synth);
+}
 
-void OfflineSynthesizer::Prepare() { fluid_synth_system_reset(core_->synth); }
+void OfflineSynthesizer::Prepare() {
+    fluid_synth_system_reset(core_->synth);
+}
 
 void OfflineSynthesizer::Render(std::span<int16_t> frames) {
     size_t done = 0;

@@ -34,8 +34,7 @@ public:
     ~OfflineSynthesizer() override;
 
     // Nothing, with `error` saying why, when the soundfont cannot be loaded.
-    static std::unique_ptr<OfflineSynthesizer> Create(const std::string& soundFont, int sampleRate,
-                                                      std::string& error);
+    static std::unique_ptr<OfflineSynthesizer> Create(const std::string& soundFont, int sampleRate, std::string& error);
 
     bool Reset() override;
     void Send(std::span<const uint8_t> message) override;

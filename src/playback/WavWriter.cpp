@@ -27,7 +27,9 @@ void PutLe16(uint8_t* p, uint16_t v) {
 
 }  // namespace
 
-WavWriter::~WavWriter() { Discard(); }
+WavWriter::~WavWriter() {
+    Discard();
+}
 
 void WavWriter::Discard() {
     if (file_ != nullptr) {

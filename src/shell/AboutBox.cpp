@@ -157,8 +157,7 @@ std::string AboutTuneBytes() {
             AddNote(bass, 1, start + static_cast<uint32_t>(beat * AboutTuneDivision),
                     last ? AboutTuneBarTicks : AboutTuneDivision - 8,
                     static_cast<uint8_t>(roots[static_cast<size_t>(bar)] + (beat % 2 == 1 ? 12 : 0)), 96);
-        for (uint8_t key : chords[static_cast<size_t>(bar)])
-            AddNote(strings, 2, start, AboutTuneBarTicks - 2, key, 64);
+        for (uint8_t key : chords[static_cast<size_t>(bar)]) AddNote(strings, 2, start, AboutTuneBarTicks - 2, key, 64);
     }
 
     std::string file = "MThd";
@@ -226,10 +225,8 @@ void TCreditsView::paintEvent(QPaintEvent*) {
     const int middle = height() / 2 + 15;
     p.setFont(small);
     p.setPen(QColor(160, 170, 210));
-    if (line > 0)
-        p.drawText(QRect(0, middle - 86, width(), 24), Qt::AlignCenter, credits_[line - 1]);
-    if (line + 1 < credits_.size())
-        p.drawText(QRect(0, middle + 28, width(), 24), Qt::AlignCenter, credits_[line + 1]);
+    if (line > 0) p.drawText(QRect(0, middle - 86, width(), 24), Qt::AlignCenter, credits_[line - 1]);
+    if (line + 1 < credits_.size()) p.drawText(QRect(0, middle + 28, width(), 24), Qt::AlignCenter, credits_[line + 1]);
 
     // The current line: what is sung so far in yellow, the rest in white.
     p.setFont(big);
@@ -271,13 +268,12 @@ TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame), frame_(frame) {
     text->setObjectName(QStringLiteral("AboutText"));
     text->setTextFormat(Qt::RichText);
     text->setWordWrap(true);
-    text->setText(QStringLiteral(
-                      "<h2>Sonkora</h2>"
-                      "<p>Version %1</p>"
-                      "<p>Sonkora makes karaoke files. Write the lyrics of a song as a song text, "
-                      "split into syllables, name the MIDI file and its melody track, and Sonkora "
-                      "puts every syllable on its note and writes a Soft Karaoke file (.kar) that "
-                      "karaoke players show syllable by syllable.</p>")
+    text->setText(QStringLiteral("<h2>Sonkora</h2>"
+                                 "<p>Version %1</p>"
+                                 "<p>Sonkora makes karaoke files. Write the lyrics of a song as a song text, "
+                                 "split into syllables, name the MIDI file and its melody track, and Sonkora "
+                                 "puts every syllable on its note and writes a Soft Karaoke file (.kar) that "
+                                 "karaoke players show syllable by syllable.</p>")
                       .arg(ProgramVersion()));
     text->setMinimumWidth(360);
     top->addWidget(text, 1);

@@ -11,8 +11,7 @@ namespace {
 const std::array<QChar, 256>& ByteToChar() {
     static const std::array<QChar, 256> table = [] {
         std::array<QChar, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[b] = QChar(static_cast<char16_t>(Cp1252ToChar(static_cast<unsigned char>(b))));
+        for (int b = 0; b < 256; ++b) t[b] = QChar(static_cast<char16_t>(Cp1252ToChar(static_cast<unsigned char>(b))));
         return t;
     }();
     return table;

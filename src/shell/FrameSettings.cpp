@@ -60,8 +60,8 @@ QFont FontFromSettings(const TFrameSettings& s) {
 void StoreFont(const QFont& font, TFrameSettings& s) {
     s.FontName = font.family().toStdString();
     if (font.pointSize() > 0) s.FontSize = font.pointSize();
-    s.FontStyle = (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) |
-                  (font.strikeOut() ? 8 : 0);
+    s.FontStyle =
+        (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) | (font.strikeOut() ? 8 : 0);
 }
 
 }  // namespace sonkora

@@ -4,12 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>

@@ -29,8 +29,8 @@ THyphenationDlg::THyphenationDlg(TFrameForm* frame) : QDialog(frame) {
     row->addWidget(label);
     row->addWidget(ComboBox1, 1);
     layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
-                                         this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     OkButton = buttons->button(QDialogButtonBox::Ok);
     HelpButton = buttons->button(QDialogButtonBox::Help);
     layout->addWidget(buttons);

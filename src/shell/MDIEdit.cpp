@@ -119,8 +119,7 @@ void TMemo::contextMenuEvent(QContextMenuEvent* event) {
 void TMemo::keyPressEvent(QKeyEvent* event) {
     // Shift+Enter would put a line separator inside a line; a song text knows only
     // whole lines.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & Qt::ShiftModifier)) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & Qt::ShiftModifier)) {
         if (!isReadOnly()) insertPlainText(QStringLiteral("\n"));
         return;
     }
@@ -249,8 +248,8 @@ void TEditForm::CreatePanes() {
     };
     Panel3 = panel("Panel3", 64, QStringLiteral("Modified indicator"), QStringLiteral(" Modified"));
     Panel4 = panel("Panel4", 90, QStringLiteral("Total number of lines in the file"), QStringLiteral(" 99999 lines"));
-    Panel5 = panel("Panel5", 89, QStringLiteral("Number of paragraphs in the song"),
-                   QStringLiteral(" 9999 paragraphs"));
+    Panel5 =
+        panel("Panel5", 89, QStringLiteral("Number of paragraphs in the song"), QStringLiteral(" 9999 paragraphs"));
     Panel2 = panel("Panel2", 0, QStringLiteral("Title of the song as specified with @T"));
     strip->setFixedHeight(std::max(15, Panel2->fontMetrics().height() + 4));
     layout->addWidget(strip);
@@ -258,8 +257,7 @@ void TEditForm::CreatePanes() {
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TEditForm::UpdateStatus);
     connect(Memo2, &QPlainTextEdit::textChanged, this, &TEditForm::UpdateStatus);
     connect(Memo1->document(), &QTextDocument::modificationChanged, this, &TEditForm::UpdateStatus);
-    for (TMemo* memo : {Memo1, Memo2})
-        connect(memo, &QPlainTextEdit::selectionChanged, this, &TEditForm::UpdateMenus);
+    for (TMemo* memo : {Memo1, Memo2}) connect(memo, &QPlainTextEdit::selectionChanged, this, &TEditForm::UpdateMenus);
     connect(Memo1, &QPlainTextEdit::undoAvailable, this, &TEditForm::UpdateMenus);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TEditForm::UpdateMenus);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TEditForm::CurrentTabChanged);
@@ -277,8 +275,9 @@ void TEditForm::CreateMenus() {
 
     File2 = new QMenu(QStringLiteral("&File"), this);
     File2->menuAction()->setStatusTip(QStringLiteral("File management commands"));
-    QAction* new1 = f.MakeAction(this, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), HelpContext::General,
-                                 QStringLiteral("Creates a new STF file and lets you select the MIDI file and voice track"));
+    QAction* new1 =
+        f.MakeAction(this, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), HelpContext::General,
+                     QStringLiteral("Creates a new STF file and lets you select the MIDI file and voice track"));
     QAction* open1 = f.MakeAction(this, QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
                                   HelpContext::General, QStringLiteral("Open an existing file"));
     Close1 = f.MakeAction(this, QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_F4), HelpContext::General,
@@ -289,9 +288,9 @@ void TEditForm::CreateMenus() {
                            QStringLiteral("Save the file in the active editor window under a new name"));
     QAction* import1 = f.MakeAction(this, QStringLiteral("&Import Karaoke..."), {}, HelpContext::Import,
                                     QStringLiteral("Import the lyrics from an existing karaoke file"));
-    PrintSTF1 = f.MakeAction(this, QStringLiteral("&Print STF..."), QKeySequence(Qt::CTRL | Qt::Key_P),
-                             HelpContext::General,
-                             QStringLiteral("Print the complete contents of the active editor window"));
+    PrintSTF1 =
+        f.MakeAction(this, QStringLiteral("&Print STF..."), QKeySequence(Qt::CTRL | Qt::Key_P), HelpContext::General,
+                     QStringLiteral("Print the complete contents of the active editor window"));
     PrintSongText1 = f.MakeAction(this, QStringLiteral("P&rint Song Text..."), {}, HelpContext::None,
                                   QStringLiteral("Print only the song text of the active editor window"));
     PrintSetup1 = f.MakeAction(this, QStringLiteral("Prin&t Setup..."), {}, HelpContext::General,
@@ -344,9 +343,9 @@ void TEditForm::CreateMenus() {
                               HelpContext::General, QStringLiteral("Select all text in the active editor window"));
     SpecialLetters1 = f.MakeAction(this, QStringLiteral("&Special Letters..."), QKeySequence(Qt::Key_F4),
                                    HelpContext::SpecialLetters, QStringLiteral("Insert a special letter in the text"));
-    Hyphenation1 = f.MakeAction(this, QStringLiteral("&Hyphenation..."), QKeySequence(Qt::Key_F5),
-                                HelpContext::Hyphenation,
-                                QStringLiteral("Automatic hyphenation of the text in the active editor window"));
+    Hyphenation1 =
+        f.MakeAction(this, QStringLiteral("&Hyphenation..."), QKeySequence(Qt::Key_F5), HelpContext::Hyphenation,
+                     QStringLiteral("Automatic hyphenation of the text in the active editor window"));
     VoiceTrackSelection1 = f.MakeAction(
         this, QStringLiteral("&Voice Track Selection..."), QKeySequence(Qt::Key_F6), HelpContext::VoiceTrackSelection,
         QStringLiteral("Select the voice track for the karaoke file in the active editor window"));
@@ -413,9 +412,9 @@ void TEditForm::CreateMenus() {
         QStringLiteral("Play the karaoke file in the active editor window from the line containing the cursor"));
     Stop1 = f.MakeAction(this, QStringLiteral("&Stop"), QKeySequence(Qt::Key_Escape), HelpContext::Stop,
                          QStringLiteral("Stop playing"));
-    PlayInKaraokePlayer1 = f.MakeAction(this, QStringLiteral("Play In &Karaoke Player"), {},
-                                        HelpContext::PlayInKaraokePlayer,
-                                        QStringLiteral("Make and play the karaoke file in a custom karaoke player"));
+    PlayInKaraokePlayer1 =
+        f.MakeAction(this, QStringLiteral("Play In &Karaoke Player"), {}, HelpContext::PlayInKaraokePlayer,
+                     QStringLiteral("Make and play the karaoke file in a custom karaoke player"));
     Export1 = f.MakeAction(this, QStringLiteral("&Export As MIDI File With Lyrics"), {}, HelpContext::Export,
                            QStringLiteral("Export the STF text as a MIDI file with lyrics"));
     Karaoke1->addAction(Make1);
@@ -552,8 +551,7 @@ bool TEditForm::LoadFile(const QString& path) {
             problem = QStringLiteral("it is too large to be a song text");
     }
     if (!problem.isEmpty()) {
-        if (frame_)
-            frame_->ErrorBox(QStringLiteral("Cannot read %1: %2").arg(path, problem), HelpContext::General);
+        if (frame_) frame_->ErrorBox(QStringLiteral("Cannot read %1: %2").arg(path, problem), HelpContext::General);
         return false;
     }
     Memo1->setPlainText(FileBytesToPaneText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
@@ -570,14 +568,16 @@ bool TEditForm::ConfirmUnmappedCharacters(const QString& purpose) {
     const std::vector<TUnmappedCharacter> unmapped = FindUnmappedCharacters(text);
     if (unmapped.empty() || !frame_) return true;
     const TUnmappedCharacter& first = unmapped.front();
-    QString message = QStringLiteral("Line %1 holds %2, which a song text cannot hold: song texts use the "
-                                     "Windows-1252 character set.")
+    QString message = QStringLiteral(
+                          "Line %1 holds %2, which a song text cannot hold: song texts use the "
+                          "Windows-1252 character set.")
                           .arg(first.Line + 1)
                           .arg(DescribeCharacter(first.Code));
     if (unmapped.size() > 1)
         message += QStringLiteral(" The text holds %1 more such characters.").arg(unmapped.size() - 1);
-    message += QStringLiteral("\n\n%1 anyway, with \"?\" in place of each of them?\n"
-                              "Choose No to go back to the text and change them.")
+    message += QStringLiteral(
+                   "\n\n%1 anyway, with \"?\" in place of each of them?\n"
+                   "Choose No to go back to the text and change them.")
                    .arg(purpose);
     if (frame_->QueryBox(message, HelpContext::SpecialLetters, false) == QMessageBox::Yes) return true;
     if (!IsStfPage()) PageControl1->setCurrentIndex(0);
@@ -615,7 +615,8 @@ bool TEditForm::WriteDocument(const QString& path) {
 
 bool TEditForm::Save() {
     if (!FileName.isEmpty() && IsReadOnlyFile(FileName) && frame_)
-        frame_->WarningBox(QStringLiteral("%1 is read only.").arg(QFileInfo(FileName).fileName()), HelpContext::General);
+        frame_->WarningBox(QStringLiteral("%1 is read only.").arg(QFileInfo(FileName).fileName()),
+                           HelpContext::General);
     if (FileName.isEmpty() || IsReadOnlyFile(FileName)) return SaveAs();
     if (!ConfirmUnmappedCharacters(QStringLiteral("Save"))) return false;
     if (!WriteDocument(FileName)) return false;
@@ -625,9 +626,8 @@ bool TEditForm::Save() {
 }
 
 bool TEditForm::SaveAs() {
-    if (!frame_ ||
-        !frame_->ExecuteSaveDialog(QStringLiteral("STF (*.stf)|*.stf"), QStringLiteral("Save As"),
-                                   HelpContext::General, QStringLiteral("stf"), FileName))
+    if (!frame_ || !frame_->ExecuteSaveDialog(QStringLiteral("STF (*.stf)|*.stf"), QStringLiteral("Save As"),
+                                              HelpContext::General, QStringLiteral("stf"), FileName))
         return false;
     FileName = frame_->SaveFileName;
     setWindowTitle(QFileInfo(FileName).fileName());
@@ -636,8 +636,8 @@ bool TEditForm::SaveAs() {
 
 bool TEditForm::CloseQuery() {
     if (!Memo1->document()->isModified() || !frame_) return true;
-    const auto answer = frame_->QueryBox(QStringLiteral("Save changes to '%1'?").arg(windowTitle()),
-                                         HelpContext::General, true);
+    const auto answer =
+        frame_->QueryBox(QStringLiteral("Save changes to '%1'?").arg(windowTitle()), HelpContext::General, true);
     if (answer == QMessageBox::Cancel) return false;
     // Closing after a save that did not happen (a write error, Save As cancelled)
     // would lose the text, so the window stays open then.
@@ -695,20 +695,16 @@ void TEditForm::SetPlacement(const TWindowPlacement& placement) {
     if (window_->isVisible() && (window_->isMaximized() || window_->isMinimized())) window_->showNormal();
     if (normalRect_.isValid()) window_->setGeometry(normalRect_);
     switch (placement.ShowCmd) {
-    case ShowState::Maximized:
-        window_->showMaximized();
-        break;
-    case ShowState::Minimized:
-        window_->showMinimized();
-        if (placement.MinPosition.x() >= 0 && placement.MinPosition.y() >= 0 && window_->mdiArea()) {
-            const QSize area = window_->mdiArea()->viewport()->size();
-            window_->move(std::min(placement.MinPosition.x(), std::max(0, area.width() - 40)),
-                          std::min(placement.MinPosition.y(), std::max(0, area.height() - 20)));
-        }
-        break;
-    default:
-        window_->show();
-        break;
+        case ShowState::Maximized: window_->showMaximized(); break;
+        case ShowState::Minimized:
+            window_->showMinimized();
+            if (placement.MinPosition.x() >= 0 && placement.MinPosition.y() >= 0 && window_->mdiArea()) {
+                const QSize area = window_->mdiArea()->viewport()->size();
+                window_->move(std::min(placement.MinPosition.x(), std::max(0, area.width() - 40)),
+                              std::min(placement.MinPosition.y(), std::max(0, area.height() - 20)));
+            }
+            break;
+        default: window_->show(); break;
     }
 }
 

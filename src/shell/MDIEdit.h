@@ -16,8 +16,8 @@
 #include <string>
 
 #include "compiler/SongCompiler.h"
-#include "playback/PlaybackInterfaces.h"
 #include "compiler/SongDocument.h"
+#include "playback/PlaybackInterfaces.h"
 #include "shell/Vw.h"
 
 class QAction;
@@ -222,8 +222,8 @@ private:
     TFrameForm* frame_;
     TEditorDocument document_{*this};
     SongCompiler compiler_;
-    TSearchCommands* search_ = nullptr;      // a child of the window
-    TEditorPrinting* printing_ = nullptr;    // a child of the window
+    TSearchCommands* search_ = nullptr;    // a child of the window
+    TEditorPrinting* printing_ = nullptr;  // a child of the window
     std::unique_ptr<TShellUserInterface> ui_;
     std::unique_ptr<TEditorCompileHost> host_;
     QMdiSubWindow* window_ = nullptr;

@@ -42,7 +42,7 @@ void TEditForm::ReportCompileFailure(const std::exception& error) {
 void TEditForm::RunCompileAndAct(CompileKind mode, bool fromCursor, bool external) {
     if (!frame_) return;
     if (!ConfirmUnmappedCharacters(mode == CompileKind::Export ? QStringLiteral("Export the text")
-                                                    : QStringLiteral("Make the karaoke file")))
+                                                               : QStringLiteral("Make the karaoke file")))
         return;
     try {
         CompileAndAct(compiler_, mode, fromCursor, external, document_, *ui_, *host_);
@@ -122,8 +122,7 @@ void TEditForm::PageControl1Change() {
         Memo1->Select(range.Start, range.Length);
         activePane_ = Memo1;
     } else {
-        const PreviewSelection selection =
-            PreviewSelectionForCaret(compiler_.Lyrics(), Memo1->textCursor().position());
+        const PreviewSelection selection = PreviewSelectionForCaret(compiler_.Lyrics(), Memo1->textCursor().position());
         Memo2->Select(PaneIndex(Memo2, selection.From.Row, selection.From.Col), selection.Length);
         activePane_ = Memo2;
     }

@@ -120,8 +120,7 @@ TFrameForm::TFrameForm(const TShellEnvironment& environment, QWidget* parent)
     ViewName = "Main";
     // The frame opens maximized. Its normal size is the whole work area as well, so
     // that it fills the screen also where no window manager maximizes it.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->availableGeometry());
+    if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     SpecialLettersDlg = new TSpecialLettersDlg(this);
     HyphenationDlg = new THyphenationDlg(this);
@@ -147,8 +146,8 @@ TFrameForm::~TFrameForm() {
     delete help_;
 }
 
-QAction* TFrameForm::MakeAction(QObject* owner, const QString& caption, const QKeySequence& shortcut,
-                                int helpContext, const QString& hint) {
+QAction* TFrameForm::MakeAction(QObject* owner, const QString& caption, const QKeySequence& shortcut, int helpContext,
+                                const QString& hint) {
     auto* action = new QAction(caption, owner);
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     action->setStatusTip(hint);
@@ -184,8 +183,8 @@ void TFrameForm::CreateMenus() {
                             QStringLiteral("Select Midi output device"));
     KaraokePlayer1 = MakeAction(this, QStringLiteral("&Karaoke Player..."), {}, HelpContext::KaraokePlayer,
                                 QStringLiteral("Set up custom karaoke player"));
-    Font1 = MakeAction(this, QStringLiteral("&Font..."), {}, HelpContext::None,
-                       QStringLiteral("Select the editor font"));
+    Font1 =
+        MakeAction(this, QStringLiteral("&Font..."), {}, HelpContext::None, QStringLiteral("Select the editor font"));
     Warnings1 = MakeAction(this, QStringLiteral("&Warnings..."), {}, HelpContext::Warnings,
                            QStringLiteral("Configure warnings given during making of karaoke files"));
     Options1->addAction(MidiSetup1);
@@ -273,17 +272,19 @@ void TFrameForm::CreateToolBar() {
     OpenButton = button(ToolIcon::Open, QStringLiteral("Open file|Open an existing file"));
     SaveButton = button(ToolIcon::Save, QStringLiteral("Save file|Save the file in the active editor window"));
     ToolBar1->addSeparator();
-    SpecialLettersButton = button(ToolIcon::SpecialLetters,
-                                  QStringLiteral("Special letters|Insert a special letter in the text"));
-    HyphenationButton = button(ToolIcon::Hyphenation,
-                               QStringLiteral("Hyphenation|Automatic hyphenation of the text in the active editor window"));
+    SpecialLettersButton =
+        button(ToolIcon::SpecialLetters, QStringLiteral("Special letters|Insert a special letter in the text"));
+    HyphenationButton =
+        button(ToolIcon::Hyphenation,
+               QStringLiteral("Hyphenation|Automatic hyphenation of the text in the active editor window"));
     ToolBar1->addSeparator();
     MakeButton = button(ToolIcon::Make, QStringLiteral("Make|Make a karaoke file of the active editor window"));
-    PlayButton = button(ToolIcon::Play,
-                        QStringLiteral("Play|Make and play the karaoke file in the active editor window"));
+    PlayButton =
+        button(ToolIcon::Play, QStringLiteral("Play|Make and play the karaoke file in the active editor window"));
     PlayFromCursorButton = button(
         ToolIcon::PlayFromCursor,
-        QStringLiteral("Play from cursor|Play the karaoke file in the active editor window from the line containing the cursor"));
+        QStringLiteral(
+            "Play from cursor|Play the karaoke file in the active editor window from the line containing the cursor"));
     StopButton = button(ToolIcon::Stop, QStringLiteral("Stop|Stop playing"));
     ToolBar1->addSeparator();
     PlayInPlayerButton = button(
@@ -299,8 +300,7 @@ void TFrameForm::CreateToolBar() {
             [this] { RunOnActiveEditor(&TEditForm::PlayFromCursor1Click); });
     connect(SpecialLettersButton, &QAction::triggered, this,
             [this] { RunOnActiveEditor(&TEditForm::SpecialLetters1Click); });
-    connect(HyphenationButton, &QAction::triggered, this,
-            [this] { RunOnActiveEditor(&TEditForm::Hyphenation1Click); });
+    connect(HyphenationButton, &QAction::triggered, this, [this] { RunOnActiveEditor(&TEditForm::Hyphenation1Click); });
     connect(StopButton, &QAction::triggered, this, &TFrameForm::StopPlaying);
     connect(PlayInPlayerButton, &QAction::triggered, this,
             [this] { RunOnActiveEditor(&TEditForm::PlayInKaraokePlayer1Click); });
@@ -317,9 +317,9 @@ void TFrameForm::CreateStatusBar() {
     Gauge1->setValue(100);
     Gauge1->setTextVisible(true);
     Gauge1->setAlignment(Qt::AlignCenter);
-    Gauge1->setStyleSheet(QStringLiteral(
-        "QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"
-        "QProgressBar::chunk { background: blue; }"));
+    Gauge1->setStyleSheet(
+        QStringLiteral("QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"
+                       "QProgressBar::chunk { background: blue; }"));
     statusBar()->addWidget(StatusLine, 1);
     statusBar()->addPermanentWidget(Gauge1);
     statusBar()->setSizeGripEnabled(true);
@@ -343,8 +343,7 @@ bool TFrameForm::eventFilter(QObject* watched, QEvent* event) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             QAction* action = menu->activeAction();
             QVariant context = action ? action->property(HelpContextProperty) : QVariant();
-            if (!context.isValid() || context.toInt() == 0)
-                context = menu->menuAction()->property(HelpContextProperty);
+            if (!context.isValid() || context.toInt() == 0) context = menu->menuAction()->property(HelpContextProperty);
             menu->close();
             ShowHelp(context.isValid() && context.toInt() != 0 ? context.toInt() : HelpContext::General);
             return true;
@@ -493,8 +492,8 @@ void TFrameForm::New1Click() {
 }
 
 void TFrameForm::Open1Click() {
-    if (!ExecuteOpenDialog(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
-                           HelpContext::General, QStringLiteral("stf")))
+    if (!ExecuteOpenDialog(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"), HelpContext::General,
+                           QStringLiteral("stf")))
         return;
     TEditForm* editor = CreateEditor();
     editor->LoadFile(OpenFileName);
@@ -620,8 +619,8 @@ void TFrameForm::TestSonkora1Click() {
         ~BatchFlag() { flag = false; }
     } batch(Batch);
     const QDir folder(QString::fromStdString(environment_.BatchDirectory()));
-    const QStringList songs = folder.entryList({QStringLiteral("*.stf")},
-                                               QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    const QStringList songs =
+        folder.entryList({QStringLiteral("*.stf")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     for (const QString& song : songs) {
         TEditForm* editor = CreateEditor();
         // A song text that cannot be read is reported and makes nothing.
@@ -699,8 +698,7 @@ void TFrameForm::FinishStart() {
     // A missing device is told once, here; the program runs on without one.
     OpenMidiOutput();
     UpdateFrameControls();
-    if (Settings.HelpShown != HelpShownMark && ShowHelp(HelpContext::General))
-        Settings.HelpShown = HelpShownMark;
+    if (Settings.HelpShown != HelpShownMark && ShowHelp(HelpContext::General)) Settings.HelpShown = HelpShownMark;
 }
 
 void TFrameForm::OpenExampleSong() {
@@ -860,7 +858,8 @@ void TFrameForm::Tick() {
 }
 
 void TFrameForm::customEvent(QEvent* event) {
-    if (event->type() != FeedRequestEvent && event->type() != PlaybackEndedEvent) return QMainWindow::customEvent(event);
+    if (event->type() != FeedRequestEvent && event->type() != PlaybackEndedEvent)
+        return QMainWindow::customEvent(event);
     const auto* notification = static_cast<TToolkitEvent*>(event);
     if (!engine_ || notification->Playback != playbackNumber_->Value.load()) return;
     if (event->type() == FeedRequestEvent)
@@ -904,8 +903,10 @@ QMessageBox::StandardButton TFrameForm::ShowBox(QMessageBox::Icon icon, const QS
     box.setWindowModality(Qt::WindowModal);
     QAbstractButton* help = helpContext != HelpContext::None ? box.addButton(QMessageBox::Help) : nullptr;
     if (buttons & QMessageBox::Yes) box.setDefaultButton(QMessageBox::Yes);
-    if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
-    else if (buttons & QMessageBox::No) box.setEscapeButton(QMessageBox::No);
+    if (buttons & QMessageBox::Cancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (buttons & QMessageBox::No)
+        box.setEscapeButton(QMessageBox::No);
     for (;;) {
         box.exec();
         if (help && box.clickedButton() == help) {

@@ -214,8 +214,8 @@ public:
     void EditorClosed(TEditForm* editor);
 
     // Creates an action with its caption, shortcut, hint and help context.
-    QAction* MakeAction(QObject* owner, const QString& caption, const QKeySequence& shortcut,
-                        int helpContext, const QString& hint);
+    QAction* MakeAction(QObject* owner, const QString& caption, const QKeySequence& shortcut, int helpContext,
+                        const QString& hint);
 
 protected:
     bool event(QEvent* event) override;

@@ -21,8 +21,8 @@ namespace sonkora {
 namespace {
 
 QPushButton* AddButtons(QDialog& dialog, QVBoxLayout& layout) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
-                                         &dialog);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, &dialog);
     layout.addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -98,8 +98,7 @@ void TKaraPlayDlg::BrowseButtonClick() {
     dialog.selectNameFilter(filters.last());
 #endif
     const QFileInfo current(PathEdit->text());
-    if (!PathEdit->text().isEmpty() && current.absoluteDir().exists())
-        dialog.setDirectory(current.absolutePath());
+    if (!PathEdit->text().isEmpty() && current.absoluteDir().exists()) dialog.setDirectory(current.absolutePath());
     if (auto* box = dialog.findChild<QDialogButtonBox*>()) {
         QPushButton* help = box->addButton(QDialogButtonBox::Help);
         ConnectHelp(help, frame_, HelpContext::KaraokePlayer);

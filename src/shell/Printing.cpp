@@ -70,8 +70,7 @@ QStringList WrapLine(const QString& line, qreal available, const std::function<q
         qsizetype i = start;
         qsizetype afterBlank = -1;  // just after the last blank that fits
         while (i < size) {
-            const qsizetype length =
-                line[i].isHighSurrogate() && i + 1 < size && line[i + 1].isLowSurrogate() ? 2 : 1;
+            const qsizetype length = line[i].isHighSurrogate() && i + 1 < size && line[i + 1].isLowSurrogate() ? 2 : 1;
             const qreal w = width(QStringView(line).mid(i, length));
             if (used + w > available && i > start) break;
             used += w;

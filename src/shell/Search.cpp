@@ -165,14 +165,13 @@ std::optional<int> ScanText(QStringView text, int selStart, int selLength, QStri
     // Every candidate lies in [low, high]; only that part of the text is compared.
     const int low = options.Down ? start : 0;
     const int high = options.Down ? start + count - 1 : start;
-    const std::vector<char> found = Occurrences(Fold(text.mid(low, high - low + m), options.MatchCase),
-                                                Fold(searchText, options.MatchCase));
+    const std::vector<char> found =
+        Occurrences(Fold(text.mid(low, high - low + m), options.MatchCase), Fold(searchText, options.MatchCase));
     const int step = options.Down ? 1 : -1;
     int position = start;
     while (count > 0) {
         if (options.WholeWord && !SkipToWordStart(text, position, count, options.Down)) return std::nullopt;
-        if (found[static_cast<size_t>(position - low)] &&
-            (!options.WholeWord || !WordAt(text, position + m)))
+        if (found[static_cast<size_t>(position - low)] && (!options.WholeWord || !WordAt(text, position + m)))
             return position;
         position += step;
         --count;
@@ -287,8 +286,8 @@ bool SearchPane(QPlainTextEdit& pane, const QString& searchText, const TSearchOp
     const QString text = PaneSnapshot(pane);
     if (text.isEmpty()) return false;
     const QTextCursor cursor = pane.textCursor();
-    const std::optional<int> match = ScanText(text, cursor.selectionStart(),
-                                              cursor.selectionEnd() - cursor.selectionStart(), searchText, options);
+    const std::optional<int> match =
+        ScanText(text, cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), searchText, options);
     if (!match) return false;
     SelectRange(pane, *match, static_cast<int>(searchText.size()));
     return true;

@@ -34,8 +34,7 @@ struct TShellEnvironment {
 
     // The environment of the running program: `programDirectory` when it can be
     // written, otherwise the user's folders given (created when missing).
-    static TShellEnvironment ForProgram(const std::string& programDirectory,
-                                        const std::string& userConfigDirectory,
+    static TShellEnvironment ForProgram(const std::string& programDirectory, const std::string& userConfigDirectory,
                                         const std::string& userDocumentDirectory);
 };
 

@@ -34,12 +34,9 @@ bool TShellUserInterface::QueryBox(const std::string& message, int helpContext) 
 
 Answer TShellUserInterface::ConfirmBox(const std::string& message, int helpContext) {
     switch (frame_.QueryBox(MessageText(message), helpContext, true)) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
     }
 }
 

@@ -30,8 +30,7 @@ public:
     void InformationBox(const std::string& message, int helpContext) override;
     bool QueryBox(const std::string& message, int helpContext) override;
     Answer ConfirmBox(const std::string& message, int helpContext) override;
-    std::optional<int> SelectTrack(const std::string& fileName,
-                                   const std::vector<std::string>& items) override;
+    std::optional<int> SelectTrack(const std::string& fileName, const std::vector<std::string>& items) override;
     std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override;
     std::optional<int> ChooseLanguage(const std::vector<std::string>& languages, int selected) override;
     bool Batch() const override;

@@ -73,66 +73,62 @@ QIcon MakeToolIcon(ToolIcon which) {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     switch (which) {
-    case ToolIcon::New:
-        DrawPage(p);
-        p.setPen(QPen(Green, 2.2));
-        p.drawLine(QPointF(9, 14), QPointF(16, 14));
-        p.drawLine(QPointF(12.5, 10.5), QPointF(12.5, 17.5));
-        break;
-    case ToolIcon::Open: {
-        p.setPen(QPen(Folder.darker(160), 1.2));
-        p.setBrush(Folder.darker(115));
-        p.drawRect(QRectF(2, 6, 17, 14));
-        p.drawRect(QRectF(2, 4, 7, 3));
-        QPolygonF flap;
-        flap << QPointF(5, 10) << QPointF(22, 10) << QPointF(19, 20) << QPointF(2, 20);
-        p.setBrush(Folder);
-        p.drawPolygon(flap);
-        break;
-    }
-    case ToolIcon::Save:
-        p.setPen(QPen(Ink, 1.2));
-        p.setBrush(Blue);
-        p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
-        p.setBrush(Paper);
-        p.drawRect(QRectF(6, 3, 12, 7));
-        p.setBrush(Ink.lighter(150));
-        p.drawRect(QRectF(7, 14, 10, 7));
-        break;
-    case ToolIcon::SpecialLetters:
-        DrawLetterIcon(p, QString::fromUtf8("\xC3\xA4"), 19);  // a with diaeresis
-        break;
-    case ToolIcon::Hyphenation:
-        DrawLetterIcon(p, QStringLiteral("a-b"), 11);
-        break;
-    case ToolIcon::Make:
-        DrawPage(p);
-        DrawLyricLines(p, 7.5, 16, 10);
-        DrawNote(p, 8, 4, Blue);
-        break;
-    case ToolIcon::Play:
-        DrawTriangle(p, QRectF(6, 4, 14, 16), Green);
-        break;
-    case ToolIcon::PlayFromCursor:
-        p.setPen(QPen(Ink, 2));
-        p.drawLine(QPointF(5, 4), QPointF(5, 20));
-        p.drawLine(QPointF(3, 4), QPointF(7, 4));
-        p.drawLine(QPointF(3, 20), QPointF(7, 20));
-        DrawTriangle(p, QRectF(9, 5, 12, 14), Green);
-        break;
-    case ToolIcon::Stop:
-        p.setPen(QPen(Red.darker(140), 1));
-        p.setBrush(Red);
-        p.drawRect(QRectF(5, 5, 14, 14));
-        break;
-    case ToolIcon::PlayInPlayer:
-        p.setPen(QPen(Ink, 1.2));
-        p.setBrush(QColor(20, 30, 50));
-        p.drawRoundedRect(QRectF(2, 3, 20, 14), 1.5, 1.5);
-        p.drawLine(QPointF(8, 20.5), QPointF(16, 20.5));
-        p.drawLine(QPointF(12, 17), QPointF(12, 20.5));
-        DrawTriangle(p, QRectF(9, 6, 7, 8), Green.lighter(130));
-        break;
+        case ToolIcon::New:
+            DrawPage(p);
+            p.setPen(QPen(Green, 2.2));
+            p.drawLine(QPointF(9, 14), QPointF(16, 14));
+            p.drawLine(QPointF(12.5, 10.5), QPointF(12.5, 17.5));
+            break;
+        case ToolIcon::Open: {
+            p.setPen(QPen(Folder.darker(160), 1.2));
+            p.setBrush(Folder.darker(115));
+            p.drawRect(QRectF(2, 6, 17, 14));
+            p.drawRect(QRectF(2, 4, 7, 3));
+            QPolygonF flap;
+            flap << QPointF(5, 10) << QPointF(22, 10) << QPointF(19, 20) << QPointF(2, 20);
+            p.setBrush(Folder);
+            p.drawPolygon(flap);
+            break;
+        }
+        case ToolIcon::Save:
+            p.setPen(QPen(Ink, 1.2));
+            p.setBrush(Blue);
+            p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+            p.setBrush(Paper);
+            p.drawRect(QRectF(6, 3, 12, 7));
+            p.setBrush(Ink.lighter(150));
+            p.drawRect(QRectF(7, 14, 10, 7));
+            break;
+        case ToolIcon::SpecialLetters:
+            DrawLetterIcon(p, QString::fromUtf8("\xC3\xA4"), 19);  // a with diaeresis
+            break;
+        case ToolIcon::Hyphenation: DrawLetterIcon(p, QStringLiteral("a-b"), 11); break;
+        case ToolIcon::Make:
+            DrawPage(p);
+            DrawLyricLines(p, 7.5, 16, 10);
+            DrawNote(p, 8, 4, Blue);
+            break;
+        case ToolIcon::Play: DrawTriangle(p, QRectF(6, 4, 14, 16), Green); break;
+        case ToolIcon::PlayFromCursor:
+            p.setPen(QPen(Ink, 2));
+            p.drawLine(QPointF(5, 4), QPointF(5, 20));
+            p.drawLine(QPointF(3, 4), QPointF(7, 4));
+            p.drawLine(QPointF(3, 20), QPointF(7, 20));
+            DrawTriangle(p, QRectF(9, 5, 12, 14), Green);
+            break;
+        case ToolIcon::Stop:
+            p.setPen(QPen(Red.darker(140), 1));
+            p.setBrush(Red);
+            p.drawRect(QRectF(5, 5, 14, 14));
+            break;
+        case ToolIcon::PlayInPlayer:
+            p.setPen(QPen(Ink, 1.2));
+            p.setBrush(QColor(20, 30, 50));
+            p.drawRoundedRect(QRectF(2, 3, 20, 14), 1.5, 1.5);
+            p.drawLine(QPointF(8, 20.5), QPointF(16, 20.5));
+            p.drawLine(QPointF(12, 17), QPointF(12, 20.5));
+            DrawTriangle(p, QRectF(9, 6, 7, 8), Green.lighter(130));
+            break;
     }
     p.end();
     return QIcon(pixmap);

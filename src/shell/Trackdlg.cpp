@@ -40,7 +40,8 @@ TTrackDialog::TTrackDialog(TFrameForm* frame, const QString& fileName, const QSt
     PlayTrackButton->setEnabled(!items.isEmpty());
     StatusText = new QLabel(this);
     StatusText->setObjectName(QStringLiteral("StatusText"));
-    StatusText->setMinimumWidth(QFontMetrics(StatusText->font()).horizontalAdvance(QStringLiteral("Playing track 999")));
+    StatusText->setMinimumWidth(
+        QFontMetrics(StatusText->font()).horizontalAdvance(QStringLiteral("Playing track 999")));
     for (QPushButton* button : {PlayTrackButton, StopButton}) button->setAutoDefault(false);
     audition->addWidget(PlayTrackButton);
     audition->addWidget(StopButton);

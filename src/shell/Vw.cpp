@@ -24,15 +24,14 @@ int32_t ParseShowState(std::string_view text, int32_t defaultState) {
     return ParseInteger(text).value_or(defaultState);
 }
 
-TWindowPlacement ReadPlacement(const IniFile& ini, const std::string& prefix,
-                               int32_t defaultState, const std::string& defaultGeometry) {
+TWindowPlacement ReadPlacement(const IniFile& ini, const std::string& prefix, int32_t defaultState,
+                               const std::string& defaultGeometry) {
     TWindowPlacement placement;
     placement.Flags = 1;  // the minimized position is to be used
     placement.ShowCmd = ParseShowState(
-        ini.ReadString(ViewSettingsSection, prefix + "State", std::to_string(defaultState)),
-        defaultState);
-    const auto normal = ParseNumberList(
-        ini.ReadString(ViewSettingsSection, prefix + "NormalGeometry", defaultGeometry), 4);
+        ini.ReadString(ViewSettingsSection, prefix + "State", std::to_string(defaultState)), defaultState);
+    const auto normal =
+        ParseNumberList(ini.ReadString(ViewSettingsSection, prefix + "NormalGeometry", defaultGeometry), 4);
     placement.Left = normal[0];
     placement.Top = normal[1];
     placement.Right = normal[2];
@@ -55,8 +54,7 @@ void WritePlacement(IniFile& ini, const std::string& prefix, const TWindowPlacem
 }
 
 QRect KeepOnArea(const QRect& rect, const QRect& area, int grip) {
-    if (rect.width() <= 0 || rect.height() <= 0 || area.width() <= 0 || area.height() <= 0)
-        return rect;
+    if (rect.width() <= 0 || rect.height() <= 0 || area.width() <= 0 || area.height() <= 0) return rect;
     QRect r = rect;
     r.setWidth(std::min(r.width(), area.width()));
     r.setHeight(std::min(r.height(), area.height()));

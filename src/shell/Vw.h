@@ -67,8 +67,8 @@ int32_t ParseShowState(std::string_view text, int32_t defaultState);
 
 // Reads the four placement keys under `prefix`, with the view's defaults where a key
 // is missing.
-TWindowPlacement ReadPlacement(const IniFile& ini, const std::string& prefix,
-                               int32_t defaultState, const std::string& defaultGeometry);
+TWindowPlacement ReadPlacement(const IniFile& ini, const std::string& prefix, int32_t defaultState,
+                               const std::string& defaultGeometry);
 
 // Writes the four placement keys under `prefix`.
 void WritePlacement(IniFile& ini, const std::string& prefix, const TWindowPlacement& placement);

@@ -10,9 +10,10 @@ protected:
     // Conductor, an accompaniment and a voice of four notes a beat apart.
     CompileCommands() {
         const Bytes piano = Cat({Program(0, 1, 0), NoteOn(0, 1, 48, 80), NoteOff(1920, 1, 48), EndOfTrack()});
-        Write("song.mid", MidiFile(1, 480, {Cat({Tempo(0, 500000), EndOfTrack()}), piano,
-                                            Cat({NoteOn(0, 0, 60, 90), NoteOn(480, 0, 62, 90), NoteOn(480, 0, 64, 90),
-                                                 NoteOn(480, 0, 65, 90), NoteOff(480, 0, 65), EndOfTrack()})}));
+        Write("song.mid", MidiFile(1, 480,
+                                   {Cat({Tempo(0, 500000), EndOfTrack()}), piano,
+                                    Cat({NoteOn(0, 0, 60, 90), NoteOn(480, 0, 62, 90), NoteOn(480, 0, 64, 90),
+                                         NoteOn(480, 0, 65, 90), NoteOff(480, 0, 65), EndOfTrack()})}));
     }
     std::string Song(const std::string& text) { return Write("song.stf", Text(text)); }
 };

@@ -38,9 +38,10 @@ TEST(FileNames, AccentedNamesInSongTextsReachTheirFilesAndComeBackFromAnImport) 
     const fs::path dir = fs::temp_directory_path() / ("sonkora-names-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const std::string utf8Name = "M\xC3\xBCsic";  // "Müsic" as this system spells it
-    const Bytes music = MidiFile(1, 96, {Cat({Tempo(0, 500000), EndOfTrack()}),
-                                         Cat({NoteOn(0, 0, 60, 90), NoteOff(48, 0, 60), NoteOn(48, 0, 62, 90),
-                                              NoteOff(48, 0, 62), EndOfTrack()})});
+    const Bytes music = MidiFile(
+        1, 96,
+        {Cat({Tempo(0, 500000), EndOfTrack()}),
+         Cat({NoteOn(0, 0, 60, 90), NoteOff(48, 0, 60), NoteOn(48, 0, 62, 90), NoteOff(48, 0, 62), EndOfTrack()})});
     Write(dir / (utf8Name + ".mid"), std::string(music.begin(), music.end()));
     // The song text holds ü as the single byte 0xFC.
     Write(dir / "song.stf", "\\t 1\n\\m M\xFCsic.mid\n\\k M\xFCsic.kar\n\nla-la\n");

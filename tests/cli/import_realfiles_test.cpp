@@ -16,7 +16,9 @@ struct Case {
     std::function<Texts(Texts)> expected;
 };
 
-Texts Same(Texts texts) { return texts; }
+Texts Same(Texts texts) {
+    return texts;
+}
 
 const Case Cases[] = {
     {"classic.kar", Same},

@@ -21,7 +21,8 @@ Bytes Voice(uint32_t start, uint32_t step, int count, uint8_t channel = 0) {
 
 Bytes Accompaniment(uint32_t step, int count) {
     Bytes data = Cat({Meta(0, 0x03, "Bass"), Program(0, 1, 33)});
-    for (int i = 0; i < count; ++i) data = Cat({data, NoteOn(i == 0 ? 0 : step / 2, 1, 40, 80), NoteOff(step / 2, 1, 40)});
+    for (int i = 0; i < count; ++i)
+        data = Cat({data, NoteOn(i == 0 ? 0 : step / 2, 1, 40, 80), NoteOff(step / 2, 1, 40)});
     return Cat({data, EndOfTrack()});
 }
 
@@ -30,7 +31,8 @@ protected:
     // Makes song.kar from the song text and the music, imports it on list item `item`,
     // makes the imported song text, and compares the two karaoke files.
     void Check(const std::string& songText, const Bytes& music, const std::string& item = "1") {
-        for (const char* old : {"song.kar", "song_1.kar", "back.stf", "back.mid"}) std::filesystem::remove(dir.File(old));
+        for (const char* old : {"song.kar", "song_1.kar", "back.stf", "back.mid"})
+            std::filesystem::remove(dir.File(old));
         WriteBytes(dir.File("song.mid"), music);
         WriteBytes(dir.File("song.stf"), Text(songText));
         const ProgramRun make = Sonkorac({"make", dir.File("song.stf")});
@@ -60,10 +62,11 @@ protected:
 };
 
 TEST_F(RoundTrip, ParagraphsLinesAndWords) {
-    Check("\\t 1\n@LENGL\n@TA Song\n@TWritten for the tests\n\n"
-          "Hel-lo, my friend!\nHow are you to-day?\n\n"
-          "Fine, thanks; and you?\nWell... (so so) \"good\"\n\n\nThe end.\n",
-          MidiFile(1, 96, {Conductor(), Voice(0, 48, 20), Accompaniment(96, 10)}));
+    Check(
+        "\\t 1\n@LENGL\n@TA Song\n@TWritten for the tests\n\n"
+        "Hel-lo, my friend!\nHow are you to-day?\n\n"
+        "Fine, thanks; and you?\nWell... (so so) \"good\"\n\n\nThe end.\n",
+        MidiFile(1, 96, {Conductor(), Voice(0, 48, 20), Accompaniment(96, 10)}));
 }
 
 TEST_F(RoundTrip, SkippedNotesAndAFirstSyllableAfterTheFirstNote) {
@@ -77,8 +80,7 @@ TEST_F(RoundTrip, TimeCodesOnNotesAndBetweenThem) {
     Check("\\t 1\n\n$1:1:0$In-$1:3:0$tro\nHel-lo $2:2:60$there, $3:1:0$you\nand-$3:3:0$me\n$9:1:0$end\n",
           MidiFile(1, 96, {Conductor(), Voice(384, 96, 12)}));
     // Division 480: units of four ticks.
-    Check("\\t 1\n@TSong\n\nA $1:2:7$b $1:3:0$c d\n$2:4:119$e\n",
-          MidiFile(1, 480, {Conductor(), Voice(480, 240, 12)}));
+    Check("\\t 1\n@TSong\n\nA $1:2:7$b $1:3:0$c d\n$2:4:119$e\n", MidiFile(1, 480, {Conductor(), Voice(480, 240, 12)}));
     // Codes a little off the notes around them keep their own ticks.
     Check("\\t 1\n\nA $1:2:10$b c $1:2:110$d e\n", MidiFile(1, 480, {Conductor(), Voice(480, 100, 8)}));
 }

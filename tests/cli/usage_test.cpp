@@ -11,13 +11,27 @@ TEST_F(Usage, WrongCommandLinesShowTheUsageAndExitWithTwo) {
     const std::string song = Write("song.stf", Text("\\t 1\n\na\n"));
     const std::string kar = Write("song.kar", KaraokeFile(96, WordsTrack({{96, "\\Hel"}}), {VoiceTrack({96})}));
     const std::vector<std::string> cases[] = {
-        {}, {"compile", song}, {"make"}, {"make", song, song}, {"make", song, "--track"},
-        {"make", song, "--track", "0"}, {"export", song, "--track", "-1"}, {"make", song, "--fast"},
-        {"check", song, "--strict"}, {"preview", song, "--track", "1"}, {"print"},
-        {"tracks"}, {"tracks", kar, kar}, {"tracks", "--karaoke", kar},
-        {"import", kar, "--track"}, {"import", kar, "--track", "one"}, {"import", kar, "--track", "1", "--track", "2"},
-        {"import", kar, "--track", "1", "--stf"}, {"import", kar, "--track", "1", "--mid", ""},
-        {"import", kar, kar, "--track", "1"}, {"import", kar, "--track", "1", "--force"},
+        {},
+        {"compile", song},
+        {"make"},
+        {"make", song, song},
+        {"make", song, "--track"},
+        {"make", song, "--track", "0"},
+        {"export", song, "--track", "-1"},
+        {"make", song, "--fast"},
+        {"check", song, "--strict"},
+        {"preview", song, "--track", "1"},
+        {"print"},
+        {"tracks"},
+        {"tracks", kar, kar},
+        {"tracks", "--karaoke", kar},
+        {"import", kar, "--track"},
+        {"import", kar, "--track", "one"},
+        {"import", kar, "--track", "1", "--track", "2"},
+        {"import", kar, "--track", "1", "--stf"},
+        {"import", kar, "--track", "1", "--mid", ""},
+        {"import", kar, kar, "--track", "1"},
+        {"import", kar, "--track", "1", "--force"},
     };
     for (const std::vector<std::string>& args : cases) {
         const ProgramRun run = Sonkorac(args);

@@ -46,19 +46,26 @@ TEST(CodePage, EveryByteSurvivesTheRoundTripAndAgreesWithTheSystemConverter) {
 }
 
 TEST(CodePage, Utf8ToCp1252ReportsWhatItCannotMapAsQuestionMarks) {
-    const struct { std::string input, text; size_t unmapped; } cases[] = {
+    const struct {
+        std::string input, text;
+        size_t unmapped;
+    } cases[] = {
         {"Zo\xC3\xAB \xE2\x98\xBA \xC5\xB8\xE2\x82\xAC", "Zo\xEB ? \x9F\x80", 1},  // all but the smiley fit
-        {"\xC4\x80\xC2\x80", "??", 2},        // U+0100, and U+0080, whose byte holds the euro sign
-        {"\xF0\x9F\x98\x80" "x", "?x", 1},   // beyond the basic plane
+        {"\xC4\x80\xC2\x80", "??", 2},  // U+0100, and U+0080, whose byte holds the euro sign
+        {"\xF0\x9F\x98\x80"
+         "x",
+         "?x", 1},  // beyond the basic plane
         // Malformed input: each bad byte is one character that could not be mapped.
-        {"a\xFF" "b", "a?b", 1},             // a byte that never starts a sequence
-        {"a\xC3", "a?", 1},                  // cut off at the end
-        {"\xC3(", "?(", 1},                  // missing continuation
-        {"\xC3\xC3\xA9", "?\xE9", 1},        // a lead byte where a continuation belongs
-        {"\xC0\xAF", "??", 2},               // overlong '/'
-        {"\xE0\x80\xAF", "???", 3},          // overlong three-byte form
-        {"\xED\xA0\x80", "???", 3},          // surrogate
-        {"\xF4\x90\x80\x80", "????", 4},     // beyond U+10FFFF
+        {"a\xFF"
+         "b",
+         "a?b", 1},                       // a byte that never starts a sequence
+        {"a\xC3", "a?", 1},               // cut off at the end
+        {"\xC3(", "?(", 1},               // missing continuation
+        {"\xC3\xC3\xA9", "?\xE9", 1},     // a lead byte where a continuation belongs
+        {"\xC0\xAF", "??", 2},            // overlong '/'
+        {"\xE0\x80\xAF", "???", 3},       // overlong three-byte form
+        {"\xED\xA0\x80", "???", 3},       // surrogate
+        {"\xF4\x90\x80\x80", "????", 4},  // beyond U+10FFFF
     };
     for (const auto& c : cases) {
         const Cp1252Conversion result = Utf8ToCp1252(c.input);

@@ -9,9 +9,14 @@ namespace {
 
 TEST(FilePaths, NamesDirectoriesAndExtensions) {
     // A directory part ends with exactly one separator; a backslash is part of a name.
-    for (const auto& [path, directory] : {std::pair{"/songs/a.stf", "/songs/"}, {"songs/a.stf", "songs/"}, {"/a.stf", "/"},
-                                          {"/songs/", "/songs/"}, {"/songs//a.stf", "/songs/"}, {"a.stf", ""},
-                                          {"", ""}, {"C:\\songs\\a.stf", ""}})
+    for (const auto& [path, directory] : {std::pair{"/songs/a.stf", "/songs/"},
+                                          {"songs/a.stf", "songs/"},
+                                          {"/a.stf", "/"},
+                                          {"/songs/", "/songs/"},
+                                          {"/songs//a.stf", "/songs/"},
+                                          {"a.stf", ""},
+                                          {"", ""},
+                                          {"C:\\songs\\a.stf", ""}})
         EXPECT_EQ(DirectoryOf(path), directory) << path;
     EXPECT_EQ(FileNameOf("/songs/a.stf"), "a.stf");
     EXPECT_EQ(FileNameOf("/songs/"), "");

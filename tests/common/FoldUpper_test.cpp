@@ -19,7 +19,9 @@ TEST(FoldUpper, MapsExactlyTheListedBytesAndKeepsTheLength) {
         EXPECT_EQ(FoldUpperChar(static_cast<char>(b)), expected) << "byte " << b;
     }
     // A NUL and a Windows-1252 é (0xE9) stay; the DOS é (0x82) folds.
-    EXPECT_EQ(FoldUpper(std::string("Soft karaoke\0\xE9\x82", 15)), std::string("SOFT KARAOKE\0\xE9" "E", 15));
+    EXPECT_EQ(FoldUpper(std::string("Soft karaoke\0\xE9\x82", 15)), std::string("SOFT KARAOKE\0\xE9"
+                                                                                "E",
+                                                                                15));
 }
 
 }  // namespace

@@ -45,9 +45,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST(IniFile, KeepsEverythingInFileOrderAndValuesVerbatim) {
-    const std::string text = "; written by hand\norphan=before any section\n\n[Views]\nView2=Edit\nView0=Main\n"
-                             "not a key line\n\n[S]\n  ; indented comment\n"
-                             "  Path  = C:\\songs\\a=b.stf ; not a comment \nEmpty=\nHigh=\xE9\x80\n";
+    const std::string text =
+        "; written by hand\norphan=before any section\n\n[Views]\nView2=Edit\nView0=Main\n"
+        "not a key line\n\n[S]\n  ; indented comment\n"
+        "  Path  = C:\\songs\\a=b.stf ; not a comment \nEmpty=\nHigh=\xE9\x80\n";
     IniFile ini;
     ini.LoadFromString(text);
     EXPECT_EQ(ini.ToString(), text);
@@ -89,8 +90,9 @@ TEST(IniFile, WritesNewKeysAtTheEndOfTheirSectionAndErasesEverySectionOfAName) {
     ini.WriteInteger("C", "n", -5);
     ini.WriteString("B", "x", "4");
     ini.WriteString("A", "x", "one");
-    EXPECT_EQ(ini.ToString(), "[A]\nx=one\n; last word of A\nz=3\n\n[B]\ny=2\nx=4\n[Views]\nView0=Main\n[views]\n"
-                              "View9=Edit\n[C]\nn=-5\n");
+    EXPECT_EQ(ini.ToString(),
+              "[A]\nx=one\n; last word of A\nz=3\n\n[B]\ny=2\nx=4\n[Views]\nView0=Main\n[views]\n"
+              "View9=Edit\n[C]\nn=-5\n");
     ini.EraseSection("VIEWS");
     EXPECT_EQ(ini.ToString(), "[A]\nx=one\n; last word of A\nz=3\n\n[B]\ny=2\nx=4\n[C]\nn=-5\n");
     EXPECT_TRUE(ini.ReadSection("Views").empty());
@@ -100,12 +102,32 @@ TEST(IniFile, WritesNewKeysAtTheEndOfTheirSectionAndErasesEverySectionOfAName) {
 }
 
 TEST(IniFile, ParsesIntegers) {
-    const struct { const char* text; std::optional<int> value; } cases[] = {
-        {"12", 12}, {"-3", -3}, {"+7", 7}, {" 4\t", 4}, {"0x1F", 31}, {"0XfF", 255}, {"-0x10", -16},
-        {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"0x7FFFFFFF", INT_MAX}, {"007", 7},
-        {"", std::nullopt}, {"-", std::nullopt}, {"0x", std::nullopt}, {"12abc", std::nullopt}, {"1 2", std::nullopt},
-        {"0x1G", std::nullopt}, {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"0x80000000", std::nullopt},
-        {"99999999999999999999999", std::nullopt}, {"3.5", std::nullopt},
+    const struct {
+        const char* text;
+        std::optional<int> value;
+    } cases[] = {
+        {"12", 12},
+        {"-3", -3},
+        {"+7", 7},
+        {" 4\t", 4},
+        {"0x1F", 31},
+        {"0XfF", 255},
+        {"-0x10", -16},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x7FFFFFFF", INT_MAX},
+        {"007", 7},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"0x", std::nullopt},
+        {"12abc", std::nullopt},
+        {"1 2", std::nullopt},
+        {"0x1G", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"0x80000000", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
+        {"3.5", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseInteger(c.text), c.value) << '"' << c.text << '"';
     IniFile ini;

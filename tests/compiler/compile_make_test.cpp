@@ -87,8 +87,16 @@ TEST_F(Compile, MakeAndExportWriteTheExampleSongByteForByte) {
     ASSERT_EQ(Run(CompileKind::Make, lines), 0);
     EXPECT_EQ(Log(), (Lines{"information 20000 Karaoke file made succesfully"}));
     const Bytes information = Cat({Meta(0, 0x03, "Soft karaoke"), Meta(0, 0x01, "@KMIDI KARAOKE FILE"), EndOfTrack()});
-    const Bytes texts = Words(0x01, {{0, "@LENGL"}, {0, "@TMy Song"}, {0, "\\Hel"}, {480, "lo"}, {480, " world,"},
-                                     {480, "/how"}, {480, " are"}, {480, " you"}, {480, "\\Fine"}, {480, "ty"},
+    const Bytes texts = Words(0x01, {{0, "@LENGL"},
+                                     {0, "@TMy Song"},
+                                     {0, "\\Hel"},
+                                     {480, "lo"},
+                                     {480, " world,"},
+                                     {480, "/how"},
+                                     {480, " are"},
+                                     {480, " you"},
+                                     {480, "\\Fine"},
+                                     {480, "ty"},
                                      {480, " thanks"}});
     EXPECT_EQ(ReadBytes(dir.File("song.kar")), Cat({Header(1, 5, 480), Track(Conductor), Track(information),
                                                     Track(texts), Track(Voice1), Track(Voice2)}));
@@ -101,9 +109,21 @@ TEST_F(Compile, MakeAndExportWriteTheExampleSongByteForByte) {
     std::filesystem::remove(dir.File("song.kar"));
     ASSERT_EQ(Run(CompileKind::Export, lines), 0);
     EXPECT_EQ(Log(), (Lines{"information 20000 Karaoke file made succesfully"}));
-    const Bytes lyrics = Words(0x05, {{0, "My Song "}, {0, "\r"}, {0, "Words: trad. "}, {0, "\r"}, {0, "Hel"},
-                                      {480, "lo "}, {480, "world, "}, {0, "\r"}, {480, "how "}, {480, "are "},
-                                      {480, "you "}, {0, "\r"}, {480, "Fine"}, {480, "ty "}, {480, "thanks "}});
+    const Bytes lyrics = Words(0x05, {{0, "My Song "},
+                                      {0, "\r"},
+                                      {0, "Words: trad. "},
+                                      {0, "\r"},
+                                      {0, "Hel"},
+                                      {480, "lo "},
+                                      {480, "world, "},
+                                      {0, "\r"},
+                                      {480, "how "},
+                                      {480, "are "},
+                                      {480, "you "},
+                                      {0, "\r"},
+                                      {480, "Fine"},
+                                      {480, "ty "},
+                                      {480, "thanks "}});
     EXPECT_EQ(ReadBytes(dir.File("out.mid")),
               Cat({Header(1, 4, 480), Track(Conductor), Track(lyrics), Track(Voice1), Track(Voice2)}));
     EXPECT_FALSE(Exists("song.kar"));
@@ -175,23 +195,37 @@ TEST_F(Compile, FailuresAreReportedAndLeaveNoOutput) {
         {CompileKind::Export, {"", "\\t 1", "\\m missing.mid", "", "la"}, "@3:0 Karaoke file not specified."},
         {CompileKind::Play, {"\\t 1", "\\m  midi/other.mid ", "@T", "", "la"}, "@2:1 File ~/midi/other.mid not found."},
         {CompileKind::SelectTrack, {"\\m /"}, "@0:1 File / not found."},
-        {CompileKind::Make, {"\\t 1", "\\k ./song.mid", "", "a"}, "@2:0 Output file ~/./song.mid would overwrite the MIDI file."},
-        {CompileKind::Export, {"\\t 1", "\\k song.stf", "", "a"}, "@2:0 Output file ~/song.stf would overwrite the song text."},
+        {CompileKind::Make,
+         {"\\t 1", "\\k ./song.mid", "", "a"},
+         "@2:0 Output file ~/./song.mid would overwrite the MIDI file."},
+        {CompileKind::Export,
+         {"\\t 1", "\\k song.stf", "", "a"},
+         "@2:0 Output file ~/song.stf would overwrite the song text."},
         {CompileKind::Make, {"\\t 1", "\\k taken.kar", "", "a"}, "@0:0 Error writing file ~/taken.kar.", false, -3},
         // A "\\m" line after an @-line is not read.
         {CompileKind::Make, {"\\t 3", "@TTitle", "\\m other.mid", "", "la"}, "@1:1 " + tooMany, true},
         {CompileKind::Make, {"\\t 1", "", "a $\\t 3$b"}, "@2:8 " + tooMany, true},
         {CompileKind::Make, {"\\t 1", "", "a $\\t 0$b"}, "@2:8 Track number \\t must be greater than 0.", true},
         {CompileKind::Make, {"\\t 1", "", "a $\\t x$b"}, "@2:8 Invalid Track number \\t x", true},
-        {CompileKind::Make, {"\\t 1", "", "a b", "  $1:2:0$c"}, "@3:3 MIDI time 1:2:0 falls before time of previous lyric (1:2:0)",
+        {CompileKind::Make,
+         {"\\t 1", "", "a b", "  $1:2:0$c"},
+         "@3:3 MIDI time 1:2:0 falls before time of previous lyric (1:2:0)",
          true},
         {CompileKind::Make, {"\\t 1", "", "a $-1:1:0$b"}, "@2:3 Invalid MIDI time $-1:1:0$.", true},
         {CompileKind::Export, {"\\t 1", "\\k song.kar", "", "a $1:5:0$b"}, "@3:3 Invalid MIDI time $1:5:0$.", true},
         {CompileKind::Make, {"\\t 1", "", "Hel-$$lo"}, "@2:5 MIDI time of 'lo' is 1:2:0.", true},
-        {CompileKind::Make, {"\\t 2", "", "a b c d e $$f"}, "@2:11 MIDI time of 'f' is unknown (no note event found).", true},
+        {CompileKind::Make,
+         {"\\t 2", "", "a b c d e $$f"},
+         "@2:11 MIDI time of 'f' is unknown (no note event found).",
+         true},
         {CompileKind::Check, {"\\t 1", "", "la", "  " + std::string(130, 'x')}, "@3:123 Syllable too long."},
         // The file's own errors are shown after the compilation, the caret left alone.
-        {CompileKind::Make, {"\\t 1", "", "a"}, "@0:0 Not a Type 1 MIDI file.", true, 2, MidiFile(0, 480, {NotesAt({0})})},
+        {CompileKind::Make,
+         {"\\t 1", "", "a"},
+         "@0:0 Not a Type 1 MIDI file.",
+         true,
+         2,
+         MidiFile(0, 480, {NotesAt({0})})},
         {CompileKind::Make, {"\\t 1", "", "a b c d"}, "@0:0 Unexpected end of MIDI file.", true, -1, cut},
     };
     std::filesystem::create_directory(dir.File("taken.kar"));

@@ -20,9 +20,9 @@ TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
     const SongCompiler example = CompileInMemory(CompileKind::Preview, ExampleSong).compiler;
     EXPECT_EQ(example.MidiError(), 0);
     EXPECT_EQ(example.PreviewLines(), (Lines{"", "Hello world,", "how are you", "", "Finety thanks"}));
-    EXPECT_EQ(Records(example.Lyrics()), (Lines{"35 \\Hel 1:0", "39 lo 1:3", "42  world, 1:5", "49 /how 2:0",
-                                                "53  are 2:3", "57  you 2:7", "61 \\Fine 4:0", "67 ty 4:4",
-                                                "70  thanks 4:6", "83  0:0"}));
+    EXPECT_EQ(Records(example.Lyrics()),
+              (Lines{"35 \\Hel 1:0", "39 lo 1:3", "42  world, 1:5", "49 /how 2:0", "53  are 2:3", "57  you 2:7",
+                     "61 \\Fine 4:0", "67 ty 4:4", "70  thanks 4:6", "83  0:0"}));
     EXPECT_EQ(example.Lyrics()[2].Display, " world,");
 
     // Empty syllables show nothing; before the first preview line they stand at 0:0.
@@ -53,7 +53,8 @@ TEST(PrintSongText, WritesTitleAndWriterLinesThenTheLyricsAsTheyAreSung) {
 }
 
 TEST(Check, ReadsOnlyTheLyricBodyAndIsSilentInABatchRun) {
-    const InMemory clean = CompileInMemory(CompileKind::Check, {"\\t x", "\\t 0", "\\m", "", "la $9:9:9$ $$li $\\t 0$ $\\t x$"});
+    const InMemory clean =
+        CompileInMemory(CompileKind::Check, {"\\t x", "\\t 0", "\\m", "", "la $9:9:9$ $$li $\\t 0$ $\\t x$"});
     EXPECT_EQ(clean.compiler.MidiError(), 0);
     EXPECT_TRUE(clean.shown.empty());
     EXPECT_EQ(clean.compiler.LyricCount(), 0);
@@ -64,14 +65,18 @@ TEST(Check, ReadsOnlyTheLyricBodyAndIsSilentInABatchRun) {
 }
 
 TEST(Language, ReadsTheLastLanguageLineAndFindsTheLyrics) {
-    MemorySongDocument french("/songs/song.stf",
-                              {"", "\\t x", "@LENGL", "@TMy Song", "@Lfran\xE7" "ais", "", "", "  la", "@Lnot here"});
+    MemorySongDocument french("/songs/song.stf", {"", "\\t x", "@LENGL", "@TMy Song",
+                                                  "@Lfran\xE7"
+                                                  "ais",
+                                                  "", "", "  la", "@Lnot here"});
     MemorySongDocument none("/songs/song.stf", {"\\t 1", "@TTitle"});
     RecordingUi ui(french);
     SongCompiler compiler;
     compiler.CompileSongText(CompileKind::Language, french, ui);
     EXPECT_EQ(compiler.MidiError(), 0);
-    EXPECT_EQ(compiler.Language(), "fran\xE7" "ais");
+    EXPECT_EQ(compiler.Language(),
+              "fran\xE7"
+              "ais");
     EXPECT_EQ(compiler.LyricStartLine(), 7);
     compiler.CompileSongText(CompileKind::Language, none, ui);
     EXPECT_EQ(compiler.Language(), "");

@@ -18,9 +18,12 @@ TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
         EXPECT_EQ(Join(s.From.Row, ":", s.From.Col, "+", s.Length), selection) << caret;
     }
     // Preview caret -> "start+length" of the source selection.
-    for (const auto& [caret, range] : std::vector<std::pair<PreviewPlace, std::string>>{
-             {{1, 7}, "42+7"}, {{1, 5}, "42+7"}, {{2, 11}, "57+4"}, {{0, 0}, "35+4"}, {{3, 0}, "61+6"},
-             {{9, 0}, "70+13"}}) {
+    for (const auto& [caret, range] : std::vector<std::pair<PreviewPlace, std::string>>{{{1, 7}, "42+7"},
+                                                                                        {{1, 5}, "42+7"},
+                                                                                        {{2, 11}, "57+4"},
+                                                                                        {{0, 0}, "35+4"},
+                                                                                        {{3, 0}, "61+6"},
+                                                                                        {{9, 0}, "70+13"}}) {
         const SourceRange r = SourceRangeAtPreviewCaret(lyrics, caret);
         EXPECT_EQ(Join(r.Start, "+", r.Length), range) << caret.Row << ":" << caret.Col;
     }
@@ -34,8 +37,8 @@ TEST(LyricList, PlaybackTimesFindTheirLyrics) {
     LyricList lyrics;
     lyrics.Open().Pos = 2;
     for (const LyricRecord& lyric : {LyricRecord{0, 0, "\\la", 1, 0, "la"}, LyricRecord{100, 0, " li", 1, 2, " li"},
-                                LyricRecord{100, 0, "lu", 1, 5, "lu"}, LyricRecord{200, 0, "", 1, 7, ""},
-                                LyricRecord{300, 0, "/lo", 2, 0, "lo"}}) {
+                                     LyricRecord{100, 0, "lu", 1, 5, "lu"}, LyricRecord{200, 0, "", 1, 7, ""},
+                                     LyricRecord{300, 0, "/lo", 2, 0, "lo"}}) {
         const int32_t pos = lyrics.Open().Pos;
         lyrics.Open() = lyric;
         lyrics.Open().Pos = pos;
@@ -46,8 +49,11 @@ TEST(LyricList, PlaybackTimesFindTheirLyrics) {
     for (const auto& [time, highlight] : std::vector<std::pair<int32_t, std::string>>{
              {100, "5+9 1:2-1:7"}, {300, "14+3 2:0-2:2"}, {50, "none"}, {301, "none"}}) {
         const std::optional<LyricHighlight> h = LyricsAtTime(lyrics, time);
-        EXPECT_EQ(!h ? "none" : Join(h->Source.Start, "+", h->Source.Length, " ", h->From.Row, ":", h->From.Col, "-",
-                                     h->To.Row, ":", h->To.Col), highlight) << time;
+        EXPECT_EQ(!h ? "none"
+                     : Join(h->Source.Start, "+", h->Source.Length, " ", h->From.Row, ":", h->From.Col, "-", h->To.Row,
+                            ":", h->To.Col),
+                  highlight)
+            << time;
     }
     EXPECT_FALSE(LyricsAtTime(LyricList(), 0).has_value());
 

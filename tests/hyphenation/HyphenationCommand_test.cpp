@@ -29,7 +29,9 @@ using Lines = std::vector<std::string>;
 class DialogUser : public UserInterface {
 public:
     void ErrorBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
-    void InformationBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
+    void InformationBox(const std::string& message, int helpContext) override {
+        errors.emplace_back(message, helpContext);
+    }
     bool QueryBox(const std::string&, int) override { return true; }
     Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
     std::optional<int> SelectTrack(const std::string&, const Lines&) override { return std::nullopt; }
@@ -125,9 +127,9 @@ TEST(HyphenationCommand, TheAtLLinePreselectsTheLastLanguageWithItsFirstFourLett
     command.folder.Write("d.hyp", SimplePatterns("FRENCH"));
     const std::pair<Lines, int> cases[] = {
         {{"@LENGL", "", "x"}, 2},
-        {{"@Lengl", "", "x"}, 2},           // FoldUpper on both sides
+        {{"@Lengl", "", "x"}, 2},            // FoldUpper on both sides
         {{"@LFREN", "@LDANI", "", "x"}, 0},  // the last @L line counts
-        {{"@LFRE", "", "x"}, 0},            // fewer than four letters match nothing
+        {{"@LFRE", "", "x"}, 0},             // fewer than four letters match nothing
         {{"@LKLINGON", "", "x"}, 0},
         {{"\\t 1", "", "x"}, 0},
     };
@@ -162,11 +164,12 @@ TEST(HyphenationCommand, PatternFilesAreFoundByExtensionAndWrongVersionsReported
     command.folder.Write("notes.txt", "not a pattern file");
     std::filesystem::create_directory(command.folder.Path("folder.hyp"));
     command.Run({"@LFREN", "", "x"});
-    EXPECT_THAT(command.user.errors,
-                ElementsAre(Pair("Hyphenation pattern file a.hyp has an incorrect version number 1.0. Version 2.0 is required.",
-                                 HelpContext::ErrorMessages),
-                            Pair("Hyphenation pattern file b.hyp has an incorrect version number NGL. Version 2.0 is required.",
-                                 HelpContext::ErrorMessages)));
+    EXPECT_THAT(
+        command.user.errors,
+        ElementsAre(Pair("Hyphenation pattern file a.hyp has an incorrect version number 1.0. Version 2.0 is required.",
+                         HelpContext::ErrorMessages),
+                    Pair("Hyphenation pattern file b.hyp has an incorrect version number NGL. Version 2.0 is required.",
+                         HelpContext::ErrorMessages)));
     EXPECT_THAT(command.user.listed, ElementsAre("UPPER", "FRENCH"));
     EXPECT_EQ(command.user.preselected, 1);
 }
@@ -177,7 +180,8 @@ TEST(HyphenationCommand, AtMost25LanguagesAndWrongVersionsDoNotCount) {
     command.folder.Write("l00.hyp", SimplePatterns("BAD", " V3.0"));
     command.folder.Write("l05x.hyp", SimplePatterns("BAD", " V3.0"));
     for (int i = 1; i <= 30; ++i)
-        command.folder.Write((i < 10 ? "l0" : "l") + std::to_string(i) + ".hyp", SimplePatterns("LANG" + std::to_string(i)));
+        command.folder.Write((i < 10 ? "l0" : "l") + std::to_string(i) + ".hyp",
+                             SimplePatterns("LANG" + std::to_string(i)));
     command.Run({"@LLANG", "", "x"});
     ASSERT_EQ(command.user.listed.size(), 25U);
     EXPECT_EQ(command.user.listed.front(), "LANG1");

@@ -18,8 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "hyphenation/PatternFile.h"
 #include "hypgen/PatternSource.h"
+#include "hyphenation/PatternFile.h"
 
 namespace sonkora::testing {
 
@@ -92,7 +92,9 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 // Where the build put the shipped pattern files (beside the executables).
-inline std::string ShippedPatternFolder() { return std::string(SONKORA_PATTERN_DIR) + "/"; }
+inline std::string ShippedPatternFolder() {
+    return std::string(SONKORA_PATTERN_DIR) + "/";
+}
 
 // Liang's method with the engine's first- and last-syllable rules, written as simply as
 // possible: no trie and no codes, the patterns in a map and every substring looked up.
@@ -113,9 +115,12 @@ public:
         std::string out(text);
         for (char& c : out) {
             const auto b = static_cast<unsigned char>(c);
-            if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) c = static_cast<char>(b + 32);
-            else if (b == 0x8A || b == 0x8C || b == 0x8E) c = static_cast<char>(b + 16);
-            else if (b == 0x9F) c = static_cast<char>(0xFF);
+            if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7))
+                c = static_cast<char>(b + 32);
+            else if (b == 0x8A || b == 0x8C || b == 0x8E)
+                c = static_cast<char>(b + 16);
+            else if (b == 0x9F)
+                c = static_cast<char>(0xFF);
         }
         return out;
     }
@@ -134,8 +139,10 @@ public:
         if (!v(2) && b[2]) b[1] = false;
         bool vowelBefore = false;
         for (std::size_t k = 1; k + 2 <= n; ++k) vowelBefore = vowelBefore || v(k);
-        if (v(n - 1) != v(n) && vowelBefore) b[n - 1] = b[n] = false;
-        else b[n - 2] = b[n - 1] = b[n] = false;
+        if (v(n - 1) != v(n) && vowelBefore)
+            b[n - 1] = b[n] = false;
+        else
+            b[n - 2] = b[n - 1] = b[n] = false;
         std::string out;
         for (std::size_t k = 1; k <= n; ++k) {
             out += word[k - 1];

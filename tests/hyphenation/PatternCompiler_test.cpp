@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "hypgen/PatternSource.h"
 #include "hyphenation/HyphenationEngine.h"
 #include "hyphenation/HyphenationTestSupport.h"
-#include "hypgen/PatternSource.h"
 
 namespace sonkora {
 namespace {
@@ -55,7 +55,8 @@ TEST(PatternSource, PatternsAndExceptionWords) {
     EXPECT_EQ(w.letters, "table");
     EXPECT_EQ(w.breaks, (std::vector<bool>{false, true, false, true}));
 
-    for (const std::string& bad : std::vector<std::string>{"a12b", "a.b", "..", "5", "a-b", "a\\b", std::string(66, 'a')})
+    for (const std::string& bad :
+         std::vector<std::string>{"a12b", "a.b", "..", "5", "a-b", "a\\b", std::string(66, 'a')})
         EXPECT_THROW(hypgen::ParsePattern(bad, "f:3"), SourceError) << bad;
     for (const std::string& bad : std::vector<std::string>{"-ab", "ab-", "a--b", "a1b", "a.b", std::string(64, 'a')})
         EXPECT_THROW(hypgen::ParseException(bad, "f:4"), SourceError) << bad;
@@ -63,8 +64,10 @@ TEST(PatternSource, PatternsAndExceptionWords) {
 
 TEST(PatternSource, TexFilesGiveTheirGroupsAndRefuseEverythingElseWithItsPlace) {
     PatternSet set;
-    AddSource(set, "% a comment \\patterns{ ignored\n\\patterns{ % patterns follow\n.ach4 a1b\n2c.}\n"
-                   "\\hyphenation{ta-ble\npresent}\n", "hyphen.tex", false);
+    AddSource(set,
+              "% a comment \\patterns{ ignored\n\\patterns{ % patterns follow\n.ach4 a1b\n2c.}\n"
+              "\\hyphenation{ta-ble\npresent}\n",
+              "hyphen.tex", false);
     ASSERT_EQ(set.patterns.size(), 3U);
     EXPECT_EQ(set.patterns[0].letters, ".ach");
     EXPECT_EQ(set.patterns[2].letters, "c.");
@@ -72,7 +75,8 @@ TEST(PatternSource, TexFilesGiveTheirGroupsAndRefuseEverythingElseWithItsPlace) 
     ASSERT_EQ(set.exceptions.size(), 2U);
     EXPECT_EQ(set.exceptions[1].letters, "present");
 
-    const std::string lccode = ErrorOf<SourceError>([&] { AddSource(set, "\\patterns{a1b}\n\\lccode`\\'=`\\'\n", "x.tex", false); });
+    const std::string lccode =
+        ErrorOf<SourceError>([&] { AddSource(set, "\\patterns{a1b}\n\\lccode`\\'=`\\'\n", "x.tex", false); });
     EXPECT_THAT(lccode, HasSubstr("x.tex:2"));
     EXPECT_THAT(lccode, HasSubstr("\\lccode"));
     for (const char* bad : {"\\patterns{a1b", "\\patterns{a^^e9b}", "\\patterns a1b"})
@@ -80,7 +84,11 @@ TEST(PatternSource, TexFilesGiveTheirGroupsAndRefuseEverythingElseWithItsPlace) 
 }
 
 TEST(PatternSource, PlainListsAreUtf8AndHyphenPatternsAreLeftOut) {
-    const PatternSet set = Plain("\xEF\xBB\xBF" "\xC3\xA9" "1t\n1-\n\xE2\x80\x99" "2\n");
+    const PatternSet set = Plain(
+        "\xEF\xBB\xBF"
+        "\xC3\xA9"
+        "1t\n1-\n\xE2\x80\x99"
+        "2\n");
     ASSERT_EQ(set.patterns.size(), 2U);
     EXPECT_EQ(set.patterns[0].letters, "\xE9t");  // é in Windows-1252
     EXPECT_EQ(set.patterns[1].letters, "\x92");   // the typographic apostrophe
@@ -88,10 +96,15 @@ TEST(PatternSource, PlainListsAreUtf8AndHyphenPatternsAreLeftOut) {
 }
 
 TEST(PatternCompiler, HeaderCodesAndWordCharacters) {
-    const std::string image = CompilePatterns(Plain("a1b\n\xC3\xB1" "1a\n'2\n"), "SPANISH").image;
+    const std::string image = CompilePatterns(Plain("a1b\n\xC3\xB1"
+                                                    "1a\n'2\n"),
+                                              "SPANISH")
+                                  .image;
     EXPECT_EQ(image.size(), PatternFile::FullTrieEnd);
     EXPECT_EQ(image.substr(0, 33), std::string("Sonkora Hyphenation SPANISH V2.0\0", 33));
-    const auto code = [&image](unsigned c) { return static_cast<unsigned char>(image[PatternFile::CodeTableOffset + c]); };
+    const auto code = [&image](unsigned c) {
+        return static_cast<unsigned char>(image[PatternFile::CodeTableOffset + c]);
+    };
     EXPECT_EQ(code('a'), 'a');
     EXPECT_EQ(code('A'), 'a');
     EXPECT_EQ(code('Z'), 'z');
@@ -111,14 +124,16 @@ TEST(PatternCompiler, HeaderCodesAndWordCharacters) {
         for (unsigned y = x + 1; y < 256 && code(x) != 0; ++y) {
             if (code(x) != code(y)) continue;
             EXPECT_EQ(testing::LiangReference::Lower(std::string(1, static_cast<char>(x))),
-                      testing::LiangReference::Lower(std::string(1, static_cast<char>(y)))) << x << " and " << y;
+                      testing::LiangReference::Lower(std::string(1, static_cast<char>(y))))
+                << x << " and " << y;
         }
     }
 }
 
 TEST(PatternCompiler, ExceptionWordsOverrideThePatterns) {
     // The patterns break "ba-ton", "ba-na-na" and "ba-tter"; the exceptions say otherwise.
-    const HyphenationEngine engine = Loaded(CompilePatterns(Plain("a1t\n1na\n", "baton\nbana-na\nbat-ter\n"), "X").image);
+    const HyphenationEngine engine =
+        Loaded(CompilePatterns(Plain("a1t\n1na\n", "baton\nbana-na\nbat-ter\n"), "X").image);
     EXPECT_EQ(engine.Hyphenate("baton"), "baton");
     EXPECT_EQ(engine.Hyphenate("BATON"), "BATON");
     EXPECT_EQ(engine.Hyphenate("batons"), "ba-tons");  // only the whole word is excepted
@@ -132,7 +147,8 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
     std::string manyOperations;
     for (int value = 1; value <= 9; ++value)
         for (int distance = 1; distance <= 30; ++distance)
-            manyOperations += std::to_string(value) + static_cast<char>('a' + value) + std::string(distance - 1, 'z') + "\n";
+            manyOperations +=
+                std::to_string(value) + static_cast<char>('a' + value) + std::string(distance - 1, 'z') + "\n";
     // Random five-letter patterns share few prefixes: far more than 8001 entries, but
     // one value each at one of six places, so few operations.
     std::mt19937 random(7);
@@ -150,7 +166,12 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         std::string language;
         std::vector<std::string> says;
     } cases[] = {
-        {Plain("a1b\n\xC4\x89" "1a\n\xC4\x9D" "2\n\xC4\x89" "3e\n"), "X", {"U+0109", "U+011D", "patterns.txt:2"}},
+        {Plain("a1b\n\xC4\x89"
+               "1a\n\xC4\x9D"
+               "2\n\xC4\x89"
+               "3e\n"),
+         "X",
+         {"U+0109", "U+011D", "patterns.txt:2"}},
         {Plain("a1b\nc1d\nA2B\n"), "X", {"patterns.txt:3", "patterns.txt:1"}},
         {Plain("a1t\n", "ba-ton\nbat-on\n"), "X", {"exceptions.txt:2", "exceptions.txt:1"}},
         {Plain("a1b\n"), "", {"language name"}},

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "hyphenation/HyphenationEngine.h"
-#include "hyphenation/HyphenationTestSupport.h"
 #include "hypgen/PatternCompiler.h"
 #include "hypgen/PatternSource.h"
+#include "hyphenation/HyphenationEngine.h"
+#include "hyphenation/HyphenationTestSupport.h"
 
 namespace sonkora {
 namespace {
@@ -36,7 +36,8 @@ hypgen::PatternSet Sources(const std::string& tag) {
         return set;
     }
     hypgen::AddSourceFile(set, folder + "hyph-" + tag + ".pat.txt", false);
-    if (fs::exists(folder + "hyph-" + tag + ".hyp.txt")) hypgen::AddSourceFile(set, folder + "hyph-" + tag + ".hyp.txt", true);
+    if (fs::exists(folder + "hyph-" + tag + ".hyp.txt"))
+        hypgen::AddSourceFile(set, folder + "hyph-" + tag + ".hyp.txt", true);
     return set;
 }
 
@@ -56,7 +57,8 @@ TEST(ShippedPatterns, HypgenWritesTheSameBytesAndTheyBreakLikeLiangMatchingOnThe
         const std::string line = image.substr(0, 63);
         const std::size_t start = line.find("Hyphenation ") + 12;
         const hypgen::PatternSet set = Sources(tag);
-        EXPECT_TRUE(hypgen::CompilePatterns(set, line.substr(start, line.find(' ', start) - start)).image == image) << tag;
+        EXPECT_TRUE(hypgen::CompilePatterns(set, line.substr(start, line.find(' ', start) - start)).image == image)
+            << tag;
 
         const testing::LiangReference reference(set);
         HyphenationEngine engine;

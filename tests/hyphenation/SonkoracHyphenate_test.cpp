@@ -125,11 +125,15 @@ TEST_F(Sonkorac, HyphenateWordsReadsOneWordPerLineInItsOwnEncoding) {
 TEST_F(Sonkorac, HyphenateRefusesContradictoryOptions) {
     const std::string song = Song("x\n");
     const std::pair<std::vector<std::string>, int> cases[] = {
-        {{song, "--lang", "ENGL", "--patterns", "x.hyp"}, 2}, {{"--words", song}, 2},
-        {{"--words", "--output", "x"}, 2}, {{}, 2}, {{song, "--lang"}, 2},
+        {{song, "--lang", "ENGL", "--patterns", "x.hyp"}, 2},
+        {{"--words", song}, 2},
+        {{"--words", "--output", "x"}, 2},
+        {{}, 2},
+        {{song, "--lang"}, 2},
         {{"--words", "--patterns", folder.Path("none.hyp")}, 1},
     };
-    for (const auto& [args, exitCode] : cases) EXPECT_EQ(Hyphenate(args).exitCode, exitCode) << ::testing::PrintToString(args);
+    for (const auto& [args, exitCode] : cases)
+        EXPECT_EQ(Hyphenate(args).exitCode, exitCode) << ::testing::PrintToString(args);
 }
 
 }  // namespace

@@ -29,20 +29,29 @@ const struct {
     std::string body;  // the song text after its directive lines
     uint16_t division = 96;
 } Conversions[] = {
-    {"marks", {96, 192, 288, 384, 480}, {{96, "\\Hel"}, {192, "lo"}, {288, " world"}, {384, "/Good"}, {480, "bye"}},
+    {"marks",
+     {96, 192, 288, 384, 480},
+     {{96, "\\Hel"}, {192, "lo"}, {288, " world"}, {384, "/Good"}, {480, "bye"}},
      "\nHel-lo world\nGood-bye\n"},
     {"paragraph", {10, 20, 30}, {{10, "\\a"}, {20, "\\b"}, {30, "/c"}}, "\na\n\nb\nc\n"},
     {"first syllable's own mark", {10, 20}, {{10, " Hel"}, {20, "/lo"}}, "\nHel\nlo\n"},
-    {"escapes", {10, 20, 30}, {{10, "\\Go"}, {20, " rock 'n' roll"}, {30, " 1st_-"}}, "\nGo rock\\ 'n'\\ roll \\1st\\_\\-\n"},
+    {"escapes",
+     {10, 20, 30},
+     {{10, "\\Go"}, {20, " rock 'n' roll"}, {30, " 1st_-"}},
+     "\nGo rock\\ 'n'\\ roll \\1st\\_\\-\n"},
     {"more escapes", {10}, {{10, "\\$5\\x\tz\none\rtwo"}}, "\n\\$\\5\\\\x\\\tz\\\nonetwo\n"},
     {"placeholders", {10, 20, 30, 40, 50, 60, 70}, {{10, "\\a"}, {30, " b"}, {50, "c"}, {70, "/d"}}, "\na- b--c-\nd\n"},
     {"placeholders first", {0, 48, 96}, {{0, "@TSong"}, {96, "\\Hel"}}, "@TSong\n\n--Hel\n"},
-    {"header lines", {0, 10}, {{0, "@LENGL"}, {0, "@TTitle\r\n"}, {0, "\\la"}, {10, "@Tlate"}, {10, " li"}},
+    {"header lines",
+     {0, 10},
+     {{0, "@LENGL"}, {0, "@TTitle\r\n"}, {0, "\\la"}, {10, "@Tlate"}, {10, " li"}},
      "@LENGL\n@TTitle\n\nla li\n"},
     {"empty texts", {10, 20}, {{10, "\\a"}, {10, ""}, {20, " b"}, {20, ""}}, "\na b\n"},
     // Texts on no voice note keep their tick with a time code; the compiler passes over
     // the notes before it by itself.
-    {"no note", {768, 864}, {{0, "\\Title"}, {768, "\\la"}, {864, "la"}, {1000, "/end"}},
+    {"no note",
+     {768, 864},
+     {{0, "\\Title"}, {768, "\\la"}, {864, "la"}, {1000, "/end"}},
      "\n$1:1:0$Title\n\nla-la\n$3:3:50$end\n"},
     {"between notes", {0, 48, 96, 144}, {{0, "\\a"}, {120, " b"}, {144, " c"}}, "\na $1:2:30$b c\n"},
     // Where no code names the tick (units of four ticks at 480), a note a 32nd note (60
@@ -58,16 +67,31 @@ const struct {
     {"units", {}, {{1, "\\a"}, {2, " b"}, {3, " c"}, {1917, " d"}}, "\n$1:1:0$a $1:1:1$b\\ c $1:4:119$d\n", 480},
     {"unit after", {}, {{1916, "\\a"}, {1917, " b"}}, "\n$1:4:119$a $2:1:0$b\n", 480},
     {"one tick", {0, 10}, {{0, "\\Title"}, {0, "/by Me"}, {10, " o"}, {10, "n"}}, "\nTitle\\ by\\ Me on\n"},
-    {"one tick, cut", {0}, {{0, "\\" + std::string(100, 'x')}, {0, " " + std::string(50, 'y')}},
+    {"one tick, cut",
+     {0},
+     {{0, "\\" + std::string(100, 'x')}, {0, " " + std::string(50, 'y')}},
      "\n" + std::string(100, 'x') + "\\ " + std::string(19, 'y') + "\n"},
     {"too long", {10, 20}, {{10, "\\" + X120 + "abc"}, {20, " " + X120 + "y"}}, "\n" + X120 + " " + X120 + "\n"},
     // Text and lyric events with the same words at one tick are one lyric; the closing
     // blank and the line ends of lyric events are their breaks.
-    {"repeats", {10, 20, 30},
-     {{10, "\\Hel"}, {10, "Hel", 0x05}, {20, "lo ", 0x05}, {20, "lo"}, {30, " world"}, {30, "world\r", 0x05}, {30, "ld", 0x05}},
+    {"repeats",
+     {10, 20, 30},
+     {{10, "\\Hel"},
+      {10, "Hel", 0x05},
+      {20, "lo ", 0x05},
+      {20, "lo"},
+      {30, " world"},
+      {30, "world\r", 0x05},
+      {30, "ld", 0x05}},
      "\nHel-lo worldld\n"},
-    {"lyric events", {10, 20, 30, 40, 50},
-     {{10, "Hel", 0x05}, {20, "lo ", 0x05}, {30, "world", 0x05}, {30, "\r", 0x05}, {40, "Good", 0x05}, {50, "bye\r\n", 0x05}},
+    {"lyric events",
+     {10, 20, 30, 40, 50},
+     {{10, "Hel", 0x05},
+      {20, "lo ", 0x05},
+      {30, "world", 0x05},
+      {30, "\r", 0x05},
+      {40, "Good", 0x05},
+      {50, "bye\r\n", 0x05}},
      "\nHel-lo world\nGood-bye\n"},
     {"text event blanks", {10, 20}, {{10, "\\a "}, {20, "\nb"}}, "\na\\ \nb\n"},
 };
@@ -105,7 +129,8 @@ struct ImportTest : ::testing::Test {
 
     std::set<std::string> Files() const {
         std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) names.insert(entry.path().filename());
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File("")))
+            names.insert(entry.path().filename());
         return names;
     }
 };
@@ -133,7 +158,8 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
     EXPECT_EQ(out.chunks, (std::vector<Bytes>{in.chunks[0], in.chunks[3], in.chunks[4]}));
     EXPECT_EQ(out.trailing, Text("trailing"));
     EXPECT_EQ(ReadBytes(kar), file);
-    EXPECT_EQ(Files(), (std::set<std::string>{"song.kar", "song_1.kar", "song_2.kar", "song_3.kar", "song.stf", "song.mid"}));
+    EXPECT_EQ(Files(),
+              (std::set<std::string>{"song.kar", "song_1.kar", "song_2.kar", "song_3.kar", "song.stf", "song.mid"}));
 }
 
 TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
@@ -145,7 +171,8 @@ TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
     ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "b.mid"});
     std::filesystem::current_path(before);
     EXPECT_EQ(host.opened, std::vector<std::string>{"out/a.stf"});
-    EXPECT_EQ(ReadText(dir.File("out/a.stf")), "\\t 1\n\\m " + dir.File("b.mid") + "\n\\k " + dir.File("song_1.kar") + "\n\n");
+    EXPECT_EQ(ReadText(dir.File("out/a.stf")),
+              "\\t 1\n\\m " + dir.File("b.mid") + "\n\\k " + dir.File("song_1.kar") + "\n\n");
 }
 
 TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
@@ -262,9 +289,15 @@ TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
     WriteBytes(mid, Text("old music"));
     std::vector<Timed> many;
     for (uint32_t i = 0; i < 3000; ++i) many.push_back({i, " many letters in a long word"});
-    const struct { const char* what; Bytes file; rlim_t limit; } cases[] = {  // limit 0: none
+    const struct {
+        const char* what;
+        Bytes file;
+        rlim_t limit;
+    } cases[] = {
+        // limit 0: none
         // An undefined status byte in the Words track, which only the converting pass reads.
-        {"unknown code", KaraokeFile(96, Cat({Meta(0, 0x03, "Words"), {0x00, 0xF4}, EndOfTrack()}), {VoiceTrack({0})}), 0},
+        {"unknown code", KaraokeFile(96, Cat({Meta(0, 0x03, "Words"), {0x00, 0xF4}, EndOfTrack()}), {VoiceTrack({0})}),
+         0},
         {"music beyond the disk", KaraokeFile(96, WordsTrack(Hello), {VoiceTrack(ManyNotes(9000))}), 20000},
         {"song text beyond the disk", KaraokeFile(96, WordsTrack(many), {VoiceTrack({0})}), 60000},
     };

@@ -43,11 +43,14 @@ TEST_F(ListingTest, PlainFileListsEveryChunkAfterTheFirstInFixedColumns) {
 
 TEST_F(ListingTest, SoftKaraokeFileIsCheckedByItsTrackNamesFoldedTheDosWay) {
     // 0x8E is a capital A with diaeresis in code page 437.
-    for (const auto& [first, second, accepted] : {std::tuple{"Soft Karaoke", "words", true}, {"soft kar\x8Eoke", "WORDS", true},
-                                                  {"Soft-Karaoke", "Words", false}, {"Soft Karaoke", "Lyrics", false},
+    for (const auto& [first, second, accepted] : {std::tuple{"Soft Karaoke", "words", true},
+                                                  {"soft kar\x8Eoke", "WORDS", true},
+                                                  {"Soft-Karaoke", "Words", false},
+                                                  {"Soft Karaoke", "Lyrics", false},
                                                   {"Soft Karaoke", "", false}}) {
-        const TrackList list = List(MidiFile(1, 96, {Conductor, Meta(0, 0x03, first), Meta(0, 0x03, second), Piano, DrumKit}),
-                                    ListKindSoftKaraoke);
+        const TrackList list =
+            List(MidiFile(1, 96, {Conductor, Meta(0, 0x03, first), Meta(0, 0x03, second), Piano, DrumKit}),
+                 ListKindSoftKaraoke);
         EXPECT_EQ(list.midiError, accepted ? 0 : -1) << first << "/" << second;
         EXPECT_EQ(list.message, accepted ? "" : "Not a Soft Karaoke file");
         EXPECT_EQ(list.items, accepted ? PianoAndDrums : std::vector<std::string>());
@@ -57,14 +60,16 @@ TEST_F(ListingTest, SoftKaraokeFileIsCheckedByItsTrackNamesFoldedTheDosWay) {
 TEST_F(ListingTest, DamagedFilesGiveTheirMessage) {
     EXPECT_EQ(List(Text("just some text, not a song"), ListKindPlainMidi).message, "Not a MIDI file.");
     EXPECT_EQ(List(MidiFile(0, 96, {Piano}), ListKindPlainMidi).message, "Not a Type 1 MIDI file.");
-    const TrackList foreign = List(Cat({Header(1, 3, 96), Track(Conductor), Track(Piano), Text("XFIH"), Be32(0)}), ListKindPlainMidi);
+    const TrackList foreign =
+        List(Cat({Header(1, 3, 96), Track(Conductor), Track(Piano), Text("XFIH"), Be32(0)}), ListKindPlainMidi);
     EXPECT_EQ(foreign.message, "Unknown code in MIDI file.");
     EXPECT_EQ(foreign.items.size(), 1u);
     // Damaged events inside a chunk cost only that chunk's details.
     const Bytes broken = Cat({Meta(0, 0x03, "Broken"), {0x00, 0xF4}, NoteOn(0, 0, 60, 64), EndOfTrack()});
     const TrackList listed = List(MidiFile(1, 96, {Conductor, broken, Piano}), ListKindPlainMidi);
     EXPECT_EQ(listed.midiError, 0);
-    EXPECT_EQ(listed.items, (std::vector<std::string>{"1    --" + std::string(27, ' ') + "Broken", "2    " + PianoLine}));
+    EXPECT_EQ(listed.items,
+              (std::vector<std::string>{"1    --" + std::string(27, ' ') + "Broken", "2    " + PianoLine}));
     // A file cut anywhere never lists more than is there.
     const Bytes song = MidiFile(1, 96, {Conductor, Piano, DrumKit});
     for (size_t cut = 0; cut < song.size(); ++cut) {

@@ -233,16 +233,20 @@ inline Bytes VoiceTrack(const std::vector<uint32_t>& times, uint8_t channel = 0,
     return test::Cat({data, test::EndOfTrack(10)});
 }
 
-inline Bytes Conductor() { return test::Cat({test::Tempo(0, 500000), test::EndOfTrack()}); }
+inline Bytes Conductor() {
+    return test::Cat({test::Tempo(0, 500000), test::EndOfTrack()});
+}
 
 inline Bytes InformationTrack() {
-    return test::Cat({test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
+    return test::Cat(
+        {test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
 }
 
 // Conductor, information track, Words track, then the music.
 inline Bytes KaraokeFile(uint16_t division, const Bytes& words, const std::vector<Bytes>& music) {
     Bytes file = test::Header(1, static_cast<uint16_t>(3 + music.size()), division);
-    for (const Bytes& data : std::vector<Bytes>{Conductor(), InformationTrack(), words}) file = test::Cat({file, test::Track(data)});
+    for (const Bytes& data : std::vector<Bytes>{Conductor(), InformationTrack(), words})
+        file = test::Cat({file, test::Track(data)});
     for (const Bytes& data : music) file = test::Cat({file, test::Track(data)});
     return file;
 }
@@ -260,9 +264,11 @@ inline ChunkedFile SplitChunks(const Bytes& file) {
     split.header.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at));
     while (at + 8 <= file.size() && std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
                                                file.begin() + static_cast<std::ptrdiff_t>(at + 4), "MTrk")) {
-        const size_t end = std::min(file.size(), at + 8 + ((size_t{file[at + 4]} << 24) | (size_t{file[at + 5]} << 16) |
-                                                           (size_t{file[at + 6]} << 8) | file[at + 7]));
-        split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(end));
+        const size_t end = std::min(file.size(), at + 8 +
+                                                     ((size_t{file[at + 4]} << 24) | (size_t{file[at + 5]} << 16) |
+                                                      (size_t{file[at + 6]} << 8) | file[at + 7]));
+        split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at),
+                                  file.begin() + static_cast<std::ptrdiff_t>(end));
         at = end;
     }
     split.trailing.assign(file.begin() + static_cast<std::ptrdiff_t>(at), file.end());
@@ -293,7 +299,8 @@ inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
             const uint8_t type = chunk[i + 1];
             i += 2;
             const size_t end = std::min<size_t>(chunk.size(), quantity() + i);
-            if (type == 0x01 || type == 0x05) texts.push_back({now, std::string(chunk.begin() + i, chunk.begin() + end), type});
+            if (type == 0x01 || type == 0x05)
+                texts.push_back({now, std::string(chunk.begin() + i, chunk.begin() + end), type});
             i = end;
         } else if (status == 0xF0 || status == 0xF7) {
             ++i;

@@ -11,16 +11,26 @@ using namespace passtest;
 
 const Bytes Conductor = Cat({Tempo(0, 500000), Meta(0, 0x03, "Song"), EndOfTrack()});
 // Notes at 0 and 96 (the second and the velocity-0 note-on at 48 by running status) and 192.
-const Bytes Voice = Cat({Meta(0, 0x03, "Voice"), NoteOn(0, 0, 60, 64), {0x30, 60, 0}, {0x30, 62, 64},
-                         NoteOn(96, 0, 64, 64), NoteOff(48, 0, 64), EndOfTrack()});
+const Bytes Voice = Cat({Meta(0, 0x03, "Voice"),
+                         NoteOn(0, 0, 60, 64),
+                         {0x30, 60, 0},
+                         {0x30, 62, 64},
+                         NoteOn(96, 0, 64, 64),
+                         NoteOff(48, 0, 64),
+                         EndOfTrack()});
 const Bytes Accompaniment = Cat({Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(384, 1, 40), EndOfTrack()});
 const Bytes Song = Cat({Header(1, 3, 96), Track(Conductor), Track(Voice), Track(Accompaniment), Text("tail")});
 const Bytes WordsName = Cat({{0x00, 0xFF, 0x03, 0x05}, Text("Words")});
 const Bytes WordsEnd = {0x00, 0xFF, 0x2F, 0x00};
 const size_t InformationSize = 51;
 // A text that claims 256 MB in a file that ends inside it.
-const Bytes LongText = Cat({Header(1, 2, 96), Track(Conductor), Text("MTrk"), Be32(0x7FFFFFFF), NoteOn(0, 0, 60, 64),
-                            {0x00, 0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0x7F}, Text("abc")});
+const Bytes LongText = Cat({Header(1, 2, 96),
+                            Track(Conductor),
+                            Text("MTrk"),
+                            Be32(0x7FFFFFFF),
+                            NoteOn(0, 0, 60, 64),
+                            {0x00, 0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0x7F},
+                            Text("abc")});
 
 Bytes Lyric(uint8_t delta, uint8_t type, const std::string& text) {
     return Cat({{delta, 0xFF, type, static_cast<uint8_t>(text.size())}, Text(text)});
@@ -65,12 +75,23 @@ TEST_F(PassTest, MakeWritesHeaderChunkZeroKaraokeTracksAndCopiesTheRestByteForBy
     pass.FinishWords();
     pass.ClosePass();
     ASSERT_EQ(pass.MidiError(), 0);
-    const Bytes information = Cat({Text("MTrk"), {0, 0, 0, 0x2B}, {0x00, 0xFF, 0x03, 0x0C}, Text("Soft karaoke"),
-                                   {0x00, 0xFF, 0x01, 0x13}, Text("@KMIDI KARAOKE FILE"), WordsEnd});
+    const Bytes information = Cat({Text("MTrk"),
+                                   {0, 0, 0, 0x2B},
+                                   {0x00, 0xFF, 0x03, 0x0C},
+                                   Text("Soft karaoke"),
+                                   {0x00, 0xFF, 0x01, 0x13},
+                                   Text("@KMIDI KARAOKE FILE"),
+                                   WordsEnd});
     ASSERT_EQ(information.size(), InformationSize);
     const Bytes words = Cat({WordsName, Lyric(0, 1, "@LENGL"), Lyric(0, 1, "\\Hel"), Lyric(0x60, 1, "lo"), WordsEnd});
-    EXPECT_EQ(ReadBytes(output), Cat({Text("MThd"), {0, 0, 0, 6, 0, 1, 0, 5, 0, 96}, Track(Conductor), information,
-                                      Track(words), Track(Voice), Track(Accompaniment), Text("tail")}));
+    EXPECT_EQ(ReadBytes(output), Cat({Text("MThd"),
+                                      {0, 0, 0, 6, 0, 1, 0, 5, 0, 96},
+                                      Track(Conductor),
+                                      information,
+                                      Track(words),
+                                      Track(Voice),
+                                      Track(Accompaniment),
+                                      Text("tail")}));
 }
 
 TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
@@ -85,8 +106,12 @@ TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
     pass.WriteLyric("d", 200000000);  // a gap that needs all four quantity bytes
     pass.FinishWords();
     pass.ClosePass();
-    EXPECT_EQ(WordsData(), Cat({WordsName, Lyric(0, 1, "a"), Lyric(0x60, 1, "b"), Quantity(200000000 - 96),
-                                {0xFF, 0x01, 0x01, 'd'}, WordsEnd}));
+    EXPECT_EQ(WordsData(), Cat({WordsName,
+                                Lyric(0, 1, "a"),
+                                Lyric(0x60, 1, "b"),
+                                Quantity(200000000 - 96),
+                                {0xFF, 0x01, 0x01, 'd'},
+                                WordsEnd}));
     StartPass(pass, input, output, PassMode::Make, 1);
     pass.WriteLyric("x", 0x10000000);
     EXPECT_EQ(pass.MidiError(), 5);
@@ -127,7 +152,8 @@ TEST_F(PassTest, SwitchingTracksGoesOnWhereEachWasLeft) {
 TEST_F(PassTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
     const Bytes notes = Cat({NoteOn(10, 0, 60, 64), NoteOn(10, 0, 62, 64)});
     for (const Bytes& voice : {notes, Cat({notes, {0x0A, 0x90, 64}})}) {
-        WriteBytes(input, Cat({Header(1, 3, 96), Track(Conductor), Track(voice), Track(Cat({NoteOn(5, 0, 1, 1), EndOfTrack()}))}));
+        WriteBytes(input, Cat({Header(1, 3, 96), Track(Conductor), Track(voice),
+                               Track(Cat({NoteOn(5, 0, 1, 1), EndOfTrack()}))}));
         KaraokePass voicePass;
         StartPass(voicePass, input, output, PassMode::Make, 1);
         bool found = false;
@@ -155,7 +181,11 @@ TEST_F(PassTest, FullWordsBufferGivesVoiceTrackTooLongAndWritesNoWordsTrack) {
 
 TEST_F(PassTest, DamagedInputsFailCleanly) {
     const Bytes end = Track(EndOfTrack());
-    const struct { const char* what; Bytes file; int32_t error; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes file;
+        int32_t error;
+    } cases[] = {
         // The header is refused before anything is written.
         {"header length 7", Cat({Text("MThd"), Be32(7), Be16(1), Be16(1), Be16(96), {0}, end}), 1},
         {"format 0", Cat({Header(0, 1, 96), end}), 2},
@@ -175,7 +205,8 @@ TEST_F(PassTest, DamagedInputsFailCleanly) {
         const Bytes written = ReadBytes(output);
         const bool headerRefused = c.error == 1 || c.error == 2 || c.error == 8;
         EXPECT_TRUE(!headerRefused || written.empty()) << c.what;
-        EXPECT_TRUE(c.error != 0 || std::equal(Voice.begin(), Voice.end(), written.end() - static_cast<long>(Voice.size())));
+        EXPECT_TRUE(c.error != 0 ||
+                    std::equal(Voice.begin(), Voice.end(), written.end() - static_cast<long>(Voice.size())));
     }
 }
 
@@ -192,8 +223,10 @@ TEST_F(PassTest, FileCutAnywhereFailsOrCopiesWhatIsThere) {
     const size_t accompanimentData = 14 + 8 + Conductor.size() + 8 + Voice.size() + 8;
     for (size_t cut = 0; cut < Song.size(); ++cut) {
         const int32_t error = Make(Bytes(Song.begin(), Song.begin() + static_cast<long>(cut)));
-        if (cut < accompanimentData) EXPECT_NE(error, 0) << "cut at " << cut;
-        else EXPECT_EQ(ReadBytes(output), Bytes(full.begin(), full.end() - static_cast<long>(Song.size() - cut))) << cut;
+        if (cut < accompanimentData)
+            EXPECT_NE(error, 0) << "cut at " << cut;
+        else
+            EXPECT_EQ(ReadBytes(output), Bytes(full.begin(), full.end() - static_cast<long>(Song.size() - cut))) << cut;
     }
 }
 
@@ -220,16 +253,24 @@ TEST_F(PassTest, OutputsThatCannotBeCreatedLeaveTheInputAlone) {
 // A lyrics export has no information track, and its lyric events carry no prefixes:
 // a word ends with a trailing space, a line with a carriage-return event of its own.
 TEST_F(PassTest, ExportWritesWordEndsAsSpacesAndLineBreaksAsCarriageReturns) {
-    const Bytes voice = Cat({NoteOn(0, 0, 60, 64), NoteOn(96, 0, 62, 64), NoteOn(96, 0, 64, 64), NoteOn(96, 0, 65, 64), EndOfTrack()});
+    const Bytes voice =
+        Cat({NoteOn(0, 0, 60, 64), NoteOn(96, 0, 62, 64), NoteOn(96, 0, 64, 64), NoteOn(96, 0, 65, 64), EndOfTrack()});
     const std::string longText(127, 'o');
     // With or without a title line first, as the compiler exports it.
-    const struct { bool title; std::vector<std::string> lyrics; Bytes words; } cases[] = {
-        {true, {" la", "la", "/lo", "/li"},
+    const struct {
+        bool title;
+        std::vector<std::string> lyrics;
+        Bytes words;
+    } cases[] = {
+        {true,
+         {" la", "la", "/lo", "/li"},
          Cat({Lyric(0, 5, "Song "), Lyric(0, 5, "\r"), Lyric(0, 5, "la"), Lyric(96, 5, "la "), Lyric(96, 5, "lo "),
               Lyric(0, 5, "\r"), Lyric(96, 5, "li ")})},
         // The first break of the song needs no carriage return; the track name is no lyric.
-        {false, {"\\Hel", "lo", " world", "\\Good"},
-         Cat({Lyric(0, 5, "Hel"), Lyric(96, 5, "lo "), Lyric(96, 5, "world "), Lyric(0, 5, "\r"), Lyric(96, 5, "Good ")})},
+        {false,
+         {"\\Hel", "lo", " world", "\\Good"},
+         Cat({Lyric(0, 5, "Hel"), Lyric(96, 5, "lo "), Lyric(96, 5, "world "), Lyric(0, 5, "\r"),
+              Lyric(96, 5, "Good ")})},
         // The trailing space makes the length field one byte longer.
         {false, {longText, " x"}, Cat({{0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Lyric(96, 5, "x ")})},
     };

@@ -86,10 +86,18 @@ TEST(ReaderDecode, EventsOfEveryKindAndTracksThatEndInsideOne) {
         farTrack = Cat({farTrack, NoteOn(0x0FFFFFFF, 0, 60, 1)});
         if (i < 9) farEvents += std::to_string(i * 0x0FFFFFFF) + ":90 3c 01, ";
     }
-    const struct { const char* what; Bytes track; std::string events; int32_t error; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes track;
+        std::string events;
+        int32_t error;
+    } cases[] = {
         {"running status note-on", {0x00, 0x90, 0x3C, 0x40, 0x00, 0x3C, 0x00}, "0:90 3c 40, 0:90 3c 00", 0},
         {"running status program change", {0x00, 0xC0, 0x05, 0x00, 0x07}, "0:c0 05 00, 0:c0 07 00", 0},
-        {"channel pressure", {0x00, 0xD3, 0x20, 0x10, 0x30, 0x81, 0x00, 0x40}, "0:d3 20 00, 16:d3 30 00, 144:d3 40 00", 0},
+        {"channel pressure",
+         {0x00, 0xD3, 0x20, 0x10, 0x30, 0x81, 0x00, 0x40},
+         "0:d3 20 00, 16:d3 30 00, 144:d3 40 00",
+         0},
         {"meta and sysex keep the running status",
          Cat({{0x00, 0x91, 0x3C, 0x40, 0x00, 0xF0, 0x01, 0xF7}, Meta(0, 0x01, "x"), {0x00, 0x3E, 0x41}, EndOfTrack()}),
          "0:91 3c 40, 0:f0 f0 f7, 0:ff01 'x', 0:91 3e 41, 0:ff2f ''", 0},
@@ -98,8 +106,10 @@ TEST(ReaderDecode, EventsOfEveryKindAndTracksThatEndInsideOne) {
         {"text only for meta types 1 to 14",
          Cat({Meta(0, 0x00, "a"), Meta(0, 0x06, "b"), Meta(0, 0x0E, "c"), Meta(0, 0x0F, "d"), Meta(0, 0x7F, "f")}),
          "0:ff00 '', 0:ff06 'b', 0:ff0e 'c', 0:ff0f '', 0:ff7f ''", 0},
-        {"sysex and escapes", {0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xF7, 0x02, 0x43, 0x12, 0x00, 0xF7, 0x00},
-         "0:f0 f0 7e 7f f7, 0:f7 43 12, 0:f7", 0},
+        {"sysex and escapes",
+         {0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xF7, 0x02, 0x43, 0x12, 0x00, 0xF7, 0x00},
+         "0:f0 f0 7e 7f f7, 0:f7 43 12, 0:f7",
+         0},
         {"empty track", {}, "0:00 00 00", 0},
         // Cut off by the end of the track: the end, not a fault, and nothing allocated
         // for what a length claims.
@@ -119,10 +129,12 @@ TEST(ReaderDecode, EventsOfEveryKindAndTracksThatEndInsideOne) {
         EXPECT_EQ(ReadAll(*reader), c.events) << c.what;
         EXPECT_EQ(reader->MidiError(), c.error) << c.what;
         MidiEvent again;
-        EXPECT_FALSE(reader->ReadEvent(0, again) || reader->ReadEvent(256, again)) << c.what << ": reading past the end";
+        EXPECT_FALSE(reader->ReadEvent(0, again) || reader->ReadEvent(256, again))
+            << c.what << ": reading past the end";
         EXPECT_EQ(reader->ReadEvent(1, again), c.error == 0) << c.what << ": an error ends every track";
         reader->RewindTracks();
-        EXPECT_EQ(reader->Track(0).RunningStatus, 0) << c.what << ": a running status must not leak into the next reading";
+        EXPECT_EQ(reader->Track(0).RunningStatus, 0)
+            << c.what << ": a running status must not leak into the next reading";
     }
 }
 
@@ -133,9 +145,11 @@ Bytes HeaderOfLength(uint32_t length, uint16_t tracks) {
 const Bytes GoodChunk = Track(Cat({NoteOn(0, 0, 60, 1), EndOfTrack()}));
 
 Bytes SmallSong() {
-    return MidiFile(1, 96, {Cat({Meta(0, 0x03, "Song"), Tempo(0, 500000), EndOfTrack()}),
-                            Cat({Program(0, 0, 5), NoteOn(0, 0, 60, 100), {0x60, 0x3C, 0x00, 0x00, 0xF0, 0x01, 0xF7}, EndOfTrack()}),
-                            Cat({Meta(0, 0x05, "la"), NoteOn(48, 9, 36, 90), EndOfTrack(48)})});
+    return MidiFile(
+        1, 96,
+        {Cat({Meta(0, 0x03, "Song"), Tempo(0, 500000), EndOfTrack()}),
+         Cat({Program(0, 0, 5), NoteOn(0, 0, 60, 100), {0x60, 0x3C, 0x00, 0x00, 0xF0, 0x01, 0xF7}, EndOfTrack()}),
+         Cat({Meta(0, 0x05, "la"), NoteOn(48, 9, 36, 90), EndOfTrack(48)})});
 }
 
 // Loads a file and does all that playback and the lyric display do with it: nothing
@@ -166,7 +180,13 @@ int32_t LoadAndPlay(const Bytes& file) {
 
 TEST(ReaderLoad, HeaderAndChunkErrors) {
     // The code, whether the header itself passed, and the slots that hold a track afterwards.
-    const struct { const char* what; Bytes file; int32_t error; bool header; int loaded; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes file;
+        int32_t error;
+        bool header;
+        int loaded;
+    } cases[] = {
         {"format 0, one track", Cat({Header(0, 1, 96), GoodChunk}), 0, true, 1},
         {"any format value", Cat({Header(9, 2, 96), GoodChunk, GoodChunk}), 0, true, 2},
         {"wrong identifier", Cat({Text("MThD"), Be32(6), Be16(1), Be16(1), Be16(96), GoodChunk}), 1, false, 0},
@@ -174,8 +194,10 @@ TEST(ReaderLoad, HeaderAndChunkErrors) {
         {"no tracks", HeaderOfLength(6, 0), 1, false, 0},
         {"257 tracks", HeaderOfLength(6, 257), 8, false, 0},
         {"256 tracks, two chunks", Cat({HeaderOfLength(6, 256), GoodChunk, GoodChunk}), 2, true, 2},
-        {"other chunk type is not skipped", Cat({HeaderOfLength(6, 2), GoodChunk, Text("XFIH"), Be32(0), GoodChunk}), 2, true, 1},
-        {"length beyond the file", Cat({HeaderOfLength(6, 2), GoodChunk, Text("MTrk"), Be32(1000), {0x00, 0x90}}), -5, true, 1},
+        {"other chunk type is not skipped", Cat({HeaderOfLength(6, 2), GoodChunk, Text("XFIH"), Be32(0), GoodChunk}), 2,
+         true, 1},
+        {"length beyond the file", Cat({HeaderOfLength(6, 2), GoodChunk, Text("MTrk"), Be32(1000), {0x00, 0x90}}), -5,
+         true, 1},
         {"largest length", Cat({HeaderOfLength(6, 2), GoodChunk, Text("MTrk"), Be32(0xFFFFFFFF), {0x00}}), -5, true, 1},
     };
     for (const auto& c : cases) {
@@ -193,9 +215,12 @@ TEST(ReaderLoad, CutOrCorruptSongsGiveTheirCodeAndNeverCrashOrHang) {
     const size_t firstChunkEnd = 22 + song[21];
     for (size_t cut = 0; cut < song.size(); ++cut) {
         const int32_t error = LoadAndPlay(Bytes(song.begin(), song.begin() + static_cast<long>(cut)));
-        if (cut < 14) EXPECT_EQ(error, 1) << cut;
-        else if (cut < 22 || cut == firstChunkEnd) EXPECT_EQ(error, 2) << cut;
-        else EXPECT_TRUE(error == 2 || error == -5) << cut << ": " << error;
+        if (cut < 14)
+            EXPECT_EQ(error, 1) << cut;
+        else if (cut < 22 || cut == firstChunkEnd)
+            EXPECT_EQ(error, 2) << cut;
+        else
+            EXPECT_TRUE(error == 2 || error == -5) << cut << ": " << error;
     }
     for (size_t at = 0; at < song.size(); ++at) {
         for (uint8_t value : {0x00, 0x7F, 0x80, 0xF4, 0xFF}) {
@@ -234,7 +259,8 @@ TEST(ReaderLoad, AClaimedLengthIsNotAllocatedFromMemoryOrAPipe) {
 #ifdef SONKORA_UNDER_ASAN
     GTEST_SKIP() << "the address space cannot be limited under the sanitizers";
 #endif
-    static const Bytes claim = Cat({HeaderOfLength(6, 2), GoodChunk, Text("MTrk"), Be32(0x7FFFFF00), {0x00, 0x90, 0x3C}});
+    static const Bytes claim =
+        Cat({HeaderOfLength(6, 2), GoodChunk, Text("MTrk"), Be32(0x7FFFFF00), {0x00, 0x90, 0x3C}});
     const auto loadsToMinusFive = [](MidiReader& reader) {
         return reader.ReadMidiHeader() && !reader.LoadTracks() && reader.MidiError() == -5;
     };
@@ -251,7 +277,8 @@ TEST(ReaderLoad, AClaimedLengthIsNotAllocatedFromMemoryOrAPipe) {
     EXPECT_EXIT(passtest::WithLittleMemory([&] {
                     std::thread([&pipe] {
                         std::FILE* out = std::fopen(pipe.c_str(), "wb");
-                        if (out == nullptr || std::fwrite(claim.data(), 1, claim.size(), out) != claim.size()) std::_Exit(7);
+                        if (out == nullptr || std::fwrite(claim.data(), 1, claim.size(), out) != claim.size())
+                            std::_Exit(7);
                         std::fclose(out);
                     }).detach();
                     MidiReader reader;
@@ -261,7 +288,9 @@ TEST(ReaderLoad, AClaimedLengthIsNotAllocatedFromMemoryOrAPipe) {
                 ::testing::ExitedWithCode(0), "");
 }
 
-Bytes Channel(uint8_t delta, uint8_t status, uint8_t data1, uint8_t data2) { return {delta, status, data1, data2}; }
+Bytes Channel(uint8_t delta, uint8_t status, uint8_t data1, uint8_t data2) {
+    return {delta, status, data1, data2};
+}
 
 struct Pump {
     int32_t startTime = 0;
@@ -273,9 +302,16 @@ struct Pump {
 
 TEST(ReaderPump, MergesAndTimesTheRecords) {
     const Bytes conductor = Cat({Tempo(0, 0x07A120), Meta(96, 0x01, "verse"), Tempo(54, 0x0F4240), EndOfTrack(250)});
-    const Bytes melody = Cat({Program(0, 0, 5), NoteOn(0, 0, 60, 100), NoteOff(100, 0, 60), Channel(20, 0xB0, 7, 90),
-                              Channel(10, 0xE0, 0, 0x50), Channel(10, 0xA0, 60, 20), {5, 0xD0, 0x30},
-                              NoteOn(55, 0, 62, 100), NoteOff(50, 0, 62), EndOfTrack()});
+    const Bytes melody = Cat({Program(0, 0, 5),
+                              NoteOn(0, 0, 60, 100),
+                              NoteOff(100, 0, 60),
+                              Channel(20, 0xB0, 7, 90),
+                              Channel(10, 0xE0, 0, 0x50),
+                              Channel(10, 0xA0, 60, 20),
+                              {5, 0xD0, 0x30},
+                              NoteOn(55, 0, 62, 100),
+                              NoteOff(50, 0, 62),
+                              EndOfTrack()});
     auto onChannel = [](uint8_t channel) { return Cat({NoteOn(channel, channel, 60, 1), EndOfTrack(10)}); };
     Bytes farEnd;
     for (int i = 0; i < 8; ++i) farEnd = Cat({farEnd, NoteOn(0x0FFFFFFF, 0, 60, 1)});
@@ -288,34 +324,46 @@ TEST(ReaderPump, MergesAndTimesTheRecords) {
         int32_t startAfter, baseAfter;
     } cases[] = {
         {"ties go to the lower track",
-         MidiFile(1, 96, {Cat({Tempo(0, 0x07A120), Meta(96, 0x01, "x"), EndOfTrack(104)}),
-                          Cat({NoteOn(0, 0, 60, 100), NoteOff(96, 0, 60), EndOfTrack()}),
-                          Cat({NoteOn(96, 1, 64, 90), NoteOff(96, 1, 64), EndOfTrack()})}),
+         MidiFile(1, 96,
+                  {Cat({Tempo(0, 0x07A120), Meta(96, 0x01, "x"), EndOfTrack(104)}),
+                   Cat({NoteOn(0, 0, 60, 100), NoteOff(96, 0, 60), EndOfTrack()}),
+                   Cat({NoteOn(96, 1, 64, 90), NoteOff(96, 1, 64), EndOfTrack()})}),
          0, 0, "0:00 07 a1 20, 0:90 3c 64 00, 96:80 3c 00 00, 0:91 40 5a 00, 96:81 40 00 00", 0, 192},
-        {"from the middle: earlier notes dropped, channel state and tempo at once", MidiFile(1, 96, {conductor, melody}),
-         200, 0, "0:00 07 a1 20, -1:c0 05 00 00, -1:b0 07 5a 00, -1:e0 00 50 00, 0:00 0f 42 40, 0:90 3e 64 00, 50:80 3e 00 00",
+        {"from the middle: earlier notes dropped, channel state and tempo at once",
+         MidiFile(1, 96, {conductor, melody}), 200, 0,
+         "0:00 07 a1 20, -1:c0 05 00 00, -1:b0 07 5a 00, -1:e0 00 50 00, 0:00 0f 42 40, 0:90 3e 64 00, 50:80 3e 00 00",
          200, 250},
         {"audition: state before the first note at once, playback from that note",
-         MidiFile(1, 96, {conductor, Cat({Program(0, 0, 5), Channel(10, 0xB0, 7, 100), NoteOn(38, 0, 60, 100),
-                                          NoteOff(48, 0, 60), EndOfTrack()})}),
-         -1, 1, "0:00 07 a1 20, -1:c0 05 00 00, -1:b0 07 64 00, 0:90 3c 64 00, 48:80 3c 00 00, 54:00 0f 42 40", 48, 150},
-        {"a solo track plays with track 0 only", MidiFile(1, 96, {onChannel(0), onChannel(1), onChannel(2), onChannel(3)}),
-         0, 2, "0:90 3c 01 00, 2:92 3c 01 00", 0, 2},
+         MidiFile(1, 96,
+                  {conductor, Cat({Program(0, 0, 5), Channel(10, 0xB0, 7, 100), NoteOn(38, 0, 60, 100),
+                                   NoteOff(48, 0, 60), EndOfTrack()})}),
+         -1, 1, "0:00 07 a1 20, -1:c0 05 00 00, -1:b0 07 64 00, 0:90 3c 64 00, 48:80 3c 00 00, 54:00 0f 42 40", 48,
+         150},
+        {"a solo track plays with track 0 only",
+         MidiFile(1, 96, {onChannel(0), onChannel(1), onChannel(2), onChannel(3)}), 0, 2,
+         "0:90 3c 01 00, 2:92 3c 01 00", 0, 2},
         {"a solo track past the last", MidiFile(1, 96, {onChannel(0), onChannel(1)}), 0, 65535, "0:90 3c 01 00", 0, 0},
         {"the last event of a track is never sent, whatever it is",
          MidiFile(1, 96, {Cat({NoteOn(0, 0, 60, 1), NoteOn(5, 0, 62, 1)}), Cat({NoteOn(1, 1, 60, 1), EndOfTrack(1)})}),
          0, 0, "0:90 3c 01 00, 1:91 3c 01 00", 0, 1},
         {"sysex byte by byte without moving the base, escapes only with a single real-time byte",
-         MidiFile(1, 96, {Cat({NoteOn(0, 0, 60, 1), {0x05, 0xF0, 0x02, 0x7E, 0xF7, 0x05, 0xF7, 0x01, 0xFA, 0x00, 0xF7, 0x01, 0xF0},
-                               {0x00, 0xF7, 0x01, 0xFF, 0x00, 0xF7, 0x02, 0xF8, 0xF8, 0x04, 0xF7, 0x01, 0xF8, 0x00, 0xF7, 0x01, 0xFE},
-                               NoteOn(5, 0, 62, 1), EndOfTrack()})}),
-         0, 0, "0:90 3c 01 00, 0:f0 f0 00 00, 0:f0 7e 00 00, 0:f0 f7 00 00, 10:fa 00 00 00, 4:f8 00 00 00, 0:fe 00 00 00, "
-               "5:90 3e 01 00", 0, 19},
-        {"an event at the last tick", MidiFile(1, 96, {Cat({farEnd, NoteOn(7, 0, 62, 1), EndOfTrack()})}), 2147483646, 0,
-         "1:90 3e 01 00", 2147483646, 2147483647},
+         MidiFile(1, 96,
+                  {Cat({NoteOn(0, 0, 60, 1),
+                        {0x05, 0xF0, 0x02, 0x7E, 0xF7, 0x05, 0xF7, 0x01, 0xFA, 0x00, 0xF7, 0x01, 0xF0},
+                        {0x00, 0xF7, 0x01, 0xFF, 0x00, 0xF7, 0x02, 0xF8, 0xF8, 0x04, 0xF7, 0x01, 0xF8, 0x00, 0xF7, 0x01,
+                         0xFE},
+                        NoteOn(5, 0, 62, 1),
+                        EndOfTrack()})}),
+         0, 0,
+         "0:90 3c 01 00, 0:f0 f0 00 00, 0:f0 7e 00 00, 0:f0 f7 00 00, 10:fa 00 00 00, 4:f8 00 00 00, 0:fe 00 00 00, "
+         "5:90 3e 01 00",
+         0, 19},
+        {"an event at the last tick", MidiFile(1, 96, {Cat({farEnd, NoteOn(7, 0, 62, 1), EndOfTrack()})}), 2147483646,
+         0, "1:90 3e 01 00", 2147483646, 2147483647},
         {"an unknown code ends the song after what is pending",
-         MidiFile(1, 96, {Cat({NoteOn(0, 0, 60, 1), NoteOn(100, 0, 62, 1), NoteOn(100, 0, 64, 1), EndOfTrack()}),
-                          Cat({NoteOn(50, 1, 60, 1), {0x0A, 0xF4}, NoteOn(0, 1, 62, 1), EndOfTrack()})}),
+         MidiFile(1, 96,
+                  {Cat({NoteOn(0, 0, 60, 1), NoteOn(100, 0, 62, 1), NoteOn(100, 0, 64, 1), EndOfTrack()}),
+                   Cat({NoteOn(50, 1, 60, 1), {0x0A, 0xF4}, NoteOn(0, 1, 62, 1), EndOfTrack()})}),
          0, 0, "0:90 3c 01 00, 50:91 3c 01 00, 50:90 3e 01 00", 0, 100},
     };
     for (const auto& c : cases) {
@@ -333,8 +381,12 @@ TEST(ReaderPump, MergesAndTimesTheRecords) {
 }
 
 TEST(ReaderPump, ARefusedEventIsOfferedAgainAndSysexAnswersAreNotWaitedFor) {
-    auto reader = Load(MidiFile(1, 96, {Cat({Program(0, 0, 1), NoteOn(30, 0, 60, 1), {0x00, 0xF0, 0x02, 0x01, 0xF7},
-                                             NoteOff(20, 0, 60), EndOfTrack()})}));
+    auto reader = Load(MidiFile(1, 96,
+                                {Cat({Program(0, 0, 1),
+                                      NoteOn(30, 0, 60, 1),
+                                      {0x00, 0xF0, 0x02, 0x01, 0xF7},
+                                      NoteOff(20, 0, 60),
+                                      EndOfTrack()})}));
     Pump pump;
     pump.startTime = -1;
     pump.sink.capacity = 1;
@@ -351,8 +403,9 @@ TEST(ReaderPump, ARefusedEventIsOfferedAgainAndSysexAnswersAreNotWaitedFor) {
 }
 
 TEST(ReaderPump, CallsFromInsideTheSinkAndFailuresOfTheSink) {
-    const Bytes file = MidiFile(1, 96, {Cat({NoteOn(0, 0, 60, 1), {0x00, 0xF0, 0x01, 0xF7}, NoteOn(5, 0, 62, 1),
-                                             NoteOn(5, 0, 64, 1), EndOfTrack()})});
+    const Bytes file = MidiFile(
+        1, 96,
+        {Cat({NoteOn(0, 0, 60, 1), {0x00, 0xF0, 0x01, 0xF7}, NoteOn(5, 0, 62, 1), NoteOn(5, 0, 64, 1), EndOfTrack()})});
     auto reader = Load(file);
     Pump pump;
     Pump nested;
@@ -378,18 +431,41 @@ TEST(ReaderPump, CallsFromInsideTheSinkAndFailuresOfTheSink) {
 }
 
 TEST(ReaderTimeCode, BothWays) {
-    struct Code { const char* code; uint16_t division; int32_t ticks; };
-    const Code toCode[] = {{"1:1:0", 96, 0},      {"1:2:0", 96, 96},   {"2:1:0", 96, 384},     {"1:1:60", 96, 48},
-                           {"1:4:118", 96, 383}, {"1:1:0", 0, 100},    {"1:4:119", 480, 1919}, {"8193:1:59", 65535, 2147483647}};
+    struct Code {
+        const char* code;
+        uint16_t division;
+        int32_t ticks;
+    };
+    const Code toCode[] = {
+        {"1:1:0", 96, 0},     {"1:2:0", 96, 96}, {"2:1:0", 96, 384},     {"1:1:60", 96, 48},
+        {"1:4:118", 96, 383}, {"1:1:0", 0, 100}, {"1:4:119", 480, 1919}, {"8193:1:59", 65535, 2147483647}};
     const Code toTicks[] = {
-        {"2:1:0", 96, 384}, {"1:1:60", 96, 48}, {"1:1:1", 96, 0}, {"3:4:119", 480, 5756}, {"  2: +1: 0", 96, 384},
-        {"$A:1:$3c", 96, 3504}, {"2:1:0", 0, 0}, {"559241:3:0", 960, 2147483520},
+        {"2:1:0", 96, 384},
+        {"1:1:60", 96, 48},
+        {"1:1:1", 96, 0},
+        {"3:4:119", 480, 5756},
+        {"  2: +1: 0", 96, 384},
+        {"$A:1:$3c", 96, 3504},
+        {"2:1:0", 0, 0},
+        {"559241:3:0", 960, 2147483520},
         // Out of range, not whole numbers, missing fields, past the last tick, or numbers
         // that would wrap round to valid fields in 32 bits.
-        {"2:5:0", 96, -1}, {"0:1:0", 96, -1}, {"2:1:120", 96, -1}, {"2:1", 96, -1}, {"2:0:0", 96, -1},
-        {"2:1:-1", 96, -1}, {"", 96, -1}, {"2 :1:0", 96, -1}, {"2:1:0:0", 96, -1}, {"$:1:0", 96, -1},
-        {"\t2:1:0", 96, -1}, {"2:1:0x1", 96, -1}, {"559241:3:119", 960, -1}, {"4294967298:1:0", 96, -1},
-        {"2:4294967297:0", 96, -1}, {"$100000002:1:0", 96, -1},
+        {"2:5:0", 96, -1},
+        {"0:1:0", 96, -1},
+        {"2:1:120", 96, -1},
+        {"2:1", 96, -1},
+        {"2:0:0", 96, -1},
+        {"2:1:-1", 96, -1},
+        {"", 96, -1},
+        {"2 :1:0", 96, -1},
+        {"2:1:0:0", 96, -1},
+        {"$:1:0", 96, -1},
+        {"\t2:1:0", 96, -1},
+        {"2:1:0x1", 96, -1},
+        {"559241:3:119", 960, -1},
+        {"4294967298:1:0", 96, -1},
+        {"2:4294967297:0", 96, -1},
+        {"$100000002:1:0", 96, -1},
     };
     for (const auto& c : toCode) EXPECT_EQ(MidiTimeToStr(c.ticks, c.division), c.code) << c.ticks;
     for (const auto& c : toTicks) EXPECT_EQ(StrToMidiTime(c.code, c.division), c.ticks) << '"' << c.code << '"';
@@ -398,14 +474,34 @@ TEST(ReaderTimeCode, BothWays) {
 }
 
 TEST(ReaderTypes, MessagesAndInstrumentNames) {
-    const char* const messages[] = {"", "Not a MIDI file.", "Not a Type 1 MIDI file.", "Unknown code in MIDI file.", "",
-                                    "Voice track too long.", "", "Too many lyrics.", "Too many tracks in MIDI file.", ""};
+    const char* const messages[] = {"",
+                                    "Not a MIDI file.",
+                                    "Not a Type 1 MIDI file.",
+                                    "Unknown code in MIDI file.",
+                                    "",
+                                    "Voice track too long.",
+                                    "",
+                                    "Too many lyrics.",
+                                    "Too many tracks in MIDI file.",
+                                    ""};
     for (int code = -5; code <= 9; ++code) EXPECT_STREQ(MidiErrorMessage(code), code < 0 ? "" : messages[code]) << code;
-    const std::pair<int, const char*> names[] = {
-        {-1, ""}, {0, "Acoustic Grand Piano"}, {4, "Rhodes Piano"}, {5, "Chorused Piano"}, {7, "Clavinet"},
-        {16, "Hammond Organ"}, {31, "Guitar Harmonics"}, {38, "Synth Bass 1"}, {62, "Synth Brass 1"},
-        {63, "Synth Brass 2"}, {76, "Bottle Blow"}, {82, "Lead 3 (calliope lead)"}, {83, "Lead 4 (chiff lead)"},
-        {109, "Bagpipe"}, {127, "Gunshot"}, {128, "Drums"}, {129, ""}};
+    const std::pair<int, const char*> names[] = {{-1, ""},
+                                                 {0, "Acoustic Grand Piano"},
+                                                 {4, "Rhodes Piano"},
+                                                 {5, "Chorused Piano"},
+                                                 {7, "Clavinet"},
+                                                 {16, "Hammond Organ"},
+                                                 {31, "Guitar Harmonics"},
+                                                 {38, "Synth Bass 1"},
+                                                 {62, "Synth Brass 1"},
+                                                 {63, "Synth Brass 2"},
+                                                 {76, "Bottle Blow"},
+                                                 {82, "Lead 3 (calliope lead)"},
+                                                 {83, "Lead 4 (chiff lead)"},
+                                                 {109, "Bagpipe"},
+                                                 {127, "Gunshot"},
+                                                 {128, "Drums"},
+                                                 {129, ""}};
     for (const auto& [index, name] : names) EXPECT_STREQ(InstrumentName(index), name) << index;
     // The listing's instrument column is 23 wide: the guitars with a parenthesis fill it.
     for (int index = 0; index <= 128; ++index) {

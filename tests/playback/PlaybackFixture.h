@@ -99,10 +99,14 @@ private:
 class RecordingUi final : public UserInterface {
 public:
     void ErrorBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
-    void InformationBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
+    void InformationBox(const std::string& message, int helpContext) override {
+        errors.emplace_back(message, helpContext);
+    }
     bool QueryBox(const std::string&, int) override { return true; }
     Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override { return std::nullopt; }
+    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override {
+        return std::nullopt;
+    }
     std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
     bool Batch() const override { return false; }
 
@@ -179,7 +183,9 @@ inline Bytes Controller(uint32_t delta, uint8_t channel, uint8_t controller, uin
 }
 
 // Microseconds of `ticks` at 96 ticks per quarter and 120 bpm.
-constexpr int64_t At120(int64_t ticks) { return (ticks * 500000 + 95) / 96; }
+constexpr int64_t At120(int64_t ticks) {
+    return (ticks * 500000 + 95) / 96;
+}
 
 class TempFolder {
 public:
@@ -193,8 +199,8 @@ public:
         std::filesystem::remove_all(path_, ignored);
     }
     std::string Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                             static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(PathOf(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return PathOf(name);
     }
     std::string PathOf(const std::string& name) const { return (path_ / name).string(); }

@@ -11,10 +11,10 @@ using Messages = std::vector<Bytes>;
 
 // Track 0 with a tempo change and channel state before tick 96 and notes on both sides.
 Bytes SongWithStateBeforeTick96() {
-    return MidiFile(1, 96,
-                    {Cat({Tempo(0, 500000), Program(0, 0, 5), Controller(10, 0, 7, 90), NoteOn(0, 0, 60, 100),
-                          NoteOff(38, 0, 60), Tempo(2, 250000), NoteOn(46, 0, 62, 100), NoteOff(96, 0, 62),
-                          EndOfTrack()})});
+    return MidiFile(
+        1, 96,
+        {Cat({Tempo(0, 500000), Program(0, 0, 5), Controller(10, 0, 7, 90), NoteOn(0, 0, 60, 100), NoteOff(38, 0, 60),
+              Tempo(2, 250000), NoteOn(46, 0, 62, 100), NoteOff(96, 0, 62), EndOfTrack()})});
 }
 
 // Forty quarter notes, one every 48 ticks (250 ms).
@@ -46,13 +46,12 @@ TEST_F(EngineTest, PlayingFromATimeSendsTheStateBeforeItAtOnceAndDropsItsNotes) 
 }
 
 TEST_F(EngineTest, AuditionStartsSoundingAtTheFirstNoteOfItsTracks) {
-    const std::string song = folder.Write(
-        "audition.mid",
-        MidiFile(1, 96,
-                 {Cat({Program(0, 0, 1), EndOfTrack(400)}),
-                  Cat({Program(0, 1, 20), Controller(0, 1, 10, 64), NoteOn(200, 1, 64, 90), NoteOff(96, 1, 64),
-                       EndOfTrack()}),
-                  Cat({NoteOn(100, 2, 70, 90), NoteOff(10, 2, 70), EndOfTrack()})}));
+    const std::string song =
+        folder.Write("audition.mid", MidiFile(1, 96,
+                                              {Cat({Program(0, 0, 1), EndOfTrack(400)}),
+                                               Cat({Program(0, 1, 20), Controller(0, 1, 10, 64), NoteOn(200, 1, 64, 90),
+                                                    NoteOff(96, 1, 64), EndOfTrack()}),
+                                               Cat({NoteOn(100, 2, 70, 90), NoteOff(10, 2, 70), EndOfTrack()})}));
     engine.PlayTrack(song, 1);
     ASSERT_TRUE(engine.Playing());
     EXPECT_EQ(engine.StartTime(), 200);
@@ -60,8 +59,7 @@ TEST_F(EngineTest, AuditionStartsSoundingAtTheFirstNoteOfItsTracks) {
     Run(400'000);
     EXPECT_TRUE(engine.Playing());
     Run(2'000'000);
-    EXPECT_EQ(catalog.log.Messages(),
-              (Messages{{0xC0, 1}, {0xC1, 20}, {0xB1, 10, 64}, {0x91, 64, 90}, {0x81, 64, 0}}));
+    EXPECT_EQ(catalog.log.Messages(), (Messages{{0xC0, 1}, {0xC1, 20}, {0xB1, 10, 64}, {0x91, 64, 90}, {0x81, 64, 0}}));
     EXPECT_EQ(catalog.log.Times(), (std::vector<int64_t>{0, 0, 0, 0, 500'000}));
     ExpectIdle();
     EXPECT_EQ(frame.trackDialogCleared, 1);
@@ -167,7 +165,7 @@ TEST_F(EngineTest, TheDeviceSettingChoosesTheDeviceAndOneThatCannotOpenIsReporte
         std::vector<int> opened;
         std::string settingAfter, error;
     } cases[] = {
-        {"", {}, {}, {0}, "Test Synth", ""},  // the first device, whose name becomes the setting
+        {"", {}, {}, {0}, "Test Synth", ""},    // the first device, whose name becomes the setting
         {"port b", {}, {}, {1}, "port b", ""},  // names match whatever their case
         {"Nope", {}, {}, {}, "Nope", "Cannot open Midi output device Nope"},
         // The first device's name becomes the setting even though it failed; the second

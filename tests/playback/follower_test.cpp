@@ -22,7 +22,9 @@ Bytes KaraokeSong() {
 
 class FollowerTest : public EngineTest {
 protected:
-    void Play(bool fromCursor = false) { engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, fromCursor); }
+    void Play(bool fromCursor = false) {
+        engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, fromCursor);
+    }
     // Moves the clock to `tick` (at 120 bpm) and lets the timer tick once.
     void TickAt(int64_t tick) {
         Run(At120(tick));
@@ -45,9 +47,11 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyA
 }
 
 TEST_F(FollowerTest, SongWithoutAWordsTrackPlaysWithoutHighlight) {
-    engine.PlaySong(folder.Write("two.mid", MidiFile(1, 96, {Cat({EndOfTrack()}),
-                                                             Cat({NoteOn(0, 0, 60, 1), NoteOff(96, 0, 60), EndOfTrack()})})),
-                    &editor, false);
+    engine.PlaySong(
+        folder.Write(
+            "two.mid",
+            MidiFile(1, 96, {Cat({EndOfTrack()}), Cat({NoteOn(0, 0, 60, 1), NoteOff(96, 0, 60), EndOfTrack()})})),
+        &editor, false);
     ASSERT_TRUE(engine.Playing());
     EXPECT_TRUE(engine.Follower().LyricTimes().empty());
     TickAt(50);
@@ -110,8 +114,8 @@ TEST(CursorStartTimeTest, StartsAtTheLyricOfTheCaretsLine) {
     EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), 0) << "no lyric at all";
     editor.lyrics = {{10, 100}, {20, 200}, {30, 300}};
     // Before the first lyric, on it, between two, on the last, after the last.
-    for (const auto& [caret, start] : std::vector<std::pair<int32_t, int32_t>>{
-             {0, 100}, {10, 100}, {25, 200}, {30, 300}, {500, 300}}) {
+    for (const auto& [caret, start] :
+         std::vector<std::pair<int32_t, int32_t>>{{0, 100}, {10, 100}, {25, 200}, {30, 300}, {500, 300}}) {
         editor.caretLineStart = caret;
         EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), start) << "caret " << caret;
     }

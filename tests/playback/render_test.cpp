@@ -80,10 +80,11 @@ protected:
 };
 
 TEST_F(RenderTest, SongsSoundWithTheirNotesWhereTheScorePutsThem) {
-    const Bytes audition = MidiFile(1, 96, {Cat({Tempo(0, 500000), EndOfTrack()}),
-                                            Cat({NoteOn(96, 9, 76, 127), NoteOff(12, 9, 76), NoteOn(84, 9, 76, 127),
-                                                 NoteOff(12, 9, 76), EndOfTrack()}),
-                                            Cat({NoteOn(48, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()})});
+    const Bytes audition = MidiFile(
+        1, 96,
+        {Cat({Tempo(0, 500000), EndOfTrack()}),
+         Cat({NoteOn(96, 9, 76, 127), NoteOff(12, 9, 76), NoteOn(84, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()}),
+         Cat({NoteOn(48, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()})});
     const struct {
         std::string name;
         Bytes song;
@@ -130,7 +131,8 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
         {tooLong, folder.PathOf("long.wav"), "", tooLong + ": the song is too long for a WAV file"},
         {wood, wood, "", "The sound cannot be written over the song itself: " + wood},
         {wood, folder.PathOf("none/song.wav"), "", "Cannot create " + folder.PathOf("none/song.wav")},
-        {wood, folder.PathOf("none.wav"), folder.PathOf("missing.sf2"), "Cannot open Midi output device Sonkora Synthesizer"},
+        {wood, folder.PathOf("none.wav"), folder.PathOf("missing.sf2"),
+         "Cannot open Midi output device Sonkora Synthesizer"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

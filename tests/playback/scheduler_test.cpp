@@ -21,9 +21,11 @@ EventRecord Note(int32_t time, uint8_t status, uint8_t key, uint8_t velocity = 1
 }
 EventRecord TempoRecord(int32_t time, uint32_t micros) {
     return EventRecord{time, 0, static_cast<uint8_t>(micros >> 16), static_cast<uint8_t>(micros >> 8),
-                        static_cast<uint8_t>(micros)};
+                       static_cast<uint8_t>(micros)};
 }
-EventRecord SysexByte(uint8_t byte) { return EventRecord{0, 0xF0, byte, 0, 0}; }
+EventRecord SysexByte(uint8_t byte) {
+    return EventRecord{0, 0xF0, byte, 0, 0};
+}
 
 class SchedulerTest : public ::testing::Test {
 protected:
@@ -69,7 +71,7 @@ TEST_F(SchedulerTest, BeforeTheClockRunsOnlyRecordsAtOnceGoOutAndATempoAtOnceSet
     // Stray high bits in the data bytes never reach the device.
     scheduler.Queue(EventRecord{-1, 0xC3, 0x85, 0, 0});
     scheduler.Queue(EventRecord{-1, 0xB3, 7, 0xFF, 0});
-    scheduler.Queue(TempoRecord(-1, 1'000'000));          // 60 bpm
+    scheduler.Queue(TempoRecord(-1, 1'000'000));  // 60 bpm
     scheduler.Queue(Note(0, 0x93, 60));
     scheduler.Queue(TempoRecord(0, 0));  // would stop time for good: ignored
     scheduler.Queue(Note(96, 0x83, 60, 0));
@@ -209,8 +211,12 @@ TEST_F(SchedulerTest, SystemExclusiveBytesBecomeOneMessageAtTheTimeOfTheRecordBe
     scheduler.Queue(SysexByte(0x44));  // the song's very last bytes, unterminated
     Start();
     RunTo(2'000'000);
-    EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0x90, 60, 100}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 60, 0},
-                                                  {0xF0, 0x43}, {0x90, 62, 100}, {0xF0, 0x44}}));
+    EXPECT_EQ(log.Messages(), (std::vector<Bytes>{{0x90, 60, 100},
+                                                  {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
+                                                  {0x80, 60, 0},
+                                                  {0xF0, 0x43},
+                                                  {0x90, 62, 100},
+                                                  {0xF0, 0x44}}));
     EXPECT_EQ(log.Times(), (Times{0, 0, 500'000, 500'000, 1'000'000, 1'000'000}));
     EXPECT_EQ(posted, (Posts{RanOut}));
 }

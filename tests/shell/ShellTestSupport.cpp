@@ -38,7 +38,7 @@ QString TestProgramFolder::Path(const QString& name) const {
 }
 
 TShellEnvironment TestProgramFolder::Environment(std::function<void(TestMidiSystem&)> setup,
-                                                std::vector<std::string> devices) const {
+                                                 std::vector<std::string> devices) const {
     TShellEnvironment environment = TShellEnvironment::InDirectory(dir_.path().toStdString());
     environment.CreateMidiSystem = [setup, devices]() -> std::unique_ptr<TMidiSystem> {
         auto system = std::make_unique<TestMidiSystem>(devices);
@@ -205,71 +205,72 @@ void ModalAnswerer::Poll() {
     replies_.pop_front();
     Seen << description;
     switch (reply.kind) {
-    case Reply::Button:
-        if (auto* box = qobject_cast<QMessageBox*>(dialog); box && box->button(reply.button)) {
-            box->button(reply.button)->click();
-        } else {
-            Unexpected << description + QStringLiteral(" (no such button)");
-            dialog->reject();
-        }
-        break;
-    case Reply::File:
-        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
-            files->selectFile(reply.path);
-            // selectFile leaves a name field that has the focus alone; the name is typed
-            // in as a person would.
-            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(reply.path);
-            static_cast<QDialog*>(files)->accept();
-            if (files->isVisible()) {
-                Unexpected << description + QStringLiteral(" (refused %1)").arg(reply.path);
+        case Reply::Button:
+            if (auto* box = qobject_cast<QMessageBox*>(dialog); box && box->button(reply.button)) {
+                box->button(reply.button)->click();
+            } else {
+                Unexpected << description + QStringLiteral(" (no such button)");
                 dialog->reject();
             }
-        } else {
-            Unexpected << description + QStringLiteral(" (not a file dialog)");
-            dialog->reject();
-        }
-        break;
-    case Reply::Track:
-        if (auto* tracks = qobject_cast<TTrackDialog*>(dialog)) {
-            tracks->TrackList->setCurrentRow(reply.index);
-            tracks->accept();
-        } else {
-            Unexpected << description + QStringLiteral(" (not the track dialog)");
-            dialog->reject();
-        }
-        break;
-    case Reply::Action: {
-        // Run from a timer of its own: a dialog the action opens is answered by this
-        // one's next tick, which would not come while this tick is still being handled.
-        QPointer<QDialog> target(dialog);
-        QTimer::singleShot(0, this, [this, target, action = reply.action, description] {
-            if (!target) return;
-            action(*target);
-            if (target && target->isVisible()) {
-                Unexpected << description + QStringLiteral(" (left open)");
-                target->reject();
+            break;
+        case Reply::File:
+            if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+                files->selectFile(reply.path);
+                // selectFile leaves a name field that has the focus alone; the name is typed
+                // in as a person would.
+                if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(reply.path);
+                static_cast<QDialog*>(files)->accept();
+                if (files->isVisible()) {
+                    Unexpected << description + QStringLiteral(" (refused %1)").arg(reply.path);
+                    dialog->reject();
+                }
+            } else {
+                Unexpected << description + QStringLiteral(" (not a file dialog)");
+                dialog->reject();
             }
-        });
-        break;
-    }
-    case Reply::CancelIt:
-        if (auto* box = qobject_cast<QMessageBox*>(dialog); box && box->button(QMessageBox::Cancel))
-            box->button(QMessageBox::Cancel)->click();
-        else
-            dialog->reject();
-        break;
+            break;
+        case Reply::Track:
+            if (auto* tracks = qobject_cast<TTrackDialog*>(dialog)) {
+                tracks->TrackList->setCurrentRow(reply.index);
+                tracks->accept();
+            } else {
+                Unexpected << description + QStringLiteral(" (not the track dialog)");
+                dialog->reject();
+            }
+            break;
+        case Reply::Action: {
+            // Run from a timer of its own: a dialog the action opens is answered by this
+            // one's next tick, which would not come while this tick is still being handled.
+            QPointer<QDialog> target(dialog);
+            QTimer::singleShot(0, this, [this, target, action = reply.action, description] {
+                if (!target) return;
+                action(*target);
+                if (target && target->isVisible()) {
+                    Unexpected << description + QStringLiteral(" (left open)");
+                    target->reject();
+                }
+            });
+            break;
+        }
+        case Reply::CancelIt:
+            if (auto* box = qobject_cast<QMessageBox*>(dialog); box && box->button(QMessageBox::Cancel))
+                box->button(QMessageBox::Cancel)->click();
+            else
+                dialog->reject();
+            break;
     }
 }
 
 QByteArray SixNoteSong() {
     Bytes voice = Program(0, 0, 52);
-    for (uint8_t i = 0; i < 6; ++i) voice = Cat({voice, NoteOn(i == 0 ? 0 : 48, 0, 60 + i, 100), NoteOff(48, 0, 60 + i)});
-    const Bytes bytes = MidiFile(
-        1, 96,
-        {Cat({Meta(0, 0x03, "Conductor"), Tempo(0, 500000), EndOfTrack()}),
-         Cat({Meta(0, 0x03, "Voice"), voice, EndOfTrack()}),
-         Cat({Meta(0, 0x03, "Bass"), Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(96, 1, 40), NoteOn(96, 1, 43, 90),
-              NoteOff(96, 1, 43), EndOfTrack()})});
+    for (uint8_t i = 0; i < 6; ++i)
+        voice = Cat({voice, NoteOn(i == 0 ? 0 : 48, 0, 60 + i, 100), NoteOff(48, 0, 60 + i)});
+    const Bytes bytes = MidiFile(1, 96,
+                                 {Cat({Meta(0, 0x03, "Conductor"), Tempo(0, 500000), EndOfTrack()}),
+                                  Cat({Meta(0, 0x03, "Voice"), voice, EndOfTrack()}),
+                                  Cat({Meta(0, 0x03, "Bass"), Program(0, 1, 33), NoteOn(0, 1, 40, 90),
+                                       NoteOff(96, 1, 40), NoteOn(96, 1, 43, 90), NoteOff(96, 1, 43), EndOfTrack()})});
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 

@@ -33,7 +33,7 @@ class QDialog;
 namespace sonkora {
 class TEditForm;
 class TFrameForm;
-}
+}  // namespace sonkora
 
 namespace sonkora::test {
 

@@ -109,7 +109,7 @@ private slots:
         };
         answers.Act(look);
         f.frame->MidiSetup1Click();
-        QCOMPARE(preselected, QStringLiteral("Synth"));  // the stored name is not listed
+        QCOMPARE(preselected, QStringLiteral("Synth"));                       // the stored name is not listed
         QCOMPARE(f.frame->Settings.MidiOutDevice, std::string("Elsewhere"));  // Cancel
 
         answers.Act([&](QDialog&) {
@@ -194,7 +194,8 @@ private slots:
         editor->Memo1->Select(editor->Memo1->LineStartIndex(2) + 3, 0);
         QApplication::clipboard()->setText(QStringLiteral("old text"));
         ModalAnswerer answers;
-        answers.Act([&](QDialog&) { dialog->LetterButtons[15]->click(); })  // é
+        answers
+            .Act([&](QDialog&) { dialog->LetterButtons[15]->click(); })  // é
             .Act([&](QDialog&) { dialog->CancelButton->click(); })
             .Act([&](QDialog&) { dialog->LetterButtons.back()->click(); });  // ß
         editor->SpecialLetters1Click();

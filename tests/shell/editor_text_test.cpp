@@ -103,8 +103,9 @@ private slots:
 
     void FrameSettingsReadTheirKeysAndWriteTheTenInOrder() {
         IniFile ini;
-        ini.LoadFromString("[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\n"
-                           "View0FontSize=14\nView0Parameters=/play %\n");
+        ini.LoadFromString(
+            "[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\n"
+            "View0FontSize=14\nView0Parameters=/play %\n");
         TFrameSettings settings;
         ReadFrameSettings(ini, "View0", settings);
         QVERIFY(!settings.CompilerMoreLyrics);  // only the low eight bits count
@@ -125,7 +126,8 @@ private slots:
     void FileDialogFiltersMatchAnyCaseAndEveryFile() {
         QCOMPARE(QtNameFilters(QStringLiteral("MIDI files (*.mid)|*.mid|All Files (*.*)|*.*")),
                  QStringList({QStringLiteral("MIDI files (*.mid *.MID)"), QStringLiteral("All Files (*)")}));
-        QCOMPARE(QtNameFilters(QStringLiteral("EXE files|*.exe")), QStringList({QStringLiteral("EXE files (*.exe *.EXE)")}));
+        QCOMPARE(QtNameFilters(QStringLiteral("EXE files|*.exe")),
+                 QStringList({QStringLiteral("EXE files (*.exe *.EXE)")}));
     }
 };
 

@@ -77,7 +77,8 @@ private slots:
     void AReadOnlyFileIsNamedAndSavedElsewhereOnlyThroughSaveAs() {
         EditorFixture f;
         TEditForm* editor = f.Open(QStringLiteral("locked.stf"), "old\n");
-        QFile::setPermissions(f.folder.Path(QStringLiteral("locked.stf")), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QFile::setPermissions(f.folder.Path(QStringLiteral("locked.stf")),
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         Type(editor, QStringLiteral(" new"));
         {
             ModalAnswerer answer;

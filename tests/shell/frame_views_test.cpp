@@ -44,10 +44,9 @@ QString Value(const QStringList& lines, const QString& key) {
 }
 
 const QStringList FrameKeys = {
-    "View0State",         "View0NormalGeometry", "View0MaxGeometry",       "View0MinGeometry",
-    "View0KaraokePlayer", "View0Parameters",     "View0CompilerMoreLyrics", "View0CompilerLessLyrics",
-    "View0MidiOutDevice", "View0FontName",       "View0FontPitch",          "View0FontSize",
-    "View0FontStyle",     "View0HelpShown"};
+    "View0State",      "View0NormalGeometry",     "View0MaxGeometry",        "View0MinGeometry",   "View0KaraokePlayer",
+    "View0Parameters", "View0CompilerMoreLyrics", "View0CompilerLessLyrics", "View0MidiOutDevice", "View0FontName",
+    "View0FontPitch",  "View0FontSize",           "View0FontStyle",          "View0HelpShown"};
 
 }  // namespace
 
@@ -76,9 +75,8 @@ private slots:
         QCOMPARE(Value(ini, QStringLiteral("View1")), QStringLiteral("Edit"));
         const QStringList settings = SectionKeys(ini, QStringLiteral("ViewSettings"));
         QCOMPARE(settings.mid(0, FrameKeys.size()), FrameKeys);
-        QCOMPARE(settings.mid(FrameKeys.size()),
-                 QStringList({"View1State", "View1NormalGeometry", "View1MaxGeometry", "View1MinGeometry",
-                              "View1FileName"}));
+        QCOMPARE(settings.mid(FrameKeys.size()), QStringList({"View1State", "View1NormalGeometry", "View1MaxGeometry",
+                                                              "View1MinGeometry", "View1FileName"}));
         QCOMPARE(Value(ini, QStringLiteral("View0State")), QStringLiteral("3"));
         QCOMPARE(Value(ini, QStringLiteral("View0Parameters")), QStringLiteral("%"));
         QCOMPARE(Value(ini, QStringLiteral("View0CompilerMoreLyrics")), QStringLiteral("1"));
@@ -200,7 +198,8 @@ private slots:
         QCOMPARE(editor->Memo1->font().pointSize(), 13);
         QVERIFY(editor->Memo2->font().italic());
         QVERIFY(frame.close());
-        QVERIFY(IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))).contains(QStringLiteral("View0Parameters=-x %")));
+        QVERIFY(
+            IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))).contains(QStringLiteral("View0Parameters=-x %")));
     }
 
     void ExitCancelledByTheCloseQuestionKeepsEverything() {
@@ -240,7 +239,8 @@ private slots:
         frame.Open1->showStatusText(frame.MdiArea);
         QCOMPARE(frame.StatusLine->text(), QStringLiteral("Open an existing file"));
         frame.PlayButton->showStatusText(frame.ToolBar1);
-        QCOMPARE(frame.StatusLine->text(), QStringLiteral("Make and play the karaoke file in the active editor window"));
+        QCOMPARE(frame.StatusLine->text(),
+                 QStringLiteral("Make and play the karaoke file in the active editor window"));
         QCOMPARE(frame.PlayButton->toolTip(), QStringLiteral("Play"));
         TEditForm* editor = frame.CreateEditor();
         QCOMPARE(titles(), QStringList({"&File", "&Edit", "&Search", "&Karaoke", "&Options", "&Window", "&Help"}));

@@ -22,25 +22,36 @@ private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void TheIndexMapsContextsAndKeywords() {
-        const THelpIndex index = ParseHelpIndex(QStringLiteral(
-            "# comment\n\n20000\tcontents.html\tcontents\n13001\tmake.html\tF8;Make\n"
-            "-\tsong.html#time\t$$;time query\nnot a line\n20004\t\n"));
+        const THelpIndex index =
+            ParseHelpIndex(QStringLiteral("# comment\n\n20000\tcontents.html\tcontents\n13001\tmake.html\tF8;Make\n"
+                                          "-\tsong.html#time\t$$;time query\nnot a line\n20004\t\n"));
         QCOMPARE(index.Topics.size(), 2);
         QCOMPARE(index.Topics.value(13001), QStringLiteral("make.html"));
         QStringList keywords;
         for (const THelpKeyword& k : index.Keywords) keywords << k.Keyword + QLatin1Char('>') + k.Target;
-        QCOMPARE(keywords, QStringList({"$$>song.html#time", "contents>contents.html", "F8>make.html",
-                                        "Make>make.html", "time query>song.html#time"}));
+        QCOMPARE(keywords, QStringList({"$$>song.html#time", "contents>contents.html", "F8>make.html", "Make>make.html",
+                                        "time query>song.html#time"}));
     }
 
     void EveryContextTheProgramUsesOpensAPage() {
         THelpWindow help(QStringLiteral(SONKORA_SOURCE_DIR "/help"));
-        const int contexts[] = {HelpContext::General,       HelpContext::GettingStarted, HelpContext::AboutAndBatch,
-                                HelpContext::SongTextFormat, HelpContext::ErrorMessages,  HelpContext::Import,
-                                HelpContext::SpecialLetters, HelpContext::Hyphenation,    HelpContext::VoiceTrackSelection,
-                                HelpContext::Make,           HelpContext::Play,           HelpContext::PlayFromCursor,
-                                HelpContext::Stop,           HelpContext::PlayInKaraokePlayer, HelpContext::Export,
-                                HelpContext::KaraokePlayer,  HelpContext::Warnings};
+        const int contexts[] = {HelpContext::General,
+                                HelpContext::GettingStarted,
+                                HelpContext::AboutAndBatch,
+                                HelpContext::SongTextFormat,
+                                HelpContext::ErrorMessages,
+                                HelpContext::Import,
+                                HelpContext::SpecialLetters,
+                                HelpContext::Hyphenation,
+                                HelpContext::VoiceTrackSelection,
+                                HelpContext::Make,
+                                HelpContext::Play,
+                                HelpContext::PlayFromCursor,
+                                HelpContext::Stop,
+                                HelpContext::PlayInKaraokePlayer,
+                                HelpContext::Export,
+                                HelpContext::KaraokePlayer,
+                                HelpContext::Warnings};
         for (int context : contexts) {
             QVERIFY2(help.Index().Topics.contains(context), qPrintable(QString::number(context)));
             QVERIFY(help.ShowContext(context));

@@ -108,7 +108,8 @@ private slots:
         QCOMPARE(answer.Seen, QStringList({"box: Karaoke file not specified."}));
         answer.Press(QMessageBox::Ok);
         editor->Make1Click();
-        QCOMPARE(answer.Seen.last(), QStringLiteral("box: File %1 not found.").arg(f.folder.Path(QStringLiteral("nowhere.mid"))));
+        QCOMPARE(answer.Seen.last(),
+                 QStringLiteral("box: File %1 not found.").arg(f.folder.Path(QStringLiteral("nowhere.mid"))));
         QVERIFY(answer.Unexpected.isEmpty());
     }
 

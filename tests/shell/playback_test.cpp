@@ -63,7 +63,8 @@ private slots:
         QCOMPARE(voice, (std::vector<int64_t>{0, Quarter, 2 * Quarter, 3 * Quarter, 4 * Quarter, 5 * Quarter}));
         // The end: the highlight a caret at its end, the buttons and the gauge back.
         QVERIFY(!f.frame->Playing());
-        QCOMPARE(editor->Memo1->textCursor().position(), editor->Memo1->toPlainText().lastIndexOf(QStringLiteral("you")) + 3);
+        QCOMPARE(editor->Memo1->textCursor().position(),
+                 editor->Memo1->toPlainText().lastIndexOf(QStringLiteral("you")) + 3);
         QVERIFY(!editor->Memo1->textCursor().hasSelection());
         QVERIFY(f.frame->PlayButton->isEnabled() && !f.frame->StopButton->isEnabled());
         QVERIFY(!f.frame->Timer1->isActive());
@@ -103,7 +104,7 @@ private slots:
         editor->PlayFromCursor1Click();
         QCOMPARE(f.frame->Engine().StartTime(), 288);
         f.At(0);
-        QCOMPARE(Selected(editor->Memo1), QStringLiteral("how "));  // shown on the first tick
+        QCOMPARE(Selected(editor->Memo1), QStringLiteral("how "));                  // shown on the first tick
         QCOMPARE(f.Midi().catalog.log.OfKind(0x90).front().bytes[1], uint8_t{63});  // the fourth note first
         // From the Preview page: the lyric under its caret.
         f.frame->StopPlaying();
@@ -161,7 +162,8 @@ private slots:
             for (TEditForm* editor : frame.Editors()) editor->Memo1->document()->setModified(false);
             QVERIFY(frame.close());
         }
-        QVERIFY(IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))).contains(QStringLiteral("View0MidiOutDevice=Test Synth")));
+        QVERIFY(IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")))
+                    .contains(QStringLiteral("View0MidiOutDevice=Test Synth")));
 
         folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
         folder.WriteFile(QStringLiteral("song.stf"), SixSyllables);

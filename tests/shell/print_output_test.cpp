@@ -136,11 +136,13 @@ private slots:
             // The wide line is carried over whole words at a time, never cut off.
             QCOMPARE(printed.mid(0, lines.size()), lines);
             QVERIFY2(printed.size() > lines.size() + 1, qPrintable(pdf->Text.right(400)));
-            QCOMPARE(printed.mid(lines.size()).join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts), words);
+            QCOMPARE(printed.mid(lines.size()).join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts),
+                     words);
         }
         // About 66 lines of 10 points fit on an A4 page within its margins.
         QVERIFY2(small.Pages >= 4 && small.Pages <= 6, qPrintable(QString::number(small.Pages)));
-        QVERIFY2(large.Pages >= 2 * small.Pages - 1, qPrintable(QStringLiteral("%1 %2").arg(small.Pages).arg(large.Pages)));
+        QVERIFY2(large.Pages >= 2 * small.Pages - 1,
+                 qPrintable(QStringLiteral("%1 %2").arg(small.Pages).arg(large.Pages)));
     }
 
     void APdfThatCannotBeWrittenLeavesNothing() {
@@ -161,8 +163,9 @@ private slots:
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         printing.PrintSTF1Click();
-        QCOMPARE(answers.Seen,
-                 QStringList{QStringLiteral("box: No printer is installed, so the printout was saved as %1.").arg(pdfPath)});
+        QCOMPARE(
+            answers.Seen,
+            QStringList{QStringLiteral("box: No printer is installed, so the printout was saved as %1.").arg(pdfPath)});
         const PdfContent pdf = ReadPdf(pdfPath);
         // Every line as it stands, escape codes and syllable marks included.
         QCOMPARE(pdf.Lines.size(), qsizetype(10));
@@ -251,7 +254,8 @@ private slots:
     void WhileTheBatchItemIsVisibleTheLyricsGoToAPrintFile() {
         EditorFixture f;
         TEditForm* editor = f.Open(QStringLiteral("song.stf"), Song);
-        f.folder.WriteFile(QStringLiteral("song.prn"), "an older print file that is longer than the new one\r\n\r\n\r\n");
+        f.folder.WriteFile(QStringLiteral("song.prn"),
+                           "an older print file that is longer than the new one\r\n\r\n\r\n");
         TEditorPrinting printing(*editor, *f.frame);
         printing.PrintsToFile = [] { return true; };
         printing.PrinterInstalled = [] { return true; };  // no dialog all the same
@@ -260,7 +264,8 @@ private slots:
         QVERIFY(answers.Seen.isEmpty());
         QVERIFY(answers.Unexpected.isEmpty());
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.prn")),
-                 QByteArray("My Song\r\nBy someone\r\n\r\n\r\nHello world,\r\nhow are you\r\n\r\nFinety thanks Caf\xe9\r\n"));
+                 QByteArray(
+                     "My Song\r\nBy someone\r\n\r\n\r\nHello world,\r\nhow are you\r\n\r\nFinety thanks Caf\xe9\r\n"));
         // The song text itself is untouched.
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), Song);
 

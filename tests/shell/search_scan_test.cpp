@@ -81,7 +81,13 @@ TReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, co
 
 QString Describe(const QString& text, int selStart, int selLength, const QString& what, const TSearchOptions& o) {
     return QStringLiteral("\"%1\" selection %2+%3 \"%4\" down %5 word %6 case %7")
-        .arg(text).arg(selStart).arg(selLength).arg(what).arg(o.Down).arg(o.WholeWord).arg(o.MatchCase);
+        .arg(text)
+        .arg(selStart)
+        .arg(selLength)
+        .arg(what)
+        .arg(o.Down)
+        .arg(o.WholeWord)
+        .arg(o.MatchCase);
 }
 
 QString RandomText(QRandomGenerator& random, int maxLength, const QString& alphabet) {
@@ -135,7 +141,8 @@ private slots:
     }
 
     void TextsBeyondSixteenBitsAreSearchedWhole() {
-        const QString text = QString(70000, QLatin1Char('x')) + QStringLiteral(" needle ") + QString(70000, QLatin1Char('y'));
+        const QString text =
+            QString(70000, QLatin1Char('x')) + QStringLiteral(" needle ") + QString(70000, QLatin1Char('y'));
         QCOMPARE(ScanText(text, 0, 0, u"needle", Opts(true)), std::optional<int>(70001));
         QCOMPARE(ScanText(text, static_cast<int>(text.size()), 0, u"needle", Opts(false, true)),
                  std::optional<int>(70001));
@@ -184,15 +191,17 @@ private slots:
         QCOMPARE(down.Text, QStringLiteral("xlax di xlax"));
         QCOMPARE(down.SelStart, 12);
         // Whole words upward, the replacement a longer word starting with the search text.
-        const TReplaceAllResult words = ReplaceAllText(u"ten often ten", 13, 0, u"ten", u"tenth ten", Opts(false, true));
+        const TReplaceAllResult words =
+            ReplaceAllText(u"ten often ten", 13, 0, u"ten", u"tenth ten", Opts(false, true));
         QCOMPARE(words.Text, QStringLiteral("tenth ten often tenth ten"));
     }
 
     void ReplaceAllAgreesWithThePlainLoopOnRandomTexts() {
         QRandomGenerator random(7);
         const QString alphabet = QStringLiteral("aAb .é");
-        const QStringList replacements = {QString(), QStringLiteral("a"), QStringLiteral("ba"), QStringLiteral("ab"),
-                                          QStringLiteral("x"), QStringLiteral("A."), QStringLiteral(".")};
+        const QStringList replacements = {
+            QString(),           QStringLiteral("a"),  QStringLiteral("ba"), QStringLiteral("ab"),
+            QStringLiteral("x"), QStringLiteral("A."), QStringLiteral(".")};
         for (int round = 0; round < 4000; ++round) {
             const QString text = RandomText(random, 16, alphabet);
             QString what = RandomText(random, 2, alphabet);
@@ -212,7 +221,6 @@ private slots:
                                       QStringLiteral(" -> \"%1\": got \"%2\"").arg(replacement, got.Text)));
         }
     }
-
 };
 
 QTEST_MAIN(SearchScanTest)

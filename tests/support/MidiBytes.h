@@ -23,13 +23,17 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+inline Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 inline Bytes Be32(uint32_t v) {
     return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
             static_cast<uint8_t>(v)};
 }
-inline Bytes Be16(uint16_t v) { return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}; }
+inline Bytes Be16(uint16_t v) {
+    return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+}
 
 // One meta event: delta, FF, type, length, text.
 inline Bytes Meta(uint32_t delta, uint8_t type, const std::string& text) {
@@ -45,13 +49,18 @@ inline Bytes Program(uint32_t delta, uint8_t channel, uint8_t program) {
     return Cat({Quantity(delta), {static_cast<uint8_t>(0xC0 | channel), program}});
 }
 inline Bytes Tempo(uint32_t delta, uint32_t microsPerQuarter) {
-    return Cat({Quantity(delta), {0xFF, 0x51, 0x03, static_cast<uint8_t>(microsPerQuarter >> 16),
-                                  static_cast<uint8_t>(microsPerQuarter >> 8), static_cast<uint8_t>(microsPerQuarter)}});
+    return Cat({Quantity(delta),
+                {0xFF, 0x51, 0x03, static_cast<uint8_t>(microsPerQuarter >> 16),
+                 static_cast<uint8_t>(microsPerQuarter >> 8), static_cast<uint8_t>(microsPerQuarter)}});
 }
-inline Bytes EndOfTrack(uint32_t delta = 0) { return Cat({Quantity(delta), {0xFF, 0x2F, 0x00}}); }
+inline Bytes EndOfTrack(uint32_t delta = 0) {
+    return Cat({Quantity(delta), {0xFF, 0x2F, 0x00}});
+}
 
 // "MTrk", length, data (the end-of-track event is not added).
-inline Bytes Track(const Bytes& data) { return Cat({Text("MTrk"), Be32(static_cast<uint32_t>(data.size())), data}); }
+inline Bytes Track(const Bytes& data) {
+    return Cat({Text("MTrk"), Be32(static_cast<uint32_t>(data.size())), data});
+}
 
 inline Bytes Header(uint16_t format, uint16_t tracks, uint16_t division) {
     return Cat({Text("MThd"), Be32(6), Be16(format), Be16(tracks), Be16(division)});

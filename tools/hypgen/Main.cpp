@@ -52,9 +52,12 @@ int main(int argc, char** argv) {
         if (arg == "--name" || arg == "--output" || arg == "--exceptions") {
             if (!hasValue) return Usage(arg + " needs a value");
             const std::string value = argv[++i];
-            if (arg == "--name") language = value;
-            else if (arg == "--output") output = value;
-            else exceptionFiles.push_back(value);
+            if (arg == "--name")
+                language = value;
+            else if (arg == "--output")
+                output = value;
+            else
+                exceptionFiles.push_back(value);
         } else if (arg == "--help" || arg == "-h") {
             Usage("");
             return 0;
@@ -80,8 +83,8 @@ int main(int argc, char** argv) {
         WriteFile(output, compiled.image);
         const CompileStatistics& s = compiled.statistics;
         std::cout << output << ": " << language << ", " << s.patterns << " patterns (" << s.exceptions
-                  << " from exception words), " << s.entries << " trie entries up to " << s.highestEntry
-                  << " of 8000, " << s.operations << " of 255 operations\n";
+                  << " from exception words), " << s.entries << " trie entries up to " << s.highestEntry << " of 8000, "
+                  << s.operations << " of 255 operations\n";
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "hypgen: " << output << ": " << error.what() << "\n";

@@ -170,8 +170,8 @@ public:
             const unsigned base = e - low;
             Grow(base + codes.back() + 1);
             if (takenBase_[base]) continue;
-            const bool fits = std::none_of(codes.begin(), codes.end(),
-                                           [&](unsigned c) { return next_[base + c] != base + c; });
+            const bool fits =
+                std::none_of(codes.begin(), codes.end(), [&](unsigned c) { return next_[base + c] != base + c; });
             if (fits) return PlaceAt(base, codes);
         }
     }
@@ -239,14 +239,11 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
     }
     const std::string prefix = "Sonkora Hyphenation ";
     const std::string suffix = std::string(" V") + pf::Version;
-    if (language.empty() ||
-        std::any_of(language.begin(), language.end(),
-                    [](char c) { return c <= ' ' || c > '~'; }))
+    if (language.empty() || std::any_of(language.begin(), language.end(), [](char c) { return c <= ' ' || c > '~'; }))
         throw CompileError("the language name must be one word of ASCII characters without blanks");
     if (prefix.size() + language.size() + suffix.size() > pf::IdentificationLength)
         throw CompileError("the language name is " +
-                           std::to_string(prefix.size() + language.size() + suffix.size() -
-                                          pf::IdentificationLength) +
+                           std::to_string(prefix.size() + language.size() + suffix.size() - pf::IdentificationLength) +
                            " characters too long for the identification line");
 
     const CodeTable table = MakeCodeTable(set);
@@ -258,9 +255,8 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
         const std::string codes = Codes(p.letters, table, true);
         auto [it, inserted] = patterns.try_emplace(codes, MergedPattern{p.values, p.origin});
         if (!inserted && it->second.values != p.values)
-            throw CompileError(p.origin + ": pattern \"" + PatternText(p.letters, p.values) +
-                               "\" conflicts with \"" + PatternText(p.letters, it->second.values) +
-                               "\" at " + it->second.origin);
+            throw CompileError(p.origin + ": pattern \"" + PatternText(p.letters, p.values) + "\" conflicts with \"" +
+                               PatternText(p.letters, it->second.values) + "\" at " + it->second.origin);
     }
 
     // Exception words, each checked against the patterns alone.
@@ -373,13 +369,11 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
     std::string problems;
     if (highest > pf::LastEntry)
         problems += "the trie needs " + std::to_string(entries) + " entries, placed up to entry " +
-                    std::to_string(highest) + ", " +
-                    std::to_string(highest - pf::LastEntry) + " beyond the last reachable entry " +
-                    std::to_string(pf::LastEntry);
+                    std::to_string(highest) + ", " + std::to_string(highest - pf::LastEntry) +
+                    " beyond the last reachable entry " + std::to_string(pf::LastEntry);
     if (ops.size() - 1 > pf::MaxOperations)
-        problems += std::string(problems.empty() ? "" : "; ") + "the patterns need " +
-                    std::to_string(ops.size() - 1) + " operations, " +
-                    std::to_string(ops.size() - 1 - pf::MaxOperations) + " more than the " +
+        problems += std::string(problems.empty() ? "" : "; ") + "the patterns need " + std::to_string(ops.size() - 1) +
+                    " operations, " + std::to_string(ops.size() - 1 - pf::MaxOperations) + " more than the " +
                     std::to_string(pf::MaxOperations) + " a pattern file holds";
     if (!problems.empty()) throw CompileError("the patterns do not fit a pattern file: " + problems);
 

@@ -34,10 +34,10 @@ public:
 };
 
 struct CompileStatistics {
-    std::size_t patterns = 0;     // distinct patterns, exception patterns included
-    std::size_t exceptions = 0;   // exception words that needed a pattern of their own
-    std::size_t entries = 0;      // trie entries used, the root's 256 included
-    std::size_t highestEntry = 0; // highest entry index in use
+    std::size_t patterns = 0;      // distinct patterns, exception patterns included
+    std::size_t exceptions = 0;    // exception words that needed a pattern of their own
+    std::size_t entries = 0;       // trie entries used, the root's 256 included
+    std::size_t highestEntry = 0;  // highest entry index in use
     std::size_t operations = 0;
 };
 

@@ -29,16 +29,15 @@ std::string Origin(const std::string& fileName, int line) {
 
 // Converts one token to Windows-1252. Characters the code page cannot hold are noted
 // in the set and make the token unusable (nothing is returned then).
-bool ToCp1252(PatternSet& set, std::string_view token, const std::string& origin,
-              std::string& out) {
+bool ToCp1252(PatternSet& set, std::string_view token, const std::string& origin, std::string& out) {
     Cp1252Conversion converted = Utf8ToCp1252(token);
     if (converted.unmapped.empty()) {
         out = std::move(converted.text);
         return true;
     }
     for (char32_t c : converted.unmapped) {
-        const bool known = std::any_of(set.unmapped.begin(), set.unmapped.end(),
-                                       [c](const auto& seen) { return seen.first == c; });
+        const bool known =
+            std::any_of(set.unmapped.begin(), set.unmapped.end(), [c](const auto& seen) { return seen.first == c; });
         if (!known) set.unmapped.emplace_back(c, origin);
     }
     return false;
@@ -121,8 +120,8 @@ void AddTexSource(PatternSet& set, std::string_view text, const std::string& fil
         if (group == Group::None) {
             if (c == '\\') {
                 std::size_t end = i + 1;
-                while (end < clean.size() && ((clean[end] >= 'a' && clean[end] <= 'z') ||
-                                              (clean[end] >= 'A' && clean[end] <= 'Z')))
+                while (end < clean.size() &&
+                       ((clean[end] >= 'a' && clean[end] <= 'z') || (clean[end] >= 'A' && clean[end] <= 'Z')))
                     ++end;
                 const std::string command = clean.substr(i, end - i);
                 if (command == "\\patterns") {
@@ -140,8 +139,9 @@ void AddTexSource(PatternSet& set, std::string_view text, const std::string& fil
             throw SourceError(origin + ": unexpected text outside \\patterns and \\hyphenation");
         }
         if (expectBrace) {
-            if (c != '{') throw SourceError(origin + ": \"{\" expected after \\" +
-                                            (group == Group::Patterns ? "patterns" : "hyphenation"));
+            if (c != '{')
+                throw SourceError(origin + ": \"{\" expected after \\" +
+                                  (group == Group::Patterns ? "patterns" : "hyphenation"));
             expectBrace = false;
             ++i;
             continue;
@@ -165,8 +165,7 @@ void AddTexSource(PatternSet& set, std::string_view text, const std::string& fil
         i = end;
     }
     if (group != Group::None) {
-        throw SourceError(fileName + ": \\" +
-                          std::string(group == Group::Patterns ? "patterns" : "hyphenation") +
+        throw SourceError(fileName + ": \\" + std::string(group == Group::Patterns ? "patterns" : "hyphenation") +
                           " group is not closed");
     }
 }
@@ -185,7 +184,8 @@ Pattern ParsePattern(std::string_view token, const std::string& origin) {
     bool digitHere = false;
     for (const char c : token) {
         if (IsDigit(c)) {
-            if (digitHere) throw SourceError(origin + ": two digits in a row in pattern \"" + std::string(token) + "\"");
+            if (digitHere)
+                throw SourceError(origin + ": two digits in a row in pattern \"" + std::string(token) + "\"");
             pattern.values.back() = static_cast<std::uint8_t>(c - '0');
             digitHere = true;
             continue;
@@ -235,8 +235,7 @@ ExceptionWord ParseException(std::string_view token, const std::string& origin) 
     return word;
 }
 
-void AddSource(PatternSet& set, std::string_view text, const std::string& fileName,
-               bool exceptionList) {
+void AddSource(PatternSet& set, std::string_view text, const std::string& fileName, bool exceptionList) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     const std::string clean = StripComments(text);
     if (LooksLikeTex(clean)) {

@@ -28,8 +28,8 @@ struct Pattern {
 };
 
 struct ExceptionWord {
-    std::string letters;      // Windows-1252, without the hyphens
-    std::vector<bool> breaks; // breaks[k]: a break after letter k + 1 (size letters - 1)
+    std::string letters;       // Windows-1252, without the hyphens
+    std::vector<bool> breaks;  // breaks[k]: a break after letter k + 1 (size letters - 1)
     std::string origin;
 };
 
@@ -54,8 +54,7 @@ ExceptionWord ParseException(std::string_view token, const std::string& origin);
 // comments starts with a backslash) may hold \patterns and \hyphenation groups; any
 // other file is a plain list of patterns, or of exception words when `exceptionList`
 // is set. "%" starts a comment in both.
-void AddSource(PatternSet& set, std::string_view text, const std::string& fileName,
-               bool exceptionList);
+void AddSource(PatternSet& set, std::string_view text, const std::string& fileName, bool exceptionList);
 
 // Reads a file and adds it; throws SourceError when it cannot be read.
 void AddSourceFile(PatternSet& set, const std::string& fileName, bool exceptionList);

@@ -191,8 +191,8 @@ int RunPlay(const Arguments& args) {
         if (ranOutAt) {
             // An audition that never reached a note has no song time to wait for.
             const int64_t songTime = int64_t{toolkit.ReadClock()} + engine.StartTime();
-            const bool atEnd = (engine.StartTime() < 0 || songTime >= engine.SongTicks()) &&
-                               now >= *ranOutAt + ShortestRingOut;
+            const bool atEnd =
+                (engine.StartTime() < 0 || songTime >= engine.SongTicks()) && now >= *ranOutAt + ShortestRingOut;
             if (atEnd || now >= *ranOutAt + LongestRingOut) engine.MidiPlaybackEnded();
         }
     }
