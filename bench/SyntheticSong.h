@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "midi/MidiWriter.h"
+
 namespace sonkora::bench {
 
 using Bytes = std::vector<uint8_t>;
@@ -18,13 +20,7 @@ using Bytes = std::vector<uint8_t>;
 class SongWriter {
 public:
     void Quantity(uint32_t value) {
-        uint8_t groups[4];
-        int count = 0;
-        do {
-            groups[count++] = static_cast<uint8_t>(value & 0x7F);
-            value >>= 7;
-        } while (value != 0 && count < 4);
-        while (count-- > 0) bytes_.push_back(static_cast<uint8_t>(groups[count] | (count > 0 ? 0x80 : 0)));
+        for (const uint8_t byte : EncodeQuantity(value)) bytes_.push_back(byte);
     }
     // Byte by byte: GCC 12 warns falsely about vector::insert of short lists when optimising.
     void Raw(std::initializer_list<uint8_t> values) {

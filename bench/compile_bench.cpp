@@ -22,6 +22,7 @@
 #include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
+#include "midi/MidiWriter.h"
 
 namespace {
 
@@ -48,14 +49,7 @@ void Put32(std::string& out, uint32_t v) {
 }
 
 void PutQuantity(std::string& out, uint32_t v) {
-    char groups[4];
-    int n = 0;
-    do {
-        groups[n++] = static_cast<char>(v & 0x7F);
-        v >>= 7;
-    } while (v != 0);
-    while (n > 1) out += static_cast<char>(groups[--n] | 0x80);
-    out += groups[0];
+    for (const uint8_t byte : EncodeQuantity(v)) out += static_cast<char>(byte);
 }
 
 void WriteChunk(std::ofstream& file, const std::string& data) {

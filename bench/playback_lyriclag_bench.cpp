@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "midi/MidiWriter.h"
 #include "playback/NotificationQueue.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
@@ -38,9 +39,7 @@ void Put32(std::string& out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
 }
 void PutQuantity(std::string& out, uint32_t v) {
-    std::string bytes(1, static_cast<char>(v & 0x7F));
-    while (v >>= 7) bytes.insert(bytes.begin(), static_cast<char>(0x80 | (v & 0x7F)));
-    out += bytes;
+    for (const uint8_t byte : EncodeQuantity(v)) out += static_cast<char>(byte);
 }
 std::string Chunk(const std::string& data) {
     std::string out = "MTrk";

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "hyphenation/HyphenationCommand.h"
+#include "compiler/HyphenationCommand.h"
 #include "hyphenation/HyphenationEngine.h"
 
 namespace {

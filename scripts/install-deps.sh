@@ -12,11 +12,11 @@ packages=(
   # playback: built-in synthesizer, General MIDI soundfont, system MIDI ports
   libfluidsynth-dev timgm6mb-soundfont librtmidi-dev
   # tests, benchmarks, fuzzing
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
   # hyphenation benchmark baseline: the library, its US English dictionary, a word list
   libhyphen-dev hyphen-en-us wamerican
-  # headless checks: a real X server for screenshots, PDF text, independent MIDI readers
-  xvfb xauth poppler-utils python3 python3-mido midicsv
+  # headless checks: a real X server for screenshots, PDF text, an independent MIDI reader
+  xvfb xauth poppler-utils python3 python3-mido
   # desktop files: icon rendering at build time; the validators and manual page lint of
   # the install test; bash completion for the completion test
   librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info mandoc file

@@ -21,7 +21,8 @@
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/IoError.h"
-#include "hyphenation/HyphenationCommand.h"
+#include "common/SafeSave.h"
+#include "compiler/HyphenationCommand.h"
 #include "hyphenation/HyphenationEngine.h"
 #include "hyphenation/LanguageList.h"
 
@@ -161,21 +162,14 @@ std::string JoinLines(const MemorySongDocument& document, const LineEnds& ends) 
 
 // Writes beside the target and renames, so that a failure leaves no partial file.
 void WriteOutput(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".sonkorac-tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) throw IoError(path, "cannot be created");
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw IoError(path, "cannot be written");
-    }
+    SafeSave save(path);
+    if (!save.Create()) throw IoError(path, "cannot be created");
+    if (!save.WriteAll(bytes) || !save.Commit()) throw IoError(path, "cannot be written");
 }
 
 int HyphenateSong(const HyphenateOptions& options) {
     if (!options.output.empty()) {
-        std::error_code error;
-        if (std::filesystem::equivalent(options.output, options.songFile, error))
+        if (SameFile(options.output, options.songFile))
             return UsageError("--output names the song text itself; choose another file");
     }
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "common/IoError.h"
@@ -100,6 +101,12 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
 bool FileExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(first, second, error);
+    return same && !error;
 }
 
 }  // namespace sonkora

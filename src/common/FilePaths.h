@@ -45,4 +45,8 @@ std::string JoinPath(std::string_view directory, std::string_view name);
 // True when something other than a directory exists under `path`.
 bool FileExists(const std::string& path);
 
+// True only when both names exist and lead to the same file (links and "./" included):
+// creating one must not wipe out the other before it was read.
+bool SameFile(const std::string& first, const std::string& second);
+
 }  // namespace sonkora

@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 
 #include "common/FilePaths.h"
 #include "common/IoError.h"
+#include "common/SafeSave.h"
 
 namespace sonkora {
 
@@ -50,21 +50,6 @@ int HexDigit(char c) {
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
-
-// Closes and removes a temporary file unless it was handed over to its target.
-class TemporaryFile {
-public:
-    ~TemporaryFile() {
-        if (fd >= 0) {
-            close(fd);
-        }
-        if (!path.empty()) {
-            unlink(path.c_str());
-        }
-    }
-    int fd = -1;
-    std::string path;
-};
 
 [[noreturn]] void ThrowErrno(const std::string& path, const char* doing) {
     throw IoError(path, std::string(doing) + ": " + std::strerror(errno));
@@ -211,49 +196,11 @@ void IniFile::Save(const std::string& path) const {
     }
     const std::string text = ToString();
 
-    TemporaryFile temporary;
-    std::random_device random;
-    for (int attempt = 0; temporary.fd < 0; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%ld.%08x.tmp", static_cast<long>(getpid()),
-                      static_cast<unsigned>(random()));
-        const std::string candidate = DirectoryOf(target) + "." + FileNameOf(target) + suffix;
-        temporary.fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (temporary.fd >= 0) {
-            temporary.path = candidate;
-        } else if (errno != EEXIST || attempt >= 16) {
-            ThrowErrno(path, "cannot create a temporary file beside it");
-        }
-    }
-
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t put = write(temporary.fd, text.data() + written, text.size() - written);
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowErrno(path, "cannot write");
-        }
-        written += static_cast<size_t>(put);
-    }
+    SafeSave save(target);
+    if (!save.Create()) ThrowErrno(path, "cannot create a temporary file beside it");
+    if (!save.WriteAll(text)) ThrowErrno(path, "cannot write");
     // The new file takes over the permissions of the one it replaces.
-    struct stat existing {};
-    if (stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        fchmod(temporary.fd, existing.st_mode & 07777);
-    }
-    if (fsync(temporary.fd) != 0) {
-        ThrowErrno(path, "cannot write");
-    }
-    const int fd = temporary.fd;
-    temporary.fd = -1;
-    if (close(fd) != 0) {
-        ThrowErrno(path, "cannot write");
-    }
-    if (rename(temporary.path.c_str(), target.c_str()) != 0) {
-        ThrowErrno(path, "cannot replace");
-    }
-    temporary.path.clear();
+    if (!save.Commit()) ThrowErrno(path, "cannot replace");
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {

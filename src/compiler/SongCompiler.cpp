@@ -33,10 +33,6 @@ bool ReadsDirectives(CompileKind mode) {
     return WritesFile(mode) || mode == CompileKind::SelectTrack;
 }
 
-bool StartsWith(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
-}
-
 // A track number: optional leading blanks, an optional sign and decimal digits, nothing
 // else, within 32 bits. A sign is read so that "-3" is refused as a number below 1
 // rather than as something unreadable.
@@ -65,14 +61,6 @@ std::string ResolveName(const std::string& songDirectory, const std::string& tex
     const std::string name = FileNameFromSongText(textName);
     if (!name.empty() && name[0] == PathSeparator) return name;
     return JoinPath(songDirectory, name);
-}
-
-// Whether two names lead to the same existing file (links and "./" included).
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    if (!std::filesystem::exists(a, error) || !std::filesystem::exists(b, error)) return false;
-    const bool same = std::filesystem::equivalent(a, b, error);
-    return same && !error;
 }
 
 // Removes an output left incomplete. Only a plain file goes: an output name may lead to
@@ -254,16 +242,16 @@ bool Compilation::ReadHeader() {
         if (text.empty() || text[0] == '@') break;
         ++line;
         if (!ReadsDirectives(mode_)) continue;
-        if (StartsWith(text, "\\t")) {
+        if (text.starts_with("\\t")) {
             const std::optional<int32_t> number = ParseTrackNumber(std::string_view(text).substr(2));
             if (!number) {
                 ShowError("Invalid Track number " + text, {line, 1});
                 return false;
             }
             track_ = number;
-        } else if (StartsWith(text, "\\m")) {
+        } else if (text.starts_with("\\m")) {
             c_.midiFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-        } else if (StartsWith(text, "\\k")) {
+        } else if (text.starts_with("\\k")) {
             c_.karFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
             karaokeNamed_ = true;
         }

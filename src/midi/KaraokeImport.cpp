@@ -1,17 +1,15 @@
 #include "midi/KaraokeImport.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/SafeSave.h"
 #include "common/UserInterface.h"
 #include "midi/KaraokePass.h"
 #include "midi/MidiTypes.h"
@@ -64,76 +62,18 @@ std::string Reference(const std::string& fileName) {
     return error ? fileName : absolute.string();
 }
 
-// An output written under a temporary name beside its final one. The temporary file is
-// removed unless Commit moved it into place.
-class StagedOutput {
-public:
-    explicit StagedOutput(std::string finalName) : finalName_(std::move(finalName)) {}
-    StagedOutput(const StagedOutput&) = delete;
-    StagedOutput& operator=(const StagedOutput&) = delete;
-    ~StagedOutput() { Discard(); }
-
-    // Checks that the final name can be written and creates the temporary file beside
-    // it. False when either is impossible.
-    bool Prepare() {
-        struct stat existing {};
-        if (::stat(finalName_.c_str(), &existing) == 0) {
-            // Only a regular file the user may write is replaced; a directory, a device
-            // or a pipe under that name is an error, as a read-only file is.
-            if (!S_ISREG(existing.st_mode) || ::access(finalName_.c_str(), W_OK) != 0) return false;
-            existed_ = true;
-            mode_ = existing.st_mode & 07777;
-        } else if (errno != ENOENT) {
-            return false;
-        }
-        const std::string directory = DirectoryOf(finalName_);
-        const std::string stem = directory + "." + FileNameOf(finalName_) + ".part-";
-        std::random_device seed;
-        std::mt19937 random(seed());
-        for (int attempt = 0; attempt < 64; ++attempt) {
-            const std::string candidate = stem + std::to_string(random() % 1000000);
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                ::close(fd);
-                tempName_ = candidate;
-                return true;
-            }
-            if (errno != EEXIST) return false;
-        }
+// Creates the temporary file of an output. Only a regular file the user may write is
+// replaced; a directory, a device or a pipe under that name is an error, as a read-only
+// file is.
+bool Prepare(SafeSave& output) {
+    struct stat existing {};
+    if (::stat(output.Target().c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode) || ::access(output.Target().c_str(), W_OK) != 0) return false;
+    } else if (errno != ENOENT) {
         return false;
     }
-
-    const std::string& TempName() const { return tempName_; }
-    const std::string& FinalName() const { return finalName_; }
-
-    // Moves the temporary file into place; false when that failed.
-    bool Commit() {
-        if (tempName_.empty()) return false;
-        if (existed_) ::chmod(tempName_.c_str(), mode_);  // the replaced file keeps its permissions
-        if (std::rename(tempName_.c_str(), finalName_.c_str()) != 0) return false;
-        tempName_.clear();
-        committed_ = true;
-        return true;
-    }
-
-    // Undoes a commit of a file that did not exist before, when its partner could not
-    // be put in place: a half import is not left behind.
-    void Withdraw() {
-        if (committed_ && !existed_) ::unlink(finalName_.c_str());
-    }
-
-    void Discard() {
-        if (!tempName_.empty()) ::unlink(tempName_.c_str());
-        tempName_.clear();
-    }
-
-private:
-    std::string finalName_;
-    std::string tempName_;
-    bool existed_ = false;
-    bool committed_ = false;
-    mode_t mode_ = 0;
-};
+    return output.Create();
+}
 
 void ReportCode(UserInterface& ui, int32_t code, const std::string& karaokeFile) {
     if (code > 0) {
@@ -249,12 +189,12 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
         result.outcome = ImportOutcome::Failed;
         return result;
     };
-    StagedOutput midiOutput(result.midiName);
-    StagedOutput songTextOutput(result.songTextName);
-    if (SameTarget(result.midiName, karaokeFile) || !midiOutput.Prepare())
+    SafeSave midiOutput(result.midiName);
+    SafeSave songTextOutput(result.songTextName);
+    if (SameTarget(result.midiName, karaokeFile) || !Prepare(midiOutput))
         return failWrite(MidiErrorCode::CannotCreateOutput, result.midiName);
     if (SameTarget(result.songTextName, karaokeFile) || SameTarget(result.songTextName, result.midiName) ||
-        !songTextOutput.Prepare())
+        !Prepare(songTextOutput))
         return failWrite(MidiErrorCode::CannotCreateSongText, result.songTextName);
 
     pass.OpenPass(karaokeFile, midiOutput.TempName(), songTextOutput.TempName(), PassMode::Convert,

@@ -23,7 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "midi/ChunkReader.h"
 #include "midi/MidiTypes.h"
+#include "midi/SongTextConverter.h"
+#include "midi/WordsTrackWriter.h"
 
 namespace sonkora {
 
@@ -31,7 +34,6 @@ enum class PassMode : uint8_t { Make = 0, Convert = 1, Collect = 2, ReadOnly = 4
 
 class KaraokePass {
 public:
-    static constexpr int BufferSize = 65536;
     static constexpr int MaxNoteTimes = 10000;
 
     KaraokePass();
@@ -59,9 +61,12 @@ public:
     // times cleared, nothing opened.
     void ResetReadingState();
 
-    // Track listing support: reads the chunk at the current input position and leaves
-    // the input at the start of the next chunk.
-    void ListTrack(std::string& name, std::string& line);
+    // Track listing support: enters the chunk at the current input position, so that
+    // ReadPassEvent reads its events. Returns where the next chunk starts, or -1 with
+    // MidiError set when no track chunk starts here.
+    int64_t EnterChunk();
+    // Moves the input to `offset`, where a chunk starts.
+    void MoveToChunk(int64_t offset);
 
     const MidiHeader& Header() const { return header_; }
     int32_t MidiError() const { return midiError_; }
@@ -77,7 +82,6 @@ public:
     int NoteCount() const { return noteCount_; }
 
 private:
-    struct Files;
     struct Source;  // the byte source of the event decoder over the input buffer
 
     // Where a track chunk is read from: its next unread byte, its end (the claimed end,
@@ -91,50 +95,21 @@ private:
 
     void RequireOpen(const char* operation) const;
     void ResetState();
-    void DropInputBuffer();
-    void RefillInput();
-    int64_t Tell() const;
-    void Seek(int64_t offset);
-    size_t ReadInput(uint8_t* target, size_t count);
     void WriteOutput(const uint8_t* data, size_t count);
     void CopyInput(int64_t count);
-    void StoreByte(uint8_t byte);
-    void StoreQuantity(uint32_t value);
-    void AddTrailingSpace();
-    bool LastWordsByteIsReturn() const;
-    void ConvertWordsText(const MidiEvent& event);
-    void WriteSongText(const std::string& text);
-    void EndSongTextLine();
     void CloseFiles(bool reportErrors);
 
-    std::unique_ptr<Files> files_;
-    std::vector<uint8_t> input_;  // the input buffer (allocated while open)
-    int inputFill_ = 0;
-    int inputPos_ = 0;
-    int64_t inputStart_ = 0;  // file offset of input_[0]
-    int64_t fileSize_ = 0;
-    int64_t chunkEnd_ = 0;        // reading stops here: the end of the current track chunk
-    std::vector<uint8_t> words_;  // everything the pass composes (allocated while open)
-    int wordsPos_ = 0;
-    int wordsDataStart_ = -1;  // -1 until the Words chunk is started
-    int lastLengthPos_ = -1;
-    uint8_t lastTextType_ = 0;
+    ChunkReader input_;
+    std::FILE* output_ = nullptr;
+    std::string outputName_;
+    WordsTrackWriter words_{midiError_};
+    SongTextConverter songText_;
     uint8_t runningStatus_ = 0;
     std::array<TrackEntry, MaxTracks> trackTable_{};
     bool indexed_ = false;  // the chunks were indexed by SelectVoiceTrack
     int64_t restOffset_ = 0;
     int64_t lastChunkLength_ = 0;
     int lyricIndex_ = 0;
-    // Mode 1: where the conversion of the Words track stands.
-    struct WordsConversion {
-        int32_t lastTime = -1;      // the tick the last syllable written compiles to
-        size_t syllableLength = 0;  // the characters of that syllable
-        char pendingBreak = 0;      // ' ', '/' or '\\' owed to the next syllable
-        uint8_t lastType = 0;       // meta type, tick and syllable of the last text taken
-        int32_t lastTextTime = -1;
-        std::string lastSyllable;
-    };
-    WordsConversion conversion_;
     PassMode mode_ = PassMode::ReadOnly;
     MidiHeader header_;
     int32_t midiError_ = 0;

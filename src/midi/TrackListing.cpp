@@ -10,6 +10,7 @@ namespace sonkora {
 namespace {
 
 constexpr size_t MaxNameLength = 80;
+constexpr uint8_t TrackNameType = 0x03;
 
 // printf's "%-Ns" without its trouble with zero bytes inside names.
 std::string PadRight(std::string text, size_t width) {
@@ -19,6 +20,32 @@ std::string PadRight(std::string text, size_t width) {
 
 std::string ListItem(int number, const std::string& line) {
     return PadRight(std::to_string(number), 3) + "  " + line;
+}
+
+// The line of the chunk at the pass's input position; leaves the input at the start of
+// the next chunk. A damaged track still gets its line, and the listing goes on.
+void ListTrack(KaraokePass& pass, std::string& name, std::string& line) {
+    const int64_t nextChunk = pass.EnterChunk();
+    if (nextChunk < 0) return;
+    std::string trackName;
+    int program = -1;
+    int channel = 0;
+    MidiEvent event;
+    while (!pass.EndOfTrack() && pass.ReadPassEvent(event)) {
+        const uint8_t kind = event.Status & 0xF0;
+        if (event.Status == 0xFF && event.MetaType == TrackNameType && trackName.empty())
+            trackName = event.Text;
+        else if (kind == 0xC0 && program == -1)
+            program = event.Data1;
+        else if (kind == 0x90 && channel == 0)
+            channel = (event.Status & 0x0F) + 1;
+        if (!trackName.empty() && program != -1 && channel != 0) break;
+    }
+    pass.MoveToChunk(nextChunk);
+    if (channel == 10) program = 128;
+    name = trackName;
+    line = TrackListingLine(channel, program, trackName);
+    pass.SetMidiError(0);
 }
 
 }  // namespace
@@ -37,7 +64,7 @@ std::vector<std::string> FillTrackList(KaraokePass& pass, uint8_t kind, std::str
     for (int i = 1; i < pass.Header().TrackCount && pass.MidiError() == 0; ++i) {
         std::string name;
         std::string line;
-        pass.ListTrack(name, line);
+        ListTrack(pass, name, line);
         if (softKaraoke && (i == 1 || i == 2)) {
             // A Soft Karaoke file announces itself by the names of its two karaoke tracks.
             if (FoldUpper(name) != (i == 1 ? "SOFT KARAOKE" : "WORDS")) {

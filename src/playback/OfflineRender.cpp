@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FilePaths.h"
 #include "midi/MidiReader.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
@@ -131,11 +132,6 @@ std::optional<int64_t> SongMicros(const std::string& fileName, int32_t startTick
     }
     if (end > tick) micros += (end - tick) * int64_t{tempo} / division;
     return micros;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::exists(b, error) && std::filesystem::equivalent(a, b, error) && !error;
 }
 
 }  // namespace

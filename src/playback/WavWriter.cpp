@@ -1,15 +1,9 @@
 #include "playback/WavWriter.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
-#include <vector>
 
 #include "common/IoError.h"
 
@@ -32,36 +26,15 @@ WavWriter::~WavWriter() {
 }
 
 void WavWriter::Discard() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    if (!tempName_.empty()) {
-        std::remove(tempName_.c_str());
-        tempName_.clear();
-    }
+    file_ = nullptr;
+    save_.reset();  // removes the temporary file
 }
 
 bool WavWriter::Open(const std::string& fileName, int sampleRate, int channels, std::string& error) {
     Discard();
-    const std::filesystem::path target(fileName);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int descriptor = mkstemp(name.data());
-    if (descriptor < 0) {
+    save_ = std::make_unique<SafeSave>(fileName);
+    if (!save_->Create() || (file_ = save_->Stream()) == nullptr) {
         error = std::strerror(errno);
-        return false;
-    }
-    tempName_ = name.data();
-    // mkstemp makes the file private to us; a sound file is as readable as any other.
-    fchmod(descriptor, 0644);
-    file_ = fdopen(descriptor, "wb");
-    if (file_ == nullptr) {
-        error = std::strerror(errno);
-        close(descriptor);
         Discard();
         return false;
     }
@@ -109,12 +82,11 @@ void WavWriter::Write(std::span<const int16_t> samples) {
 void WavWriter::Finish() {
     if (file_ == nullptr) throw IoError(fileName_, "not open for writing");
     WriteHeader();
-    if (std::fflush(file_) != 0) throw IoError(fileName_, std::strerror(errno));
-    const int closed = std::fclose(file_);
     file_ = nullptr;
-    if (closed != 0) throw IoError(fileName_, std::strerror(errno));
-    if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0) throw IoError(fileName_, std::strerror(errno));
-    tempName_.clear();
+    const bool committed = save_->Commit();
+    const int error = errno;
+    save_.reset();
+    if (!committed) throw IoError(fileName_, std::strerror(error));
 }
 
 }  // namespace sonkora

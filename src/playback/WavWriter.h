@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
+
+#include "common/SafeSave.h"
 
 namespace sonkora {
 
@@ -36,8 +39,8 @@ private:
     void Discard();
 
     std::string fileName_;
-    std::string tempName_;
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<SafeSave> save_;
+    std::FILE* file_ = nullptr;  // the stream of save_
     int sampleRate_ = 0;
     int channels_ = 0;
     uint64_t dataBytes_ = 0;

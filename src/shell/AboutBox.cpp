@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/UserInterface.h"
+#include "midi/MidiWriter.h"
 #include "playback/MidiToolkit.h"
 #include "playback/PlaybackEngine.h"
 #include "shell/MDIFrame.h"
@@ -43,21 +44,7 @@ struct TuneEvent {
     std::vector<uint8_t> bytes;
 };
 
-void PutNumber(std::string& out, uint32_t value, int bytes) {
-    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-void PutQuantity(std::string& out, uint32_t value) {
-    std::array<uint8_t, 5> groups{};
-    int count = 0;
-    do {
-        groups[static_cast<size_t>(count++)] = static_cast<uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value != 0);
-    while (count-- > 0) out += static_cast<char>(groups[static_cast<size_t>(count)] | (count > 0 ? 0x80 : 0));
-}
-
-std::string TrackChunk(std::vector<TuneEvent> events) {
+std::string TuneChunk(std::vector<TuneEvent> events) {
     // Note offs (written as note on with velocity 0) go before the note ons of the same tick.
     std::stable_sort(events.begin(), events.end(), [](const TuneEvent& a, const TuneEvent& b) {
         if (a.tick != b.tick) return a.tick < b.tick;
@@ -65,19 +52,16 @@ std::string TrackChunk(std::vector<TuneEvent> events) {
         const bool bOff = b.bytes.size() == 3 && (b.bytes[0] & 0xF0) == 0x90 && b.bytes[2] == 0;
         return aOff && !bOff;
     });
-    std::string data;
+    MidiBytes data;
     uint32_t last = 0;
     for (const TuneEvent& event : events) {
-        PutQuantity(data, event.tick - last);
+        AppendQuantity(data, event.tick - last);
         last = event.tick;
-        data.append(event.bytes.begin(), event.bytes.end());
+        data.insert(data.end(), event.bytes.begin(), event.bytes.end());
     }
-    PutQuantity(data, 0);
-    data += "\xFF\x2F";
-    data += '\0';
-    std::string chunk = "MTrk";
-    PutNumber(chunk, static_cast<uint32_t>(data.size()), 4);
-    return chunk + data;
+    AppendEndOfTrack(data);
+    const MidiBytes chunk = TrackChunk(data);
+    return std::string(chunk.begin(), chunk.end());
 }
 
 void AddNote(std::vector<TuneEvent>& events, uint8_t channel, uint32_t tick, uint32_t length, uint8_t key,
@@ -160,12 +144,9 @@ std::string AboutTuneBytes() {
         for (uint8_t key : chords[static_cast<size_t>(bar)]) AddNote(strings, 2, start, AboutTuneBarTicks - 2, key, 64);
     }
 
-    std::string file = "MThd";
-    PutNumber(file, 6, 4);
-    PutNumber(file, 1, 2);  // format 1
-    PutNumber(file, 4, 2);  // tracks
-    PutNumber(file, AboutTuneDivision, 2);
-    for (auto* track : {&conductor, &lead, &bass, &strings}) file += TrackChunk(*track);
+    const MidiBytes header = FileHeader(1, 4, AboutTuneDivision);
+    std::string file(header.begin(), header.end());
+    for (auto* track : {&conductor, &lead, &bass, &strings}) file += TuneChunk(*track);
     return file;
 }
 

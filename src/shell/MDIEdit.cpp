@@ -28,7 +28,7 @@
 #include "common/FilePaths.h"
 #include "common/IniFile.h"
 #include "common/UserInterface.h"
-#include "hyphenation/HyphenationCommand.h"
+#include "compiler/HyphenationCommand.h"
 #include "shell/EditorText.h"
 #include "shell/FileDialogFilter.h"
 #include "shell/MDIFrame.h"

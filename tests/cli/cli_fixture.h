@@ -23,10 +23,10 @@ protected:
     }
     // Writes a file of the folder and returns its full name.
     std::string Write(const std::string& name, const Bytes& bytes) {
-        WriteBytes(dir.File(name), bytes);
-        return dir.File(name);
+        WriteBytes(dir.Path(name), bytes);
+        return dir.Path(name);
     }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.File(name)); }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path(name)); }
 
     TempDir dir;
 };

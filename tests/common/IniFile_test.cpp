@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "common/IoError.h"
+#include "support/TempFolder.h"
 
 namespace sonkora {
 namespace {
@@ -22,27 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-// A fresh directory that is removed with everything in it.
-struct TempDir {
-    char pattern[32] = "/tmp/sonkora-ini-XXXXXX";
-    std::string path = mkdtemp(pattern) != nullptr ? pattern : "/nonexistent";
-    std::string ini = path + "/Sonkora.ini";
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path)) names.insert(entry.path().filename());
-        return names;
-    }
+// A fresh directory for the ini file.
+struct TempDir : test::TempFolder {
+    std::string path = Root().string();
+    std::string ini = Path("Sonkora.ini");
 };
-
-std::string ReadFile(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
+using test::ReadFile;
 
 TEST(IniFile, KeepsEverythingInFileOrderAndValuesVerbatim) {
     const std::string text =

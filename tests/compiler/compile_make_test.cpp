@@ -29,14 +29,14 @@ protected:
     void WriteMidi(const std::vector<Bytes>& music) {
         midi = Cat({Header(1, static_cast<uint16_t>(music.size() + 1), 480), Track(Conductor)});
         for (const Bytes& data : music) midi = Cat({midi, Track(data)});
-        WriteBytes(dir.File("song.mid"), midi);
+        WriteBytes(dir.Path("song.mid"), midi);
     }
 
     int32_t Run(CompileKind kind, const Lines& lines) {
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
-        WriteBytes(dir.File("song.stf"), Text(text));
-        document.emplace(dir.File("song.stf"), lines);
+        WriteBytes(dir.Path("song.stf"), Text(text));
+        document.emplace(dir.Path("song.stf"), lines);
         ui.emplace(*document);
         ui->answer = answer;
         ui->batch = batch;
@@ -56,13 +56,13 @@ protected:
     // What the user was shown, with the test's folder written as "~".
     Lines Log() const {
         Lines log = ui->log;
-        const std::string folder = dir.File("");
+        const std::string folder = dir.Path("");
         for (std::string& line : log)
             for (size_t at; (at = line.find(folder)) != std::string::npos;) line.replace(at, folder.size() - 1, "~");
         return log;
     }
 
-    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.File(name)); }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path(name)); }
 
     TempDir dir;
     Bytes midi;
@@ -98,7 +98,7 @@ TEST_F(Compile, MakeAndExportWriteTheExampleSongByteForByte) {
                                      {480, "\\Fine"},
                                      {480, "ty"},
                                      {480, " thanks"}});
-    EXPECT_EQ(ReadBytes(dir.File("song.kar")), Cat({Header(1, 5, 480), Track(Conductor), Track(information),
+    EXPECT_EQ(ReadBytes(dir.Path("song.kar")), Cat({Header(1, 5, 480), Track(Conductor), Track(information),
                                                     Track(texts), Track(Voice1), Track(Voice2)}));
     EXPECT_EQ(compiler.Lyrics()[8].Time, 3840);
     EXPECT_EQ(host.preview, (Lines{"", "Hello world,", "how are you", "", "Finety thanks"}));
@@ -106,7 +106,7 @@ TEST_F(Compile, MakeAndExportWriteTheExampleSongByteForByte) {
     // Export writes title and writer lines, and each lyric, as lyric events.
     lines.insert(lines.begin() + 1, "\\k out.mid");
     lines.insert(lines.begin() + 5, "@WWords: trad.");
-    std::filesystem::remove(dir.File("song.kar"));
+    std::filesystem::remove(dir.Path("song.kar"));
     ASSERT_EQ(Run(CompileKind::Export, lines), 0);
     EXPECT_EQ(Log(), (Lines{"information 20000 Karaoke file made succesfully"}));
     const Bytes lyrics = Words(0x05, {{0, "My Song "},
@@ -124,7 +124,7 @@ TEST_F(Compile, MakeAndExportWriteTheExampleSongByteForByte) {
                                       {480, "Fine"},
                                       {480, "ty "},
                                       {480, "thanks "}});
-    EXPECT_EQ(ReadBytes(dir.File("out.mid")),
+    EXPECT_EQ(ReadBytes(dir.Path("out.mid")),
               Cat({Header(1, 4, 480), Track(Conductor), Track(lyrics), Track(Voice1), Track(Voice2)}));
     EXPECT_FALSE(Exists("song.kar"));
 }
@@ -228,25 +228,25 @@ TEST_F(Compile, FailuresAreReportedAndLeaveNoOutput) {
          MidiFile(0, 480, {NotesAt({0})})},
         {CompileKind::Make, {"\\t 1", "", "a b c d"}, "@0:0 Unexpected end of MIDI file.", true, -1, cut},
     };
-    std::filesystem::create_directory(dir.File("taken.kar"));
+    std::filesystem::create_directory(dir.Path("taken.kar"));
     for (const Case& c : cases) {
         const Bytes& file = c.file.empty() ? midi : c.file;
-        WriteBytes(dir.File("song.mid"), file);
-        WriteBytes(dir.File("song.kar"), Text("earlier"));
+        WriteBytes(dir.Path("song.mid"), file);
+        WriteBytes(dir.Path("song.kar"), Text("earlier"));
         EXPECT_EQ(Run(c.kind, c.lines), c.code) << c.shown;
         EXPECT_EQ(Log(), Lines{"error 25000 " + c.shown});
         EXPECT_EQ(Exists("song.kar"), !c.created) << c.shown;
         if (!c.created) {
-            EXPECT_EQ(ReadText(dir.File("song.kar")), "earlier") << c.shown;
+            EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier") << c.shown;
         }
         EXPECT_FALSE(Exists("out.mid")) << c.shown;
-        EXPECT_EQ(ReadBytes(dir.File("song.mid")), file) << c.shown;
+        EXPECT_EQ(ReadBytes(dir.Path("song.mid")), file) << c.shown;
     }
     // An output that cannot be created is shown even in a batch run, and kept.
     batch = true;
     EXPECT_EQ(Run(CompileKind::Make, {"\\t 1", "\\k taken.kar", "", "a"}), -3);
     EXPECT_EQ(Log(), (Lines{"error 25000 @0:0 Error writing file ~/taken.kar."}));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.kar")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("taken.kar")));
 }
 
 TEST_F(Compile, AChosenVoiceTrackBecomesTheTrackLine) {
@@ -307,7 +307,7 @@ TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
     ASSERT_EQ(Run(CompileKind::Play, lines), 0);
     EXPECT_EQ(Log()[0], "error 0 @0:0 Error executing \"/opt/player/kplay ~/song.kar~/song.kar\" in \"/opt/player/\".");
     EXPECT_EQ(Log().size(), 1u);
-    const std::string kar = dir.File("song.kar");
+    const std::string kar = dir.Path("song.kar");
     EXPECT_TRUE(Exists("song.kar"));
 
     answer = false;

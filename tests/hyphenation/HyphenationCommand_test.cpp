@@ -1,4 +1,4 @@
-#include "hyphenation/HyphenationCommand.h"
+#include "compiler/HyphenationCommand.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

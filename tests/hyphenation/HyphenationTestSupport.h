@@ -20,6 +20,7 @@
 
 #include "hypgen/PatternSource.h"
 #include "hyphenation/PatternFile.h"
+#include "support/TempFolder.h"
 
 namespace sonkora::testing {
 
@@ -57,39 +58,8 @@ private:
     std::string bytes_;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "sonkora-hyph-XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = name;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // The folder with a trailing separator, as the program directory is given.
-    std::string Directory() const { return path_.string() + "/"; }
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-        return Path(name);
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using ScratchFolder = test::TempFolder;
+using test::ReadFile;
 
 // Where the build put the shipped pattern files (beside the executables).
 inline std::string ShippedPatternFolder() {

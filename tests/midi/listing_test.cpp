@@ -23,7 +23,7 @@ const std::vector<std::string> PianoAndDrums = {"1    " + PianoLine, "2    " + D
 
 struct ListingTest : ::testing::Test {
     TempDir dir;
-    std::string file = dir.File("song.mid");
+    std::string file = dir.Path("song.mid");
 
     TrackList List(const Bytes& bytes, uint8_t kind) {
         WriteBytes(file, bytes);

@@ -38,8 +38,8 @@ Bytes Lyric(uint8_t delta, uint8_t type, const std::string& text) {
 
 struct PassTest : ::testing::Test {
     TempDir dir;
-    std::string input = dir.File("song.mid");
-    std::string output = dir.File("song.kar");
+    std::string input = dir.Path("song.mid");
+    std::string output = dir.Path("song.kar");
     KaraokePass pass;
 
     // The note time each text was written at; -1 where no note was found.
@@ -235,17 +235,17 @@ TEST_F(PassTest, OutputsThatCannotBeCreatedLeaveTheInputAlone) {
     pass.OpenPass(input, input, "", PassMode::Make, 0, "", "");
     EXPECT_EQ(pass.MidiError(), -3);
     pass.ClosePass();
-    pass.OpenPass(input, dir.File("no/such/folder/x.kar"), "", PassMode::Export, 0, "", "");
+    pass.OpenPass(input, dir.Path("no/such/folder/x.kar"), "", PassMode::Export, 0, "", "");
     EXPECT_EQ(pass.MidiError(), -3);
     pass.ClosePass();
     pass.OpenPass(input, output, output, PassMode::Convert, 1, "", "");
     EXPECT_EQ(pass.MidiError(), -4);
     pass.ClosePass();
     EXPECT_EQ(ReadBytes(input), Song);
-    EXPECT_THROW(pass.OpenPass(dir.File("missing.mid"), output, "", PassMode::Make, 0, "", ""), IoError);
+    EXPECT_THROW(pass.OpenPass(dir.Path("missing.mid"), output, "", PassMode::Make, 0, "", ""), IoError);
     // Converting needs the two karaoke tracks besides chunk 0.
     WriteBytes(input, MidiFile(1, 96, {Conductor, Voice}));
-    pass.OpenPass(input, output, dir.File("song.stf"), PassMode::Convert, 1, "", "");
+    pass.OpenPass(input, output, dir.Path("song.stf"), PassMode::Convert, 1, "", "");
     pass.ReadPassHeader();
     EXPECT_EQ(pass.MidiError(), -1);
 }

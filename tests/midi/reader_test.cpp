@@ -236,13 +236,13 @@ TEST(ReaderLoad, TracksOfManyBlocksFilesAndReloading) {
     for (int i = 0; i < 70000; ++i) data.insert(data.end(), {0x01, 0x3C, 0x40});  // running-status notes
     data = Cat({data, EndOfTrack()});
     passtest::TempDir dir;
-    passtest::WriteBytes(dir.File("song.mid"), MidiFile(1, 96, {data, data}));
+    passtest::WriteBytes(dir.Path("song.mid"), MidiFile(1, 96, {data, data}));
     MidiReader reader;
     EXPECT_FALSE(reader.ReadMidiHeader()) << "nothing is open";
     EXPECT_EQ(reader.MidiError(), -5);
-    ASSERT_TRUE(reader.OpenMidi(dir.File("song.mid")) && reader.ReadMidiHeader() && reader.LoadTracks());
+    ASSERT_TRUE(reader.OpenMidi(dir.Path("song.mid")) && reader.ReadMidiHeader() && reader.LoadTracks());
     EXPECT_EQ(reader.Track(1).Data, data);
-    for (const std::string& bad : {dir.File("missing.mid"), dir.File(""), std::string()}) {
+    for (const std::string& bad : {dir.Path("missing.mid"), dir.Path(""), std::string()}) {
         EXPECT_FALSE(reader.OpenMidi(bad)) << bad;
         EXPECT_EQ(reader.MidiError(), -5) << bad;
     }
@@ -272,7 +272,7 @@ TEST(ReaderLoad, AClaimedLengthIsNotAllocatedFromMemoryOrAPipe) {
                 ::testing::ExitedWithCode(0), "");
     // A pipe has no size to check a claim against: the reader can only grow with the data.
     passtest::TempDir dir;
-    const std::string pipe = dir.File("pipe");
+    const std::string pipe = dir.Path("pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EXIT(passtest::WithLittleMemory([&] {
                     std::thread([&pipe] {

@@ -27,6 +27,7 @@
 #include "playback/SchedulerToolkit.h"
 #include "playback/TimeSource.h"
 #include "support/MidiBytes.h"
+#include "support/TempFolder.h"
 
 namespace sonkora::test {
 
@@ -187,28 +188,7 @@ constexpr int64_t At120(int64_t ticks) {
     return (ticks * 500000 + 95) / 96;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "sonkora-playback-XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = name;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(PathOf(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return PathOf(name);
-    }
-    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using test::TempFolder;
 
 class EngineTest : public ::testing::Test {
 protected:

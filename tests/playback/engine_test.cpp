@@ -135,7 +135,7 @@ TEST_F(EngineTest, FailuresShowTheirMessageOnceAndLeaveTheSongTextEditable) {
         std::string file;
         std::string message;
     } cases[] = {
-        {folder.PathOf("missing.kar"), "Error opening Midi file " + folder.PathOf("missing.kar")},
+        {folder.Path("missing.kar"), "Error opening Midi file " + folder.Path("missing.kar")},
         {"", "Error opening Midi file "},
         {folder.Write("header.mid", Cat({header7, {0}})), "Error in Midi file header"},
         {folder.Write("division0.mid", MidiFile(1, 0, {Cat({NoteOn(0, 0, 60, 1), EndOfTrack()})})),

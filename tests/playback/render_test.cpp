@@ -100,7 +100,7 @@ TEST_F(RenderTest, SongsSoundWithTheirNotesWhereTheScorePutsThem) {
         SCOPED_TRACE(c.name);
         RenderOptions options;
         options.midiFile = folder.Write("song.mid", c.song);
-        options.wavFile = folder.PathOf("song.wav");
+        options.wavFile = folder.Path("song.wav");
         options.startTime = c.startTime;
         options.track = c.track;
         RenderSummary summary;
@@ -128,10 +128,10 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
         std::string midiFile, wavFile, soundFont, message;
     } cases[] = {
         {bad, old, "", "Error in Midi file"},
-        {tooLong, folder.PathOf("long.wav"), "", tooLong + ": the song is too long for a WAV file"},
+        {tooLong, folder.Path("long.wav"), "", tooLong + ": the song is too long for a WAV file"},
         {wood, wood, "", "The sound cannot be written over the song itself: " + wood},
-        {wood, folder.PathOf("none/song.wav"), "", "Cannot create " + folder.PathOf("none/song.wav")},
-        {wood, folder.PathOf("none.wav"), folder.PathOf("missing.sf2"),
+        {wood, folder.Path("none/song.wav"), "", "Cannot create " + folder.Path("none/song.wav")},
+        {wood, folder.Path("none.wav"), folder.Path("missing.sf2"),
          "Cannot open Midi output device Sonkora Synthesizer"},
     };
     for (const auto& c : cases) {
@@ -148,7 +148,7 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
     EXPECT_EQ(ReadBytes(old), Text("keep me"));
     EXPECT_EQ(ReadBytes(wood), WoodBlockSong());
     size_t files = 0;  // the four written above and nothing else: no sound file, no temporary one
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++files;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Root())) ++files;
     EXPECT_EQ(files, 4u);
 }
 

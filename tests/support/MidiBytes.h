@@ -1,19 +1,21 @@
 #pragma once
 // Builds MIDI file bytes for tests: quantities, events, chunks and whole files, so a
-// test reads as the bytes it means.
+// test reads as the bytes it means. The encoding itself is the program's MIDI writer.
 
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "midi/MidiWriter.h"
+
 namespace sonkora::test {
 
 using Bytes = std::vector<uint8_t>;
 
 inline Bytes Quantity(uint32_t value) {
-    Bytes out{static_cast<uint8_t>(value & 0x7F)};
-    while (value >>= 7) out.insert(out.begin(), static_cast<uint8_t>(0x80 | (value & 0x7F)));
+    Bytes out;
+    AppendQuantity(out, value);
     return out;
 }
 
@@ -28,16 +30,21 @@ inline Bytes Text(const std::string& text) {
 }
 
 inline Bytes Be32(uint32_t v) {
-    return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
-            static_cast<uint8_t>(v)};
+    Bytes out;
+    AppendBigEndian(out, v, 4);
+    return out;
 }
 inline Bytes Be16(uint16_t v) {
-    return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+    Bytes out;
+    AppendBigEndian(out, v, 2);
+    return out;
 }
 
 // One meta event: delta, FF, type, length, text.
 inline Bytes Meta(uint32_t delta, uint8_t type, const std::string& text) {
-    return Cat({Quantity(delta), {0xFF, type}, Quantity(static_cast<uint32_t>(text.size())), Text(text)});
+    Bytes out;
+    AppendMeta(out, delta, type, text);
+    return out;
 }
 inline Bytes NoteOn(uint32_t delta, uint8_t channel, uint8_t key, uint8_t velocity) {
     return Cat({Quantity(delta), {static_cast<uint8_t>(0x90 | channel), key, velocity}});
@@ -54,16 +61,18 @@ inline Bytes Tempo(uint32_t delta, uint32_t microsPerQuarter) {
                  static_cast<uint8_t>(microsPerQuarter >> 8), static_cast<uint8_t>(microsPerQuarter)}});
 }
 inline Bytes EndOfTrack(uint32_t delta = 0) {
-    return Cat({Quantity(delta), {0xFF, 0x2F, 0x00}});
+    Bytes out;
+    AppendEndOfTrack(out, delta);
+    return out;
 }
 
 // "MTrk", length, data (the end-of-track event is not added).
 inline Bytes Track(const Bytes& data) {
-    return Cat({Text("MTrk"), Be32(static_cast<uint32_t>(data.size())), data});
+    return TrackChunk(data);
 }
 
 inline Bytes Header(uint16_t format, uint16_t tracks, uint16_t division) {
-    return Cat({Text("MThd"), Be32(6), Be16(format), Be16(tracks), Be16(division)});
+    return FileHeader(format, tracks, division);
 }
 
 // A whole file from track data blocks (each wrapped as a chunk).

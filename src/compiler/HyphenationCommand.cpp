@@ -1,4 +1,4 @@
-#include "hyphenation/HyphenationCommand.h"
+#include "compiler/HyphenationCommand.h"
 
 #include <vector>
 

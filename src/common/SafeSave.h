@@ -1,0 +1,59 @@
+#pragma once
+// Replacing a file without ever leaving it half written: the new content goes to a
+// temporary file beside the target, is flushed to disk, and only then renamed over the
+// target. Until Commit succeeds the old file stays as it was, and a SafeSave that is
+// dropped or fails removes its temporary file.
+//
+// A streaming writer keeps writing while it reads elsewhere:
+//   SafeSave save(target);
+//   if (!save.Create()) fail;
+//   write to save.Stream() (or open save.TempName() yourself) ...
+//   if (!save.Commit()) fail;   // errno tells why
+// A whole buffer at once: save.Create() && save.WriteAll(bytes) && save.Commit().
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include <sys/types.h>
+
+namespace sonkora {
+
+class SafeSave {
+public:
+    explicit SafeSave(std::string target);
+    ~SafeSave();  // removes the temporary file unless it was committed
+    SafeSave(const SafeSave&) = delete;
+    SafeSave& operator=(const SafeSave&) = delete;
+
+    // Creates the temporary file beside the target. False (errno set) when that failed.
+    bool Create();
+    // The temporary file as a stream for writing, opened on first use; null on failure.
+    std::FILE* Stream();
+    // Writes `bytes` to the temporary file; false (errno set) on failure.
+    bool WriteAll(std::string_view bytes);
+
+    const std::string& Target() const { return target_; }
+    const std::string& TempName() const { return tempName_; }
+
+    // Flushes the temporary file to disk, gives it the permissions of the file it
+    // replaces and renames it over the target. False (errno set) on failure; the
+    // temporary file is removed then and the target left alone.
+    bool Commit();
+    // Undoes a commit that created the target, when a file saved together with it could
+    // not be put in place: nothing half done is left behind. A replaced file stays.
+    void Withdraw();
+    // Drops the temporary file.
+    void Discard();
+
+private:
+    std::string target_;
+    std::string tempName_;
+    int descriptor_ = -1;
+    std::FILE* stream_ = nullptr;
+    bool existed_ = false;
+    bool committed_ = false;
+    mode_t mode_ = 0;
+};
+
+}  // namespace sonkora

@@ -1,0 +1,112 @@
+#include "midi/ChunkReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "common/IoError.h"
+
+namespace sonkora {
+
+namespace {
+
+std::string SystemError() {
+    return std::strerror(errno);
+}
+
+}  // namespace
+
+void ChunkReader::Open(const std::string& fileName) {
+    Close();
+    fileName_ = fileName;
+    // A pipe or a device would block the open or feed us endless bytes; the pass needs a
+    // file it can seek in anyway, so anything but a plain file is refused before opening.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(fileName, statusError);
+    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw IoError(fileName, "cannot read: not a regular file");
+    file_ = std::fopen(fileName.c_str(), "rb");
+    if (file_ == nullptr) throw IoError(fileName, "cannot open: " + SystemError());
+    if (fseeko(file_, 0, SEEK_END) != 0 || (fileSize_ = ftello(file_)) < 0 || fseeko(file_, 0, SEEK_SET) != 0) {
+        const std::string reason = SystemError();
+        Close();
+        throw IoError(fileName, "cannot read: not a seekable file (" + reason + ")");
+    }
+    buffer_.assign(BufferSize, 0);
+}
+
+void ChunkReader::Close() {
+    buffer_ = std::vector<uint8_t>();
+    fill_ = pos_ = 0;
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+int64_t ChunkReader::Tell() const {
+    const off_t position = ftello(file_);
+    if (position < 0) throw IoError(fileName_, "cannot tell the read position: " + SystemError());
+    return position;
+}
+
+void ChunkReader::Seek(int64_t offset) {
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
+        throw IoError(fileName_, "cannot seek: " + SystemError());
+}
+
+size_t ChunkReader::Read(uint8_t* target, size_t count) {
+    const size_t got = std::fread(target, 1, count, file_);
+    if (got < count && std::ferror(file_) != 0) throw IoError(fileName_, "cannot read: " + SystemError());
+    return got;
+}
+
+void ChunkReader::Copy(int64_t count, const std::function<void(const uint8_t*, size_t)>& sink) {
+    while (count > 0) {
+        const size_t block = static_cast<size_t>(std::min<int64_t>(count, BufferSize));
+        const size_t got = Read(buffer_.data(), block);
+        if (got == 0) break;
+        sink(buffer_.data(), got);
+        count -= static_cast<int64_t>(got);
+    }
+    DropBuffer();
+}
+
+void ChunkReader::DropBuffer() {
+    fill_ = 0;
+    pos_ = 0;
+    start_ = file_ != nullptr ? Tell() : 0;
+}
+
+void ChunkReader::Reset() {
+    if (file_ != nullptr && !buffer_.empty()) {
+        DropBuffer();
+    } else {
+        fill_ = pos_ = 0;
+        start_ = 0;
+    }
+    chunkEnd_ = NoLimit;
+}
+
+void ChunkReader::Refill() {
+    start_ += fill_;
+    pos_ = 0;
+    fill_ = 0;
+    fill_ = static_cast<int>(Read(buffer_.data(), buffer_.size()));
+}
+
+ChunkReader::ByteResult ChunkReader::Next(uint8_t& byte) {
+    byte = 0;
+    if (Position() >= chunkEnd_) return ByteResult::ChunkEnded;
+    if (pos_ >= fill_) {
+        Refill();
+        if (fill_ == 0) return ByteResult::FileEnded;
+    }
+    byte = buffer_[static_cast<size_t>(pos_++)];
+    return ByteResult::Ok;
+}
+
+int64_t ChunkReader::Remaining() const {
+    return std::max<int64_t>(0, std::min(chunkEnd_, fileSize_) - Position());
+}
+
+}  // namespace sonkora

@@ -1,0 +1,71 @@
+#pragma once
+// The input side of the karaoke pass: a seekable MIDI file read through a 64 KiB buffer,
+// byte by byte within the current track chunk. Reading stops at the chunk's end, which
+// may be claimed beyond the end of the file.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace sonkora {
+
+class ChunkReader {
+public:
+    static constexpr int BufferSize = 65536;
+    static constexpr int64_t NoLimit = std::numeric_limits<int64_t>::max();
+
+    enum class ByteResult { Ok, ChunkEnded, FileEnded };
+
+    ChunkReader() = default;
+    ~ChunkReader() { Close(); }
+    ChunkReader(const ChunkReader&) = delete;
+    ChunkReader& operator=(const ChunkReader&) = delete;
+
+    // Opens a plain, seekable file and allocates the buffer. Throws IoError otherwise.
+    void Open(const std::string& fileName);
+    void Close();  // closes the file and frees the buffer
+    bool IsOpen() const { return file_ != nullptr; }
+    const std::string& FileName() const { return fileName_; }
+
+    int64_t Tell() const;
+    // Seeking past the end is allowed: the next read simply finds nothing there.
+    void Seek(int64_t offset);
+    // Reads past the buffer, straight from the file position.
+    size_t Read(uint8_t* target, size_t count);
+    // Copies up to `count` bytes from the file position to `sink`; a file that ends
+    // sooner is copied as far as it goes.
+    void Copy(int64_t count, const std::function<void(const uint8_t*, size_t)>& sink);
+
+    // Forgets the buffered bytes: the next byte comes from the file position.
+    void DropBuffer();
+    // Drops the buffer and lifts the chunk limit (a reader that is not open just resets).
+    void Reset();
+    void RefillIfEmpty() {
+        if (pos_ >= fill_) Refill();
+    }
+    ByteResult Next(uint8_t& byte);
+
+    int64_t Position() const { return start_ + pos_; }  // of the next buffered byte
+    int32_t BufferPosition() const { return pos_; }
+    int64_t ChunkEnd() const { return chunkEnd_; }
+    void SetChunkEnd(int64_t end) { chunkEnd_ = end; }
+    // The bytes left in the chunk that the file really holds.
+    int64_t Remaining() const;
+
+private:
+    void Refill();
+
+    std::FILE* file_ = nullptr;
+    std::string fileName_;
+    std::vector<uint8_t> buffer_;
+    int fill_ = 0;
+    int pos_ = 0;
+    int64_t start_ = 0;  // file offset of buffer_[0]
+    int64_t fileSize_ = 0;
+    int64_t chunkEnd_ = NoLimit;
+};
+
+}  // namespace sonkora
