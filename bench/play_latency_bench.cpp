@@ -1,5 +1,5 @@
 // From Play to the first sample that is not silence reaching the sound output, with the
-// sound output idle (closed) before: what a user waits for between pressing Play and
+// sound output idle before (nothing rendered, nothing handed over): what a user waits for between pressing Play and
 // hearing the first note. Measured at the synthesizer's output callback, on the real
 // engine, scheduler thread and sound server. The first Play of the process (playback
 // module, soundfont, sound output all opened) is shown apart. Goal: median at most
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> latencies;
     for (int run = 0; run < runs; ++run) {
-        // Long enough for the stopped song's sound output to have been closed.
+        // Long enough for the stopped song's sound output to run dry and wait.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         const std::optional<double> latency = TimePlay(player, dir.File("note.mid"));
         if (!latency) {

@@ -36,8 +36,8 @@ public:
 class PlaybackBackend {
 public:
     // The built-in synthesizer with a sound output; nothing when the soundfont cannot be
-    // loaded or no sound output opens within a few seconds. While it is silenced it
-    // renders nothing and its sound output is closed; Prepare opens it again.
+    // loaded or no sound output opens within a few seconds. Once silenced it renders
+    // nothing and hands nothing to the sound output until Prepare wakes it.
     virtual std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, AudioObserver* observer) = 0;
     // Nothing, with `error` saying why, when the soundfont cannot be loaded.
     virtual std::unique_ptr<OfflineSynthesizer> CreateOfflineSynthesizer(const std::string& soundFont, int sampleRate,

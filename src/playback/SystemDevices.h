@@ -31,7 +31,7 @@ public:
     std::unique_ptr<OutputDevice> Open(int index) override;
 
     // Starts opening the synthesizer on a helper thread, unless that has begun already.
-    // The synthesizer stays silent (its sound output closed) until a song is prepared.
+    // The synthesizer stays idle (rendering nothing) until a song is prepared.
     void OpenSynthesizerInBackground();
     // Waits until what OpenSynthesizerInBackground started is done; at once without it.
     void WaitForSynthesizer() const;
