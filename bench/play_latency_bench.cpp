@@ -1,9 +1,10 @@
 // From Play to the first sample that is not silence reaching the sound output, with the
-// sound output idle before (nothing rendered, nothing handed over): what a user waits for between pressing Play and
-// hearing the first note. Measured at the synthesizer's output callback, on the real
-// engine, scheduler thread and sound server. The first Play of the process (playback
-// module, soundfont, sound output all opened) is shown apart. Goal: median at most
-// 50 ms. Needs a sound server (PulseAudio with a null sink will do) and skips without one.
+// sound output idle before (nothing rendered, nothing handed over): what a user waits
+// for between pressing Play and hearing the first note. Measured at the synthesizer's
+// output callback, on the real engine, scheduler thread and sound server. The first
+// Play of the process (playback module, soundfont, sound output all opened) is shown
+// apart. Goal: median at most 50 ms. Needs a sound server (PulseAudio with a null sink
+// will do) and skips without one.
 //
 //   play_latency_bench [runs]      (default 15)
 
