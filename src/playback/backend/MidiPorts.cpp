@@ -1,23 +1,19 @@
 #include "playback/backend/MidiPorts.h"
 
 #include <RtMidi.h>
-#include <alsa/asoundlib.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdarg>
 #include <utility>
+
+#include "playback/backend/AlsaMessages.h"
 
 namespace sonkora::backend {
 
 namespace {
 
-// The ALSA library prints its own complaints when a device is missing; we report the
-// outcome ourselves.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-
 bool SequencerAvailable() {
-    snd_lib_error_set_handler(QuietAlsa);
+    QuietAlsaMessages();
     return access("/dev/snd/seq", R_OK | W_OK) == 0;
 }
 

@@ -7,6 +7,8 @@
 #include <thread>
 #include <utility>
 
+#include "playback/backend/AlsaMessages.h"
+
 namespace sonkora::backend {
 
 // One open sound output. Its driver calls Render on the driver's own thread.
@@ -104,6 +106,7 @@ std::shared_ptr<AudioStream> OpenAudio(const std::shared_ptr<FluidCore>& core, c
 }  // namespace
 
 std::unique_ptr<RealtimeSynthesizer> RealtimeSynthesizer::Open(const std::string& soundFont, AudioObserver* observer) {
+    QuietAlsaMessages();  // a failed ALSA attempt is ours to report
     std::string error;
     std::shared_ptr<FluidCore> core;
     for (const char* driverName : AudioDrivers) {
