@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/FileCopy.h"
 #include "common/IoError.h"
 
 namespace sonkora {
@@ -69,6 +70,12 @@ void ChunkReader::Copy(int64_t count, const std::function<void(const uint8_t*, s
         count -= static_cast<int64_t>(got);
     }
     DropBuffer();
+}
+
+std::optional<int64_t> ChunkReader::CopyToFile(std::FILE* target, int64_t count) {
+    const std::optional<int64_t> copied = CopyBetweenFiles(file_, target, count);
+    if (copied) DropBuffer();
+    return copied;
 }
 
 void ChunkReader::DropBuffer() {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ public:
     // Copies up to `count` bytes from the file position to `sink`; a file that ends
     // sooner is copied as far as it goes.
     void Copy(int64_t count, const std::function<void(const uint8_t*, size_t)>& sink);
+    // The same straight into an open file inside the kernel; nothing when the kernel cannot
+    // copy between these files (the caller then copies through Copy). Throws
+    // std::system_error when the copy fails part of the way.
+    std::optional<int64_t> CopyToFile(std::FILE* target, int64_t count);
 
     // Forgets the buffered bytes: the next byte comes from the file position.
     void DropBuffer();

@@ -143,7 +143,7 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
     }
 
     std::string synthError;
-    std::unique_ptr<OfflineSynthesizer> synth = OfflineSynthesizer::Create(
+    std::unique_ptr<OfflineSynthesizer> synth = CreateOfflineSynthesizer(
         options.soundFont.empty() ? FindSoundFont() : options.soundFont, options.sampleRate, synthError);
     if (synth == nullptr) {
         ui.ErrorBox(std::string("Cannot open Midi output device ") + SynthesizerName + " (" + synthError + ")",

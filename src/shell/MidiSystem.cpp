@@ -12,6 +12,8 @@ class TSystemMidi final : public TMidiSystem {
 public:
     TSystemMidi() : toolkit_(catalog_, steady_, SchedulerToolkit::Drive::Thread) {}
     MidiToolkit& Toolkit() override { return toolkit_; }
+    void OpenOutputInBackground() override { catalog_.OpenSynthesizerInBackground(); }
+    void WaitForOutput() override { catalog_.WaitForSynthesizer(); }
 
 private:
     // Declared before the toolkit, which uses both until it is gone.

@@ -15,6 +15,12 @@ class TMidiSystem {
 public:
     virtual ~TMidiSystem() = default;
     virtual MidiToolkit& Toolkit() = 0;
+    // Starts opening the default output off the calling thread, so that a window can
+    // show at once and the first Play finds it ready; opening it on Play still works
+    // without this, and waits for what was started.
+    virtual void OpenOutputInBackground() {}
+    // Waits until what OpenOutputInBackground started is done.
+    virtual void WaitForOutput() {}
 };
 
 // The devices of this machine, played in real time.

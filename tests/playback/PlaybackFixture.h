@@ -89,8 +89,11 @@ public:
         return std::make_unique<RecordingDevice>(time_, log, failReset.count(index) == 0);
     }
 
+    std::string OpenError() const override { return openError; }
+
     DeviceLog log;
     std::set<int> failOpen, failReset;
+    std::string openError;  // what the catalog says about any failed open
 
 private:
     const TimeSource& time_;

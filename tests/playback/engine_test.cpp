@@ -164,6 +164,7 @@ TEST_F(EngineTest, TheDeviceSettingChoosesTheDeviceAndOneThatCannotOpenIsReporte
         std::set<int> failOpen, failReset;
         std::vector<int> opened;
         std::string settingAfter, error;
+        std::string openError = {};
     } cases[] = {
         {"", {}, {}, {0}, "Test Synth", ""},    // the first device, whose name becomes the setting
         {"port b", {}, {}, {1}, "port b", ""},  // names match whatever their case
@@ -171,7 +172,15 @@ TEST_F(EngineTest, TheDeviceSettingChoosesTheDeviceAndOneThatCannotOpenIsReporte
         // The first device's name becomes the setting even though it failed; the second
         // device then no longer matches.
         {"", {0}, {}, {0}, "Test Synth", "Cannot open Midi output device Test Synth"},
-        {"Port B", {}, {1}, {1}, "Port B", "Cannot open Midi output device Port B"},
+        // The catalog's reason is told when the device did not open, not when its reset failed.
+        {"",
+         {0},
+         {},
+         {0},
+         "Test Synth",
+         "Cannot open Midi output device Test Synth (no sound output)",
+         "no sound output"},
+        {"Port B", {}, {1}, {1}, "Port B", "Cannot open Midi output device Port B", "no sound output"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting + " " + c.error);
@@ -180,6 +189,7 @@ TEST_F(EngineTest, TheDeviceSettingChoosesTheDeviceAndOneThatCannotOpenIsReporte
         catalog.log = DeviceLog{};
         catalog.failOpen = c.failOpen;
         catalog.failReset = c.failReset;
+        catalog.openError = c.openError;
         engine.SetMidiOutDevice(c.setting);
         engine.PlaySong(song, &editor, false);
         EXPECT_EQ(catalog.log.opened, c.opened);

@@ -148,6 +148,7 @@ int RunPlay(const Arguments& args) {
     if (!parsed) return UsageError(problem);
     const std::optional<int32_t> start = playback::StartTick(*parsed, problem);
     if (!start) return UsageError("play: " + problem);
+    if (!playback::PlaybackModuleLoads()) return 1;
 
     StopSignals stopSignals;  // before any thread starts
     playback::PlaybackConsoleUi ui(std::cout, std::cerr);

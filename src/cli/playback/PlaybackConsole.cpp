@@ -1,9 +1,11 @@
 #include "cli/playback/PlaybackConsole.h"
 
 #include <charconv>
+#include <iostream>
 
 #include "midi/MidiReader.h"
 #include "midi/TimeCode.h"
+#include "playback/PlaybackModule.h"
 
 namespace sonkora::cli::playback {
 
@@ -18,6 +20,13 @@ std::optional<int> ParseTrack(const std::string& text) {
 }
 
 }  // namespace
+
+bool PlaybackModuleLoads() {
+    std::string error;
+    if (PlaybackModule::Get(error) != nullptr) return true;
+    std::cerr << "sonkorac: " << error << "\n";
+    return false;
+}
 
 std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, const ArgumentRules& rules,
                                                         std::string& problem) {

@@ -33,6 +33,9 @@ std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, c
 // is reported by the engine when it loads the song.
 std::optional<int32_t> StartTick(const PlaybackArguments& args, std::string& problem);
 
+// True when the playback module loads; otherwise says why on standard error.
+bool PlaybackModuleLoads();
+
 // The console user interface, counting the errors it shows.
 class PlaybackConsoleUi final : public ConsoleUserInterface {
 public:

@@ -14,6 +14,7 @@ int RunRender(const Arguments& args) {
     if (!parsed) return UsageError(problem);
     const std::optional<int32_t> start = playback::StartTick(*parsed, problem);
     if (!start) return UsageError("render: " + problem);
+    if (!playback::PlaybackModuleLoads()) return 1;
 
     playback::PlaybackConsoleUi ui(std::cout, std::cerr);
     RenderOptions options;
