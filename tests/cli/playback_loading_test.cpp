@@ -40,15 +40,15 @@ TEST_F(PlaybackLoading, OnlyCommandsThatPlayLoadTheSoundLibraries) {
         std::vector<std::string> args;
         bool plays;
     } cases[] = {
-        {{"make", dir.File("song.stf")}, false},
-        {{"export", dir.File("song.stf")}, false},
-        {{"check", dir.File("song.stf")}, false},
-        {{"preview", dir.File("song.stf")}, false},
-        {{"print", dir.File("song.stf")}, false},
-        {{"tracks", dir.File("song.mid")}, false},
-        {{"import", dir.File("song.kar"), "--track", "2", "--yes"}, false},
+        {{"make", dir.Path("song.stf")}, false},
+        {{"export", dir.Path("song.stf")}, false},
+        {{"check", dir.Path("song.stf")}, false},
+        {{"preview", dir.Path("song.stf")}, false},
+        {{"print", dir.Path("song.stf")}, false},
+        {{"tracks", dir.Path("song.mid")}, false},
+        {{"import", dir.Path("song.kar"), "--track", "2", "--yes"}, false},
         {{"languages"}, false},
-        {{"hyphenate", dir.File("song.stf"), "--lang", "en"}, false},
+        {{"hyphenate", dir.Path("song.stf"), "--lang", "en"}, false},
 #ifdef SONKORA_WITH_PLAYBACK
         // The positive case shows that the log would show them.
         {{"devices"}, true},
@@ -64,12 +64,12 @@ TEST_F(PlaybackLoading, OnlyCommandsThatPlayLoadTheSoundLibraries) {
 #ifdef SONKORA_WITH_PLAYBACK
 TEST_F(PlaybackLoading, AMissingModuleIsAClearErrorAndWritesNothing) {
     // A copy of the program alone, without the module beside it.
-    const std::string lonely = dir.File("sonkorac");
+    const std::string lonely = dir.Path("sonkorac");
     std::filesystem::copy_file(SONKORAC_PATH, lonely);
-    const std::string missing = dir.File("libsonkora-playback.so");
+    const std::string missing = dir.Path("libsonkora-playback.so");
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{lonely, "render", dir.File("song.mid"), dir.File("song.wav")},
-          std::vector<std::string>{lonely, "play", dir.File("song.mid")},
+         {std::vector<std::string>{lonely, "render", dir.Path("song.mid"), dir.Path("song.wav")},
+          std::vector<std::string>{lonely, "play", dir.Path("song.mid")},
           std::vector<std::string>{lonely, "devices"}}) {
         const ProgramRun run = RunProgram(dir, args);
         EXPECT_EQ(run.exitCode, 1) << args[1];
@@ -95,7 +95,7 @@ TEST_F(PlaybackLoading, MakeCopiesLargeTracksUnchanged) {
     Write("big.mid", midi);
     const ProgramRun run = Sonkorac({"make", Write("big.stf", Text("\\t 1\n\\m big.mid\n\nla\n"))});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const Bytes kar = ReadBytes(dir.File("big.kar"));
+    const Bytes kar = ReadBytes(dir.Path("big.kar"));
     const Bytes tail(midi.end() - static_cast<std::ptrdiff_t>(accompaniment.size() + 8), midi.end());
     ASSERT_GT(kar.size(), tail.size());
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), kar.end() - static_cast<std::ptrdiff_t>(tail.size())));
