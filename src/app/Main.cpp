@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include "shell/MDIFrame.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellEnvironment.h"
 #include "shell/ToolIcons.h"
 
@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
                                               .filePath(QStringLiteral("Sonkora"))
                                               .toStdString();
 
-    sonkora::TFrameForm frame(
-        sonkora::TShellEnvironment::ForProgram(programDirectory, configDirectory, documentDirectory));
+    sonkora::MainWindow frame(
+        sonkora::ShellEnvironment::ForProgram(programDirectory, configDirectory, documentDirectory));
     frame.show();
     return app.exec();
 }

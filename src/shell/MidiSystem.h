@@ -11,13 +11,13 @@ namespace sonkora {
 
 class MidiToolkit;
 
-class TMidiSystem {
+class MidiSystem {
 public:
-    virtual ~TMidiSystem() = default;
+    virtual ~MidiSystem() = default;
     virtual MidiToolkit& Toolkit() = 0;
 };
 
 // The devices of this machine, played in real time.
-std::unique_ptr<TMidiSystem> CreateSystemMidi();
+std::unique_ptr<MidiSystem> CreateSystemMidi();
 
 }  // namespace sonkora
