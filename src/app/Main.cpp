@@ -1,5 +1,5 @@
 // sonkora: start-up in order. The program's folder decides where settings and help
-// live; then the frame is created, shown, and the event loop runs until it closes.
+// live; then the main window is created, shown, and the event loop runs until it closes.
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
                                               .filePath(QStringLiteral("Sonkora"))
                                               .toStdString();
 
-    sonkora::MainWindow frame(
+    sonkora::MainWindow window(
         sonkora::ShellEnvironment::ForProgram(programDirectory, configDirectory, documentDirectory));
-    frame.show();
+    window.show();
     return app.exec();
 }

@@ -206,7 +206,7 @@ AboutBox::AboutBox(ShellServices& services, QWidget* parent) : QDialog(parent), 
     top->addWidget(text, 1);
     layout->addLayout(top);
 
-    credits_ = new CreditsView(this);
+    credits_ = new CreditsView(AboutCredits(), AboutTuneDivision, this);
     layout->addWidget(credits_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, this);

@@ -66,6 +66,7 @@ struct ToolButton {
     bool (*enabled)(const CommandState&);
 };
 
+// The rows, in MainWindowCommands.cpp.
 std::span<const Command> Commands();
 std::span<const MenuTitle> MenuTitles();
 std::span<const ToolButton> ToolButtons();

@@ -5,11 +5,12 @@
 
 #include <algorithm>
 
-#include "shell/AboutBox.h"
+#include <cmath>
 
 namespace sonkora {
 
-CreditsView::CreditsView(QWidget* parent) : QWidget(parent), credits_(AboutCredits()) {
+CreditsView::CreditsView(const QStringList& credits, int32_t beatTicks, QWidget* parent)
+    : QWidget(parent), credits_(credits), beatTicks_(beatTicks) {
     setObjectName(QStringLiteral("credits"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -26,7 +27,7 @@ void CreditsView::SetSongTime(int32_t ticks) {
 
 int CreditsView::CurrentLine() const {
     if (credits_.isEmpty() || ticks_ < 0) return 0;
-    return static_cast<int>(std::min<int32_t>(ticks_ / AboutTuneBarTicks, static_cast<int32_t>(credits_.size()) - 1));
+    return static_cast<int>(std::min<int32_t>(ticks_ / BarTicks(), static_cast<int32_t>(credits_.size()) - 1));
 }
 
 void CreditsView::paintEvent(QPaintEvent*) {
@@ -39,8 +40,8 @@ void CreditsView::paintEvent(QPaintEvent*) {
     if (credits_.isEmpty()) return;
 
     const int line = CurrentLine();
-    const int32_t intoBar = std::clamp<int32_t>(ticks_ - line * AboutTuneBarTicks, 0, AboutTuneBarTicks);
-    const double sung = static_cast<double>(intoBar) / AboutTuneBarTicks;
+    const int32_t intoBar = std::clamp<int32_t>(ticks_ - line * BarTicks(), 0, BarTicks());
+    const double sung = static_cast<double>(intoBar) / BarTicks();
 
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 1.1);
@@ -70,7 +71,7 @@ void CreditsView::paintEvent(QPaintEvent*) {
     p.restore();
 
     // A ball that bounces on every beat above the place being sung.
-    const double beat = std::fmod(static_cast<double>(intoBar) / AboutTuneDivision, 1.0);
+    const double beat = std::fmod(static_cast<double>(intoBar) / beatTicks_, 1.0);
     const double hop = std::sin(beat * std::numbers::pi);
     const QPointF ball(textRect.left() + sungWidth, textRect.top() - 6 - 16 * hop);
     p.setPen(Qt::NoPen);

@@ -14,7 +14,8 @@ class CreditsView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CreditsView(QWidget* parent = nullptr);
+    // One line of `credits` a bar of four beats of `beatTicks` ticks.
+    CreditsView(const QStringList& credits, int32_t beatTicks, QWidget* parent = nullptr);
 
     // The song position shown, in ticks of the tune.
     void SetSongTime(int32_t ticks);
@@ -28,7 +29,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    int32_t BarTicks() const { return 4 * beatTicks_; }
+
     QStringList credits_;
+    int32_t beatTicks_;
     int32_t ticks_ = 0;
 };
 

@@ -4,24 +4,26 @@
 #include <QStringList>
 
 #include "compiler/SongCompiler.h"
-#include "shell/EditorWindow.h"
 #include "shell/ShellServices.h"
 #include "shell/ShellSettings.h"
 
 namespace sonkora {
 
-CompilerSettings EditorCompileHost::Settings() const {
+CompilerSettings CompilerSettingsOf(const ShellSettings& shell) {
     CompilerSettings settings;
-    settings.CompilerMoreLyrics = services_.Settings().CompilerMoreLyrics;
-    settings.CompilerLessLyrics = services_.Settings().CompilerLessLyrics;
-    settings.KaraokePlayer = services_.Settings().KaraokePlayer;
-    settings.Parameters = services_.Settings().Parameters;
+    settings.CompilerMoreLyrics = shell.CompilerMoreLyrics;
+    settings.CompilerLessLyrics = shell.CompilerLessLyrics;
+    settings.KaraokePlayer = shell.KaraokePlayer;
+    settings.Parameters = shell.Parameters;
     return settings;
 }
 
+CompilerSettings EditorCompileHost::Settings() const {
+    return CompilerSettingsOf(services_.Settings());
+}
+
 void EditorCompileHost::TakePreviewLines(const std::vector<std::string>& lines) {
-    // While the Preview page shows, its text stays as the user is reading it.
-    if (editor_.IsStfPage()) editor_.ShowPreviewLines(lines);
+    showPreview_(lines);
 }
 
 void EditorCompileHost::StopPlayback() {
@@ -40,7 +42,7 @@ bool EditorCompileHost::StartProgram(const std::string& program, const std::stri
     // arguments the way a command line is (quotes keep blanks together), and each "%"
     // then stands for the compiled file, so a file name with blanks stays one argument.
     QStringList arguments;
-    const std::string& karFileName = editor_.Compiler().KarFileName();
+    const std::string& karFileName = compiler_.KarFileName();
     const QString parameterTemplate = QString::fromStdString(services_.Settings().Parameters);
     if (PlayerParameters(services_.Settings().Parameters, karFileName) == parameters) {
         for (QString argument : QProcess::splitCommand(parameterTemplate))

@@ -2,16 +2,29 @@
 // EditorCompileHost: what a compilation asks of the editor window it ran for, the
 // settings, the preview, playback and the custom karaoke player.
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "compiler/CompileHost.h"
 
 namespace sonkora {
 
-class EditorWindow;
+class PlaybackEditor;
 class ShellServices;
+class SongCompiler;
+struct ShellSettings;
+
+// The compiler's settings among the program's.
+CompilerSettings CompilerSettingsOf(const ShellSettings& settings);
 
 class EditorCompileHost : public CompileHost {
 public:
-    EditorCompileHost(ShellServices& services, EditorWindow& editor) : services_(services), editor_(editor) {}
+    // `editor` is the window the song plays in, `compiler` the one whose karaoke file the
+    // custom player gets; `showPreview` takes a compilation's preview lines.
+    EditorCompileHost(ShellServices& services, PlaybackEditor& editor, const SongCompiler& compiler,
+                      std::function<void(const std::vector<std::string>&)> showPreview)
+        : services_(services), editor_(editor), compiler_(compiler), showPreview_(std::move(showPreview)) {}
 
     CompilerSettings Settings() const override;
     void TakePreviewLines(const std::vector<std::string>& lines) override;
@@ -22,7 +35,9 @@ public:
 
 private:
     ShellServices& services_;
-    EditorWindow& editor_;
+    PlaybackEditor& editor_;
+    const SongCompiler& compiler_;
+    std::function<void(const std::vector<std::string>&)> showPreview_;
 };
 
 }  // namespace sonkora

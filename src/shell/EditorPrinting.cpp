@@ -13,11 +13,13 @@
 #include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
 #include "shell/EditorCompileHost.h"
+#include "shell/EditorDocument.h"
 #include "shell/EditorText.h"
-#include "shell/EditorWindow.h"
 #include "shell/LineWriter.h"
 #include "shell/ShellServices.h"
+#include "shell/ShellSettings.h"
 #include "shell/ShellUserInterface.h"
+#include "shell/SongTextEdit.h"
 
 namespace sonkora {
 
@@ -29,8 +31,14 @@ QString WithExtension(const QString& path, const char* extension) {
 
 }  // namespace
 
-EditorPrinting::EditorPrinting(EditorWindow& editor, ShellServices& services)
-    : QObject(&editor), editor_(editor), services_(services) {}
+EditorPrinting::EditorPrinting(QWidget& window, EditorDocument& document, SongTextEdit& pane, ShellServices& services,
+                               std::function<bool()> songTextPage)
+    : QObject(&window),
+      window_(window),
+      document_(document),
+      pane_(pane),
+      services_(services),
+      songTextPage_(std::move(songTextPage)) {}
 
 EditorPrinting::~EditorPrinting() = default;
 
@@ -45,27 +53,27 @@ QPrinter& EditorPrinting::Printer() {
 }
 
 QString EditorPrinting::JobTitle() const {
-    return QFileInfo(editor_.FileName()).fileName();
+    return QFileInfo(document_.Path()).fileName();
 }
 
 EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath) {
     const bool installed = PrinterInstalled ? PrinterInstalled() : !QPrinterInfo::availablePrinters().isEmpty();
     if (installed) {
-        QPrintDialog dialog(&Printer(), &editor_);
+        QPrintDialog dialog(&Printer(), &window_);
         dialog.setWindowTitle(QStringLiteral("Print"));
         // Lines are placed on pages as they are written, so there is no page range to
         // choose from; copies are the printer's business.
         dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
         return dialog.exec() == QDialog::Accepted ? Target::Printer : Target::None;
     }
-    if (editor_.FileName().isEmpty()) {
+    if (document_.Path().isEmpty()) {
         services_.ErrorBox(QStringLiteral("No printer is installed, and the song text has no file name beside which "
                                           "the printout could be saved as a PDF file."),
                            HelpContext::General);
         return Target::None;
     }
-    pdfPath = WithExtension(editor_.FileName(), ".pdf");
-    if (pdfPath == editor_.FileName()) {
+    pdfPath = WithExtension(document_.Path(), ".pdf");
+    if (pdfPath == document_.Path()) {
         services_.ErrorBox(QStringLiteral("No printer is installed, and the printout cannot be saved as %1: that is "
                                           "the song text itself.")
                                .arg(pdfPath),
@@ -83,7 +91,7 @@ EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath) {
 
 void EditorPrinting::Print(Target target, const QString& pdfPath, const QStringList& lines) {
     QString error;
-    const QFont font = editor_.PaneFont();
+    const QFont font = pane_.font();
     if (target == Target::Printer) {
         Printer().setDocName(JobTitle());
         if (!PrintLines(Printer(), font, lines, error))
@@ -99,33 +107,33 @@ void EditorPrinting::Print(Target target, const QString& pdfPath, const QStringL
 }
 
 void EditorPrinting::printStf() {
-    if (!editor_.IsStfPage()) return;
+    if (!songTextPage_()) return;
     QString pdfPath;
     const Target target = ChooseTarget(pdfPath);
     if (target == Target::None) return;
-    Print(target, pdfPath, PaneLines(editor_.SongText()));
+    Print(target, pdfPath, PaneLines(pane_.Text()));
 }
 
 void EditorPrinting::printSongText() {
-    if (!editor_.IsStfPage()) return;
+    if (!songTextPage_()) return;
     // A compiler of its own: the window's lyric records stay those of its last
     // compilation, which a playing song is being followed by.
     SongCompiler compiler;
     ShellUserInterface ui(services_);
-    const CompilerSettings settings = EditorCompileHost(services_, editor_).Settings();
+    const CompilerSettings settings = CompilerSettingsOf(services_.Settings());
     try {
-        compiler.CompileSongText(CompileKind::Check, editor_.Document(), ui, settings);
+        compiler.CompileSongText(CompileKind::Check, document_, ui, settings);
         if (compiler.MidiError() != 0) return;
 
         if (PrintsToFile && PrintsToFile()) {
-            if (editor_.FileName().isEmpty()) {
+            if (document_.Path().isEmpty()) {
                 services_.ErrorBox(QStringLiteral("The song text has no file name, so there is no folder to write "
                                                   "its print file to."),
                                    HelpContext::General);
                 return;
             }
-            const QString printFile = WithExtension(editor_.FileName(), ".prn");
-            if (printFile == editor_.FileName()) {
+            const QString printFile = WithExtension(document_.Path(), ".prn");
+            if (printFile == document_.Path()) {
                 services_.ErrorBox(QStringLiteral("The print file of %1 would be the song text itself, so it was not "
                                                   "written.")
                                        .arg(printFile),
@@ -133,7 +141,7 @@ void EditorPrinting::printSongText() {
                 return;
             }
             std::ostringstream sink;
-            compiler.CompileSongText(CompileKind::PrintText, editor_.Document(), ui, settings, &sink);
+            compiler.CompileSongText(CompileKind::PrintText, document_, ui, settings, &sink);
             if (compiler.MidiError() != 0) return;
             QString error;
             if (!WritePrintFile(printFile, PrintFileBytes(sink.str()), error))
@@ -145,7 +153,7 @@ void EditorPrinting::printSongText() {
         const Target target = ChooseTarget(pdfPath);
         if (target == Target::None) return;
         std::ostringstream sink;
-        compiler.CompileSongText(CompileKind::PrintText, editor_.Document(), ui, settings, &sink);
+        compiler.CompileSongText(CompileKind::PrintText, document_, ui, settings, &sink);
         // Half a song text is no printout: nothing goes to paper when the pass fails.
         if (compiler.MidiError() != 0) return;
         Print(target, pdfPath, PrintTextLines(sink.str()));
@@ -155,7 +163,7 @@ void EditorPrinting::printSongText() {
 }
 
 void EditorPrinting::printSetup() {
-    QPageSetupDialog dialog(&Printer(), &editor_);
+    QPageSetupDialog dialog(&Printer(), &window_);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     dialog.exec();
 }

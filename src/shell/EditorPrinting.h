@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -25,16 +26,20 @@ class QPrinter;
 
 namespace sonkora {
 
-class EditorWindow;
+class EditorDocument;
 class ShellServices;
+class SongTextEdit;
 
 // The print commands of one editor window and the window's printer.
 class EditorPrinting : public QObject {
     Q_OBJECT
 
 public:
-    // Lives as a child of `editor`; the main window outlives its editors.
-    EditorPrinting(EditorWindow& editor, ShellServices& services);
+    // Prints the song text of `document`, in the font of its `pane`; lives as a child of
+    // `window`, the editor window, whose print dialogs it shows. `songTextPage` says
+    // whether the window shows the song text, the only page that prints.
+    EditorPrinting(QWidget& window, EditorDocument& document, SongTextEdit& pane, ShellServices& services,
+                   std::function<bool()> songTextPage);
     ~EditorPrinting() override;
 
     void printStf();
@@ -58,7 +63,10 @@ private:
     void Print(Target target, const QString& pdfPath, const QStringList& lines);
     QString JobTitle() const;
 
-    EditorWindow& editor_;
+    QWidget& window_;
+    EditorDocument& document_;
+    SongTextEdit& pane_;
+    std::function<bool()> songTextPage_;
     ShellServices& services_;
     std::unique_ptr<QPrinter> printer_;
 };

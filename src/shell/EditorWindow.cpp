@@ -44,7 +44,10 @@ EditorWindow::EditorWindow(ShellServices& services)
       songText_(new SongTextEdit(this)),
       document_(*songText_),
       ui_(std::make_unique<ShellUserInterface>(services)),
-      host_(std::make_unique<EditorCompileHost>(services, *this)) {
+      host_(std::make_unique<EditorCompileHost>(services, *this, compiler_, [this](const auto& lines) {
+          // While the Preview page shows, its text stays as the user is reading it.
+          if (IsStfPage()) ShowPreviewLines(lines);
+      })) {
     ViewName = "Edit";
     document_.SetPath(QString::fromStdString(services.Environment().DocumentDirectory) +
                       QStringLiteral("untitled.stf"));
@@ -53,7 +56,7 @@ EditorWindow::EditorWindow(ShellServices& services)
     CreateStatusStrip();
     CreateContextMenu();
     search_ = new SearchCommands(this, songText_);
-    printing_ = new EditorPrinting(*this, services);
+    printing_ = new EditorPrinting(*this, document_, *songText_, services, [this] { return IsStfPage(); });
     // While the batch run's item is in the Help menu, Print Song Text writes a file.
     printing_->PrintsToFile = [this] { return services_ && services_->BatchRunAvailable(); };
     activePane_ = songText_;
