@@ -1,16 +1,19 @@
 #include "shell/ShellTestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "shell/EditorWindow.h"
 #include "shell/MainWindow.h"
@@ -319,6 +322,30 @@ TestMidiSystem& FrameFixture::Midi() {
 void FrameFixture::At(int64_t micros) {
     Midi().RunUntil(*frame, micros);
     frame->Tick();
+}
+
+SongTextEdit* SongText(QWidget* editor) {
+    return Child<SongTextEdit>(editor, "songText");
+}
+
+SongTextEdit* Preview(QWidget* editor) {
+    return Child<SongTextEdit>(editor, "preview");
+}
+
+QTabWidget* Pages(QWidget* editor) {
+    return Child<QTabWidget>(editor, "pages");
+}
+
+QLabel* Status(QWidget* editor, const char* name) {
+    return Child<QLabel>(editor, name);
+}
+
+QAction* Action(QWidget* window, const char* name) {
+    return Child<QAction>(window->window(), name);
+}
+
+void Refresh(QWidget* window) {
+    if (auto* main = qobject_cast<MainWindow*>(window->window())) main->UpdateFrameControls();
 }
 
 QStringList IniLines(const QByteArray& bytes) {

@@ -27,8 +27,14 @@
 #include "playback/TimeSource.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellEnvironment.h"
+#include "shell/SongTextEdit.h"
 
+class QAction;
 class QDialog;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QWidget;
 
 namespace sonkora {
 class EditorWindow;
@@ -142,6 +148,21 @@ private:
     std::deque<Reply> replies_;
     QTimer timer_;
 };
+
+// What a user sees of a window, found by object name: an editor's song text and preview
+// panes, its page tabs and status labels ("statusModified", "statusLines",
+// "statusParagraphs", "statusTitle"); a command of the main window a widget lives in
+// ("paste", "playButton", ...), and the refresh of their enabling.
+SongTextEdit* SongText(QWidget* editor);
+SongTextEdit* Preview(QWidget* editor);
+QTabWidget* Pages(QWidget* editor);
+QLabel* Status(QWidget* editor, const char* name);
+QAction* Action(QWidget* window, const char* name);
+void Refresh(QWidget* window);
+template <class T>
+T* Child(QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
 
 // The lines of an ini file's text.
 QStringList IniLines(const QByteArray& bytes);
