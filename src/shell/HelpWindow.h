@@ -40,7 +40,7 @@ public:
     bool ShowContext(int helpContext);
     // Opens the keyword index with `keyword` typed in.
     void ShowKeywordSearch(const QString& keyword);
-    // Closes the window (the frame does this when the program ends).
+    // Closes the window (the main window does this when the program ends).
     void Quit();
 
     const HelpIndex& Index() const { return index_; }

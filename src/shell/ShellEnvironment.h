@@ -26,7 +26,7 @@ struct ShellEnvironment {
     // Windows K:\TEST as it has always been, elsewhere TEST in the program's folder.
     std::string BatchDirectory() const;
 
-    // The MIDI toolkit the frame plays through; unset, the system's devices.
+    // the MIDI toolkit the main window plays through; unset, the system's devices.
     std::function<std::unique_ptr<MidiSystem>()> CreateMidiSystem;
 
     // Everything in one folder: what tests use, and a writable program folder.

@@ -1,5 +1,5 @@
 #pragma once
-// The ten settings of the frame, stored in "ViewSettings" under the frame's view key
+// ShellSettings: the ten settings of the main window, stored in "ViewSettings" under its view key
 // followed directly by the setting's name ("View0FontSize=10"), in this order.
 
 #include <QFont>
