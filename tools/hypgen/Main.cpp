@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <exception>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -97,9 +97,10 @@ int Fit(const sonkora::hypgen::PatternSet& set, const std::vector<std::string>& 
         const std::vector<std::string>& wordFiles, unsigned heldOutShare, const std::string& output) {
     using namespace sonkora::hypgen;
     std::vector<std::string> words;
-    std::vector<std::string> header = {"Fitted by hypgen --fit to the limits of a pattern file: trie entries 0 to 8000,",
-                                       "255 operations. Sources: "};
-    for (const std::string& source : sources) header[1] += BaseName(source) + " ";
+    std::vector<std::string> header = {
+        "Fitted by hypgen --fit to the limits of a pattern file: trie entries 0 to 8000,", "255 operations. Sources: "};
+    for (std::size_t i = 0; i < sources.size(); ++i) header[1] += (i == 0 ? "" : ", ") + BaseName(sources[i]);
+    header[1] += ".";
     header.push_back("Word lists (lines, FNV-1a of the bytes):");
     for (const std::string& file : wordFiles) {
         WordList list = ReadWordList(file);
@@ -112,22 +113,24 @@ int Fit(const sonkora::hypgen::PatternSet& set, const std::vector<std::string>& 
     options.progress = &std::cerr;
     const FitResult result = FitPatterns(set, words, options);
     const CompileStatistics& s = result.statistics;
-    const std::string heldOut = std::to_string(result.heldOutAgreeing) + " of " +
-                                std::to_string(result.heldOutWords) + " held-out words (" +
-                                Fixed(Percent(result.heldOutAgreeing, result.heldOutWords)) + " %)";
+    const std::string heldOut = std::to_string(result.heldOutAgreeing) + " of " + std::to_string(result.heldOutWords) +
+                                " held-out words (" + Fixed(Percent(result.heldOutAgreeing, result.heldOutWords)) +
+                                " %)";
     const std::string fitted = std::to_string(result.fitAgreeing) + " of " + std::to_string(result.fitWords) +
                                " fit words (" + Fixed(Percent(result.fitAgreeing, result.fitWords)) + " %)";
     header.push_back("Settings: one word in " + std::to_string(heldOutShare) +
                      " held out by the FNV-1a hash of its letters' codes; runs of 3 to 63 letters, each once.");
     header.push_back("Kept " + std::to_string(result.set.patterns.size()) + " of " +
                      std::to_string(result.sourcePatterns) + " patterns after " + std::to_string(result.rounds) +
-                     " rounds: " + std::to_string(s.entries) + " trie entries up to entry " +
+                     " rounds (" + std::to_string(result.restored) + " restored at the end) and " +
+                     std::to_string(result.set.exceptions.size()) + " of " + std::to_string(set.exceptions.size()) +
+                     " exception words: " + std::to_string(s.entries) + " trie entries up to entry " +
                      std::to_string(s.highestEntry) + ", " + std::to_string(s.operations) + " operations.");
     header.push_back("Hyphenated as the full set does: " + heldOut + ",");
     header.push_back("  " + fitted + ".");
     WriteFile(output, FittedSource(result, header));
-    std::cout << output << ": " << heldOut << ", " << fitted << " hyphenated as the full set does; "
-              << s.highestEntry << " of 8000 trie entries, " << s.operations << " of 255 operations\n";
+    std::cout << output << ": " << heldOut << ", " << fitted << " hyphenated as the full set does; " << s.highestEntry
+              << " of 8000 trie entries, " << s.operations << " of 255 operations\n";
     return 0;
 }
 
@@ -145,8 +148,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--name" || arg == "--output" || arg == "--exceptions" || arg == "--words" ||
-            arg == "--held-out") {
+        if (arg == "--name" || arg == "--output" || arg == "--exceptions" || arg == "--words" || arg == "--held-out") {
             if (!hasValue) return Usage(arg + " needs a value");
             const std::string value = argv[++i];
             if (arg == "--name") {

@@ -24,6 +24,8 @@ constexpr unsigned StartBits = 7;
 // Share of the remaining overflow that one round removes: small enough that the counts
 // stay close to the set they were taken on, large enough for a fit in about 60 rounds.
 constexpr double RoundShare = 0.1;
+constexpr double MinRoundEntries = 16;
+constexpr double MinRoundOperations = 2;
 
 // A value that a pattern gives to the gap `offset` places after its start position.
 struct Contribution {
@@ -83,7 +85,7 @@ private:
     void ReadPatterns();
     void ReadWords(const std::vector<std::string>& words);
     std::uint64_t Breaks(const FitWord& word) const;
-    void Score(std::vector<long>& score) const;
+    void Score(std::vector<long>& score, std::vector<std::uint64_t>& pairs) const;
     void Remove(std::size_t p);
     bool NodeAlive(int node) const {
         const int p = nodes_[node].pattern;
@@ -92,6 +94,11 @@ private:
     std::size_t EntriesSaved(std::size_t p) const;
     std::size_t OperationsSaved(std::size_t p) const;
     bool PruneRound(std::size_t entryTarget, std::size_t operationTarget);
+    bool Fits(const CompileStatistics& s) const {
+        return s.highestEntry <= options_.lastEntry && s.operations <= options_.maxOperations;
+    }
+    std::size_t Restore();
+    void AddExceptions();
     PatternSet KeptSet() const;
 
     const PatternSet& full_;
@@ -104,6 +111,8 @@ private:
     std::vector<FitWord> words_;
     std::vector<std::uint32_t> occurrences_;
     std::vector<char> active_;
+    std::vector<std::size_t> removedForRoom_;  // in the order of removal
+    std::vector<char> keptExceptions_;
     std::size_t entries_ = 0;     // trie nodes in use, the root left out
     std::size_t operations_ = 0;  // operations in use
 };
@@ -165,6 +174,7 @@ void Fitter::ReadPatterns() {
     for (std::size_t r = 0; r < order.size(); ++r) patterns_[order[r]].rank = static_cast<unsigned>(r);
 
     active_.assign(patterns_.size(), 1);
+    keptExceptions_.assign(full_.exceptions.size(), 0);
     for (std::size_t n = 1; n < nodes_.size(); ++n) ++nodes_[nodes_[n].parent].aliveChildren;
     entries_ = nodes_.size() - 1;
     operationUse_.assign(operationIds.size(), 0);
@@ -255,15 +265,24 @@ std::uint64_t Fitter::Breaks(const FitWord& word) const {
 }
 
 // score[p]: fit words that stop agreeing without pattern p, less those that start to.
-void Fitter::Score(std::vector<long>& score) const {
+// At a gap where several patterns give the winning value, the first by rank is
+// credited as if it stood alone.
+//
+// A pattern whose break another one backs up (the same winning value, or a lower one of
+// the same parity) costs nothing to remove, and neither does the other; so the two are
+// recorded as a pair in `pairs` (both orders, first pattern in the high half), and a
+// round removes at most one of them.
+void Fitter::Score(std::vector<long>& score, std::vector<std::uint64_t>& pairs) const {
+    constexpr std::uint32_t Nobody = ~std::uint32_t{0};
     std::fill(score.begin(), score.end(), 0);
     std::array<std::uint8_t, MaxLetters + 2> top{}, below{};
-    std::array<std::uint32_t, MaxLetters + 2> holder{};
+    std::array<std::uint32_t, MaxLetters + 2> holder{}, tied{}, belowHolder{};
     for (const FitWord& word : words_) {
         if (word.heldOut) continue;
         const int n = word.letters;
         std::fill_n(top.begin(), n, 0);
         std::fill_n(below.begin(), n, 0);
+        std::fill_n(tied.begin(), n, Nobody);
         for (std::uint32_t o = word.first; o < word.last; ++o) {
             const std::uint32_t p = occurrences_[o] >> StartBits;
             if (!active_[p]) continue;
@@ -273,12 +292,21 @@ void Fitter::Score(std::vector<long>& score) const {
                 if (g < 1 || g >= n) continue;
                 if (c.value > top[g]) {
                     below[g] = top[g];
+                    belowHolder[g] = holder[g];
                     top[g] = c.value;
                     holder[g] = p;
+                    tied[g] = Nobody;
                 } else if (c.value == top[g]) {
-                    if (patterns_[p].rank < patterns_[holder[g]].rank) holder[g] = p;
+                    if (p == holder[g]) continue;
+                    if (patterns_[p].rank < patterns_[holder[g]].rank) {
+                        tied[g] = holder[g];
+                        holder[g] = p;
+                    } else {
+                        tied[g] = p;
+                    }
                 } else if (c.value > below[g]) {
                     below[g] = c.value;
+                    belowHolder[g] = p;
                 }
             }
         }
@@ -288,6 +316,14 @@ void Fitter::Score(std::vector<long>& score) const {
         const bool agrees = now == word.target;
         // The patterns whose removal flips a gap that the edge rules can let through.
         const std::uint64_t readable = word.mask | 4U;
+        for (int g = 1; g < n; ++g) {
+            if (top[g] == 0 || ((readable >> g) & 1U) == 0) continue;
+            std::uint32_t backup = tied[g];
+            if (backup == Nobody && below[g] != 0 && ((top[g] ^ below[g]) & 1U) == 0) backup = belowHolder[g];
+            if (backup == Nobody || backup == holder[g]) continue;
+            pairs.push_back(std::uint64_t{holder[g]} << 32 | backup);
+            pairs.push_back(std::uint64_t{backup} << 32 | holder[g]);
+        }
         std::array<std::uint32_t, MaxLetters> candidates;
         int count = 0;
         for (int g = 1; g < n; ++g) {
@@ -351,7 +387,22 @@ bool Fitter::PruneRound(std::size_t entryTarget, std::size_t operationTarget) {
     const double operationWeight = operationExcess == 0 ? 0.0 : 1.0 / static_cast<double>(operationExcess);
 
     std::vector<long> score(patterns_.size());
-    Score(score);
+    std::vector<std::uint64_t> pairs;
+    Score(score, pairs);
+    // partners[p]: the patterns that must not go in the same round as p.
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    std::vector<std::uint32_t> partnerStart(patterns_.size() + 1, 0);
+    for (const std::uint64_t pair : pairs) ++partnerStart[(pair >> 32) + 1];
+    for (std::size_t p = 0; p < patterns_.size(); ++p) partnerStart[p + 1] += partnerStart[p];
+    std::vector<std::uint32_t> partners(pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i) partners[i] = static_cast<std::uint32_t>(pairs[i]);
+    std::vector<char> goneThisRound(patterns_.size(), 0);
+    const auto partnerGone = [&](std::size_t p) {
+        for (std::uint32_t i = partnerStart[p]; i < partnerStart[p + 1]; ++i)
+            if (goneThisRound[partners[i]]) return true;
+        return false;
+    };
     struct Candidate {
         double cost;
         unsigned rank;
@@ -373,14 +424,20 @@ bool Fitter::PruneRound(std::size_t entryTarget, std::size_t operationTarget) {
         return a.cost != b.cost ? a.cost < b.cost : a.rank > b.rank;
     });
     for (const std::size_t p : harmful) Remove(p);
+    // Near the end a tenth of the overflow is a pattern or two, and a round per pattern
+    // would take long; what a larger step removes too much comes back in Restore.
+    const double share = std::max(
+        RoundShare, std::min(1.0, std::max(MinRoundEntries * entryWeight, MinRoundOperations * operationWeight)));
     const std::size_t entriesBefore = entries_;
     const std::size_t operationsBefore = operations_;
     for (const Candidate& c : candidates) {
-        if (!active_[c.pattern]) continue;
+        if (!active_[c.pattern] || partnerGone(c.pattern)) continue;
         Remove(c.pattern);
+        goneThisRound[c.pattern] = 1;
+        removedForRoom_.push_back(c.pattern);
         const double done = static_cast<double>(entriesBefore - entries_) * entryWeight +
                             static_cast<double>(operationsBefore - operations_) * operationWeight;
-        if (done >= RoundShare) break;
+        if (done >= share) break;
     }
     return true;
 }
@@ -392,7 +449,8 @@ PatternSet Fitter::KeptSet() const {
     std::sort(kept.begin(), kept.end());
     PatternSet set;
     for (const std::size_t i : kept) set.patterns.push_back(full_.patterns[i]);
-    set.exceptions = full_.exceptions;
+    for (std::size_t i = 0; i < full_.exceptions.size(); ++i)
+        if (keptExceptions_[i]) set.exceptions.push_back(full_.exceptions[i]);
     return set;
 }
 
@@ -414,19 +472,57 @@ FitResult Fitter::Run() {
         result.set = KeptSet();
         result.statistics = MeasurePatterns(result.set);
         const CompileStatistics& s = result.statistics;
-        if (s.highestEntry <= options_.lastEntry && s.operations <= options_.maxOperations) break;
+        if (Fits(s)) break;
         if (entries_ == 0) throw CompileError("no pattern set of these patterns fits");
         if (s.highestEntry > options_.lastEntry)
             entryTarget = std::min(entryTarget, entries_) - (s.highestEntry - options_.lastEntry) - 1;
         if (s.operations > options_.maxOperations)
             operationTarget = std::min(operationTarget, operations_) - (s.operations - options_.maxOperations);
     }
+    result.restored = Restore();
+    AddExceptions();
+    result.set = KeptSet();
+    result.statistics = MeasurePatterns(result.set);
     for (const FitWord& word : words_) {
         const bool agrees = Breaks(word) == word.target;
         (word.heldOut ? result.heldOutWords : result.fitWords) += 1;
         (word.heldOut ? result.heldOutAgreeing : result.fitAgreeing) += agrees ? 1 : 0;
     }
     return result;
+}
+
+// The fit's own count of entries runs above the compiled trie's, which stores equal
+// families once, so the compiled set usually has room left. The patterns removed last
+// for room are the most useful of those removed: as many of them come back as still fit
+// (found by halving; room does not grow with fewer patterns, so the search is sound up
+// to the trie packer's whims, and the result is measured again anyway).
+std::size_t Fitter::Restore() {
+    const auto fitsWith = [this](std::size_t count) {
+        for (std::size_t i = removedForRoom_.size() - count; i < removedForRoom_.size(); ++i)
+            active_[removedForRoom_[i]] = 1;
+        const bool fits = Fits(MeasurePatterns(KeptSet()));
+        for (std::size_t i = removedForRoom_.size() - count; i < removedForRoom_.size(); ++i)
+            active_[removedForRoom_[i]] = 0;
+        return fits;
+    };
+    std::size_t low = 0;                            // fits
+    std::size_t high = removedForRoom_.size() + 1;  // does not fit
+    while (high - low > 1) {
+        const std::size_t middle = low + (high - low) / 2;
+        (fitsWith(middle) ? low : high) = middle;
+    }
+    for (std::size_t i = removedForRoom_.size() - low; i < removedForRoom_.size(); ++i) active_[removedForRoom_[i]] = 1;
+    return low;
+}
+
+// An exception word needs a trie path of its own and operations for its one word, room
+// that patterns use for many words, so the fit runs without them and takes back those
+// that still fit afterwards, in their order.
+void Fitter::AddExceptions() {
+    for (std::size_t i = 0; i < full_.exceptions.size(); ++i) {
+        keptExceptions_[i] = 1;
+        if (!Fits(MeasurePatterns(KeptSet()))) keptExceptions_[i] = 0;
+    }
 }
 
 std::string PatternText(const Pattern& p) {

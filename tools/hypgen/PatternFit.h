@@ -14,6 +14,8 @@
 // (then the first) is credited as if it stood alone, so that the others can go and it
 // stays. When the set fits by the fit's own count it is compiled; if the packed trie or
 // the operations still overflow, the targets drop by the overflow and the rounds go on.
+// Room the compiled set leaves is filled again with the patterns removed last, then
+// with the exception words that still fit (each costs a whole path for one word).
 // Words are split by a hash of their letters, so the held-out words are the same on
 // every run and never seen by the fit. Same inputs, same output.
 
@@ -36,12 +38,13 @@ struct FitOptions {
 };
 
 struct FitResult {
-    PatternSet set;                  // the kept patterns, in source order, and every exception word
+    PatternSet set;                  // the kept patterns and exception words, in source order
     std::size_t sourcePatterns = 0;  // distinct patterns of the full set that carry a value
     CompileStatistics statistics;    // of the fitted set
     std::size_t fitWords = 0, fitAgreeing = 0;
     std::size_t heldOutWords = 0, heldOutAgreeing = 0;
     std::size_t rounds = 0;
+    std::size_t restored = 0;  // patterns that came back into the room the packed trie left
 };
 
 // `words` are UTF-8; each is cut into runs of the pattern set's letters, as the
