@@ -474,10 +474,17 @@ FitResult Fitter::Run() {
         const CompileStatistics& s = result.statistics;
         if (Fits(s)) break;
         if (entries_ == 0) throw CompileError("no pattern set of these patterns fits");
+        // Lower targets; when none is left, not even an empty set of patterns fits (the
+        // exception words alone, for instance).
+        const auto lower = [](std::size_t target, std::size_t count, std::size_t over) {
+            const std::size_t from = std::min(target, count);
+            if (from <= over) throw CompileError("no part of these patterns fits a pattern file");
+            return from - over;
+        };
         if (s.highestEntry > options_.lastEntry)
-            entryTarget = std::min(entryTarget, entries_) - (s.highestEntry - options_.lastEntry) - 1;
+            entryTarget = lower(entryTarget, entries_, s.highestEntry - options_.lastEntry + 1);
         if (s.operations > options_.maxOperations)
-            operationTarget = std::min(operationTarget, operations_) - (s.operations - options_.maxOperations);
+            operationTarget = lower(operationTarget, operations_, s.operations - options_.maxOperations);
     }
     result.restored = Restore();
     AddExceptions();
