@@ -439,6 +439,17 @@ bool Fitter::PruneRound(std::size_t entryTarget, std::size_t operationTarget) {
                             static_cast<double>(operationsBefore - operations_) * operationWeight;
         if (done >= share) break;
     }
+    if (entries_ == entriesBefore && operations_ == operationsBefore) {
+        // No single pattern frees anything (every operation left shared, say): the least
+        // useful goes, so that the next rounds see what that frees.
+        std::size_t least = patterns_.size();
+        for (std::size_t p = 0; p < patterns_.size(); ++p) {
+            if (active_[p] && (least == patterns_.size() || score[p] < score[least])) least = p;
+        }
+        if (least == patterns_.size()) return false;
+        Remove(least);
+        removedForRoom_.push_back(least);
+    }
     return true;
 }
 
