@@ -77,6 +77,8 @@ public:
         : full_(full), options_(options), table_(CharacterCodes(full)) {
         ReadPatterns();
         ReadWords(words);
+        // Without words every pattern would look useless and the choice would be blind.
+        if (words_.empty()) throw CompileError("the word lists hold no word of 3 to 63 letters that the patterns know");
     }
 
     FitResult Run();
