@@ -85,7 +85,7 @@ TEST(FittedPatterns, FitKeepsItsAgreementOnAFixedWordList) {
     hypgen::FitOptions options;
     options.lastEntry = 2000;
     options.maxOperations = 100;
-    const hypgen::FitResult result = hypgen::FitPatterns(full, words, options);
+    const hypgen::FitResult result = hypgen::FitPatterns(full, {hypgen::FitWordList{words}}, options);
     EXPECT_LE(result.statistics.highestEntry, 2000U);
     EXPECT_LE(result.statistics.operations, 100U);
     EXPECT_EQ(result.fitWords + result.heldOutWords, words.size());

@@ -26,7 +26,7 @@ int Usage(const std::string& problem) {
     if (!problem.empty()) std::cerr << "hypgen: " << problem << "\n";
     std::cerr << "usage: hypgen --name LANGUAGE --output FILE.hyp PATTERNS... [--exceptions WORDS]...\n"
                  "       hypgen --fit --output FILE.tex PATTERNS... [--exceptions WORDS]... --words LIST...\n"
-                 "              [--held-out N]\n"
+                 "              [--common-words LIST]... [--exceptions-first] [--held-out N]\n"
                  "  PATTERNS  a TeX pattern file (\\patterns{...} \\hyphenation{...}) or a plain\n"
                  "            UTF-8 list with one pattern per line\n"
                  "  WORDS     a plain UTF-8 list of exception words, one per line (\"ta-ble\")\n"
@@ -37,7 +37,10 @@ int Usage(const std::string& problem) {
                  "            TeX pattern file for hypgen whose comment header records the word\n"
                  "            lists, the settings and the agreement. One word in N (default 10),\n"
                  "            chosen by a hash of its letters, is held out of the fit; the\n"
-                 "            agreement on those is printed. Same inputs, same output.\n";
+                 "            agreement on those is printed. Words of a --common-words\n"
+                 "            LIST count twice. Exception words get what room is left at\n"
+                 "            the end, or with --exceptions-first before removed patterns\n"
+                 "            come back. Same inputs, same output.\n";
     return 2;
 }
 
@@ -94,24 +97,26 @@ std::string BaseName(const std::string& path) {
 }
 
 int Fit(const sonkora::hypgen::PatternSet& set, const std::vector<std::string>& sources,
-        const std::vector<std::string>& wordFiles, unsigned heldOutShare, const std::string& output) {
+        const std::vector<std::pair<std::string, bool>>& wordFiles, unsigned heldOutShare, bool exceptionsFirst,
+        const std::string& output) {
     using namespace sonkora::hypgen;
-    std::vector<std::string> words;
+    std::vector<FitWordList> lists;
     std::vector<std::string> header = {
         "Fitted by hypgen --fit to the limits of a pattern file: trie entries 0 to 8000,", "255 operations. Sources: "};
     for (std::size_t i = 0; i < sources.size(); ++i) header[1] += (i == 0 ? "" : ", ") + BaseName(sources[i]);
     header[1] += ".";
     header.push_back("Word lists (lines, FNV-1a of the bytes):");
-    for (const std::string& file : wordFiles) {
+    for (const auto& [file, common] : wordFiles) {
         WordList list = ReadWordList(file);
-        header.push_back("  " + list.name + " (" + std::to_string(list.words.size()) + ", " + Hex(list.hash) + ")");
-        words.insert(words.end(), std::make_move_iterator(list.words.begin()),
-                     std::make_move_iterator(list.words.end()));
+        header.push_back("  " + list.name + " (" + std::to_string(list.words.size()) + ", " + Hex(list.hash) + ")" +
+                         (common ? ", common words: they count twice" : ""));
+        lists.push_back({std::move(list.words), common});
     }
     FitOptions options;
     options.heldOutShare = heldOutShare;
+    options.exceptionsFirst = exceptionsFirst;
     options.progress = &std::cerr;
-    const FitResult result = FitPatterns(set, words, options);
+    const FitResult result = FitPatterns(set, lists, options);
     const CompileStatistics& s = result.statistics;
     const std::string heldOut = std::to_string(result.heldOutAgreeing) + " of " + std::to_string(result.heldOutWords) +
                                 " held-out words (" + Fixed(Percent(result.heldOutAgreeing, result.heldOutWords)) +
@@ -119,7 +124,10 @@ int Fit(const sonkora::hypgen::PatternSet& set, const std::vector<std::string>& 
     const std::string fitted = std::to_string(result.fitAgreeing) + " of " + std::to_string(result.fitWords) +
                                " fit words (" + Fixed(Percent(result.fitAgreeing, result.fitWords)) + " %)";
     header.push_back("Settings: one word in " + std::to_string(heldOutShare) +
-                     " held out by the FNV-1a hash of its letters' codes; runs of 3 to 63 letters, each once.");
+                     " held out by the FNV-1a hash of its letters' codes; runs of 3 to 63 letters,");
+    header.push_back(std::string("each counted once, twice when a list of common words holds it. Exception words ") +
+                     (exceptionsFirst ? "took the room left before removed patterns came back."
+                                      : "took what room was left after removed patterns came back."));
     header.push_back("Kept " + std::to_string(result.set.patterns.size()) + " of " +
                      std::to_string(result.sourcePatterns) + " patterns after " + std::to_string(result.rounds) +
                      " rounds (" + std::to_string(result.restored) + " restored at the end) and " +
@@ -142,13 +150,15 @@ int main(int argc, char** argv) {
     std::string output;
     std::vector<std::string> patternFiles;
     std::vector<std::string> exceptionFiles;
-    std::vector<std::string> wordFiles;
+    std::vector<std::pair<std::string, bool>> wordFiles;  // and whether it lists common words
     bool fit = false;
     unsigned heldOutShare = 10;
+    bool exceptionsFirst = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--name" || arg == "--output" || arg == "--exceptions" || arg == "--words" || arg == "--held-out") {
+        if (arg == "--name" || arg == "--output" || arg == "--exceptions" || arg == "--words" ||
+            arg == "--common-words" || arg == "--held-out") {
             if (!hasValue) return Usage(arg + " needs a value");
             const std::string value = argv[++i];
             if (arg == "--name") {
@@ -157,8 +167,8 @@ int main(int argc, char** argv) {
                 output = value;
             } else if (arg == "--exceptions") {
                 exceptionFiles.push_back(value);
-            } else if (arg == "--words") {
-                wordFiles.push_back(value);
+            } else if (arg == "--words" || arg == "--common-words") {
+                wordFiles.emplace_back(value, arg == "--common-words");
             } else {
                 char* end = nullptr;
                 const unsigned long share = std::strtoul(value.c_str(), &end, 10);
@@ -168,6 +178,8 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--fit") {
             fit = true;
+        } else if (arg == "--exceptions-first") {
+            exceptionsFirst = true;
         } else if (arg == "--help" || arg == "-h") {
             Usage("");
             return 0;
@@ -194,7 +206,7 @@ int main(int argc, char** argv) {
         if (fit) {
             std::vector<std::string> sources = patternFiles;
             sources.insert(sources.end(), exceptionFiles.begin(), exceptionFiles.end());
-            return Fit(set, sources, wordFiles, heldOutShare, output);
+            return Fit(set, sources, wordFiles, heldOutShare, exceptionsFirst, output);
         }
         const CompiledPatterns compiled = CompilePatterns(set, language);
         WriteFile(output, compiled.image);

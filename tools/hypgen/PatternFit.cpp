@@ -53,6 +53,7 @@ struct FitWord {
     int letters = 0;
     bool heldOut = false;
     bool secondIsVowel = false;
+    std::uint8_t weight = 1;   // the number of word lists that hold it
     std::uint64_t mask = 0;    // gaps that the first- and last-syllable rules leave open
     std::uint64_t target = 0;  // the full set's breaks, bit g for the gap after letter g
 };
@@ -73,10 +74,10 @@ std::uint64_t EdgeRules(std::uint64_t odd, const FitWord& word) {
 
 class Fitter {
 public:
-    Fitter(const PatternSet& full, const std::vector<std::string>& words, const FitOptions& options)
+    Fitter(const PatternSet& full, const std::vector<FitWordList>& lists, const FitOptions& options)
         : full_(full), options_(options), table_(CharacterCodes(full)) {
         ReadPatterns();
-        ReadWords(words);
+        ReadWords(lists);
         // Without words every pattern would look useless and the choice would be blind.
         if (words_.empty()) throw CompileError("the word lists hold no word of 3 to 63 letters that the patterns know");
     }
@@ -85,7 +86,7 @@ public:
 
 private:
     void ReadPatterns();
-    void ReadWords(const std::vector<std::string>& words);
+    void ReadWords(const std::vector<FitWordList>& lists);
     std::uint64_t Breaks(const FitWord& word) const;
     void Score(std::vector<long>& score, std::vector<std::uint64_t>& pairs) const;
     void Remove(std::size_t p);
@@ -185,38 +186,44 @@ void Fitter::ReadPatterns() {
     operations_ = operationIds.size();
 }
 
-void Fitter::ReadWords(const std::vector<std::string>& words) {
+void Fitter::ReadWords(const std::vector<FitWordList>& lists) {
     std::unordered_set<std::string> exceptions;
     for (const ExceptionWord& w : full_.exceptions) {
         std::string codes;
         for (const char c : w.letters) codes += static_cast<char>(table_[static_cast<unsigned char>(c)]);
         exceptions.insert(codes);
     }
-    // Runs of letters, each once, in a fixed order.
-    std::unordered_set<std::string> seen;
-    std::vector<std::string> runs;
-    for (const std::string& word : words) {
-        const Cp1252Conversion converted = Utf8ToCp1252(word);
-        if (!converted.unmapped.empty()) continue;
-        std::string codes;
-        for (std::size_t k = 0; k <= converted.text.size(); ++k) {
-            const std::uint8_t code =
-                k < converted.text.size() ? table_[static_cast<unsigned char>(converted.text[k])] : 0;
-            if (code != 0) {
-                codes += static_cast<char>(code);
-                continue;
+    // Runs of letters, each once with its weight, in a fixed order.
+    std::unordered_map<std::string, unsigned> weights;
+    for (const FitWordList& list : lists) {
+        std::unordered_set<std::string> inList;
+        for (const std::string& word : list.words) {
+            const Cp1252Conversion converted = Utf8ToCp1252(word);
+            if (!converted.unmapped.empty()) continue;
+            std::string codes;
+            for (std::size_t k = 0; k <= converted.text.size(); ++k) {
+                const std::uint8_t code =
+                    k < converted.text.size() ? table_[static_cast<unsigned char>(converted.text[k])] : 0;
+                if (code != 0) {
+                    codes += static_cast<char>(code);
+                    continue;
+                }
+                if (codes.size() >= 3 && codes.size() <= MaxLetters && exceptions.count(codes) == 0 &&
+                    inList.insert(codes).second) {
+                    const auto it = weights.try_emplace(codes, 1).first;
+                    if (list.common) ++it->second;
+                }
+                codes.clear();
             }
-            if (codes.size() >= 3 && codes.size() <= MaxLetters && exceptions.count(codes) == 0 &&
-                seen.insert(codes).second)
-                runs.push_back(codes);
-            codes.clear();
         }
     }
-    seen.clear();
+    std::vector<std::pair<std::string, unsigned>> runs(weights.begin(), weights.end());
+    weights.clear();
     std::sort(runs.begin(), runs.end());
 
-    for (const std::string& codes : runs) {
+    for (const auto& [codes, weight] : runs) {
         FitWord word;
+        word.weight = static_cast<std::uint8_t>(std::min(weight, 255U));
         const int n = static_cast<int>(codes.size());
         word.letters = n;
         word.heldOut = Fnv1a(codes) % std::max(options_.heldOutShare, 1U) == 0 && options_.heldOutShare > 1;
@@ -342,9 +349,9 @@ void Fitter::Score(std::vector<long>& score, std::vector<std::uint64_t>& pairs) 
             const std::uint64_t then = EdgeRules(without, word);
             if (then == now) continue;
             if (agrees)
-                ++score[candidates[i]];
+                score[candidates[i]] += word.weight;
             else if (then == word.target)
-                --score[candidates[i]];
+                score[candidates[i]] -= word.weight;
         }
     }
 }
@@ -499,8 +506,9 @@ FitResult Fitter::Run() {
         if (s.operations > options_.maxOperations)
             operationTarget = lower(operationTarget, operations_, s.operations - options_.maxOperations);
     }
+    if (options_.exceptionsFirst) AddExceptions();
     result.restored = Restore();
-    AddExceptions();
+    if (!options_.exceptionsFirst) AddExceptions();
     result.set = KeptSet();
     result.statistics = MeasurePatterns(result.set);
     for (const FitWord& word : words_) {
@@ -565,8 +573,8 @@ std::string ExceptionText(const ExceptionWord& w) {
 
 }  // namespace
 
-FitResult FitPatterns(const PatternSet& full, const std::vector<std::string>& words, const FitOptions& options) {
-    return Fitter(full, words, options).Run();
+FitResult FitPatterns(const PatternSet& full, const std::vector<FitWordList>& lists, const FitOptions& options) {
+    return Fitter(full, lists, options).Run();
 }
 
 double Percent(std::size_t agreeing, std::size_t words) {

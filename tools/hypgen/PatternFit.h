@@ -9,10 +9,11 @@
 //
 // The fit removes patterns, round after round. Each round it counts, for every pattern,
 // the fit words that would stop agreeing without it (less those that would start to),
-// and removes the patterns that give least per trie entry or operation saved. Ties count
-// once: when several patterns give the same winning value at a gap, the shortest of them
-// (then the first) is credited as if it stood alone, so that the others can go and it
-// stays. When the set fits by the fit's own count it is compiled; if the packed trie or
+// a word of a list of common words twice, and removes the patterns that give least per
+// trie entry or operation saved. Ties count once: when several patterns give the same
+// winning value at a gap, the shortest of them (then the first) is credited as if it
+// stood alone, so that the others can go and it stays; and a round never removes both of
+// two patterns that back each other up. When the set fits by the fit's own count it is compiled; if the packed trie or
 // the operations still overflow, the targets drop by the overflow and the rounds go on.
 // Room the compiled set leaves is filled again with the patterns removed last, then
 // with the exception words that still fit (each costs a whole path for one word).
@@ -34,6 +35,9 @@ struct FitOptions {
     unsigned heldOutShare = 10;  // one word in this many is held out
     unsigned lastEntry = PatternFile::LastEntry;
     unsigned maxOperations = PatternFile::MaxOperations;
+    // Exception words take the room the compiled set leaves before removed patterns come
+    // back: for sets whose exceptions are common words (English "some-thing").
+    bool exceptionsFirst = false;
     std::ostream* progress = nullptr;  // one line per round when set
 };
 
@@ -47,11 +51,17 @@ struct FitResult {
     std::size_t restored = 0;  // patterns that came back into the room the packed trie left
 };
 
-// `words` are UTF-8; each is cut into runs of the pattern set's letters, as the
+// The words of a list, UTF-8. Each is cut into runs of the pattern set's letters, as the
 // hyphenation command cuts a line, and runs of 3 to 63 letters are used once each.
+struct FitWordList {
+    std::vector<std::string> words;
+    bool common = false;  // its words count once more: they are the ones any dictionary has
+};
+
+// `lists` as above.
 // Exception words are left out, since the fitted set keeps them. Throws CompileError
 // when the set cannot be fitted (no letters, nothing left that fits).
-FitResult FitPatterns(const PatternSet& full, const std::vector<std::string>& words, const FitOptions& options);
+FitResult FitPatterns(const PatternSet& full, const std::vector<FitWordList>& lists, const FitOptions& options);
 
 // Agreement in percent, 0 for no words.
 double Percent(std::size_t agreeing, std::size_t words);
