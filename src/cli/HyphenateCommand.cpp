@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "cli/CompileConsole.h"
+#include "cli/SongTextFile.h"
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/IoError.h"
@@ -159,19 +160,6 @@ std::string JoinLines(const MemorySongDocument& document, const LineEnds& ends) 
     return bytes;
 }
 
-// Writes beside the target and renames, so that a failure leaves no partial file.
-void WriteOutput(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".sonkorac-tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) throw IoError(path, "cannot be created");
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw IoError(path, "cannot be written");
-    }
-}
-
 int HyphenateSong(const HyphenateOptions& options) {
     if (!options.output.empty()) {
         std::error_code error;
@@ -197,7 +185,7 @@ int HyphenateSong(const HyphenateOptions& options) {
         std::cout << bytes << std::flush;
         if (!std::cout) throw IoError("standard output", "cannot be written");
     } else {
-        WriteOutput(options.output, bytes);
+        WriteFileSafely(options.output, bytes);
     }
     return 0;
 }

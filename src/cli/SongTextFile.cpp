@@ -1,0 +1,85 @@
+#include "cli/SongTextFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "cli/CompileConsole.h"
+#include "common/IoError.h"
+#include "compiler/SongDocument.h"
+
+namespace sonkora::cli {
+
+SongTextFile::SongTextFile(const std::string& path) : path_(path), bytes_(ReadSongTextBytes(path)) {
+    lines_ = SplitSongLines(bytes_);
+    // The same split, noting what ended each line.
+    size_t i = 0;
+    for (const std::string& line : lines_) {
+        i += line.size();
+        size_t end = i;
+        if (end < bytes_.size() && bytes_[end] == '\r') ++end;
+        if (end < bytes_.size() && bytes_[end] == '\n' && (end == i || bytes_[i] == '\r')) ++end;
+        lineEnds_.push_back(bytes_.substr(i, end - i));
+        i = end;
+    }
+}
+
+std::string SongTextFile::WithLines(const std::vector<std::string>& lines) const {
+    if (lines.size() != lines_.size()) throw std::logic_error("a song text rewritten in place keeps its line count");
+    std::string bytes;
+    bytes.reserve(bytes_.size() + 1024);
+    for (size_t i = 0; i < lines.size(); ++i) bytes += lines[i] + lineEnds_[i];
+    return bytes;
+}
+
+void WriteFileSafely(const std::string& path, const std::string& bytes) {
+    std::error_code error;
+    std::string target = path;
+    if (std::filesystem::is_symlink(path, error)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+        if (!error) target = resolved.string();
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) throw IoError(path, "is not a regular file");
+
+    std::string temporary = target + ".XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0) throw IoError(path, std::string("cannot be created: ") + std::strerror(errno));
+    std::FILE* file = ::fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        ::close(descriptor);
+        std::remove(temporary.c_str());
+        throw IoError(path, std::string("cannot be written: ") + std::strerror(errno));
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
+                   ::fsync(::fileno(file)) == 0;
+    const std::string reason = std::strerror(errno);
+    written = std::fclose(file) == 0 && written;
+    // mkstemp makes the file readable by its owner only; a replaced file keeps its
+    // permissions, a new one gets the usual ones.
+    if (written) {
+        mode_t mode = 0666;
+        if (exists) {
+            mode = existing.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode &= ~mask;
+        }
+        written = ::chmod(temporary.c_str(), mode) == 0;
+    }
+    if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        throw IoError(path, "cannot be written: " + reason);
+    }
+}
+
+}  // namespace sonkora::cli
