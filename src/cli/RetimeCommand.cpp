@@ -137,7 +137,7 @@ int RunRetime(const Arguments& args) {
     ConsoleSongDocument document(options.songFile, file.Lines());
     SongCompiler compiler;
     CompileConsole console(document, compiler, std::cout, std::cerr);
-    const RetimeOutcome outcome = RetimeSong(document, console, options.from - 1, *taps, options.settings);
+    const RetimeOutcome outcome = RetimeSong(compiler, document, console, options.from - 1, *taps, options.settings);
     if (outcome.badTap) {
         std::cerr << options.tapsFile << ":" << tapLines[static_cast<size_t>(*outcome.badTap)] << ": "
                   << outcome.tapProblem << "\n";

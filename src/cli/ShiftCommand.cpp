@@ -48,7 +48,9 @@ int RunShift(const Arguments& args) {
     CompileConsole console(document, compiler, std::cout, std::cerr);
     const ShiftOutcome outcome = ShiftTimeCodes(document, console, std::nullopt, *units);
     if (!outcome.done) {
-        std::cerr << songFile << ":" << outcome.line + 1 << ":" << outcome.column << ": " << outcome.problem << "\n";
+        // The place as the compiler gives it for a time code: the caret after its "$".
+        std::cerr << songFile << ":" << outcome.line + 1 << ":" << outcome.column + 1 << ": " << outcome.problem
+                  << "\n";
         return 1;
     }
     const std::string target = output.empty() ? songFile : output;

@@ -299,10 +299,9 @@ bool TimingRecorder::Settle(SongCompiler& compiler, SongDocument& document, User
     return true;
 }
 
-RetimeOutcome RetimeSong(SongDocument& document, UserInterface& ui, int firstSyllable, const std::vector<double>& taps,
-                         const RetimeSettings& settings) {
+RetimeOutcome RetimeSong(SongCompiler& compiler, SongDocument& document, UserInterface& ui, int firstSyllable,
+                         const std::vector<double>& taps, const RetimeSettings& settings) {
     RetimeOutcome outcome;
-    SongCompiler compiler;
     const std::optional<SongTiming> timing = ReadSongTiming(compiler, document, ui);
     if (!timing) return outcome;
     const int count = static_cast<int>(timing->Syllables.size());

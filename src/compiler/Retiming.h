@@ -133,9 +133,10 @@ struct RetimeOutcome {
 };
 
 // Times the syllables of `document` from `firstSyllable` on with `taps`, and leaves the
-// result in the document. Errors of the song go through `ui` as in a Make; a refused tap
-// is named in the outcome. Either way the document is unchanged unless `done`.
-RetimeOutcome RetimeSong(SongDocument& document, UserInterface& ui, int firstSyllable, const std::vector<double>& taps,
-                         const RetimeSettings& settings);
+// result in the document. Errors of the song go through `ui` as in a Make (`compiler`
+// keeps the file names they concern); a refused tap is named in the outcome. The
+// document is unchanged unless `done`.
+RetimeOutcome RetimeSong(SongCompiler& compiler, SongDocument& document, UserInterface& ui, int firstSyllable,
+                         const std::vector<double>& taps, const RetimeSettings& settings);
 
 }  // namespace sonkora

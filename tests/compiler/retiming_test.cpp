@@ -118,7 +118,8 @@ TEST_F(Retiming, TapsBecomeCodesOnlyWhereTheSyllableWouldNotTakeThatTime) {
     for (const Row& row : rows) {
         MemorySongDocument document = Song(row.body);
         RecordingUi ui(document);
-        const RetimeOutcome outcome = RetimeSong(document, ui, row.from, row.taps, row.settings);
+        SongCompiler compiler;
+        const RetimeOutcome outcome = RetimeSong(compiler, document, ui, row.from, row.taps, row.settings);
         ASSERT_TRUE(outcome.done) << row.what << ": " << (ui.log.empty() ? outcome.problem : ui.log[0]);
         EXPECT_EQ(Body(document), row.expected) << row.what;
         const RetimeCounts& c = outcome.counts;
@@ -144,7 +145,8 @@ TEST_F(Retiming, RefusedTapsAndSongsLeaveTheTextAsItWas) {
     for (const Row& row : rows) {
         MemorySongDocument document = Song(row.body);
         RecordingUi ui(document);
-        const RetimeOutcome outcome = RetimeSong(document, ui, row.from, row.taps, {});
+        SongCompiler compiler;
+        const RetimeOutcome outcome = RetimeSong(compiler, document, ui, row.from, row.taps, {});
         EXPECT_FALSE(outcome.done) << row.what;
         const std::string said = outcome.badTap   ? Join(*outcome.badTap, ": ", outcome.tapProblem)
                                  : ui.log.empty() ? outcome.problem
