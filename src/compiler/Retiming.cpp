@@ -179,9 +179,8 @@ TapResult TimingRecorder::Tap(double seconds, std::optional<TextEdit>* edit) {
     decision.natural = decision.tick == OwnNote(decision.syllable);
     Decide(decision, decision.natural ? std::nullopt : units);
 
-    decisions_.push_back(decision);
+    Push(decision);
     const TextEdit change = Apply(decisions_.back(), false);
-    RecountAndRebuild();
     if (edit != nullptr && (change.length != 0 || !change.text.empty())) *edit = change;
     return TapResult::Timed;
 }
@@ -189,16 +188,31 @@ TapResult TimingRecorder::Tap(double seconds, std::optional<TextEdit>* edit) {
 std::optional<TextEdit> TimingRecorder::TakeBack() {
     if (decisions_.empty()) return std::nullopt;
     const TextEdit change = Apply(decisions_.back(), true);
+    Count(decisions_.back(), -1);
+    shift_ = decisions_.back().shiftBefore;
     decisions_.pop_back();
-    RecountAndRebuild();
     return change;
 }
 
+void TimingRecorder::Push(Decision decision) {
+    const std::string& line = song_.Lines[static_cast<size_t>(decision.line)];
+    decision.changes =
+        line.compare(static_cast<size_t>(decision.begin - lineStarts_[static_cast<size_t>(decision.line)]),
+                     static_cast<size_t>(decision.end - decision.begin), decision.replacement) != 0;
+    decision.shiftBefore = shift_;
+    shift_ += static_cast<int32_t>(decision.replacement.size()) - (decision.end - decision.begin);
+    decisions_.push_back(std::move(decision));
+    Count(decisions_.back(), 1);
+}
+
+void TimingRecorder::Count(const Decision& decision, int step) {
+    if (decision.moved) counts_.moved += step;
+    if (!decision.changes) return;
+    (decision.replacement.empty() ? counts_.removed : counts_.written) += step;
+}
+
 int32_t TimingRecorder::DeltaBefore(size_t count) const {
-    int32_t delta = 0;
-    for (size_t i = 0; i < count && i < decisions_.size(); ++i)
-        delta += static_cast<int32_t>(decisions_[i].replacement.size()) - (decisions_[i].end - decisions_[i].begin);
-    return delta;
+    return count < decisions_.size() ? decisions_[count].shiftBefore : shift_;
 }
 
 int32_t TimingRecorder::ColumnDelta(size_t index, int line) const {
@@ -227,25 +241,6 @@ TextEdit TimingRecorder::Apply(const Decision& decision, bool undo) {
     return change;
 }
 
-void TimingRecorder::RecountAndRebuild() {
-    const int ignored = counts_.ignored;
-    counts_ = RetimeCounts{};
-    counts_.ignored = ignored;
-    for (const Decision& decision : decisions_) {
-        const std::string& line = song_.Lines[static_cast<size_t>(decision.line)];
-        const std::string original =
-            line.substr(static_cast<size_t>(decision.begin - lineStarts_[static_cast<size_t>(decision.line)]),
-                        static_cast<size_t>(decision.end - decision.begin));
-        if (decision.moved) ++counts_.moved;
-        if (original == decision.replacement) continue;
-        if (decision.replacement.empty()) {
-            ++counts_.removed;
-        } else {
-            ++counts_.written;
-        }
-    }
-}
-
 SourceRange TimingRecorder::NextSyllableSource() const {
     const int next = NextSyllable();
     if (next >= SyllableCount()) return {};
@@ -261,15 +256,9 @@ double TimingRecorder::FirstSyllableSeconds() const {
 
 std::vector<SourceRange> TimingRecorder::ChangedRanges() const {
     std::vector<SourceRange> ranges;
-    int32_t delta = 0;
     for (const Decision& decision : decisions_) {
-        const int32_t length = decision.end - decision.begin;
-        const std::string& line = song_.Lines[static_cast<size_t>(decision.line)];
-        const bool same =
-            line.compare(static_cast<size_t>(decision.begin - lineStarts_[static_cast<size_t>(decision.line)]),
-                         static_cast<size_t>(length), decision.replacement) == 0;
-        if (!same) ranges.push_back({decision.begin + delta, static_cast<int>(decision.replacement.size())});
-        delta += static_cast<int32_t>(decision.replacement.size()) - length;
+        if (decision.changes)
+            ranges.push_back({decision.begin + decision.shiftBefore, static_cast<int>(decision.replacement.size())});
     }
     return ranges;
 }
@@ -292,9 +281,18 @@ bool TimingRecorder::Settle(SongCompiler& compiler, SongDocument& document, User
             pinned = true;
         }
         if (!pinned) return true;
+        // The text again from the start, with every decision as it now stands.
+        std::vector<Decision> decisions;
+        decisions.swap(decisions_);
         lines_ = song_.Lines;
-        for (size_t i = 0; i < decisions_.size(); ++i) Apply(decisions_[i], false);
-        RecountAndRebuild();
+        shift_ = 0;
+        const int ignored = counts_.ignored;
+        counts_ = RetimeCounts{};
+        counts_.ignored = ignored;
+        for (Decision& decision : decisions) {
+            Push(std::move(decision));
+            Apply(decisions_.back(), false);
+        }
     }
     return true;
 }

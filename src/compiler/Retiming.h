@@ -98,6 +98,8 @@ private:
         int32_t end = 0;
         std::string replacement;
         int line = 0;
+        bool changes = false;     // the replacement differs from the original text
+        int32_t shiftBefore = 0;  // how far the decisions before move the text
     };
 
     int32_t TickBefore(int syllable) const;
@@ -108,7 +110,8 @@ private:
     TextEdit Apply(const Decision& decision, bool undo);
     int32_t DeltaBefore(size_t count) const;
     int32_t ColumnDelta(size_t index, int line) const;
-    void RecountAndRebuild();
+    void Push(Decision decision);
+    void Count(const Decision& decision, int step);
 
     const SongTiming& song_;
     int first_;
@@ -117,6 +120,7 @@ private:
     std::vector<int32_t> lineStarts_;  // of the original text
     std::vector<Decision> decisions_;
     RetimeCounts counts_;
+    int32_t shift_ = 0;       // how far all decisions move the text
     int32_t floorTick_ = -1;  // the latest time before the first syllable to time
 };
 
