@@ -8,12 +8,16 @@
 // the one the syllable takes anyway, no code is written and an old one goes. A tap not
 // later than the syllable before takes that time plus one unit.
 //
-// The program records tap by tap: Tap() and TakeBack() change the text at once and say
-// what changed; Settle() then puts the result into the document and checks it with the
-// compiler. sonkorac has it all done by RetimeSong().
+// The program records tap by tap, the clock being playback's: Tap() and TakeBack() change
+// the recorder's text at once and say what changed, for the editor to show. At the end
+// the editor's text goes back to what it was, and Settle() puts the result into the
+// document in one go (one undo step) after checking it with the compiler. sonkorac has it
+// all done by RetimeSong().
 //
-//   TimingRecorder recorder(*timing, caretSyllable, settings);
-//   recorder.Tap(12.34);          // "$5:2:60$" before the syllable, or its code removed
+//   std::optional<SongTiming> timing = ReadSongTiming(compiler, document, ui);
+//   TimingRecorder recorder(*timing, timing->SyllableAt(caret), settings);
+//   play from recorder.FirstSyllableSeconds() less the pre-roll;
+//   recorder.Tap(12.34, &edit);   // "$5:2:60$" before the syllable, or its code removed
 //   recorder.TakeBack();          // the text as it was before that tap
 //   recorder.Settle(compiler, document, ui);
 

@@ -111,6 +111,12 @@ CodePlace LocateCode(const std::vector<std::string>& lines, const std::vector<in
     return place;
 }
 
+int SongTiming::SyllableAt(int32_t index) const {
+    const auto holding = std::find_if(Syllables.begin(), Syllables.end(),
+                                      [index](const SyllableSlot& slot) { return slot.End > index; });
+    return static_cast<int>(holding - Syllables.begin());
+}
+
 const std::vector<int32_t>& SongTiming::Notes(int track) const {
     static const std::vector<int32_t> none;
     if (track < 0 || static_cast<size_t>(track) >= notes_.size()) return none;

@@ -52,6 +52,9 @@ public:
     // The last event of the song.
     int32_t EndTick() const { return endTick_; }
     double EndSeconds() const { return tempo_.SecondsAt(endTick_); }
+    // The syllable whose source holds a text index (or the first after it), as the
+    // recording starts at the caret; the syllable count when none follows.
+    int SyllableAt(int32_t index) const;
 
     std::vector<SyllableSlot> Syllables;
     std::vector<std::string> Lines;  // the song text the slots were read from

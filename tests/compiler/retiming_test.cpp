@@ -162,7 +162,8 @@ TEST_F(Retiming, TheRecorderShowsEachCodeAsWrittenAndTakesTapsBack) {
     SongCompiler compiler;
     const std::optional<SongTiming> timing = ReadSongTiming(compiler, document, ui);
     ASSERT_TRUE(timing);
-    TimingRecorder recorder(*timing, 1, {});
+    EXPECT_EQ(timing->SyllableAt(20), 1);  // the caret just before "$2:1:0$b"
+    TimingRecorder recorder(*timing, timing->SyllableAt(20), {});
     EXPECT_EQ(recorder.FirstSyllableSeconds(), 2.0);
 
     // The edits, applied one by one to the text as the editor shows it, give the recorder's text.
