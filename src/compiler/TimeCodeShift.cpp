@@ -41,11 +41,12 @@ public:
         return true;
     }
     bool TrackChange(const std::string&, SourcePlace) override { return true; }
-    // A syllable too long stops the lexer; the codes after it are not reached. The
-    // compiler refuses such a text anyway, and Make will say why.
-    void SyllableTooLong(SourcePlace) override {}
+    // A syllable too long stops the lexer before the codes after it: the shift is refused
+    // rather than done by halves.
+    void SyllableTooLong(SourcePlace place) override { tooLong = place; }
 
     std::vector<FoundCode> codes;
+    std::optional<SourcePlace> tooLong;
 
 private:
     const std::vector<std::string>& lines_;
@@ -95,6 +96,12 @@ ShiftOutcome ShiftTimeCodes(SongDocument& document, UserInterface& ui, std::opti
     const std::vector<int32_t> lineStarts = LineStarts(lines);
     CodeFinder finder(lines, lineStarts);
     finder.Find(compiler.LyricStartLine());
+    if (finder.tooLong) {
+        outcome.line = finder.tooLong->Line;
+        outcome.column = finder.tooLong->Column;
+        outcome.problem = "Syllable too long.";
+        return outcome;
+    }
 
     struct Change {
         CodePlace place;

@@ -26,8 +26,8 @@ struct ShiftOutcome {
     bool done = false;
     int shifted = 0;                   // codes moved
     std::vector<SourceRange> changed;  // the rewritten codes, in the text as it is now
-    // When refused: the place of the code at fault (line 0-based, column 1-based, at its
-    // "$") and why.
+    // When refused: the place at fault (line 0-based, column 1-based: the code's "$", or
+    // the character that made a syllable too long) and why.
     int line = 0;
     int column = 0;
     std::string problem;
