@@ -18,6 +18,8 @@ const std::vector<Command>& AllCommands() {
         {"preview", "SONG.stf", RunPreview},
         {"print", "SONG.stf", RunPrint},
         {"import", "FILE.kar --track N [--stf OUT.stf] [--mid OUT.mid] [--yes]", RunImport},
+        {"retime", "SONG.stf --taps TAPS.txt [--from N] [--snap MS] [--latency MS] [--output OUT.stf]", RunRetime},
+        {"shift", "SONG.stf --by [-]BEATS[:UNITS] [--output OUT.stf]", RunShift},
 #ifdef SONKORA_WITH_PLAYBACK
         {"devices", "", RunDevices},
         {"play", "FILE [--device NAME] [--from TIME] [--track N]", RunPlay},

@@ -276,7 +276,10 @@ void KaraokePass::NextNoteLyric(const std::string& text, bool& found) {
                 } else {
                     midiError_ = MidiErrorCode::TooManyLyrics;
                 }
-            } else if ((mode_ == PassMode::Make || mode_ == PassMode::Export) && !text.empty()) {
+            } else if ((mode_ == PassMode::Make || mode_ == PassMode::Export || mode_ == PassMode::ReadOnly) &&
+                       !text.empty()) {
+                // Read only, the lyric goes to the Words buffer that is never written, so
+                // that the times of later lyrics are checked against it as in a Make.
                 WriteLyric(text, event.Time);
             }
             lastNoteTime_ = event.Time;

@@ -7,7 +7,8 @@
 //   0  make a Soft Karaoke file (output gets input count + 2 tracks)
 //   1  import: convert a .kar into a MIDI file and a song text (count - 2)
 //   2  import: collect the voice note-on times of a .kar (no output)
-//   4  read only (track listing, import checks)
+//   4  read only (track listing, import checks, the timing of a song text: lyrics
+//      go to the Words buffer only)
 //   5  export a MIDI file with lyric events (count + 1)
 //
 // Compiler calling order for mode 0 or 5: OpenPass, ReadPassHeader, SelectVoiceTrack,
