@@ -11,12 +11,14 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
   # playback: built-in synthesizer, General MIDI soundfont, system MIDI ports
   libfluidsynth-dev timgm6mb-soundfont librtmidi-dev
+  # UltraStar export audio: the Ogg Vorbis encoder
+  libvorbis-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # hyphenation benchmark baseline: the library, its US English dictionary, a word list
   libhyphen-dev hyphen-en-us wamerican
   # headless checks: a real X server for screenshots, PDF text, independent MIDI readers
-  xvfb xauth poppler-utils python3 python3-mido midicsv
+  xvfb xauth poppler-utils python3 python3-mido midicsv vorbis-tools
 )
 
 missing=()
