@@ -10,16 +10,17 @@ namespace {
 
 constexpr int64_t LastCueAfterlife = 1'000'000;  // µs the last line stays after its last note
 
-// Cue text may not hold "<", "&" or "-->" as they are.
+// Cue text may not hold "<", "&" or "-->" as they are. Numeric references, because some
+// readers decode only a few named ones and garble "&amp;" into "&;".
 std::string EscapeCueText(const std::string& text) {
     std::string escaped;
     for (const char c : text) {
         if (c == '&') {
-            escaped += "&amp;";
+            escaped += "&#38;";
         } else if (c == '<') {
-            escaped += "&lt;";
+            escaped += "&#60;";
         } else if (c == '>') {
-            escaped += "&gt;";
+            escaped += "&#62;";
         } else {
             escaped += c;
         }

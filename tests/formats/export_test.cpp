@@ -135,7 +135,7 @@ TEST_F(ExportTest, TimesReadBackFromEachFormatAreTheSungTimes) {
             const std::string after = m.suffix();
             const size_t next = after.find('<');
             std::string text = std::regex_replace(after.substr(0, next), std::regex(" $"), "");
-            text = std::regex_replace(text, std::regex("&amp;"), "&");
+            text = std::regex_replace(text, std::regex("&#38;"), "&");
             readVtt.push_back(
                 {text, std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]) + std::stoi(m[4]) / 1000.0});
             rest = next == std::string::npos ? "" : after.substr(next);
