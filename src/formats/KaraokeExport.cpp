@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/FoldUpper.h"
 #include "common/IoError.h"
@@ -86,7 +87,8 @@ ExportResult ExportKaraoke(const ExportRequest& request, UserInterface& ui) {
             return result;
         }
         KaraokeSong& song = source->song;
-        if (song.title.empty()) song.title = BaseNameOf(request.inputFile);
+        // The games want a title; the file's name (in the song's code page) stands in.
+        if (song.title.empty()) song.title = FileNameForSongText(BaseNameOf(request.inputFile));
         text = WriteUltraStar(song, FileNameOf(result.audioFile));
     } else if (request.format == ExportFormat::WebVtt) {
         text = WriteWebVtt(source->song);
