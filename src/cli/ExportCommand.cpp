@@ -70,7 +70,14 @@ std::optional<std::string> ParseExportOptions(const Arguments& args, ExportOptio
 int RunExport(const Arguments& args) {
     ExportOptions options;
     if (const std::optional<std::string> problem = ParseExportOptions(args, options)) return UsageError(*problem);
-    if (options.format == "midi") return RunCompileAndAct(options.compileArgs, CompileKind::Export);
+    if (options.format == "midi") {
+        for (const std::string& arg : options.compileArgs) {
+            if (FoldUpper(ExtensionOf(arg)) == ".KAR")
+                return UsageError(
+                    "a .kar exports with --format lrc, elrc, vtt or ultrastar; it has its lyrics already");
+        }
+        return RunCompileAndAct(options.compileArgs, CompileKind::Export);
+    }
 
     CompileOptions compile;
     if (const std::optional<std::string> problem = ParseCompileOptions(options.compileArgs, true, compile))

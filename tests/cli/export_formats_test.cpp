@@ -53,6 +53,7 @@ TEST_F(ExportFormats, WrongUsageIsRefusedBeforeAnythingIsRead) {
         {{"--output", "x.kar"}, 2, "--output, --audio and --mute-voice are for the lyric formats"},
         {{"--format", "lrc", "--audio"}, 2, "--audio and --mute-voice are for --format ultrastar"},
         {{"--format", "ultrastar", "--mute-voice"}, 2, "--mute-voice needs --audio"},
+        {{"--format", "midi", "other.kar"}, 2, "a .kar exports with --format lrc, elrc, vtt or ultrastar"},
     };
     for (const auto& row : rows) {
         std::vector<std::string> args = {"export", dir.File("song.stf")};
