@@ -18,7 +18,7 @@ packages=(
   # hyphenation benchmark baseline: the library, its US English dictionary, a word list
   libhyphen-dev hyphen-en-us wamerican
   # headless checks: a real X server for screenshots, PDF text, independent MIDI readers
-  xvfb xauth poppler-utils python3 python3-mido midicsv vorbis-tools
+  xvfb xauth poppler-utils python3 python3-mido midicsv
 )
 
 missing=()
