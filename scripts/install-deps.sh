@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
   # playback: built-in synthesizer, General MIDI soundfont, system MIDI ports
   libfluidsynth-dev timgm6mb-soundfont librtmidi-dev
+  # UltraStar export audio: the Ogg Vorbis encoder
+  libvorbis-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
   # hyphenation benchmark baseline: the library, its dictionaries, word lists

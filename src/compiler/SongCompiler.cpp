@@ -223,6 +223,7 @@ void Compilation::Compile() {
     c_.karFileName_ = directory + BaseNameOf(fileName) + ".kar";
 
     if (!ReadHeader()) return;
+    if (!settings_.OutputFileName.empty()) c_.karFileName_ = settings_.OutputFileName;
     if (ReadsDirectives(mode_)) {
         if (!CheckFiles()) return;
         if (mode_ == CompileKind::SelectTrack) {
@@ -471,6 +472,7 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     if (!Bind(text, syllable, time)) return false;
     LyricRecord& bound = c_.lyrics_.Open();
     bound.Time = time;
+    bound.Track = pass_.CurrentTrack();
     bound.Text = text;
     c_.lyrics_.AppendOpen(end);
     return true;
