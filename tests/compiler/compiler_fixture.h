@@ -26,6 +26,9 @@ using passtest::ReadText;
 using passtest::TempDir;
 using passtest::WriteBytes;
 using Lines = std::vector<std::string>;
+constexpr CompileKind Make = CompileKind::Make, Export = CompileKind::Export, Play = CompileKind::Play,
+                      SelectTrack = CompileKind::SelectTrack, Check = CompileKind::Check,
+                      Preview = CompileKind::Preview, PrintText = CompileKind::PrintText;
 
 // Numbers and texts joined into one string, so that a row of a table is one comparison.
 template <typename... Parts>
@@ -111,21 +114,13 @@ inline InMemory CompileInMemory(CompileKind kind, const std::vector<std::string>
     return result;
 }
 
-// A voice of one note-on (key 60) at each tick, each ended 10 ticks later.
-inline Bytes NotesAt(const std::vector<uint32_t>& ticks, uint8_t channel = 0) {
+// A voice of `count` notes (key 60), one every beat of 480 ticks from `start`, each ended
+// 10 ticks later.
+inline Bytes Beats(int count, uint32_t start = 0, uint8_t channel = 0) {
     Bytes data;
-    uint32_t now = 0;
-    for (const uint32_t tick : ticks) {
-        data = Cat({data, NoteOn(tick - now, channel, 60, 100), NoteOff(10, channel, 60)});
-        now = tick + 10;
-    }
+    for (int i = 0; i < count; ++i)
+        data = Cat({data, NoteOn(i == 0 ? start : 470, channel, 60, 100), NoteOff(10, channel, 60)});
     return Cat({data, EndOfTrack()});
-}
-
-inline std::vector<uint32_t> EveryBeat(int count, uint32_t start = 0) {
-    std::vector<uint32_t> ticks;
-    for (int i = 0; i < count; ++i) ticks.push_back(start + 480 * static_cast<uint32_t>(i));
-    return ticks;
 }
 
 }  // namespace sonkora::compilertest
