@@ -155,7 +155,7 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
 TEST_F(RenderTest, OggVorbisHasItsHeaderAndTheSongsLength) {
     RenderOptions options;
     options.midiFile = folder.Write("wood.mid", WoodBlockSong());
-    options.wavFile = folder.PathOf("wood.ogg");
+    options.wavFile = folder.Path("wood.ogg");
     RenderSummary summary;
     ASSERT_TRUE(RenderSong(options, ui, &summary));
     const Bytes ogg = ReadBytes(options.wavFile);
@@ -177,7 +177,7 @@ TEST_F(RenderTest, OggVorbisHasItsHeaderAndTheSongsLength) {
 TEST_F(RenderTest, MutedChannelsStaySilent) {
     RenderOptions options;
     options.midiFile = folder.Write("wood.mid", WoodBlockSong());
-    options.wavFile = folder.PathOf("wood.wav");
+    options.wavFile = folder.Path("wood.wav");
     options.mutedChannels = 1 << 9;
     ASSERT_TRUE(RenderSong(options, ui));
     const std::vector<int16_t> left = ReadWav(options.wavFile);
