@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Sonkora and runs every test: the full build (core,
-# playback, shell, command-line tool) and then the core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# playback, shell, command-line tool), its Debian package, and then the core again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +14,9 @@ echo "== Full build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== Debian package"
+tests/install/check_package.sh build
 
 echo "== Core under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \

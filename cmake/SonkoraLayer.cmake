@@ -26,10 +26,20 @@ endfunction()
 
 # The programs find their help, examples and pattern files in their own folder, so an
 # installation keeps them together in ${SONKORA_INSTALL_DIR} and puts a link to each
-# program in the binary folder.
+# program in the binary folder. The link is relative (../lib/sonkora/NAME), so the tree
+# works wherever it is unpacked, under DESTDIR or from a package, as Debian wants it.
 function(sonkora_install_launcher target)
+  if(IS_ABSOLUTE ${SONKORA_INSTALL_DIR})
+    set(program ${SONKORA_INSTALL_DIR}/${target})
+  elseif(IS_ABSOLUTE ${CMAKE_INSTALL_BINDIR})
+    set(program "\${CMAKE_INSTALL_PREFIX}/${SONKORA_INSTALL_DIR}/${target}")
+  else()
+    # Both folders lie under the same prefix, whichever it is at install time.
+    file(RELATIVE_PATH program /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${SONKORA_INSTALL_DIR}/${target})
+  endif()
   set(link "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${target}")
-  set(program "\${CMAKE_INSTALL_PREFIX}/${SONKORA_INSTALL_DIR}/${target}")
   install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
-file(CREATE_LINK \"${program}\" \"${link}\" SYMBOLIC)")
+message(STATUS \"Installing: ${link} -> ${program}\")
+file(CREATE_LINK \"${program}\" \"${link}\" SYMBOLIC)
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"${link}\")")
 endfunction()

@@ -17,6 +17,12 @@ packages=(
   libhyphen-dev hyphen-en-us wamerican
   # headless checks: a real X server for screenshots, PDF text, independent MIDI readers
   xvfb xauth poppler-utils python3 python3-mido midicsv
+  # desktop files: icon rendering at build time; the validators and manual page lint of
+  # the install test; bash completion for the completion test
+  librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info mandoc file
+  bash-completion
+  # the Debian package: dependencies from the binaries, and its check
+  dpkg-dev lintian
 )
 
 missing=()

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, and again under DESTDIR with prefix /usr,
+# and checks what a desktop and a user get: the links in bin/ reach the programs,
+# sonkorac works from the installed copy, and the desktop entry, AppStream metadata,
+# MIME package, icons and manual pages pass the freedesktop and Debian tools.
+# Usage: check_install.sh BUILD_DIR
+set -uo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+# Runs a checker that must succeed and print nothing (warnings count as failures).
+quiet() {
+    local output
+    if ! output=$("$@" 2>&1) || [ -n "$output" ]; then
+        fail "$*"
+        printf '%s\n' "$output" | sed 's/^/    /'
+    fi
+}
+
+app_id=org.sonkora.Sonkora
+
+check_tree() {
+    local root=$1       # the installed prefix as seen on this machine
+    local destdir=${2:-} # what DESTDIR put in front of it
+    echo "== $root"
+    for program in sonkora sonkorac; do
+        local link=$root/bin/$program
+        if [ ! -L "$link" ]; then
+            fail "$link is not a link"
+            continue
+        fi
+        local target
+        target=$(readlink "$link")
+        [[ $target == /* ]] && fail "$link points to the absolute path $target"
+        [ -x "$link" ] || fail "$link does not reach an executable program ($target)"
+    done
+
+    # The installed sonkorac finds its pattern files and makes the example song.
+    if ! "$root/bin/sonkorac" languages | grep -q '^ENGLISH'; then
+        fail "the installed sonkorac lists no English patterns"
+    fi
+    local program_dir
+    program_dir=$(dirname "$(readlink -f "$root/bin/sonkorac")")
+    local song=$work/song-$RANDOM
+    mkdir -p "$song"
+    cp "$program_dir"/examples/jingle_bells.* "$song"/
+    if ! "$root/bin/sonkorac" make "$song/jingle_bells.stf" >/dev/null || [ ! -s "$song/jingle_bells.kar" ]; then
+        fail "the installed sonkorac cannot make the example song"
+    fi
+
+    local share=$root/share
+    quiet desktop-file-validate "$share/applications/$app_id.desktop"
+    # Infos count too (a missing content rating is one); only the pedantic note on the
+    # capitals of the reverse-DNS id stays.
+    if ! appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml" >"$work/appstream.log" 2>&1 ||
+        grep -q '^[EWI]: ' "$work/appstream.log"; then
+        fail "appstreamcli validate $share/metainfo/$app_id.metainfo.xml"
+        sed 's/^/    /' "$work/appstream.log"
+    fi
+
+    local mime_package=$share/mime/packages/$app_id.xml
+    quiet xmllint --noout "$mime_package"
+    # The database the desktop builds from the package knows the song text type.
+    local mime=$work/mime-$RANDOM
+    mkdir -p "$mime/packages"
+    cp "$mime_package" "$mime/packages/"
+    if ! update-mime-database "$mime" >/dev/null 2>&1; then
+        fail "update-mime-database rejects $mime_package"
+    else
+        grep -q ':text/x-sonkora-song:\*\.stf$' "$mime/globs2" || fail "*.stf is not text/x-sonkora-song"
+        grep -qx 'text/x-sonkora-song text/plain' "$mime/subclasses" || fail "a song text is not text/plain"
+    fi
+
+    [ -f "$share/icons/hicolor/scalable/apps/$app_id.svg" ] || fail "no scalable icon"
+    for size in 16 24 32 48 64 128 256; do
+        local png=$share/icons/hicolor/${size}x${size}/apps/$app_id.png
+        if ! file "$png" | grep -q "PNG image data, $size x $size,"; then
+            fail "$png is not a $size px PNG"
+        fi
+    done
+
+    for page in sonkora sonkorac; do
+        local manual=$share/man/man1/$page.1.gz
+        if [ ! -f "$manual" ]; then
+            fail "no manual page $manual"
+            continue
+        fi
+        quiet mandoc -T lint -W style "$manual"
+    done
+    # The page names the folder the programs run from once installed.
+    zgrep -qF "${program_dir#"$destdir"}/examples/" "$share/man/man1/sonkorac.1.gz" ||
+        fail "the sonkorac manual page does not name ${program_dir#"$destdir"}"
+
+    [ -f "$share/bash-completion/completions/sonkorac" ] || fail "no bash completion for sonkorac"
+    [ -f "$share/doc/sonkora/copyright" ] || fail "no copyright file"
+}
+
+if ! cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
+    cat "$work/install.log"
+    fail "cmake --install --prefix"
+else
+    check_tree "$work/prefix"
+fi
+if ! DESTDIR="$work/dest" cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1; then
+    cat "$work/install.log"
+    fail "cmake --install with DESTDIR"
+else
+    check_tree "$work/dest/usr" "$work/dest"
+fi
+
+if [ $failures -ne 0 ]; then
+    echo "$failures failed"
+    exit 1
+fi
+echo "installed layout checked"

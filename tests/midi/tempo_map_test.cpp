@@ -1,0 +1,55 @@
+// The tempo map must count time exactly as playback's clock does, or a tapped syllable and
+// an exported lyric drift away from the sound.
+
+#include <gtest/gtest.h>
+
+#include "midi/MidiReader.h"
+#include "midi/TempoMap.h"
+#include "support/MidiBytes.h"
+
+namespace sonkora {
+namespace {
+
+using namespace test;
+
+TEST(TempoMap, ConvertsEachStretchAtItsOwnTempoBothWays) {
+    // 120 bpm, 240 bpm from tick 96, 60 bpm from tick 192 (given out of order, with a zero
+    // tempo that playback ignores and two changes at one tick of which the last counts).
+    const TempoMap map(96, {{192, 999}, {96, 250000}, {150, 0}, {192, 1000000}});
+    struct Case {
+        int64_t tick;
+        int64_t micros;
+    };
+    for (const Case& c : {Case{-5, 0}, Case{0, 0}, Case{48, 250000}, Case{96, 500000}, Case{144, 625000},
+                          Case{192, 750000}, Case{193, 760417}, Case{288, 1750000}}) {
+        EXPECT_EQ(map.MicrosAt(c.tick), c.micros) << c.tick;
+        if (c.tick >= 0 && c.micros % 1000 == 0) {
+            EXPECT_DOUBLE_EQ(map.TickAt(static_cast<double>(c.micros)), c.tick);
+        }
+    }
+    EXPECT_DOUBLE_EQ(map.TickAt(-1), 0);
+    EXPECT_DOUBLE_EQ(map.TickAt(1250000), 240);  // half-way through the 60 bpm stretch
+    ASSERT_EQ(map.Changes().size(), 3u);
+    EXPECT_EQ(map.Changes()[2].microsPerQuarter, 1000000u);
+}
+
+TEST(TempoMap, ReadsTempoEventsOfEveryTrackAndDefaultsTo120Bpm) {
+    MidiReader reader;
+    reader.OpenMidiBuffer(MidiFile(1, 480,
+                                   {Cat({Tempo(0, 600000), EndOfTrack()}),
+                                    Cat({NoteOn(0, 0, 60, 90), Tempo(960, 300000), NoteOff(0, 0, 60), EndOfTrack()})}));
+    ASSERT_TRUE(reader.ReadMidiHeader());
+    ASSERT_TRUE(reader.LoadTracks());
+    const TempoMap map = TempoMap::FromSong(reader);
+    EXPECT_EQ(map.MicrosAt(960), 1200000);
+    EXPECT_EQ(map.MicrosAt(1440), 1500000);
+
+    MidiReader plain;
+    plain.OpenMidiBuffer(MidiFile(1, 480, {EndOfTrack()}));
+    ASSERT_TRUE(plain.ReadMidiHeader());
+    ASSERT_TRUE(plain.LoadTracks());
+    EXPECT_EQ(TempoMap::FromSong(plain).MicrosAt(480), 500000);
+}
+
+}  // namespace
+}  // namespace sonkora
