@@ -16,7 +16,6 @@
 // error occurred, ClosePass. Test MidiError() after every step; on any error skip
 // FinishWords, close, and delete the output.
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -69,6 +68,9 @@ public:
     void MoveToChunk(int64_t offset);
 
     const MidiHeader& Header() const { return header_; }
+    // Chunks the track listing shows, chunk 0 included: all of them, except in a split
+    // type 0 file, whose channel tracks without notes come last and are not listed.
+    int ListedTrackCount() const;
     int32_t MidiError() const { return midiError_; }
     void SetMidiError(int32_t code) { midiError_ = code; }
     PassMode Mode() const { return mode_; }
@@ -105,7 +107,8 @@ private:
     WordsTrackWriter words_{midiError_};
     SongTextConverter songText_;
     uint8_t runningStatus_ = 0;
-    std::array<TrackEntry, MaxTracks> trackTable_{};
+    // Indexed by chunk, for the chunks SelectVoiceTrack really found (entry 0 unused).
+    std::vector<TrackEntry> trackTable_;
     bool indexed_ = false;  // the chunks were indexed by SelectVoiceTrack
     int64_t restOffset_ = 0;
     int64_t lastChunkLength_ = 0;

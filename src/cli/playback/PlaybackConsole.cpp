@@ -46,7 +46,7 @@ std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, c
                 }
                 parsed.track = ParseTrack(value);
                 if (!parsed.track) {
-                    problem = command + ": --track wants a track number from 1 to 255, not '" + value + "'";
+                    problem = command + ": --track wants a track number from 1 to 65534, not '" + value + "'";
                     return std::nullopt;
                 }
             } else {

@@ -15,7 +15,7 @@ struct PlaybackArguments {
     std::string output;                 // render only
     std::optional<std::string> device;  // play only
     std::optional<std::string> from;    // a time code bar:beat:unit
-    std::optional<int> track;           // 1 to 255
+    std::optional<int> track;           // 1 to 65534
 };
 
 struct ArgumentRules {
