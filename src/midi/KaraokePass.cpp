@@ -83,6 +83,7 @@ void KaraokePass::ResetState() {
     currentTime_ = 0;
     lastLyricTime_ = -1;
     lastNoteTime_ = -1;
+    noteFloor_ = -1;
     runningStatus_ = 0;
     endOfTrack_ = false;
     lineStart_ = true;
@@ -264,7 +265,7 @@ void KaraokePass::NextNoteLyric(const std::string& text, bool& found) {
                 (event.MetaType == TextType || event.MetaType == LyricType))
                 songText_.Convert(event, noteTimes_, noteCount_, lyricIndex_, header_.Division);
         } else if ((status & 0xF0) == 0x90 && event.Data2 > 0 && mode_ != PassMode::Convert &&
-                   event.Time != lastNoteTime_ && event.Time > lastLyricTime_) {
+                   event.Time != lastNoteTime_ && event.Time > lastLyricTime_ && event.Time > noteFloor_) {
             found = true;
             if (mode_ == PassMode::Collect) {
                 if (noteTimes_.size() < static_cast<size_t>(MaxNoteTimes)) {

@@ -16,6 +16,7 @@
 // error occurred, ClosePass. Test MidiError() after every step; on any error skip
 // FinishWords, close, and delete the output.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -50,6 +51,9 @@ public:
     void WriteLyric(const std::string& text, int32_t time);
     void NextNoteLyric(const std::string& text, bool& found);
     void SwitchVoiceTrack(int n);
+    // A time code bound to no text still moves the voice on: the next note search takes
+    // only a note later than `time`, as if a lyric had been written there.
+    void PassNotesThrough(int32_t time) { noteFloor_ = std::max(noteFloor_, time); }
     void FinishWords();
     void CopyRest();
     void ReadChunkHeader(bool copy);
@@ -119,6 +123,7 @@ private:
     int32_t currentTime_ = 0;
     int32_t lastLyricTime_ = -1;
     int32_t lastNoteTime_ = -1;
+    int32_t noteFloor_ = -1;  // notes at or before this time are passed over
     bool endOfTrack_ = false;
     bool lineStart_ = true;
     int currentTrack_ = 0;
