@@ -1,0 +1,110 @@
+// MIDI files as people bring them (made by tests/data/midi/make_midi.py): type 0, RIFF,
+// type 2 and files cut short, through tracks, make, export, import and render. What
+// sonkorac writes from them is then read by mido and midicsv (check_midi_files.py).
+#include <filesystem>
+
+#include "cli_fixture.h"
+
+namespace sonkora::clitest {
+namespace {
+
+std::string DataFile(const std::string& name) {
+    return std::string(SONKORA_TEST_DATA_DIR) + "/midi/" + name;
+}
+
+// The verse's 23 syllables, one per note of its melody.
+const std::string Verse =
+    "\\Lan-tern light on the hill /Call-ing me home a-gain\r\n"
+    "\\Riv-er run-ning slow /Stars a-bove the snow, yes!\r\n";
+
+class MidiFiles : public SonkoracTest {
+protected:
+    // A song text over `midi` with voice track `track`; returns its name.
+    std::string Song(const std::string& name, const std::string& midi, int track) {
+        std::filesystem::copy_file(DataFile(midi), dir.File(midi), std::filesystem::copy_options::overwrite_existing);
+        const std::string text = "\\t " + std::to_string(track) + "\r\n\\m " + midi + "\r\n\\k " + name +
+                                 ".kar\r\n@TLantern Light\r\n\r\n" + Verse;
+        return Write(name + ".stf", Text(text));
+    }
+    // The independent readers' verdict on files written here: empty when all is well.
+    std::string Check(std::vector<std::string> files) {
+        files.insert(files.begin(), std::string(SONKORA_TEST_DATA_DIR) + "/../cli/check_midi_files.py");
+        files.insert(files.begin(), "/usr/bin/python3");
+        const ProgramRun run = RunProgram(dir, files);
+        return run.exitCode == 0 ? "" : run.out + run.err;
+    }
+};
+
+TEST_F(MidiFiles, Type0AndRiffFilesAreListedByChannelAndMadeIntoValidType1Files) {
+    const std::string byChannel =
+        "1    2   Electric Bass (finger)   \n"
+        "2    4   Voice Oohs               \n"
+        "3    10  Drums                    \n";
+    for (const char* file : {"type0_channels.mid", "type0_channels.rmi"}) {
+        const ProgramRun listed = Sonkorac({"tracks", DataFile(file)});
+        EXPECT_EQ(listed.exitCode, 0) << file << listed.err;
+        EXPECT_EQ(listed.out, byChannel) << file;
+    }
+    // The melody is channel 4, the second line: its notes take the syllables.
+    for (const char* command : {"make", "export"}) {
+        ASSERT_EQ(Sonkorac({command, Song("plain", "type0_channels.mid", 2)}).exitCode, 0) << command;
+        ASSERT_EQ(Sonkorac({command, Song("wrapped", "type0_channels.rmi", 2)}).exitCode, 0) << command;
+        EXPECT_EQ(ReadBytes(dir.File("plain.kar")), ReadBytes(dir.File("wrapped.kar"))) << command;
+        EXPECT_EQ(Check({dir.File("plain.kar")}), "") << command;
+    }
+    ASSERT_EQ(Sonkorac({"make", Song("plain", "type0_channels.mid", 2)}).exitCode, 0);
+    const ChunkedFile made = SplitChunks(ReadBytes(dir.File("plain.kar")));
+    ASSERT_EQ(made.chunks.size(), 7u);  // conductor, karaoke tracks, three note channels, channel 6
+    const std::vector<Timed> words = MetaTexts(made.chunks[2]);
+    ASSERT_EQ(words.size(), 24u);  // the title and the 23 syllables
+    EXPECT_EQ(words[1].time, 768);
+    EXPECT_EQ(words[23].time, 768 + 48 * 36);
+    // A RIFF file around a type 1 song gives what the song alone gives, byte for byte.
+    ASSERT_EQ(Sonkorac({"make", Song("plain", "type1_song.mid", 1)}).exitCode, 0);
+    ASSERT_EQ(Sonkorac({"make", Song("wrapped", "type1_info.rmi", 1)}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("plain.kar")), ReadBytes(dir.File("wrapped.kar")));
+    EXPECT_EQ(Check({dir.File("plain.kar")}), "");
+}
+
+TEST_F(MidiFiles, DamagedAndType2FilesAreRefusedWithTheirReasonAndLeaveNothing) {
+    const std::string cut = "MIDI file is damaged: a track is cut short.\n";
+    const std::string type2 =
+        "Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"tracks", DataFile("cut_last_track.mid")}, DataFile("cut_last_track.mid") + ": " + cut},
+        {{"tracks", "--kar", DataFile("cut_last_track.kar")}, DataFile("cut_last_track.kar") + ": " + cut},
+        {{"tracks", DataFile("type2_patterns.mid")}, DataFile("type2_patterns.mid") + ": " + type2},
+        {{"make", Song("cut", "cut_last_track.mid", 1)}, dir.File("cut_last_track.mid") + ": " + cut},
+        {{"export", Song("cut", "cut_last_track.mid", 1)}, dir.File("cut_last_track.mid") + ": " + cut},
+        {{"make", Song("patterns", "type2_patterns.mid", 1)}, dir.File("type2_patterns.mid") + ": " + type2},
+        {{"import", DataFile("cut_last_track.kar"), "--track", "1", "--stf", dir.File("i.stf"), "--mid",
+          dir.File("i.mid")},
+         DataFile("cut_last_track.kar") + ": " + cut},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = Sonkorac(c.args);
+        EXPECT_EQ(run.exitCode, 1) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(run.err, c.message) << c.args[0];
+        EXPECT_FALSE(Exists("cut.kar") || Exists("patterns.kar") || Exists("i.stf") || Exists("i.mid")) << c.args[0];
+    }
+}
+
+TEST_F(MidiFiles, RenderTakesASongTextAndPlaysTheKaraokeFileItMakes) {
+    if (Sonkorac({}).err.find(" render ") == std::string::npos) GTEST_SKIP() << "built without playback";
+    const ProgramRun run = Sonkorac({"render", Song("song", "type0_channels.mid", 2), dir.File("song.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Check({dir.File("song.kar")}), "");
+    EXPECT_GT(std::filesystem::file_size(dir.File("song.wav")), 44u * 50000);
+    // A song text error stops it before anything is played.
+    Write("bad.stf", Text("\\t 9\r\n\\m type0_channels.mid\r\n\r\nla\r\n"));
+    const ProgramRun bad = Sonkorac({"render", dir.File("bad.stf"), dir.File("bad.wav")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("greater than number of tracks"), std::string::npos) << bad.err;
+    EXPECT_FALSE(Exists("bad.wav"));
+}
+
+}  // namespace
+}  // namespace sonkora::clitest
