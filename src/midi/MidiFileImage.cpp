@@ -164,7 +164,12 @@ SplitResult SplitType0(const uint8_t* file, size_t size) {
         if (kind != 0xC0 && kind != 0xD0) track.data.push_back(event.Data2);
         if (kind == 0x90 && event.Data2 > 0) track.playsNotes = true;
     }
-    AppendEndOfTrack(conductor.data, static_cast<uint32_t>(std::max(endTime, conductor.time) - conductor.time));
+    // The song ends where its track ended, which may be long after the last event.
+    if (!conductor.Delta(std::max(endTime, conductor.time))) {
+        result.midiError = MidiErrorCode::UnknownCode;
+        return result;
+    }
+    conductor.data.insert(conductor.data.end(), {0xFF, EndOfTrackType, 0x00});
 
     std::vector<const TrackBuilder*> order;
     for (const bool notes : {true, false})

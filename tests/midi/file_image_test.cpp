@@ -63,6 +63,9 @@ TEST(FileImage, FilesThatCannotBeSplitOrUnwrappedGiveTheirCode) {
     } cases[] = {
         {"cut inside its track", Bytes(whole.begin(), whole.end() - 3), MidiErrorCode::DamagedFile},
         {"an undefined status", MidiFile(0, 96, {Cat({NoteOn(0, 0, 60, 1), {0x00, 0xF4}, EndOfTrack()})}), 3},
+        // Refused rather than written with a delta time no reader can take.
+        {"a gap longer than a delta time holds",
+         MidiFile(0, 96, {Cat({NoteOn(0x0FFFFFFF, 0, 60, 1), NoteOn(0x0FFFFFFF, 0, 60, 0), EndOfTrack()})}), 3},
         {"no track chunk", Cat({Header(0, 1, 96), Text("XFIH"), Be32(0)}), 3},
         {"a RIFF file with no MIDI data", Cat({Text("RIFF"), Be32(0), Text("RMIDLIST"), Be32(0)}), 1},
         {"a RIFF file cut inside the MIDI data", Bytes(riff.begin(), riff.end() - 4), 9},
