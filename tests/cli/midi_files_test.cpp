@@ -1,6 +1,7 @@
 // MIDI files as people bring them (made by tests/data/midi/make_midi.py): type 0, RIFF,
 // type 2 and files cut short, through tracks, make, export, import and render. What
 // sonkorac writes from them is then read by mido and midicsv (check_midi_files.py).
+#include <algorithm>
 #include <filesystem>
 
 #include "cli_fixture.h"
@@ -90,6 +91,23 @@ TEST_F(MidiFiles, DamagedAndType2FilesAreRefusedWithTheirReasonAndLeaveNothing) 
         EXPECT_EQ(run.err, c.message) << c.args[0];
         EXPECT_FALSE(Exists("cut.kar") || Exists("patterns.kar") || Exists("i.stf") || Exists("i.mid")) << c.args[0];
     }
+}
+
+TEST_F(MidiFiles, AFileOfMoreThan256TracksIsMadeIntoAKaraokeFileThatReadsBack) {
+    Bytes file = Cat({Header(1, 300, 96), Track(EndOfTrack())});
+    for (int i = 1; i < 300; ++i)
+        file = Cat({file, Track(Cat({NoteOn(static_cast<uint32_t>(i), 0, 60, 64), EndOfTrack()}))});
+    Write("many.mid", file);
+    Write("many.stf", Text("\\t 299\r\n\\m many.mid\r\n\r\nla\r\n"));
+    const ProgramRun made = Sonkorac({"make", dir.File("many.stf")});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const ChunkedFile kar = SplitChunks(ReadBytes(dir.File("many.kar")));
+    ASSERT_EQ(kar.chunks.size(), 302u);
+    EXPECT_EQ(MetaTexts(kar.chunks[2]).back().time, 299);
+    const ProgramRun listed = Sonkorac({"tracks", "--kar", dir.File("many.kar")});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 299);
+    EXPECT_EQ(Check({dir.File("many.kar")}), "");
 }
 
 TEST_F(MidiFiles, RenderTakesASongTextAndPlaysTheKaraokeFileItMakes) {
