@@ -132,7 +132,7 @@ void MidiReader::PrepareInput() {
         if (input.file == nullptr) {
             if (offset < 0 || static_cast<uint64_t>(offset) >= input.buffer.size()) return 0;
             const size_t got = std::min(count, input.buffer.size() - static_cast<size_t>(offset));
-            std::memcpy(target, input.buffer.data() + offset, got);
+            if (got > 0) std::memcpy(target, input.buffer.data() + offset, got);
             return got;
         }
         if (fseeko(input.file, static_cast<off_t>(offset), SEEK_SET) != 0) return 0;
