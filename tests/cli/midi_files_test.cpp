@@ -67,6 +67,21 @@ TEST_F(MidiFiles, Type0AndRiffFilesAreListedByChannelAndMadeIntoValidType1Files)
     EXPECT_EQ(Check({dir.File("plain.kar")}), "");
 }
 
+TEST_F(MidiFiles, AKaraokeFileInARiffWrapperImportsAsTheFileItself) {
+    std::vector<std::string> songTexts;
+    for (const std::string& kar :
+         {std::string(SONKORA_TEST_DATA_DIR) + "/kar/classic.kar", DataFile("classic_kar.rmi")}) {
+        const ProgramRun run =
+            Sonkorac({"import", kar, "--track", "1", "--stf", dir.File("i.stf"), "--mid", dir.File("i.mid"), "--yes"});
+        ASSERT_EQ(run.exitCode, 0) << kar << run.err;
+        const std::string text = ReadText(dir.File("i.stf"));
+        songTexts.push_back(text.substr(text.find("\\k")));
+        songTexts.push_back(ReadText(dir.File("i.mid")));
+    }
+    EXPECT_EQ(songTexts[1], songTexts[3]);
+    EXPECT_EQ(songTexts[0].substr(songTexts[0].find('\n')), songTexts[2].substr(songTexts[2].find('\n')));
+}
+
 TEST_F(MidiFiles, DamagedAndType2FilesAreRefusedWithTheirReasonAndLeaveNothing) {
     const std::string cut = "MIDI file is damaged: a track is cut short.\n";
     const std::string type2 =

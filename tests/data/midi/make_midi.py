@@ -69,6 +69,11 @@ def type2():
     return b"MThd" + struct.pack(">IHHH", 6, 2, 2, d) + pattern.chunk() + pattern.chunk()
 
 
+def classic_kar():
+    with open(os.path.join(HERE, "..", "kar", "classic.kar"), "rb") as kar:
+        return kar.read()
+
+
 FILES = {
     "type0_channels.mid": type0_channels,
     "type0_channels.rmi": lambda: riff(type0_channels()),
@@ -77,7 +82,8 @@ FILES = {
     "type2_patterns.mid": type2,
     # Cut inside the last track: its chunk claims bytes the file does not have.
     "cut_last_track.mid": lambda: type1_song()[:-7],
-    "cut_last_track.kar": lambda: open(os.path.join(HERE, "..", "kar", "classic.kar"), "rb").read()[:-5],
+    "cut_last_track.kar": lambda: classic_kar()[:-5],
+    "classic_kar.rmi": lambda: riff(classic_kar()),
 }
 
 if __name__ == "__main__":
