@@ -118,6 +118,8 @@ TEST_F(Compile, SyllablesTakeNotesTimeCodesAndTrackChanges) {
         {"a b $2:1:60$c d $1:1:1$", {"0:\\a", "480: b", "2160: c", "2400: d"}},
         {"a b $1:2:1$c", {"0:\\a", "480: b", "484: c"}},
         {"a b c$2:1:0", {"0:\\a", "480: b", "1920: c"}},
+        // A time code before a blank moves the voice on: "li" takes the first note after it.
+        {"la $2:1:0$ li", {"0:\\la", "2400: li"}},
         // Track 2 passes its notes up to the last lyric; track 1 goes on where it was left.
         {"a b $\\t 2$c d $\\t 1$e f", {"0:\\a", "480: b", "720: c", "1200: d", "1440: e", "1920: f"}},
     };
@@ -193,8 +195,15 @@ TEST_F(Compile, FailuresAreReportedAndLeaveNoOutput) {
         {Make, {"\\t 2", "", "a b c d e $$f"}, "@2:11 MIDI time of 'f' is unknown (no note event found).", true},
         {Check, {"\\t 1", "", "la", "  " + std::string(130, 'x')}, "@3:123 Syllable too long."},
         // The file's own errors are shown after the compilation, the caret left alone.
-        {Make, {"\\t 1", "", "a"}, "@0:0 Not a Type 1 MIDI file.", true, 2, MidiFile(0, 480, {Beats(1)})},
-        {Make, {"\\t 1", "", "a b c d"}, "@0:0 Unexpected end of MIDI file.", true, -1, cut},
+        {Make,
+         {"\\t 1", "", "a"},
+         "@0:0 Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.",
+         true,
+         10,
+         MidiFile(2, 480, {Conductor, Beats(1)})},
+        {Make, {"\\t 1", "", "a b c d"}, "@0:0 MIDI file is damaged: a track is cut short.", true, 9, cut},
+        // A query after the last note finds only the end of the track.
+        {Make, {"\\t 1", "", "a b c d e f g h $$i"}, "@2:17 MIDI time of 'i' is unknown (no note event found).", true},
     };
     std::filesystem::create_directory(dir.Path("taken.kar"));
     for (const Case& c : cases) {
