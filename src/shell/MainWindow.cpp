@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,8 +36,25 @@ namespace {
 class ImportWindowHost final : public ImportHost {
 public:
     explicit ImportWindowHost(MainWindow& window) : window_(window) {}
+    // The window that already shows the song text is reloaded rather than a second one
+    // opened on the same file.
     void OpenSongText(const std::string& fileName) override {
-        window_.CreateEditor()->LoadFile(QString::fromStdString(fileName));
+        const QString path = QString::fromStdString(fileName);
+        if (EditorWindow* open = window_.EditorOf(path)) {
+            open->LoadFile(path);
+            window_.ActivateEditor(open);
+            return;
+        }
+        window_.CreateEditor()->LoadFile(path);
+    }
+    bool MayReplaceSongText(const std::string& fileName) override {
+        EditorWindow* open = window_.EditorOf(QString::fromStdString(fileName));
+        if (!open || !open->IsModified()) return true;
+        window_.ActivateEditor(open);
+        return window_.QueryBox(QStringLiteral("%1 is open and has changes that are not saved. The import "
+                                               "replaces the file, and the changes are lost.\n\nImport anyway?")
+                                    .arg(open->windowTitle()),
+                                HelpContext::Import, false) == QMessageBox::Yes;
     }
 
 private:
@@ -153,6 +171,41 @@ EditorWindow* MainWindow::CreateEditor(bool show) {
     return editor;
 }
 
+namespace {
+
+// Two names of one file compare equal: links and "./" resolved where the file exists.
+QString ComparablePath(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+}  // namespace
+
+EditorWindow* MainWindow::EditorOf(const QString& path) const {
+    if (path.isEmpty()) return nullptr;
+    const QString wanted = ComparablePath(path);
+    for (EditorWindow* editor : childOrder_)
+        if (!editor->IsUntitled() && ComparablePath(editor->FileName()) == wanted) return editor;
+    return nullptr;
+}
+
+void MainWindow::ActivateEditor(EditorWindow* editor) {
+    QMdiSubWindow* window = editor->Window();
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    mdiArea_->setActiveSubWindow(window);
+    editor->setFocus();
+}
+
+void MainWindow::OpenEditorOn(const QString& path) {
+    if (EditorWindow* open = EditorOf(path)) {
+        ActivateEditor(open);
+        return;
+    }
+    CreateEditor()->LoadFile(path);
+}
+
 void MainWindow::SetEditorFont(const QFont& font) {
     editorFont_ = font;
     for (EditorWindow* editor : childOrder_) editor->SetPaneFont(font);
@@ -198,7 +251,7 @@ void MainWindow::openDocument() {
     const auto fileName = AskOpenFileName(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
                                           HelpContext::General, QStringLiteral("stf"));
     if (!fileName) return;
-    CreateEditor()->LoadFile(*fileName);
+    OpenEditorOn(*fileName);
 }
 
 void MainWindow::importKaraoke() {
