@@ -80,8 +80,10 @@ void EditorWindow::CreatePanes() {
     songText_->setObjectName(QStringLiteral("songText"));
     preview_ = new PreviewPane(pages_);
     preview_->setObjectName(QStringLiteral("preview"));
-    pages_->addTab(songText_, QStringLiteral("S&TF"));
-    pages_->addTab(preview_, QStringLiteral("&Preview"));
+    // The captions carry no mnemonic: Alt+T and Alt+P belong to the window's page
+    // actions below, and two owners of one key would leave Qt to trigger neither.
+    pages_->addTab(songText_, QStringLiteral("STF"));
+    pages_->addTab(preview_, QStringLiteral("Preview"));
     layout->addWidget(pages_, 1);
 
     connect(songText_, &QPlainTextEdit::textChanged, this, &EditorWindow::UpdateStatus);
@@ -330,7 +332,7 @@ bool EditorWindow::SaveAs() {
     // A new document is offered as untitled.stf in the folder the file dialogs used last.
     const QString proposal = untitled_ ? QFileInfo(FileName()).fileName() : FileName();
     const auto chosen = services_->AskSaveFileName(QStringLiteral("STF (*.stf)|*.stf"), QStringLiteral("Save As"),
-                                                   HelpContext::General, QStringLiteral("stf"), proposal);
+                                                   HelpContext::Files, QStringLiteral("stf"), proposal);
     if (!chosen) return false;
     // The file dialog replaces files without asking, as it always has for a document
     // saved under another name; a new document would silently take the place of

@@ -99,6 +99,7 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     hyphenationDialog_ = new HyphenationDialog(*this, this);
     warningsDialog_ = new WarningsDialog(*this, this);
     midiSetupDialog_ = new MidiSetupDialog(this, midi_->Toolkit());
+    connect(midiSetupDialog_, &MidiSetupDialog::HelpRequested, this, [this] { ShowHelp(HelpContext::MidiSetup); });
 
     MergeMenus();
     UpdateFrameControls();
@@ -230,7 +231,17 @@ HelpWindow* MainWindow::Help() {
 }
 
 bool MainWindow::ShowHelp(int helpContext) {
-    return Help()->ShowContext(helpContext);
+    HelpWindow* help = Help();
+    // Asked for from a modal dialog, the help window would be blocked by it, behind the
+    // program's windows and deaf to input until the dialog closed. It is modal itself
+    // then, above the dialog, which stays open beneath it.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality wanted = modal && modal != help ? Qt::ApplicationModal : Qt::NonModal;
+    if (help->windowModality() != wanted) {
+        help->hide();  // the modality changes only while the window is hidden
+        help->setWindowModality(wanted);
+    }
+    return help->ShowContext(helpContext);
 }
 
 // ---------------------------------------------------------------------------------
@@ -241,7 +252,7 @@ void MainWindow::newDocument() {
     editor->SetText(QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
     if (const auto midiFile =
             AskOpenFileName(QStringLiteral("MIDI files (*.mid)|*.mid"), QStringLiteral("Select MIDI file"),
-                            HelpContext::General, QStringLiteral("mid"))) {
+                            HelpContext::Files, QStringLiteral("mid"))) {
         editor->SetMidiFileLine(*midiFile);
         editor->selectVoiceTrack();
     }
@@ -249,7 +260,7 @@ void MainWindow::newDocument() {
 
 void MainWindow::openDocument() {
     const auto fileName = AskOpenFileName(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
-                                          HelpContext::General, QStringLiteral("stf"));
+                                          HelpContext::Files, QStringLiteral("stf"));
     if (!fileName) return;
     OpenEditorOn(*fileName);
 }

@@ -88,6 +88,8 @@ QMessageBox::StandardButton MainWindow::ShowBox(QMessageBox::Icon icon, const QS
         box.setEscapeButton(QMessageBox::Cancel);
     else if (buttons & QMessageBox::No)
         box.setEscapeButton(QMessageBox::No);
+    else if (buttons & QMessageBox::Ok)
+        box.setEscapeButton(QMessageBox::Ok);  // beside Help, the box would not pick one itself
     for (;;) {
         box.exec();
         if (help && box.clickedButton() == help) {
