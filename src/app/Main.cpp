@@ -11,7 +11,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonkora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Sonkora"));
+    // No display name: the platform would append it to every window title, and the
+    // frame's title already starts with the program's name ("Sonkora - [song.stf]").
     QApplication::setWindowIcon(sonkora::MakeProgramIcon());
 
     const std::string programDirectory = QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString();

@@ -53,6 +53,9 @@ public:
     void DetachFromServices() { services_ = nullptr; }
 
     QString FileName() const { return document_.Path(); }
+    // Never saved: the file name is only a proposal.
+    bool IsUntitled() const { return untitled_; }
+    bool IsModified() const { return document_.IsModified(); }
     // What the last compilation made or read.
     QString MidiFileName() const { return QString::fromStdString(compiler_.MidiFileName()); }
     QString KarFileName() const { return QString::fromStdString(compiler_.KarFileName()); }
@@ -138,8 +141,10 @@ private:
     void CreateStatusStrip();
     void CreateContextMenu();
     void UpdateStatus();
+    void ShowFileName(const QString& name);
     void StateChanged();
     bool ConfirmUnmappedCharacters(const QString& purpose);
+    void ShowSavedCharacters();
     void ShowPage(int index);
     void CurrentTabChanged(int index);
     // The page change: before the Preview page shows, and after any page shows.
@@ -170,6 +175,7 @@ private:
     std::unique_ptr<EditorCompileHost> host_;
     QMdiSubWindow* window_ = nullptr;
     SongTextEdit* activePane_ = nullptr;
+    bool untitled_ = true;  // never saved: Save asks for a name
     bool shownModified_ = false;
     int currentPage_ = 0;
     bool changingPage_ = false;

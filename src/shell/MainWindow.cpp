@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,8 +36,25 @@ namespace {
 class ImportWindowHost final : public ImportHost {
 public:
     explicit ImportWindowHost(MainWindow& window) : window_(window) {}
+    // The window that already shows the song text is reloaded rather than a second one
+    // opened on the same file.
     void OpenSongText(const std::string& fileName) override {
-        window_.CreateEditor()->LoadFile(QString::fromStdString(fileName));
+        const QString path = QString::fromStdString(fileName);
+        if (EditorWindow* open = window_.EditorOf(path)) {
+            open->LoadFile(path);
+            window_.ActivateEditor(open);
+            return;
+        }
+        window_.CreateEditor()->LoadFile(path);
+    }
+    bool MayReplaceSongText(const std::string& fileName) override {
+        EditorWindow* open = window_.EditorOf(QString::fromStdString(fileName));
+        if (!open || !open->IsModified()) return true;
+        window_.ActivateEditor(open);
+        return window_.QueryBox(QStringLiteral("%1 is open and has changes that are not saved. The import "
+                                               "replaces the file, and the changes are lost.\n\nImport anyway?")
+                                    .arg(open->windowTitle()),
+                                HelpContext::Import, false) == QMessageBox::Yes;
     }
 
 private:
@@ -81,6 +99,7 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     hyphenationDialog_ = new HyphenationDialog(*this, this);
     warningsDialog_ = new WarningsDialog(*this, this);
     midiSetupDialog_ = new MidiSetupDialog(this, midi_->Toolkit());
+    connect(midiSetupDialog_, &MidiSetupDialog::HelpRequested, this, [this] { ShowHelp(HelpContext::MidiSetup); });
 
     MergeMenus();
     UpdateFrameControls();
@@ -153,6 +172,41 @@ EditorWindow* MainWindow::CreateEditor(bool show) {
     return editor;
 }
 
+namespace {
+
+// Two names of one file compare equal: links and "./" resolved where the file exists.
+QString ComparablePath(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+}  // namespace
+
+EditorWindow* MainWindow::EditorOf(const QString& path) const {
+    if (path.isEmpty()) return nullptr;
+    const QString wanted = ComparablePath(path);
+    for (EditorWindow* editor : childOrder_)
+        if (!editor->IsUntitled() && ComparablePath(editor->FileName()) == wanted) return editor;
+    return nullptr;
+}
+
+void MainWindow::ActivateEditor(EditorWindow* editor) {
+    QMdiSubWindow* window = editor->Window();
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    mdiArea_->setActiveSubWindow(window);
+    editor->setFocus();
+}
+
+void MainWindow::OpenEditorOn(const QString& path) {
+    if (EditorWindow* open = EditorOf(path)) {
+        ActivateEditor(open);
+        return;
+    }
+    CreateEditor()->LoadFile(path);
+}
+
 void MainWindow::SetEditorFont(const QFont& font) {
     editorFont_ = font;
     for (EditorWindow* editor : childOrder_) editor->SetPaneFont(font);
@@ -177,7 +231,17 @@ HelpWindow* MainWindow::Help() {
 }
 
 bool MainWindow::ShowHelp(int helpContext) {
-    return Help()->ShowContext(helpContext);
+    HelpWindow* help = Help();
+    // Asked for from a modal dialog, the help window would be blocked by it, behind the
+    // program's windows and deaf to input until the dialog closed. It is modal itself
+    // then, above the dialog, which stays open beneath it.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality wanted = modal && modal != help ? Qt::ApplicationModal : Qt::NonModal;
+    if (help->windowModality() != wanted) {
+        help->hide();  // the modality changes only while the window is hidden
+        help->setWindowModality(wanted);
+    }
+    return help->ShowContext(helpContext);
 }
 
 // ---------------------------------------------------------------------------------
@@ -188,7 +252,7 @@ void MainWindow::newDocument() {
     editor->SetText(QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
     if (const auto midiFile =
             AskOpenFileName(QStringLiteral("MIDI files (*.mid)|*.mid"), QStringLiteral("Select MIDI file"),
-                            HelpContext::General, QStringLiteral("mid"))) {
+                            HelpContext::Files, QStringLiteral("mid"))) {
         editor->SetMidiFileLine(*midiFile);
         editor->selectVoiceTrack();
     }
@@ -196,9 +260,9 @@ void MainWindow::newDocument() {
 
 void MainWindow::openDocument() {
     const auto fileName = AskOpenFileName(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
-                                          HelpContext::General, QStringLiteral("stf"));
+                                          HelpContext::Files, QStringLiteral("stf"));
     if (!fileName) return;
-    CreateEditor()->LoadFile(*fileName);
+    OpenEditorOn(*fileName);
 }
 
 void MainWindow::importKaraoke() {

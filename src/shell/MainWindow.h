@@ -101,6 +101,11 @@ public:
     EditorWindow* ActiveEditor() const;
     // A new editor window, shown maximized and active unless `show` is false.
     EditorWindow* CreateEditor(bool show = true);
+    // The editor window on `path`, if one is open.
+    EditorWindow* EditorOf(const QString& path) const;
+    void ActivateEditor(EditorWindow* editor);
+    // The window on `path`: the open one brought forward, or a new one.
+    void OpenEditorOn(const QString& path);
 
     // Opens the device of the MidiOutDevice setting (the first one when it is empty,
     // whose name then becomes the setting).

@@ -113,9 +113,9 @@ void MainWindow::CreateStatusBar() {
     gauge_ = new QProgressBar(this);
     gauge_->setObjectName(QStringLiteral("gauge"));
     gauge_->setFixedWidth(123);
-    gauge_->setRange(0, 100);
-    gauge_->setValue(100);
-    gauge_->setTextVisible(true);
+    gauge_->setRange(0, 1);
+    gauge_->setValue(0);
+    gauge_->setTextVisible(false);  // until a song plays
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->setStyleSheet(
         QStringLiteral("QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"

@@ -113,6 +113,15 @@ void MainWindow::customEvent(QEvent* event) {
 }
 
 void MainWindow::SetGauge(int32_t maximum, int32_t progress) {
+    // With no song playing the gauge is empty and says nothing: a full "100%" bar
+    // would read as something finished or going on.
+    const bool active = Playing();
+    gauge_->setTextVisible(active);
+    if (!active) {
+        gauge_->setRange(0, 1);
+        gauge_->setValue(0);
+        return;
+    }
     // A song of no length still shows a full bar, not a busy one.
     const int top = std::max(1, maximum);
     gauge_->setRange(0, top);

@@ -59,6 +59,10 @@ void MainWindow::RestoreViews() {
         if (value == "Main") LoadMainSettings(ini, key);
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         if (it->second != "Edit") continue;
+        // A file listed twice opens once.
+        const QString fileName =
+            QString::fromStdString(ini.ReadString(ViewSettingsSection, it->first + "FileName", ""));
+        if (EditorOf(fileName)) continue;
         EditorWindow* editor = CreateEditor(false);
         editor->LoadViewSettings(ini, it->first);
         mdiArea_->setActiveSubWindow(editor->Window());

@@ -8,6 +8,7 @@
 
 #include "common/UserInterface.h"
 #include "playback/MidiToolkit.h"
+#include "shell/ShellServices.h"
 
 namespace sonkora {
 
@@ -21,7 +22,7 @@ constexpr int MaxDevices = 1024;
 
 MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Midi Setup"));
-    setProperty("sonkoraHelpContext", HelpContext::General);
+    setProperty("sonkoraHelpContext", HelpContext::MidiSetup);
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(QStringLiteral("&Midi output device"), this);
     devices_ = new QListWidget(this);
@@ -42,8 +43,7 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
     buttons->addButton(QDialogButtonBox::Cancel);
-    // There is no topic of this dialog's own to open from here.
-    buttons->addButton(QDialogButtonBox::Help)->setEnabled(false);
+    connect(buttons->addButton(QDialogButtonBox::Help), &QPushButton::clicked, this, &MidiSetupDialog::HelpRequested);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -25,6 +25,10 @@ public:
     // The selected line's text; empty when the list is empty.
     std::string SelectedDevice() const;
 
+signals:
+    // The Help button: the main window opens the dialog's topic.
+    void HelpRequested();
+
 private:
     QListWidget* devices_ = nullptr;
 };

@@ -15,6 +15,12 @@ class QWidget;
 
 namespace sonkora {
 
+// The help topics only the program's own dialogs open, beside the shared ones.
+namespace HelpContext {
+inline constexpr int Files = 10001;      // the Open, Save As and Select MIDI file dialogs
+inline constexpr int MidiSetup = 15003;  // Options, Midi Setup
+}  // namespace HelpContext
+
 class EditorWindow;
 class MidiToolkit;
 class PlaybackEditor;

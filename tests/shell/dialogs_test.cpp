@@ -109,7 +109,7 @@ private slots:
                        "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\nView0MidiOutDevice=Elsewhere\n");
         MidiSetupDialog* dialog = f.frame->findChild<MidiSetupDialog*>();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Midi Setup"));
-        QVERIFY(!dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->isEnabled());
+        QVERIFY(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->isEnabled());
         QCOMPARE(Child<QListWidget>(dialog, "devices")->count(), 3);  // the nameless one is left out
         QCOMPARE(Child<QListWidget>(dialog, "devices")->item(2)->text(), QStringLiteral("Port D"));
 
