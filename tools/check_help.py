@@ -19,6 +19,7 @@ import sys
 # Help, Contents and the first start show.
 CONTEXTS = ["20000", "20002", "20003", "20004", "25000", "10006", "11006",
             "11007", "11008", "13001", "13002", "13003", "13004", "13005", "13006",
+            "13007", "13008",
             "15001", "15002"]
 
 VOID_ELEMENTS = {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",

@@ -6,6 +6,7 @@
 
 #include <QKeyCombination>
 
+#include <optional>
 #include <span>
 
 #include "shell/ToolIcons.h"
@@ -27,7 +28,17 @@ struct CommandState {
     bool undo = false;
 };
 
-enum class MenuId { File, Edit, Search, Karaoke, Options, Window, Help };
+enum class MenuId { File, Edit, Search, Karaoke, Options, Window, Help, ExportAs, ExportKaraokeFile };
+
+// The menu a submenu shows in (at the place of its first command); nothing for the menus
+// of the menu bar.
+constexpr std::optional<MenuId> ParentMenu(MenuId menu) {
+    switch (menu) {
+        case MenuId::ExportAs: return MenuId::Karaoke;
+        case MenuId::ExportKaraokeFile: return MenuId::File;
+        default: return std::nullopt;
+    }
+}
 
 // Which variant of the menu bar a command shows in: the File menu differs with and
 // without an editor window; the Edit, Search and Karaoke menus need one.

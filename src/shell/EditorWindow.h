@@ -7,6 +7,7 @@
 // plays the song text cannot be changed and the syllables being sung are selected in
 // both panes.
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -18,9 +19,11 @@
 #include <vector>
 
 #include "compiler/SongCompiler.h"
+#include "formats/KaraokeExport.h"
 #include "playback/PlaybackInterfaces.h"
 #include "shell/EditorDocument.h"
 #include "shell/PersistentView.h"
+#include "shell/TimingRecording.h"
 
 class QAction;
 class QLabel;
@@ -131,6 +134,14 @@ public:
     void stop();
     void playInKaraokePlayer();
     void exportMidi();
+    void exportLrc();
+    void exportEnhancedLrc();
+    void exportWebVtt();
+    void exportUltraStar();
+    void shiftTimeCodes();
+    void recordTiming();
+    // True while Record Timing runs in this window.
+    bool Recording() const { return recording_ != nullptr; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -153,6 +164,8 @@ private:
     bool ThisSongPlays() const;
     void RunCompileAndAct(CompileKind mode, bool fromCursor, bool external);
     void ReportCompileFailure(const std::exception& error);
+    void ExportLyrics(ExportFormat format);
+    void FinishRecording();
 
     ShellServices* services_;
     QTabWidget* pages_ = nullptr;
@@ -179,6 +192,7 @@ private:
     bool shownModified_ = false;
     int currentPage_ = 0;
     bool changingPage_ = false;
+    QPointer<TimingRecording> recording_;  // a child of the song text pane
     std::optional<int32_t> playbackTime_;  // the time last highlighted while playing
     QRect normalRect_;
     QPoint minimizedPosition_{-1, -1};

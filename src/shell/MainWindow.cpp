@@ -17,14 +17,17 @@
 #include "midi/KaraokeImport.h"
 #include "playback/PlaybackEngine.h"
 #include "shell/AboutBox.h"
+#include "shell/EditorCompileHost.h"
 #include "shell/EditorWindow.h"
 #include "shell/HelpWindow.h"
 #include "shell/HyphenationDialog.h"
 #include "shell/KaraokePlayerDialog.h"
+#include "shell/LyricExport.h"
 #include "shell/MidiSetupDialog.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellUserInterface.h"
 #include "shell/SpecialLettersDialog.h"
+#include "shell/TimingSettingsDialog.h"
 #include "shell/ToolIcons.h"
 #include "shell/WarningsDialog.h"
 
@@ -278,6 +281,38 @@ void MainWindow::importKaraoke() {
     } catch (const std::exception& error) {
         ErrorBox(MessageText(error.what()), HelpContext::ErrorMessages);
     }
+}
+
+void MainWindow::ExportKaraokeFile(ExportFormat format) {
+    const auto fileName =
+        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar)|*.kar"), QStringLiteral("Export Karaoke File"),
+                        HelpContext::LyricFormats, QStringLiteral("kar"));
+    if (!fileName) return;
+    // The voice track list of a Soft Karaoke file starts at its fourth track.
+    ShellUserInterface ui(*this, 3);
+    ExportLyricFile(*this, ui, format, *fileName, nullptr, CompilerSettingsOf(settings_));
+}
+
+void MainWindow::exportKarAsLrc() {
+    ExportKaraokeFile(ExportFormat::Lrc);
+}
+
+void MainWindow::exportKarAsEnhancedLrc() {
+    ExportKaraokeFile(ExportFormat::EnhancedLrc);
+}
+
+void MainWindow::exportKarAsWebVtt() {
+    ExportKaraokeFile(ExportFormat::WebVtt);
+}
+
+void MainWindow::exportKarAsUltraStar() {
+    ExportKaraokeFile(ExportFormat::UltraStar);
+}
+
+void MainWindow::timingSetup() {
+    TimingSettingsDialog dialog(*this, this);
+    dialog.Show(settings_);
+    if (dialog.exec() == QDialog::Accepted) dialog.Store(settings_);
 }
 
 void MainWindow::exitProgram() {

@@ -41,6 +41,8 @@ class QToolBar;
 
 namespace sonkora {
 
+enum class ExportFormat : uint8_t;
+
 class EditorWindow;
 class HelpWindow;
 class HyphenationDialog;
@@ -81,6 +83,7 @@ public:
     bool PickSpecialLetter() override;
     bool Playing() const override;
     PlaybackEditor* PlayingEditor() const override;
+    void PlaySongFrom(const std::string& karFileName, PlaybackEditor* editor, int32_t startTick) override;
     void PlaySong(const std::string& karFileName, PlaybackEditor* editor, bool fromCursor) override;
     void PlayTrack(const std::string& fileName, int track) override;
     void StopPlaying() override;
@@ -139,6 +142,11 @@ public:
     void newDocument();
     void openDocument();
     void importKaraoke();
+    void exportKarAsLrc();
+    void exportKarAsEnhancedLrc();
+    void exportKarAsWebVtt();
+    void exportKarAsUltraStar();
+    void timingSetup();
     void exitProgram();
     void midiSetup();
     void karaokePlayerSetup();
@@ -167,7 +175,8 @@ protected:
 private:
     // Menus and tool bar (MainWindowMenus.cpp).
     void CreateMenus();
-    QMenu* BuildMenu(MenuId id, bool withEditor);
+    QMenu* BuildMenu(MenuId id, bool withEditor, QWidget* parent = nullptr);
+    void ExportKaraokeFile(ExportFormat format);
     QAction* ActionFor(const Command& command);
     void CreateToolBar();
     void CreateStatusBar();

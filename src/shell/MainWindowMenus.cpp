@@ -18,6 +18,8 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "common/UserInterface.h"
 #include "shell/CommandTable.h"
@@ -49,16 +51,30 @@ void MainWindow::CreateMenus() {
         ->setVisible(QFileInfo(QString::fromStdString(environment_.BatchDirectory())).isDir());
 }
 
-QMenu* MainWindow::BuildMenu(MenuId id, bool withEditor) {
+QMenu* MainWindow::BuildMenu(MenuId id, bool withEditor, QWidget* parent) {
     const auto title = std::find_if(MenuTitles().begin(), MenuTitles().end(),
                                     [id](const MenuTitle& entry) { return entry.menu == id; });
-    auto* menu = new QMenu(QString::fromLatin1(title->title), this);
+    auto* menu = new QMenu(QString::fromLatin1(title->title), parent ? parent : this);
     menu->menuAction()->setStatusTip(QString::fromLatin1(title->hint));
     menu->menuAction()->setProperty(HelpContextProperty, HelpContext::General);
     menu->installEventFilter(this);
     connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
+    // A submenu's commands go into it, the submenu made at the place of its first one.
+    std::vector<std::pair<MenuId, QMenu*>> submenus;
     for (const Command& command : Commands()) {
-        if (command.menu != id || (command.shown == Shown::WithEditor && !withEditor)) continue;
+        if (command.shown == Shown::WithEditor && !withEditor) continue;
+        if (command.menu != id) {
+            if (ParentMenu(command.menu) != id) continue;
+            auto made = std::find_if(submenus.begin(), submenus.end(),
+                                     [&command](const auto& entry) { return entry.first == command.menu; });
+            if (made == submenus.end()) {
+                if (command.separatorBefore && !menu->isEmpty()) menu->addSeparator();
+                QMenu* submenu = BuildMenu(command.menu, withEditor, menu);
+                menu->addMenu(submenu);
+                submenus.emplace_back(command.menu, submenu);
+            }
+            continue;
+        }
         if (command.separatorBefore && !menu->isEmpty()) menu->addSeparator();
         menu->addAction(ActionFor(command));
     }

@@ -83,6 +83,13 @@ void MainWindow::PlaySong(const std::string& karFileName, PlaybackEditor* editor
     settings_.MidiOutDevice = engine_->MidiOutDevice();
 }
 
+void MainWindow::PlaySongFrom(const std::string& karFileName, PlaybackEditor* editor, int32_t startTick) {
+    engine_->StopPlaying();
+    ++playbackNumber_->Value;
+    engine_->PlaySongFrom(karFileName, editor, startTick);
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+}
+
 void MainWindow::PlayTrack(const std::string& fileName, int track) {
     // Stopping the audition that runs must not clear what the track dialog just showed.
     keepTrackDialogStatus_ = true;

@@ -35,6 +35,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::LoadMainSettings(const IniFile& ini, const std::string& prefix) {
     ReadShellSettings(ini, prefix, settings_);
+    ReadTimingSettings(ini, settings_);
     engine_->SetMidiOutDevice(settings_.MidiOutDevice);
     SetEditorFont(FontFromSettings(settings_));
 }
@@ -154,6 +155,7 @@ void MainWindow::SaveViewSettings(IniFile& ini, const std::string& prefix) {
     settings_.MidiOutDevice = engine_->MidiOutDevice();
     PersistentView::SaveViewSettings(ini, prefix);
     WriteShellSettings(ini, prefix, settings_);
+    WriteTimingSettings(ini, settings_);
 }
 
 void MainWindow::LoadViewSettings(const IniFile& ini, const std::string& prefix) {
