@@ -17,30 +17,30 @@ protected:
 };
 
 TEST_F(ExportFormats, MidiIsTheExportItAlwaysWas) {
-    ASSERT_EQ(Sonkorac({"export", dir.File("song.stf")}).exitCode, 0);
-    const Bytes plain = ReadBytes(dir.File("song.kar"));
-    std::filesystem::remove(dir.File("song.kar"));
-    ASSERT_EQ(Sonkorac({"export", dir.File("song.stf"), "--format", "midi"}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(dir.File("song.kar")), plain);
+    ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf")}).exitCode, 0);
+    const Bytes plain = ReadBytes(dir.Path("song.kar"));
+    std::filesystem::remove(dir.Path("song.kar"));
+    ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf"), "--format", "midi"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.Path("song.kar")), plain);
 }
 
 TEST_F(ExportFormats, LyricFormatsGoBesideTheSongUnlessNamed) {
-    const ProgramRun lrc = Sonkorac({"export", dir.File("song.stf"), "--format", "lrc"});
+    const ProgramRun lrc = Sonkorac({"export", dir.Path("song.stf"), "--format", "lrc"});
     EXPECT_EQ(lrc.exitCode, 0);
-    EXPECT_EQ(lrc.out, "LRC lyrics written to " + dir.File("song.lrc") + ".\n");
-    EXPECT_EQ(ReadText(dir.File("song.lrc")), "[ti:Title]\n[00:00.00]Hello\n");
+    EXPECT_EQ(lrc.out, "LRC lyrics written to " + dir.Path("song.lrc") + ".\n");
+    EXPECT_EQ(ReadText(dir.Path("song.lrc")), "[ti:Title]\n[00:00.00]Hello\n");
     EXPECT_FALSE(Exists("song.kar"));  // the song's own karaoke file is not made on the way
-    ASSERT_EQ(Sonkorac({"export", dir.File("song.stf"), "--format", "vtt", "--output", dir.File("v.vtt")}).exitCode, 0);
-    EXPECT_EQ(ReadText(dir.File("v.vtt")), "WEBVTT\n\n1\n00:00:00.000 --> 00:00:02.000\nHel<00:00:00.500>lo\n");
+    ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf"), "--format", "vtt", "--output", dir.Path("v.vtt")}).exitCode, 0);
+    EXPECT_EQ(ReadText(dir.Path("v.vtt")), "WEBVTT\n\n1\n00:00:00.000 --> 00:00:02.000\nHel<00:00:00.500>lo\n");
 }
 
 TEST_F(ExportFormats, UltraStarWithAudioWritesBothFiles) {
-    const ProgramRun run = Sonkorac({"export", dir.File("song.stf"), "--format", "ultrastar", "--audio"});
+    const ProgramRun run = Sonkorac({"export", dir.Path("song.stf"), "--format", "ultrastar", "--audio"});
     if (run.exitCode != 0 && run.err.find("Cannot open Midi output device") != std::string::npos)
         GTEST_SKIP() << "no General MIDI soundfont on this machine";
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(ReadText(dir.File("song.txt")).find("#AUDIO:song.ogg\n"), std::string::npos);
-    EXPECT_EQ(ReadText(dir.File("song.ogg")).substr(0, 4), "OggS");
+    EXPECT_NE(ReadText(dir.Path("song.txt")).find("#AUDIO:song.ogg\n"), std::string::npos);
+    EXPECT_EQ(ReadText(dir.Path("song.ogg")).substr(0, 4), "OggS");
 }
 
 TEST_F(ExportFormats, WrongUsageIsRefusedBeforeAnythingIsRead) {
@@ -56,14 +56,14 @@ TEST_F(ExportFormats, WrongUsageIsRefusedBeforeAnythingIsRead) {
         {{"--format", "midi", "other.kar"}, 2, "a .kar exports with --format lrc, elrc, vtt or ultrastar"},
     };
     for (const auto& row : rows) {
-        std::vector<std::string> args = {"export", dir.File("song.stf")};
+        std::vector<std::string> args = {"export", dir.Path("song.stf")};
         args.insert(args.end(), row.args.begin(), row.args.end());
         const ProgramRun run = Sonkorac(args);
         EXPECT_EQ(run.exitCode, row.exitCode) << row.error;
         EXPECT_NE(run.err.find(row.error), std::string::npos) << run.err;
     }
-    ASSERT_EQ(Sonkorac({"make", dir.File("song.stf")}).exitCode, 0);
-    const ProgramRun noTrack = Sonkorac({"export", dir.File("song.kar"), "--format", "ultrastar"});
+    ASSERT_EQ(Sonkorac({"make", dir.Path("song.stf")}).exitCode, 0);
+    const ProgramRun noTrack = Sonkorac({"export", dir.Path("song.kar"), "--format", "ultrastar"});
     EXPECT_EQ(noTrack.exitCode, 1);
     EXPECT_NE(noTrack.err.find("--track N"), std::string::npos) << noTrack.err;
     EXPECT_FALSE(Exists("song.txt"));

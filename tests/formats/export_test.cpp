@@ -70,17 +70,17 @@ protected:
         request.inputFile = song;
         request.songText = document.get();
         request.withVoice = true;
-        request.outputFile = dir.File("out" + ExportExtension(format));
+        request.outputFile = dir.Path("out" + ExportExtension(format));
         const ExportResult result = ExportKaraoke(request, ui);
         if (shown != nullptr) *shown = ui.log;
         return result.written ? ReadText(result.outputFile) : std::string();
     }
     std::string WriteSong(const Lines& lines, const Bytes& midi) {
-        WriteBytes(dir.File("song.mid"), midi);
+        WriteBytes(dir.Path("song.mid"), midi);
         std::string text;
         for (const std::string& line : lines) text += line + "\n";
-        WriteBytes(dir.File("song.stf"), Bytes(text.begin(), text.end()));
-        return dir.File("song.stf");
+        WriteBytes(dir.Path("song.stf"), Bytes(text.begin(), text.end()));
+        return dir.Path("song.stf");
     }
 
     TempDir dir;
@@ -94,9 +94,9 @@ void ExpectGolden(const std::string& text, const std::string& name) {
 }
 
 TEST_F(ExportTest, EachFormatMatchesItsGoldenFile) {
-    const std::string example = dir.File("jingle_bells.stf");
+    const std::string example = dir.Path("jingle_bells.stf");
     std::filesystem::copy_file(std::string(SONKORA_EXAMPLES_DIR) + "/jingle_bells.stf", example);
-    std::filesystem::copy_file(std::string(SONKORA_EXAMPLES_DIR) + "/jingle_bells.mid", dir.File("jingle_bells.mid"));
+    std::filesystem::copy_file(std::string(SONKORA_EXAMPLES_DIR) + "/jingle_bells.mid", dir.Path("jingle_bells.mid"));
     const std::string generated = WriteSong(TempoChangingText, TempoChangingSong());
     const struct {
         ExportFormat format;
@@ -177,19 +177,19 @@ TEST_F(ExportTest, AKaraokeFileExportsAsItsSongTextDoes) {
     compiler.CompileSongText(CompileKind::Make, document, ui);
     ASSERT_EQ(compiler.MidiError(), 0);
     for (const ExportFormat format : {ExportFormat::EnhancedLrc, ExportFormat::WebVtt})
-        EXPECT_EQ(Export(format, dir.File("song.kar")), Export(format, song));
+        EXPECT_EQ(Export(format, dir.Path("song.kar")), Export(format, song));
     // The .kar keeps no empty syllable, so UltraStar loses only the held note "~".
     std::string fromText = Export(ExportFormat::UltraStar, song);
     fromText = std::regex_replace(fromText, std::regex(": \\d+ \\d+ -?\\d+ ~\n"), "");
-    EXPECT_EQ(Export(ExportFormat::UltraStar, dir.File("song.kar")), fromText);
+    EXPECT_EQ(Export(ExportFormat::UltraStar, dir.Path("song.kar")), fromText);
 }
 
 TEST_F(ExportTest, BadInputIsReportedAndWritesNothing) {
     const std::string song = WriteSong(TempoChangingText, TempoChangingSong());
-    WriteBytes(dir.File("plain.kar"), TempoChangingSong());
+    WriteBytes(dir.Path("plain.kar"), TempoChangingSong());
     Lines broken = TempoChangingText;
     broken.back() = "m $9:9:9$y";
-    const std::string brokenSong = dir.File("broken.stf");
+    const std::string brokenSong = dir.Path("broken.stf");
     std::string brokenText;
     for (const std::string& line : broken) brokenText += line + "\n";
     WriteBytes(brokenSong, Bytes(brokenText.begin(), brokenText.end()));
@@ -198,15 +198,15 @@ TEST_F(ExportTest, BadInputIsReportedAndWritesNothing) {
         std::string output;
         std::string shown;
     } rows[] = {
-        {dir.File("plain.kar"), dir.File("out.lrc"), "Not a Soft Karaoke file"},
-        {brokenSong, dir.File("out.lrc"), "Invalid MIDI time $9:9:9$."},
-        {song, dir.File("song.mid"), "would overwrite the input file"},
+        {dir.Path("plain.kar"), dir.Path("out.lrc"), "Not a Soft Karaoke file"},
+        {brokenSong, dir.Path("out.lrc"), "Invalid MIDI time $9:9:9$."},
+        {song, dir.Path("song.mid"), "would overwrite the input file"},
         {song, song, "would overwrite the input file"},
     };
     for (const auto& row : rows) {
-        const Bytes midiBefore = ReadBytes(dir.File("song.mid"));
+        const Bytes midiBefore = ReadBytes(dir.Path("song.mid"));
         const Bytes songBefore = ReadBytes(song);
-        std::filesystem::remove(dir.File("out.lrc"));
+        std::filesystem::remove(dir.Path("out.lrc"));
         MemorySongDocument document(
             row.input, row.input.ends_with(".stf") ? (row.input == song ? TempoChangingText : broken) : Lines{});
         RecordingUi ui(document);
@@ -217,8 +217,8 @@ TEST_F(ExportTest, BadInputIsReportedAndWritesNothing) {
         EXPECT_FALSE(ExportKaraoke(request, ui).written) << row.input;
         ASSERT_FALSE(ui.log.empty()) << row.input;
         EXPECT_NE(ui.log.back().find(row.shown), std::string::npos) << ui.log.back();
-        EXPECT_FALSE(std::filesystem::exists(dir.File("out.lrc")));
-        EXPECT_EQ(ReadBytes(dir.File("song.mid")), midiBefore);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("out.lrc")));
+        EXPECT_EQ(ReadBytes(dir.Path("song.mid")), midiBefore);
         EXPECT_EQ(ReadBytes(song), songBefore);
         // Nothing else stays behind: no scratch file, no half-written output.
         for (const auto& entry : std::filesystem::directory_iterator(DirectoryOf(song)))
