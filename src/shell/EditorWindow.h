@@ -78,6 +78,7 @@ public:
     bool IsEditable() const;  // the song text page shows and no song of it plays
     bool HasSelection() const;
     bool CanUndo() const;
+    bool CanRedo() const;
     void UpdateContextMenu();
 
     // PersistentView
@@ -109,6 +110,7 @@ public:
     void printSongText();
     void printSetup();
     void undo();
+    void redo();
     void cut();
     void copy();
     void paste();
@@ -140,6 +142,7 @@ private:
     void UpdateStatus();
     void StateChanged();
     bool ConfirmUnmappedCharacters(const QString& purpose);
+    void OfferUtf8Conversion();
     void ShowPage(int index);
     void CurrentTabChanged(int index);
     // The page change: before the Preview page shows, and after any page shows.

@@ -29,22 +29,6 @@
 
 namespace sonkora {
 
-namespace {
-
-// The editor window the import opens its song text in.
-class ImportWindowHost final : public ImportHost {
-public:
-    explicit ImportWindowHost(MainWindow& window) : window_(window) {}
-    void OpenSongText(const std::string& fileName) override {
-        window_.CreateEditor()->LoadFile(QString::fromStdString(fileName));
-    }
-
-private:
-    MainWindow& window_;
-};
-
-}  // namespace
-
 MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment) {
     StartPlayback();
@@ -53,6 +37,7 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     setWindowIcon(MakeProgramIcon());
     setMinimumSize(640, 480);
     setProperty("sonkoraHelpContext", HelpContext::General);
+    setAcceptDrops(true);
 
     editorFont_ = FontFromSettings(settings_);
 
@@ -184,36 +169,22 @@ bool MainWindow::ShowHelp(int helpContext) {
 // Commands
 
 void MainWindow::newDocument() {
-    EditorWindow* editor = CreateEditor();
-    editor->SetText(QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
-    if (const auto midiFile =
-            AskOpenFileName(QStringLiteral("MIDI files (*.mid)|*.mid"), QStringLiteral("Select MIDI file"),
-                            HelpContext::General, QStringLiteral("mid"))) {
-        editor->SetMidiFileLine(*midiFile);
-        editor->selectVoiceTrack();
-    }
+    NewSongTextFor(AskOpenFileName(QStringLiteral("MIDI files (*.mid;*.midi;*.kar;*.rmi)|*.mid;*.midi;*.kar;*.rmi"),
+                                   QStringLiteral("Select MIDI file"), HelpContext::General, QStringLiteral("mid")));
 }
 
 void MainWindow::openDocument() {
     const auto fileName = AskOpenFileName(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
                                           HelpContext::General, QStringLiteral("stf"));
     if (!fileName) return;
-    CreateEditor()->LoadFile(*fileName);
+    if (CreateEditor()->LoadFile(*fileName)) NoteRecentFile(*fileName);
 }
 
 void MainWindow::importKaraoke() {
     const auto fileName =
-        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar)|*.kar"), QStringLiteral("Import Karaoke File"),
-                        HelpContext::Import, QStringLiteral("kar"));
-    if (!fileName) return;
-    // The voice track list of a Soft Karaoke file starts at its fourth track.
-    ShellUserInterface ui(*this, 3);
-    ImportWindowHost host(*this);
-    try {
-        ImportKaraoke(ui, host, fileName->toStdString());
-    } catch (const std::exception& error) {
-        ErrorBox(MessageText(error.what()), HelpContext::ErrorMessages);
-    }
+        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar;*.mid;*.midi;*.rmi)|*.kar;*.mid;*.midi;*.rmi"),
+                        QStringLiteral("Import Karaoke File"), HelpContext::Import, QStringLiteral("kar"));
+    if (fileName) ImportKaraokeFile(*fileName);
 }
 
 void MainWindow::exitProgram() {
