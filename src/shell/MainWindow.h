@@ -193,6 +193,7 @@ private:
 
     // Playback (MainWindowPlayback.cpp): the toolkit, the engine, their notifications.
     void StartPlayback();
+    void OpenOutputAfterStart();
 
     // Files (MainWindowFiles.cpp).
     bool OpenFile(const QString& path);

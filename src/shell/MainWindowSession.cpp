@@ -83,7 +83,7 @@ void MainWindow::FinishStart() {
     if (startFinished_) return;
     startFinished_ = true;
     // A missing device is told once, here; the program runs on without one.
-    OpenMidiOutput();
+    OpenOutputAfterStart();
     UpdateFrameControls();
     if (settings_.HelpShown != HelpShownMark && ShowHelp(HelpContext::General)) settings_.HelpShown = HelpShownMark;
 }
