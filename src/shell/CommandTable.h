@@ -26,6 +26,7 @@ struct CommandState {
     bool selection = false;     // the active pane has a selection
     bool clipboardText = false;
     bool undo = false;
+    bool redo = false;
 };
 
 enum class MenuId { File, Edit, Search, Karaoke, Options, Window, Help, ExportAs, ExportKaraokeFile };
@@ -77,8 +78,16 @@ struct ToolButton {
     bool (*enabled)(const CommandState&);
 };
 
+// A second shortcut of a command, by the command's name: what users of other desktop
+// programs press (Ctrl+Y for Redo, Ctrl+Q to quit).
+struct AlternateShortcut {
+    const char* name;
+    QKeyCombination shortcut;
+};
+
 // The rows, in MainWindowCommands.cpp.
 std::span<const Command> Commands();
+std::span<const AlternateShortcut> AlternateShortcuts();
 std::span<const MenuTitle> MenuTitles();
 std::span<const ToolButton> ToolButtons();
 

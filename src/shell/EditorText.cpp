@@ -176,13 +176,7 @@ QString CountText(int count, const QString& word) {
 }
 
 QString DescribeCharacter(char32_t code) {
-    QString shown;
-    if (code < 0x20 || (code >= 0x7F && code < 0xA0) || code == 0x2028 || code == 0x2029)
-        shown = QStringLiteral("a control character");
-    else
-        shown = QStringLiteral("\"%1\"").arg(QString::fromUcs4(&code, 1));
-    const QString hex = QStringLiteral("%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
-    return QStringLiteral("%1 (U+%2)").arg(shown, hex);
+    return QString::fromStdString(CharacterName(code));
 }
 
 }  // namespace sonkora

@@ -92,6 +92,7 @@ void EditorWindow::CreatePanes() {
     for (SongTextEdit* pane : {songText_, static_cast<SongTextEdit*>(preview_)})
         connect(pane, &QPlainTextEdit::selectionChanged, this, &EditorWindow::StateChanged);
     connect(songText_, &QPlainTextEdit::undoAvailable, this, &EditorWindow::StateChanged);
+    connect(songText_, &QPlainTextEdit::redoAvailable, this, &EditorWindow::StateChanged);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditorWindow::StateChanged);
     connect(pages_, &QTabWidget::currentChanged, this, &EditorWindow::CurrentTabChanged);
 
@@ -236,6 +237,10 @@ bool EditorWindow::CanUndo() const {
     return songText_->document()->isUndoAvailable();
 }
 
+bool EditorWindow::CanRedo() const {
+    return songText_->document()->isRedoAvailable();
+}
+
 void EditorWindow::UpdateContextMenu() {
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     const bool editable = IsEditable();
@@ -260,10 +265,31 @@ bool EditorWindow::LoadFile(const QString& path) {
     }
     untitled_ = false;
     ShowFileName(QFileInfo(path).fileName());
+    if (!document_.LoadedUtf8Text().isEmpty()) OfferUtf8Conversion();
     shownModified_ = true;  // forces the label to be written
     songText_->moveCursor(QTextCursor::Start);
     UpdateStatus();
     return true;
+}
+
+void EditorWindow::OfferUtf8Conversion() {
+    if (!services_ || services_->Batch()) return;
+    QString message = QStringLiteral(
+                          "%1 is written in UTF-8, while song texts use the Windows-1252 character set, "
+                          "so its special letters show wrongly.")
+                          .arg(windowTitle());
+    const std::vector<UnmappedCharacter> unmapped = FindUnmappedCharacters(document_.LoadedUtf8Text());
+    if (!unmapped.empty()) {
+        message += QStringLiteral("\n\nLine %1 holds %2, which a song text cannot hold.")
+                       .arg(unmapped.front().Line + 1)
+                       .arg(DescribeCharacter(unmapped.front().Code));
+        if (unmapped.size() > 1)
+            message += QStringLiteral(" The text holds %1 more such characters.").arg(unmapped.size() - 1);
+        message += QStringLiteral(" Change them before you save.");
+    }
+    message += QStringLiteral("\n\nConvert the text? It is saved in Windows-1252.");
+    if (services_->QueryBox(message, HelpContext::SpecialLetters, false) == QMessageBox::Yes)
+        document_.ConvertFromUtf8();
 }
 
 void EditorWindow::SetText(const QString& text) {
@@ -456,6 +482,10 @@ void EditorWindow::printSetup() {
 
 void EditorWindow::undo() {
     if (IsEditable()) songText_->undo();
+}
+
+void EditorWindow::redo() {
+    if (IsEditable()) songText_->redo();
 }
 
 void EditorWindow::cut() {

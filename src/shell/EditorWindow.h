@@ -84,6 +84,7 @@ public:
     bool IsEditable() const;  // the song text page shows and no song of it plays
     bool HasSelection() const;
     bool CanUndo() const;
+    bool CanRedo() const;
     void UpdateContextMenu();
 
     // PersistentView
@@ -115,6 +116,7 @@ public:
     void printSongText();
     void printSetup();
     void undo();
+    void redo();
     void cut();
     void copy();
     void paste();
@@ -156,6 +158,7 @@ private:
     void StateChanged();
     bool ConfirmUnmappedCharacters(const QString& purpose);
     void ShowSavedCharacters();
+    void OfferUtf8Conversion();
     void ShowPage(int index);
     void CurrentTabChanged(int index);
     // The page change: before the Preview page shows, and after any page shows.

@@ -33,39 +33,6 @@
 
 namespace sonkora {
 
-namespace {
-
-// The editor window the import opens its song text in.
-class ImportWindowHost final : public ImportHost {
-public:
-    explicit ImportWindowHost(MainWindow& window) : window_(window) {}
-    // The window that already shows the song text is reloaded rather than a second one
-    // opened on the same file.
-    void OpenSongText(const std::string& fileName) override {
-        const QString path = QString::fromStdString(fileName);
-        if (EditorWindow* open = window_.EditorOf(path)) {
-            open->LoadFile(path);
-            window_.ActivateEditor(open);
-            return;
-        }
-        window_.CreateEditor()->LoadFile(path);
-    }
-    bool MayReplaceSongText(const std::string& fileName) override {
-        EditorWindow* open = window_.EditorOf(QString::fromStdString(fileName));
-        if (!open || !open->IsModified()) return true;
-        window_.ActivateEditor(open);
-        return window_.QueryBox(QStringLiteral("%1 is open and has changes that are not saved. The import "
-                                               "replaces the file, and the changes are lost.\n\nImport anyway?")
-                                    .arg(open->windowTitle()),
-                                HelpContext::Import, false) == QMessageBox::Yes;
-    }
-
-private:
-    MainWindow& window_;
-};
-
-}  // namespace
-
 MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment) {
     StartPlayback();
@@ -74,6 +41,7 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     setWindowIcon(MakeProgramIcon());
     setMinimumSize(640, 480);
     setProperty("sonkoraHelpContext", HelpContext::General);
+    setAcceptDrops(true);
 
     editorFont_ = FontFromSettings(settings_);
 
@@ -251,14 +219,8 @@ bool MainWindow::ShowHelp(int helpContext) {
 // Commands
 
 void MainWindow::newDocument() {
-    EditorWindow* editor = CreateEditor();
-    editor->SetText(QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
-    if (const auto midiFile =
-            AskOpenFileName(QStringLiteral("MIDI files (*.mid)|*.mid"), QStringLiteral("Select MIDI file"),
-                            HelpContext::Files, QStringLiteral("mid"))) {
-        editor->SetMidiFileLine(*midiFile);
-        editor->selectVoiceTrack();
-    }
+    NewSongTextFor(AskOpenFileName(QStringLiteral("MIDI files (*.mid;*.midi;*.kar;*.rmi)|*.mid;*.midi;*.kar;*.rmi"),
+                                   QStringLiteral("Select MIDI file"), HelpContext::Files, QStringLiteral("mid")));
 }
 
 void MainWindow::openDocument() {
@@ -266,21 +228,14 @@ void MainWindow::openDocument() {
                                           HelpContext::Files, QStringLiteral("stf"));
     if (!fileName) return;
     OpenEditorOn(*fileName);
+    if (EditorOf(*fileName)) NoteRecentFile(*fileName);
 }
 
 void MainWindow::importKaraoke() {
     const auto fileName =
-        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar)|*.kar"), QStringLiteral("Import Karaoke File"),
-                        HelpContext::Import, QStringLiteral("kar"));
-    if (!fileName) return;
-    // The voice track list of a Soft Karaoke file starts at its fourth track.
-    ShellUserInterface ui(*this, 3);
-    ImportWindowHost host(*this);
-    try {
-        ImportKaraoke(ui, host, fileName->toStdString());
-    } catch (const std::exception& error) {
-        ErrorBox(MessageText(error.what()), HelpContext::ErrorMessages);
-    }
+        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar;*.mid;*.midi;*.rmi)|*.kar;*.mid;*.midi;*.rmi"),
+                        QStringLiteral("Import Karaoke File"), HelpContext::Import, QStringLiteral("kar"));
+    if (fileName) ImportKaraokeFile(*fileName);
 }
 
 void MainWindow::ExportKaraokeFile(ExportFormat format) {

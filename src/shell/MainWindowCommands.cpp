@@ -40,6 +40,9 @@ bool Editable(S s) {
 bool CanUndo(S s) {
     return s.undo && s.editable;
 }
+bool CanRedo(S s) {
+    return s.redo && s.editable;
+}
 bool CanCut(S s) {
     return s.selection && s.editable;
 }
@@ -87,6 +90,8 @@ constexpr Command CommandRows[] = {
 
     {MenuId::Edit, Shown::WithEditor, false, "undo", "&Undo", Qt::CTRL | Qt::Key_Z, HelpContext::General,
      "Undo the previous editor operation", nullptr, &E::undo, CanUndo},
+    {MenuId::Edit, Shown::WithEditor, false, "redo", "&Redo", Qt::CTRL | Qt::SHIFT | Qt::Key_Z, HelpContext::General,
+     "Redo the editor operation that was undone", nullptr, &E::redo, CanRedo},
     {MenuId::Edit, Shown::WithEditor, true, "cut", "Cu&t", Qt::CTRL | Qt::Key_X, HelpContext::General,
      "Remove the selected text and put in the clipboard", nullptr, &E::cut, CanCut},
     {MenuId::Edit, Shown::WithEditor, false, "copy", "&Copy", Qt::CTRL | Qt::Key_C, HelpContext::General,
@@ -182,6 +187,11 @@ constexpr Command CommandRows[] = {
      "Test Sonkora", &M::runBatch, nullptr, nullptr},
 };
 
+constexpr AlternateShortcut AlternateShortcutRows[] = {
+    {"redo", Qt::CTRL | Qt::Key_Y},
+    {"exitProgram", Qt::CTRL | Qt::Key_Q},
+};
+
 constexpr MenuTitle MenuTitleRows[] = {
     {MenuId::File, "&File", "File management commands"},
     {MenuId::Edit, "&Edit", "Undo editor operations and clipboard access"},
@@ -226,6 +236,10 @@ constexpr ToolButton ToolButtonRows[] = {
 
 std::span<const Command> Commands() {
     return CommandRows;
+}
+
+std::span<const AlternateShortcut> AlternateShortcuts() {
+    return AlternateShortcutRows;
 }
 
 std::span<const MenuTitle> MenuTitles() {

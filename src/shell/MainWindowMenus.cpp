@@ -44,6 +44,7 @@ void MainWindow::CreateMenus() {
     optionsMenu_ = BuildMenu(MenuId::Options, false);
     windowMenu_ = BuildMenu(MenuId::Window, false);
     helpMenu_ = BuildMenu(MenuId::Help, false);
+    AddRecentMenus();
     windowCommands_ = windowMenu_->actions();
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     FillWindowMenu();
@@ -86,7 +87,11 @@ QAction* MainWindow::ActionFor(const Command& command) {
         if (row == &command) return action;
     auto* action = new QAction(QString::fromLatin1(command.caption), this);
     action->setObjectName(QString::fromLatin1(command.name));
-    if (command.shortcut.key() != Qt::Key(0)) action->setShortcut(QKeySequence(command.shortcut));
+    QList<QKeySequence> shortcuts;
+    if (command.shortcut.key() != Qt::Key(0)) shortcuts << QKeySequence(command.shortcut);
+    for (const AlternateShortcut& alternate : AlternateShortcuts())
+        if (qstrcmp(alternate.name, command.name) == 0) shortcuts << QKeySequence(alternate.shortcut);
+    action->setShortcuts(shortcuts);
     action->setStatusTip(QString::fromLatin1(command.hint));
     action->setProperty(HelpContextProperty, command.helpContext);
     if (command.windowCommand)
@@ -219,6 +224,7 @@ CommandState MainWindow::CurrentState() const {
         state.editable = editor->IsEditable();
         state.selection = editor->HasSelection();
         state.undo = editor->CanUndo();
+        state.redo = editor->CanRedo();
     }
     return state;
 }

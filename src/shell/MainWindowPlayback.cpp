@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <atomic>
 
+#include "common/FoldUpper.h"
 #include "playback/MidiToolkit.h"
 #include "playback/PlaybackEngine.h"
+#include "playback/Synthesizer.h"
 #include "shell/MainWindow.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellUserInterface.h"
@@ -70,6 +72,33 @@ bool MainWindow::OpenMidiOutput() {
     const bool opened = engine_->OpenMidiOutput();
     settings_.MidiOutDevice = engine_->MidiOutDevice();
     return opened;
+}
+
+void MainWindow::OpenOutputAfterStart() {
+    // The built-in synthesizer takes a while to open (its sound font, the sound server),
+    // so it opens off this thread and the window answers meanwhile; Play pressed before
+    // it is ready waits for it. A MIDI port opens at once.
+    const std::string& device = settings_.MidiOutDevice;
+    if (!device.empty() && FoldUpper(device) != FoldUpper(SynthesizerName)) {
+        OpenMidiOutput();
+        return;
+    }
+    midi_->OpenOutputInBackground();
+    if (midi_->OutputReady()) {
+        OpenMidiOutput();
+        return;
+    }
+    auto* poll = new QTimer(this);
+    poll->setInterval(10);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (!midi_->OutputReady()) return;
+        poll->stop();
+        poll->deleteLater();
+        // Play or the MIDI setup may have opened a device meanwhile.
+        if (engine_->MidiOut() == 0 && !Playing()) OpenMidiOutput();
+        UpdateFrameControls();
+    });
+    poll->start();
 }
 
 void MainWindow::CloseMidiOutput() {

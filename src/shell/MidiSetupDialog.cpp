@@ -20,7 +20,7 @@ constexpr int MaxDevices = 1024;
 
 }  // namespace
 
-MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialog(parent) {
+MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialog(parent), toolkit_(toolkit) {
     setWindowTitle(QStringLiteral("Midi Setup"));
     setProperty("sonkoraHelpContext", HelpContext::MidiSetup);
     auto* layout = new QVBoxLayout(this);
@@ -30,15 +30,6 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     label->setBuddy(devices_);
     layout->addWidget(label);
     layout->addWidget(devices_, 1);
-
-    for (int index = 0; index < MaxDevices; ++index) {
-        const std::optional<std::string> name = toolkit.DeviceName(index);
-        if (!name) break;
-        if (name->empty()) continue;
-        auto* item = new QListWidgetItem(QString::fromStdString(*name), devices_);
-        // The exact bytes the toolkit gave, for the comparison with the setting.
-        item->setData(Qt::UserRole, QByteArray::fromStdString(*name));
-    }
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
@@ -53,10 +44,33 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     devices_->setFocus();
 }
 
+void MidiSetupDialog::showEvent(QShowEvent* event) {
+    ListDevices();
+    ApplySelection();
+    QDialog::showEvent(event);
+}
+
+void MidiSetupDialog::ListDevices() {
+    devices_->clear();
+    for (int index = 0; index < MaxDevices; ++index) {
+        const std::optional<std::string> name = toolkit_.DeviceName(index);
+        if (!name) break;
+        if (name->empty()) continue;
+        auto* item = new QListWidgetItem(QString::fromStdString(*name), devices_);
+        // The exact bytes the toolkit gave, for the comparison with the setting.
+        item->setData(Qt::UserRole, QByteArray::fromStdString(*name));
+    }
+}
+
 void MidiSetupDialog::SelectDevice(const std::string& device) {
+    wanted_ = device;
+    ApplySelection();
+}
+
+void MidiSetupDialog::ApplySelection() {
     int row = 0;
     for (int i = 0; i < devices_->count(); ++i) {
-        if (devices_->item(i)->data(Qt::UserRole).toByteArray().toStdString() == device) {
+        if (devices_->item(i)->data(Qt::UserRole).toByteArray().toStdString() == wanted_) {
             row = i;
             break;
         }
