@@ -37,8 +37,8 @@ EditorPrinting::EditorPrinting(QWidget& window, EditorDocument& document, SongTe
       window_(window),
       document_(document),
       pane_(pane),
-      services_(services),
-      songTextPage_(std::move(songTextPage)) {}
+      songTextPage_(std::move(songTextPage)),
+      services_(services) {}
 
 EditorPrinting::~EditorPrinting() = default;
 
