@@ -86,39 +86,29 @@ TEST_F(Retiming, TapsBecomeCodesOnlyWhereTheSyllableWouldNotTakeThatTime) {
 }
 
 // Refused taps and songs, and the text they leave alone, are run through sonkorac retime.
-TEST_F(Retiming, TheRecorderShowsEachCodeAsWrittenAndTakesTapsBack) {
+// Tapping along in the editor, with its selection and taking taps back, is the shell's
+// record-timing test; here the edits it is shown against the text the recorder settles.
+TEST_F(Retiming, TheRecorderShowsEachCodeAsWrittenAndSettlesOnTheSameText) {
     MemorySongDocument document = Song({"a $2:1:0$b c", "d"});
     RecordingUi ui(document);
     SongCompiler compiler;
     const std::optional<SongTiming> timing = ReadSongTiming(compiler, document, ui);
     ASSERT_TRUE(timing);
-    EXPECT_EQ(timing->SyllableAt(20), 1);  // the caret just before "$2:1:0$b"
-    TimingRecorder recorder(*timing, timing->SyllableAt(20), {});
+    TimingRecorder recorder(*timing, timing->SyllableAt(20), {});  // the caret just before "$2:1:0$b"
     EXPECT_EQ(recorder.FirstSyllableSeconds(), 2.0);
-
-    // The edits, applied one by one to the text as the editor shows it, give the recorder's text.
     std::string text = "\\t 1\n\\m song.mid\n\na $2:1:0$b c\nd";
     const auto apply = [&](const std::optional<TextEdit>& edit) {
         if (edit) text.replace(static_cast<size_t>(edit->start), static_cast<size_t>(edit->length), edit->text);
     };
     std::optional<TextEdit> edit;
-    EXPECT_EQ(recorder.Tap(0.75, &edit), TapResult::Timed);
-    apply(edit);
-    EXPECT_EQ(recorder.NextSyllableSource().Start, static_cast<int>(text.find("c")));
-    EXPECT_EQ(recorder.Tap(0.9, &edit), TapResult::Timed);
-    apply(edit);
-    EXPECT_EQ(recorder.Tap(1.0, &edit), TapResult::Timed);  // d's own note: no code
+    for (const double tap : {0.75, 0.9}) {
+        EXPECT_EQ(recorder.Tap(tap, &edit), TapResult::Timed);
+        apply(edit);
+    }
+    apply(recorder.TakeBack());
+    EXPECT_EQ(recorder.Tap(1.0, &edit), TapResult::Timed);  // c's own note: no code
     EXPECT_FALSE(edit);
-    EXPECT_EQ(text, "\\t 1\n\\m song.mid\n\na $1:2:60$b $1:2:96$c\nd");
-    EXPECT_EQ(recorder.Tap(1.6), TapResult::NoSyllableLeft);
-    apply(recorder.TakeBack());
-    apply(recorder.TakeBack());
-    EXPECT_EQ(recorder.Tap(1.0, &edit), TapResult::Timed);
-    apply(edit);
-
-    std::string joined;
-    for (const std::string& line : recorder.Lines()) joined += line + "\n";
-    EXPECT_EQ(joined, text + "\n");
+    EXPECT_EQ(text, "\\t 1\n\\m song.mid\n\na $1:2:60$b c\nd");
     ASSERT_TRUE(recorder.Settle(compiler, document, ui));
     EXPECT_EQ(Body(document), Lines({"a $1:2:60$b c", "d"}));
     const std::vector<SourceRange> changed = recorder.ChangedRanges();
