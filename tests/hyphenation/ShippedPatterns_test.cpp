@@ -1,6 +1,6 @@
-// The pattern files the build ships, checked against their sources: hypgen's output is
-// reproduced byte for byte, and the engine on the file breaks words exactly as plain
-// Liang matching on the source patterns (plus the edge rules) does.
+// The pattern files the build ships, checked against their sources: the engine on each
+// file breaks words exactly as plain Liang matching on the source patterns (plus the edge
+// rules) does.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,22 +30,20 @@ std::vector<std::string> ShippedTags() {
     return tags;
 }
 
-// The sources of a shipped file, by the naming of data/hyphenation; a fitted language's
-// source is its fitted pattern file.
-hypgen::PatternSet Sources(const std::string& tag) {
-    const std::string folder = std::string(SONKORA_PATTERN_SOURCE_DIR) + "/";
+// The sources of a shipped file by the naming of data/hyphenation: US English's TeX file,
+// a fitted language's fitted file, or else the patterns and any exception words, which are
+// also the full set a fitted file was made from.
+hypgen::PatternSet Sources(const std::string& tag, bool full = false) {
+    const std::string stem = std::string(SONKORA_PATTERN_SOURCE_DIR) + "/hyph-" + (tag == "de" ? "de-1996" : tag);
     hypgen::PatternSet set;
     if (tag == "en") {
-        hypgen::AddSourceFile(set, folder + "hyphen.tex", false);
-        return set;
+        hypgen::AddSourceFile(set, std::string(SONKORA_PATTERN_SOURCE_DIR) + "/hyphen.tex", false);
+    } else if (!full && fs::exists(stem + ".fit.tex")) {
+        hypgen::AddSourceFile(set, stem + ".fit.tex", false);
+    } else {
+        hypgen::AddSourceFile(set, stem + ".pat.txt", false);
+        if (fs::exists(stem + ".hyp.txt")) hypgen::AddSourceFile(set, stem + ".hyp.txt", true);
     }
-    if (const std::string fitted = testing::FittedSource(tag); !fitted.empty()) {
-        hypgen::AddSourceFile(set, fitted, false);
-        return set;
-    }
-    hypgen::AddSourceFile(set, folder + "hyph-" + tag + ".pat.txt", false);
-    if (fs::exists(folder + "hyph-" + tag + ".hyp.txt"))
-        hypgen::AddSourceFile(set, folder + "hyph-" + tag + ".hyp.txt", true);
     return set;
 }
 
@@ -80,15 +78,8 @@ TEST(ShippedPatterns, TheyBreakLikeLiangMatchingOnTheSources) {
 }
 
 // The languages whose full TeX pattern sets are too large for a pattern file: their
-// shipped files, fitted by hypgen --fit, and the fit itself.
-hypgen::PatternSet FullSet(const testing::FittedLanguage& language) {
-    const std::string stem = std::string(SONKORA_PATTERN_SOURCE_DIR) + "/hyph-" + language.source;
-    hypgen::PatternSet set;
-    hypgen::AddSourceFile(set, stem + ".pat.txt", false);
-    if (language.exceptions) hypgen::AddSourceFile(set, stem + ".hyp.txt", true);
-    return set;
-}
-
+// shipped files, fitted by hypgen --fit (a fit that overflows fails the build), and the
+// fit itself.
 // Words of each language whose breaks the fit keeps: compounds whose joint a careless
 // fit moves (Weinessigs is "Wein-essigs", not "Weines-sigs"), letters beyond ASCII, and
 // common words of song texts. Not every word can be kept: Schlachtopfer comes out
@@ -109,23 +100,14 @@ const LanguageWords Words[] = {
       "travelling", "heartbreaking"}},
 };
 
-TEST(FittedPatterns, ShippedFilesFitAndHyphenateLikeTheFullSets) {
-    for (const testing::FittedLanguage& language : testing::FittedLanguages) {
-        hypgen::PatternSet fitted;
-        hypgen::AddSourceFile(fitted, testing::FittedSource(language.tag), false);
-        const hypgen::CompileStatistics s = hypgen::MeasurePatterns(fitted);
-        EXPECT_LE(s.highestEntry, PatternFile::LastEntry) << language.tag;
-        EXPECT_LE(s.operations, PatternFile::MaxOperations) << language.tag;
-
+TEST(FittedPatterns, ShippedFilesHyphenateTheirWordsLikeTheFullSets) {
+    for (const LanguageWords& row : Words) {
         HyphenationEngine engine;
-        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder() + language.tag + ".hyp"));
-        const testing::LiangReference full(FullSet(language));
-        for (const LanguageWords& row : Words) {
-            if (std::string(row.tag) != language.tag) continue;
-            for (const char* utf8 : row.words) {
-                const std::string word = Utf8ToCp1252(utf8).text;
-                EXPECT_EQ(Cp1252ToUtf8(engine.Hyphenate(word)), Cp1252ToUtf8(full.Hyphenate(word))) << language.tag;
-            }
+        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder() + row.tag + ".hyp"));
+        const testing::LiangReference full(Sources(row.tag, true));
+        for (const char* utf8 : row.words) {
+            const std::string word = Utf8ToCp1252(utf8).text;
+            EXPECT_EQ(Cp1252ToUtf8(engine.Hyphenate(word)), Cp1252ToUtf8(full.Hyphenate(word))) << row.tag;
         }
     }
 }
@@ -133,8 +115,7 @@ TEST(FittedPatterns, ShippedFilesFitAndHyphenateLikeTheFullSets) {
 // US English fitted into a third of its room, on a fixed list of words: the agreement the
 // fit reports is the engine's own on the compiled result, and it must not get worse.
 TEST(FittedPatterns, FitKeepsItsAgreementOnAFixedWordList) {
-    hypgen::PatternSet full;
-    hypgen::AddSourceFile(full, std::string(SONKORA_PATTERN_SOURCE_DIR) + "/hyphen.tex", false);
+    const hypgen::PatternSet full = Sources("en");
     std::ifstream in("/usr/share/dict/american-english");
     ASSERT_TRUE(in) << "wamerican is missing";
     // Every fourth word of plain lower-case letters; the exception words are not fitted.
