@@ -106,14 +106,16 @@ TEST_F(Retiming, TheRecorderShowsEachCodeAsWrittenAndSettlesOnTheSameText) {
         apply(edit);
     }
     apply(recorder.TakeBack());
-    EXPECT_EQ(recorder.Tap(1.0, &edit), TapResult::Timed);  // c's own note: no code
+    EXPECT_EQ(recorder.Tap(0.9, &edit), TapResult::Timed);  // c again, where the taken-back code was
+    apply(edit);
+    EXPECT_EQ(recorder.Tap(1.0, &edit), TapResult::Timed);  // d's own note: no code
     EXPECT_FALSE(edit);
-    EXPECT_EQ(text, "\\t 1\n\\m song.mid\n\na $1:2:60$b c\nd");
+    EXPECT_EQ(text, "\\t 1\n\\m song.mid\n\na $1:2:60$b $1:2:96$c\nd");
     ASSERT_TRUE(recorder.Settle(compiler, document, ui));
-    EXPECT_EQ(Body(document), Lines({"a $1:2:60$b c", "d"}));
+    EXPECT_EQ(Body(document), Lines({"a $1:2:60$b $1:2:96$c", "d"}));
     const std::vector<SourceRange> changed = recorder.ChangedRanges();
-    ASSERT_EQ(changed.size(), 1u);
-    EXPECT_EQ(text.substr(static_cast<size_t>(changed[0].Start), static_cast<size_t>(changed[0].Length)), "$1:2:60$");
+    ASSERT_EQ(changed.size(), 2u);
+    EXPECT_EQ(text.substr(static_cast<size_t>(changed[1].Start), static_cast<size_t>(changed[1].Length)), "$1:2:96$");
 }
 
 // Whole-song shifts, carries and refusals are run through sonkorac shift; here the borrow
