@@ -51,11 +51,11 @@ TEST(IniFile, KeepsEverythingInFileOrderAndValuesVerbatim) {
 
 TEST(IniFile, NamesMatchWithoutRegardToCaseNewKeysEndTheirSectionAndErasingTakesEverySection) {
     IniFile ini;
-    ini.LoadFromString("[ViewSettings]\nView1FileName=/a.stf\n");
-    EXPECT_EQ(ini.ReadString("viewsettings", "VIEW1FILENAME", ""), "/a.stf");
+    ini.LoadFromString("[ViewSizes]\nView1FileName=/a.stf\n");
+    EXPECT_EQ(ini.ReadString("viewsizes", "VIEW1FILENAME", ""), "/a.stf");
     // Rewriting keeps the file's spelling of the key, so no second key appears.
-    ini.WriteString("VIEWSETTINGS", "view1filename", "/b.stf");
-    EXPECT_EQ(ini.ToString(), "[ViewSettings]\nView1FileName=/b.stf\n");
+    ini.WriteString("VIEWSIZES", "view1filename", "/b.stf");
+    EXPECT_EQ(ini.ToString(), "[ViewSizes]\nView1FileName=/b.stf\n");
     // Only ASCII letters fold: 0xC9 and 0xE9 are different names.
     ini.WriteString("S", "\xC9", "upper");
     EXPECT_EQ(ini.ReadString("S", "\xE9", "none"), "none");
