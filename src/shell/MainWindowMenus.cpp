@@ -141,7 +141,12 @@ void MainWindow::CreateStatusBar() {
     gauge_->setStyleSheet(
         QStringLiteral("QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"
                        "QProgressBar::chunk { background: blue; }"));
+    // Without a working output the program still starts; this says so until one works.
+    outputStatus_ = new QLabel(this);
+    outputStatus_->setObjectName(QStringLiteral("outputStatus"));
+    outputStatus_->hide();
     statusBar()->addWidget(statusLine_, 1);
+    statusBar()->addPermanentWidget(outputStatus_);
     statusBar()->addPermanentWidget(gauge_);
     statusBar()->setSizeGripEnabled(true);
 }
@@ -241,6 +246,7 @@ void MainWindow::UpdateCommands() {
 void MainWindow::UpdateFrameControls() {
     UpdateCommands();
     for (EditorWindow* editor : childOrder_) editor->UpdateContextMenu();
+    ShowDeviceProblem();
 }
 
 void MainWindow::EditorStateChanged(EditorWindow* editor) {

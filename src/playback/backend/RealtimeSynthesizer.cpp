@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "playback/AudioOutputWatch.h"
 #include "playback/backend/AlsaMessages.h"
@@ -128,7 +129,7 @@ std::unique_ptr<RealtimeSynthesizer> RealtimeSynthesizer::Open(const std::string
                                                                std::string& error) {
     QuietAlsaMessages();  // a failed ALSA attempt is ours to report
     std::shared_ptr<FluidCore> core;
-    std::string tried;
+    std::vector<std::string> tried;
     for (const AudioDriver& driver : AudioDrivers) {
         if (core == nullptr) core = CreateFluidCore(soundFont, 44100, error);
         if (core == nullptr) return nullptr;
@@ -138,10 +139,11 @@ std::unique_ptr<RealtimeSynthesizer> RealtimeSynthesizer::Open(const std::string
         if (stream != nullptr)
             return std::unique_ptr<RealtimeSynthesizer>(new RealtimeSynthesizer(std::move(core), std::move(stream)));
         if (abandoned) core.reset();  // still in use by the attempt that hangs; the next gets its own
-        if (known) tried += std::string(tried.empty() ? "" : ", ") + driver.name;
+        if (known) tried.emplace_back(driver.name);
     }
     error = "the built-in synthesizer found no sound output";
-    if (!tried.empty()) error += "; it tried " + tried;
+    for (size_t i = 0; i < tried.size(); ++i)
+        error += (i == 0 ? "; it tried " : i + 1 == tried.size() ? " and " : ", ") + tried[i];
     return nullptr;
 }
 
