@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -311,7 +312,11 @@ void MainWindow::warningsSetup() {
 }
 
 void MainWindow::chooseFont() {
-    QFontDialog dialog(editorFont_, this);
+    // The dialog lists the fonts as they are installed: a name that only stands for one
+    // of them ("Courier New" for Liberation Mono) would select nothing.
+    QFont current = editorFont_;
+    current.setFamily(QFontInfo(editorFont_).family());
+    QFontDialog dialog(current, this);
     dialog.setWindowTitle(QStringLiteral("Font"));
     dialog.setOption(QFontDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted) return;
