@@ -146,7 +146,8 @@ private slots:
         QCOMPARE(Child<QListWidget>(none.frame.get(), "devices")->count(), 0);
         answers.Act([](QDialog& d) { d.accept(); }).Press(QMessageBox::Ok);
         none.frame->midiSetup();
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Cannot open Midi output device "));
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Cannot open Midi output device .\n\n"
+                                                     "To choose another device: Options > Midi Setup..."));
         QCOMPARE(none.frame->Settings().MidiOutDevice, std::string());
     }
 

@@ -56,34 +56,6 @@ private slots:
         // A box the key did not close would be listed here.
         QVERIFY2(answer.Unexpected.isEmpty(), qPrintable(answer.Unexpected.join(QLatin1Char(','))));
     }
-
-    void HelpFromAModalDialogComesUpUsableOnTheDialogsTopic() {
-        EditorFixture f;
-        f.folder.CopyHelp();
-        bool helpUsable = false;
-        bool dialogStayed = false;
-        QString topic;
-        ModalAnswerer answer;
-        answer.Act([&](QDialog& dialog) {
-            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
-            HelpWindow* help = f.frame->Help();
-            // In front and taking input: the modal window now is the help, not the dialog.
-            helpUsable = help->isVisible() && QApplication::activeModalWidget() == help;
-            topic = help->Browser->source().fileName();
-            help->close();
-            dialogStayed = dialog.isVisible();
-            dialog.reject();
-        });
-        f.frame->midiSetup();
-        QCOMPARE(answer.Seen, QStringList({"dialog: Midi Setup"}));
-        QVERIFY(helpUsable);
-        QCOMPARE(topic, QStringLiteral("midi-setup.html"));
-        QVERIFY(dialogStayed);
-        // From the menu, the help window is an ordinary window again.
-        f.frame->helpContents();
-        QCOMPARE(f.frame->Help()->windowModality(), Qt::NonModal);
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
 };
 
 QTEST_MAIN(KeysHelpTest)
