@@ -63,6 +63,7 @@ TEST_F(RetimeCommand, BadInputIsNamedAndNothingIsWritten) {
         {"0\n1.2\n", "", 1, "$S:3:14: MIDI time 1:3:0 falls before time of previous lyric (1:3:48)\n",
          "\\t 1\n\na b $1:3:0$c\n"},
         {"0\n", "--snap -5", 2, "sonkorac: --snap needs milliseconds from 0 to 10000, not '-5'\n"},
+        {"0\n", "--snap 10001", 2, "sonkorac: --snap needs milliseconds from 0 to 10000, not '10001'\n"},
         {"0\n", "--output T", 2, "sonkorac: --output names the file of taps; choose another file\n"},
     };
     for (const Row& row : rows) {
