@@ -19,17 +19,9 @@ using namespace passtest;
 
 const Bytes Sysex = {0xF0, 0x03, 0x7E, 0x7F, 0xF7};
 // Channel 1 plays, channel 6 only sets a controller, channel 10 plays with running status.
-const Bytes Type0Track = Cat({Tempo(0, 500000),
-                              Meta(0, 0x03, "Song"),
-                              Program(0, 0, 5),
-                              NoteOn(0, 0, 60, 64),
-                              {0x05, 0xB5, 0x07, 0x64},
-                              NoteOn(5, 9, 36, 64),
-                              {0x02, 0x24, 0x00},
-                              {0x03},
-                              Sysex,
-                              NoteOff(5, 0, 60),
-                              EndOfTrack(10)});
+const Bytes Type0Track =
+    Cat({Tempo(0, 500000), Meta(0, 0x03, "Song"), Program(0, 0, 5), NoteOn(0, 0, 60, 64), Bytes{0x05, 0xB5, 0x07, 0x64},
+         NoteOn(5, 9, 36, 64), Bytes{0x02, 0x24, 0x00}, Bytes{0x03}, Sysex, NoteOff(5, 0, 60), EndOfTrack(10)});
 
 Bytes Le32(size_t v) {
     return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),

@@ -11,13 +11,8 @@ using namespace passtest;
 
 const Bytes Conductor = Cat({Tempo(0, 500000), Meta(0, 0x03, "Song"), EndOfTrack()});
 // Notes at 0 and 96 (the second and the velocity-0 note-on at 48 by running status) and 192.
-const Bytes Voice = Cat({Meta(0, 0x03, "Voice"),
-                         NoteOn(0, 0, 60, 64),
-                         {0x30, 60, 0},
-                         {0x30, 62, 64},
-                         NoteOn(96, 0, 64, 64),
-                         NoteOff(48, 0, 64),
-                         EndOfTrack()});
+const Bytes Voice = Cat({Meta(0, 0x03, "Voice"), NoteOn(0, 0, 60, 64), Bytes{0x30, 60, 0}, Bytes{0x30, 62, 64},
+                         NoteOn(96, 0, 64, 64), NoteOff(48, 0, 64), EndOfTrack()});
 const Bytes Accompaniment = Cat({Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(384, 1, 40), EndOfTrack()});
 const Bytes Song = Cat({Header(1, 3, 96), Track(Conductor), Track(Voice), Track(Accompaniment), Text("tail")});
 const Bytes WordsName = Cat({{0x00, 0xFF, 0x03, 0x05}, Text("Words")});
@@ -83,15 +78,11 @@ TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
 }
 
 TEST_F(PassTest, NoteSearchTakesEachChordOnceAndSkipsSilentAndPassedNotes) {
-    const Bytes voice = Cat({NoteOn(480, 0, 60, 64),
-                             NoteOn(0, 0, 64, 64),
-                             NoteOn(0, 0, 67, 64),
-                             {0x3C, 70, 0},
-                             NoteOn(60, 0, 72, 64),
-                             NoteOn(100, 0, 74, 64),
-                             NoteOn(100, 0, 76, 64),
-                             EndOfTrack(10),
-                             NoteOn(0, 0, 80, 64)});  // bytes after the end of the track are not events
+    // A chord, a silent note by running status, single notes, and bytes after the end of the
+    // track, which are not events.
+    const Bytes voice = Cat({NoteOn(480, 0, 60, 64), NoteOn(0, 0, 64, 64), NoteOn(0, 0, 67, 64), Bytes{0x3C, 70, 0},
+                             NoteOn(60, 0, 72, 64), NoteOn(100, 0, 74, 64), NoteOn(100, 0, 76, 64), EndOfTrack(10),
+                             NoteOn(0, 0, 80, 64)});
     WriteBytes(input, MidiFile(1, 96, {Conductor, voice, Accompaniment}));
     StartPass(pass, input, output, PassMode::Make, 1);
     EXPECT_EQ(Lyrics({"a", "b"}), (std::vector<int32_t>{480, 600}));

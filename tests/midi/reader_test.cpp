@@ -93,10 +93,8 @@ TEST(ReaderDecode, EventsOfEveryKindAndTracksThatEndInsideOne) {
         int32_t error;
     } cases[] = {
         {"running status note-on", {0x00, 0x90, 0x3C, 0x40, 0x00, 0x3C, 0x00}, "0:90 3c 40, 0:90 3c 00", 0},
-        {"channel pressure",
-         {0x00, 0xD3, 0x20, 0x10, 0x30, 0x81, 0x00, 0x40},
-         "0:d3 20 00, 16:d3 30 00, 144:d3 40 00",
-         0},
+        {"channel pressure", Bytes{0x00, 0xD3, 0x20, 0x10, 0x30, 0x81, 0x00, 0x40},
+         "0:d3 20 00, 16:d3 30 00, 144:d3 40 00", 0},
         {"meta and sysex keep the running status",
          Cat({{0x00, 0x91, 0x3C, 0x40, 0x00, 0xF0, 0x01, 0xF7}, Meta(0, 0x01, "x"), {0x00, 0x3E, 0x41}, EndOfTrack()}),
          "0:91 3c 40, 0:f0 f0 f7, 0:ff01 'x', 0:91 3e 41, 0:ff2f ''", 0},
@@ -105,10 +103,8 @@ TEST(ReaderDecode, EventsOfEveryKindAndTracksThatEndInsideOne) {
         {"text only for meta types 1 to 14",
          Cat({Meta(0, 0x00, "a"), Meta(0, 0x06, "b"), Meta(0, 0x0E, "c"), Meta(0, 0x0F, "d"), Meta(0, 0x7F, "f")}),
          "0:ff00 '', 0:ff06 'b', 0:ff0e 'c', 0:ff0f '', 0:ff7f ''", 0},
-        {"sysex and escapes",
-         {0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xF7, 0x02, 0x43, 0x12, 0x00, 0xF7, 0x00},
-         "0:f0 f0 7e 7f f7, 0:f7 43 12, 0:f7",
-         0},
+        {"sysex and escapes", Bytes{0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xF7, 0x02, 0x43, 0x12, 0x00, 0xF7, 0x00},
+         "0:f0 f0 7e 7f f7, 0:f7 43 12, 0:f7", 0},
         {"empty track", {}, "0:00 00 00", 0},
         // Cut off by the end of the track: the end, not a fault, and nothing allocated
         // for what a length claims.
@@ -312,11 +308,10 @@ TEST(ReaderPump, MergesAndTimesTheRecords) {
         {"sysex byte by byte without moving the base, escapes only with a single real-time byte",
          MidiFile(1, 96,
                   {Cat({NoteOn(0, 0, 60, 1),
-                        {0x05, 0xF0, 0x02, 0x7E, 0xF7, 0x05, 0xF7, 0x01, 0xFA, 0x00, 0xF7, 0x01, 0xF0},
-                        {0x00, 0xF7, 0x01, 0xFF, 0x00, 0xF7, 0x02, 0xF8, 0xF8, 0x04, 0xF7, 0x01, 0xF8, 0x00, 0xF7, 0x01,
-                         0xFE},
-                        NoteOn(5, 0, 62, 1),
-                        EndOfTrack()})}),
+                        Bytes{0x05, 0xF0, 0x02, 0x7E, 0xF7, 0x05, 0xF7, 0x01, 0xFA, 0x00, 0xF7, 0x01, 0xF0},
+                        Bytes{0x00, 0xF7, 0x01, 0xFF, 0x00, 0xF7, 0x02, 0xF8, 0xF8, 0x04, 0xF7, 0x01, 0xF8, 0x00, 0xF7,
+                              0x01, 0xFE},
+                        NoteOn(5, 0, 62, 1), EndOfTrack()})}),
          0, 0,
          "0:90 3c 01 00, 0:f0 f0 00 00, 0:f0 7e 00 00, 0:f0 f7 00 00, 10:fa 00 00 00, 4:f8 00 00 00, 0:fe 00 00 00, "
          "5:90 3e 01 00",
@@ -345,11 +340,8 @@ TEST(ReaderPump, MergesAndTimesTheRecords) {
 
 TEST(ReaderPump, ARefusedEventIsOfferedAgainAndSysexAnswersAreNotWaitedFor) {
     auto reader = Load(MidiFile(1, 96,
-                                {Cat({Program(0, 0, 1),
-                                      NoteOn(30, 0, 60, 1),
-                                      {0x00, 0xF0, 0x02, 0x01, 0xF7},
-                                      NoteOff(20, 0, 60),
-                                      EndOfTrack()})}));
+                                {Cat({Program(0, 0, 1), NoteOn(30, 0, 60, 1), Bytes{0x00, 0xF0, 0x02, 0x01, 0xF7},
+                                      NoteOff(20, 0, 60), EndOfTrack()})}));
     Pump pump;
     pump.startTime = -1;
     pump.capacity = 1;
