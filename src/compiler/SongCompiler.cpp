@@ -1,13 +1,14 @@
 #include "compiler/SongCompiler.h"
 
-#include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/RegularFile.h"
+#include "common/SafeSave.h"
 #include "common/UserInterface.h"
 #include "compiler/LyricLexer.h"
 #include "midi/KaraokePass.h"
@@ -61,14 +62,6 @@ std::string ResolveName(const std::string& songDirectory, const std::string& tex
     const std::string name = FileNameFromSongText(textName);
     if (!name.empty() && name[0] == PathSeparator) return name;
     return JoinPath(songDirectory, name);
-}
-
-// Removes an output left incomplete. Only a plain file goes: an output name may lead to
-// a device such as /dev/null, which must never be deleted.
-void RemoveOutput(const std::string& name) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(name, error)))
-        std::filesystem::remove(name, error);
 }
 
 std::string TooManyTracksMessage(int32_t track, int trackCount) {
@@ -125,7 +118,10 @@ private:
     std::vector<std::string> lines_;
     KaraokePass pass_;
     bool passOpened_ = false;
-    bool outputCreated_ = false;
+    // The karaoke or MIDI file is written beside its target and only put in place when
+    // everything succeeded: a failed, declined or killed Make leaves the earlier file as
+    // it was.
+    std::unique_ptr<SafeSave> output_;
 
     int headerStop_ = 0;  // the line at which the header block stopped
     std::optional<int32_t> track_;
@@ -166,13 +162,15 @@ void Compilation::Close(bool failing) {
         pass_.ClosePass();
     } catch (...) {
         if (c_.midiError_ == 0) c_.midiError_ = -1;
-        if (outputCreated_) RemoveOutput(c_.karFileName_);
+        output_.reset();
         if (!failing) throw;
         return;
     }
-    // Only a file this compilation created is removed: an output that could not be
-    // created may be someone's protected file, or a directory.
-    if (c_.midiError_ != 0 && outputCreated_) RemoveOutput(c_.karFileName_);
+    if (c_.midiError_ == 0 && output_ && !output_->Commit()) {
+        c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
+    }
+    output_.reset();
 }
 
 void Compilation::ShowError(const std::string& message, SourcePlace place) {
@@ -249,11 +247,16 @@ bool Compilation::ReadHeader() {
                 return false;
             }
             track_ = number;
-        } else if (text.starts_with("\\m")) {
-            c_.midiFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-        } else if (text.starts_with("\\k")) {
-            c_.karFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-            karaokeNamed_ = true;
+        } else if (text.starts_with("\\m") || text.starts_with("\\k")) {
+            // The whole name or none: a name cut to fit may lead to another file.
+            const std::string name = ResolveName(directory, TrimLine(std::string_view(text).substr(2)));
+            if (!NameFitsSystem(name)) {
+                ShowError("File name too long: " + text.substr(0, 2) + " names a file the system cannot hold.",
+                          {line, 1});
+                return false;
+            }
+            (text[1] == 'm' ? c_.midiFileName_ : c_.karFileName_) = name;
+            if (text[1] == 'k') karaokeNamed_ = true;
         }
     }
     headerStop_ = line;
@@ -271,7 +274,7 @@ bool Compilation::CheckFiles() {
         return false;
     }
     if (!FileExists(c_.midiFileName_)) {
-        ShowError("File " + c_.midiFileName_ + " not found.", stop);
+        ShowError(FileNotFoundMessage(c_.midiFileName_), stop);
         return false;
     }
     if (WritesFile(mode_)) {
@@ -314,15 +317,18 @@ void Compilation::SelectTrackLine() {
 
 bool Compilation::OpenOutput() {
     const PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
-    pass_.OpenPass(c_.midiFileName_, c_.karFileName_, "", passMode, 0, "", "");
-    passOpened_ = true;
-    if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
+    output_ = std::make_unique<SafeSave>(c_.karFileName_);
+    if (output_->Create()) {
+        pass_.OpenPass(c_.midiFileName_, output_->TempName(), "", passMode, 0, "", "");
+        passOpened_ = true;
+    }
+    if (!passOpened_ || pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
         c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        output_.reset();
         // Shown even in a batch run: the user must know the file is not there.
         ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
         return false;
     }
-    outputCreated_ = true;
     if (Failed()) return false;
 
     pass_.ReadPassHeader();
