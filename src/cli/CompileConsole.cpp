@@ -1,44 +1,16 @@
 #include "cli/CompileConsole.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <limits>
-#include <system_error>
 
-#include "common/IoError.h"
+#include "common/RegularFile.h"
+#include "common/TerminalText.h"
 #include "midi/MidiTypes.h"
 
 namespace sonkora::cli {
 
-namespace {
-
-// Character indexes of a song text are 32-bit, as in the editor.
-constexpr std::uintmax_t MaxSongTextSize = std::numeric_limits<int32_t>::max() / 2;
-
-}  // namespace
-
 std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status)) throw IoError(path, "no such file");
-    if (std::filesystem::is_directory(status)) throw IoError(path, "is a directory, not a song text");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw IoError(path, std::string("cannot open: ") + std::strerror(errno));
-    if (std::filesystem::is_regular_file(status)) {
-        const std::uintmax_t size = std::filesystem::file_size(path, error);
-        if (!error && size > MaxSongTextSize) throw IoError(path, "too large for a song text");
-    }
-    std::string bytes;
-    char block[65536];
-    while (file.read(block, sizeof block) || file.gcount() > 0) {
-        bytes.append(block, static_cast<size_t>(file.gcount()));
-        if (bytes.size() > MaxSongTextSize) throw IoError(path, "too large for a song text");
-    }
-    if (file.bad()) throw IoError(path, std::string("cannot read: ") + std::strerror(errno));
+    // The editor's limit; a FIFO or a device is refused before it is opened.
+    const std::string bytes = ReadWholeFile(path, MaxEditableFileSize);
     return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(bytes));
 }
 
@@ -47,7 +19,8 @@ void CompileConsole::InformationBox(const std::string& message, int /*helpContex
 }
 
 void CompileConsole::PlaySong(const std::string& karFileName, bool /*fromCursor*/) {
-    Err() << karFileName << ": sonkorac does not play songs; open the song text in Sonkora to play it\n" << std::flush;
+    Err() << TerminalSafe(karFileName) << ": sonkorac does not play songs; open the song text in Sonkora to play it\n"
+          << std::flush;
 }
 
 std::string CompileConsole::ErrorPlace(const std::string& /*message*/) {

@@ -80,7 +80,7 @@ TEST_F(CompileCommands, ErrorsNameTheFileAndTheirPlaceInIt) {
         {"check", "\\t 1\n\n" + std::string(125, 'a') + "\n", song + ":3:122: Syllable too long.\n"},
         {"print", "\\t 1\n\nla " + std::string(121, 'a') + "\n", song + ":3:125: Syllable too long.\n"},
         {"check", dir.File("none.stf"), dir.File("none.stf") + ": no such file\n"},
-        {"preview", kar, kar + ": is a directory, not a song text\n"},
+        {"preview", kar, kar + ": is a directory\n"},
     };
     for (const auto& [command, text, err] : cases) {
         const ProgramRun run = Sonkorac({command, text[0] == '/' ? text : Song(text)});
