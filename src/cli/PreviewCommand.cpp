@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/CompileConsole.h"
+#include "common/TerminalText.h"
 
 namespace sonkora::cli {
 
@@ -14,7 +15,7 @@ int RunPreview(const Arguments& args) {
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
     compiler.CompileSongText(CompileKind::Preview, *document, console);
-    for (const std::string& line : compiler.PreviewLines()) std::cout << line << '\n';
+    for (const std::string& line : compiler.PreviewLines()) std::cout << TerminalSafe(line) << '\n';
     std::cout << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;
 }
