@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "common/InterruptCleanup.h"
 #include "common/RegularFile.h"
 #include "common/TerminalText.h"
 #include "midi/MidiTypes.h"
@@ -58,6 +59,8 @@ int RunCompileAndAct(const Arguments& args, CompileKind kind) {
     if (const std::optional<std::string> problem = ParseCompileOptions(args, true, options))
         return UsageError(*problem);
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    // Ctrl+C during the make removes the file being written; the earlier one stays.
+    InstallInterruptCleanup();
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
     console.SetTrackChoice(options.track);

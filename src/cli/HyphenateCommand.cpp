@@ -22,6 +22,7 @@
 #include "cli/CompileConsole.h"
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/InterruptCleanup.h"
 #include "common/IoError.h"
 #include "common/SafeSave.h"
 #include "common/TerminalText.h"
@@ -185,6 +186,7 @@ int HyphenateSong(const HyphenateOptions& options) {
             return UsageError("--output names the song text itself; choose another file");
     }
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    InstallInterruptCleanup();
     const LineEnds ends = ReadLineEnds(options.songFile);
     SongCompiler compiler;
     HyphenateConsole console(*document, compiler, options.language);

@@ -11,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleUserInterface.h"
 #include "common/FilePaths.h"
+#include "common/InterruptCleanup.h"
 #include "common/RegularFile.h"
 #include "common/TerminalText.h"
 #include "midi/KaraokeImport.h"
@@ -105,6 +106,7 @@ int RunImport(const Arguments& args) {
         return UsageError("import: choose the voice track with --track N from the list above");
     }
 
+    InstallInterruptCleanup();
     ImportConsole console(options.karaokeFile, options.overwrite);
     console.SetTrackChoice(options.track);
     // The console never offers a save dialog: an output is taken or the import stops.

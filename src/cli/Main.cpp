@@ -22,7 +22,7 @@ const std::vector<Command>& AllCommands() {
 #ifdef SONKORA_WITH_PLAYBACK
         {"devices", "", RunDevices},
         {"play", "FILE [--device NAME] [--from TIME] [--track N]", RunPlay},
-        {"render", "FILE OUT.wav [--from TIME] [--track N]", RunRender},
+        {"render", "FILE OUT.wav [--from TIME] [--track N] [--max-length MINUTES]", RunRender},
 #endif
     };
     return commands;

@@ -14,6 +14,10 @@ struct CompilerSettings {
     bool CompilerLessLyrics = true;  // ask when notes are left without a lyric
     std::string KaraokePlayer;       // path of the external karaoke player; empty: none
     std::string Parameters = "%";    // its parameter template, "%" standing for the file
+    // The lyric records and the preview lines, which an editor window maps with, cost
+    // several times the song text; a run that shows neither (sonkorac) leaves them out.
+    bool KeepLyricRecords = true;
+    bool KeepPreviewLines = true;
 };
 
 class CompileHost {

@@ -134,6 +134,7 @@ private:
     SourcePlace queryPlace_;
     bool found_ = true;
     int counted_ = 0;
+    int syllables_ = 0;  // bound so far, whether or not records are kept
 };
 
 void Compilation::Run() {
@@ -406,7 +407,7 @@ void Compilation::ReadLyrics() {
 void Compilation::CountLyrics() {
     if (!found_) {
         if (!settings_.CompilerMoreLyrics) return;
-        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(c_.lyrics_.LyricCount()) +
+        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(syllables_) +
                                      " lyric(s) and " + std::to_string(counted_) +
                                      " note(s)/time-code(s) counted)\rContinue?";
         if (!ui_.QueryBox(question, ErrorContext)) c_.midiError_ = MidiErrorCode::Declined;
@@ -440,29 +441,38 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     // The preview shows the syllables joined into words, one song text line per line
     // and an empty line between paragraphs.
     std::vector<std::string>& preview = c_.previewLines_;
-    LyricRecord& record = c_.lyrics_.Open();
-    record.Display = syllable;
-    if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
-        preview.emplace_back();
-        if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+    const size_t displayLength = syllable.size() + (prefix == LyricPrefix::Blank ? 1 : 0);
+    int32_t row = 0;
+    int32_t column = 0;
+    if (settings_.KeepPreviewLines) {
+        if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
+            preview.emplace_back();
+            if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+        }
+        if (!preview.empty()) {
+            if (prefix == LyricPrefix::Blank) preview.back() += ' ';
+            preview.back() += syllable;
+            row = static_cast<int32_t>(preview.size() - 1);
+            column = static_cast<int32_t>(preview.back().size() - displayLength);
+        }
     }
-    if (prefix == LyricPrefix::Blank) record.Display = " " + syllable;
-    if (preview.empty()) {
-        record.Row = 0;
-        record.Col = 0;
-    } else {
-        preview.back() += record.Display;
-        record.Row = static_cast<int32_t>(preview.size() - 1);
-        record.Col = static_cast<int32_t>(preview.back().size() - record.Display.size());
+    if (settings_.KeepLyricRecords) {
+        LyricRecord& record = c_.lyrics_.Open();
+        record.Display = prefix == LyricPrefix::Blank ? " " + syllable : syllable;
+        record.Row = row;
+        record.Col = column;
     }
 
     const std::string text = LyricText(prefix, syllable);
     int32_t time = 0;
     if (!Bind(text, syllable, time)) return false;
-    LyricRecord& bound = c_.lyrics_.Open();
-    bound.Time = time;
-    bound.Text = text;
-    c_.lyrics_.AppendOpen(end);
+    if (settings_.KeepLyricRecords) {
+        LyricRecord& bound = c_.lyrics_.Open();
+        bound.Time = time;
+        bound.Text = text;
+        c_.lyrics_.AppendOpen(end);
+    }
+    ++syllables_;
     return true;
 }
 
@@ -558,46 +568,6 @@ void SongCompiler::CompileSongText(CompileKind mode, SongDocument& document, Use
                                    const CompilerSettings& settings, std::ostream* printSink) {
     Compilation compilation(*this, mode, document, ui, settings, printSink);
     compilation.Run();
-}
-
-std::string PlayerParameters(const std::string& parameterTemplate, const std::string& karFileName) {
-    std::string parameters;
-    for (const char c : parameterTemplate) {
-        if (c == '%') {
-            parameters += karFileName;
-        } else {
-            parameters += c;
-        }
-    }
-    return parameters;
-}
-
-void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external, SongDocument& document,
-                   UserInterface& ui, CompileHost& host) {
-    const CompilerSettings settings = host.Settings();
-    compiler.CompileSongText(mode, document, ui, settings);
-    host.TakePreviewLines(compiler.PreviewLines());
-    compiler.FreePreviewLines();
-
-    const int32_t code = compiler.MidiError();
-    if (code == 0 && mode == CompileKind::Play) {
-        if (external) {
-            host.StopPlayback();
-            const std::string parameters = PlayerParameters(settings.Parameters, compiler.KarFileName());
-            const std::string directory = DirectoryOf(settings.KaraokePlayer);
-            if (!host.StartProgram(settings.KaraokePlayer, parameters, directory)) {
-                ui.ErrorBox(
-                    "Error executing \"" + settings.KaraokePlayer + " " + parameters + "\" in \"" + directory + "\".",
-                    HelpContext::None);
-            }
-        } else {
-            host.PlaySong(compiler.KarFileName(), fromCursor);
-        }
-    } else if ((mode == CompileKind::Make || mode == CompileKind::Export) && !ui.Batch()) {
-        if (code == 0) ui.InformationBox("Karaoke file made succesfully", HelpContext::General);
-        if (code == MidiErrorCode::Declined) ui.InformationBox("Karaoke file not made", HelpContext::General);
-    }
-    if (code > 0) ui.ErrorBox(MidiErrorMessage(code), ErrorContext);
 }
 
 }  // namespace sonkora
