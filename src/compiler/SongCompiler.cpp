@@ -253,7 +253,7 @@ bool Compilation::ReadHeader() {
             const std::string name = ResolveName(directory, TrimLine(std::string_view(text).substr(2)));
             if (!NameFitsSystem(name)) {
                 ShowError("File name too long: " + text.substr(0, 2) + " names a file the system cannot hold.",
-                          {line, 1});
+                          {line - 1, 2});
                 return false;
             }
             (text[1] == 'm' ? c_.midiFileName_ : c_.karFileName_) = name;
