@@ -141,6 +141,7 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
         options.midiFile = c.midiFile;
         options.wavFile = c.wavFile;
         options.soundFont = c.soundFont;
+        options.maxLengthMicros = c.maxLengthMicros;
         EXPECT_FALSE(RenderSong(options, ui));
         ASSERT_EQ(ui.errors.size(), 1u);
         EXPECT_EQ(ui.errors[0].first.substr(0, c.message.size()), c.message);
