@@ -266,8 +266,9 @@ TEST_F(Compile, AChosenVoiceTrackBecomesTheTrackLine) {
     EXPECT_TRUE(ui->log.empty());
 }
 
-TEST_F(Compile, AWriteFailureRemovesTheHalfWrittenFileAndIsRaised) {
+TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
     WriteMidi({NotesAt(EveryBeat(2)), Bytes(200000, 0)});
+    WriteBytes(dir.File("song.kar"), Text("earlier"));
     // Files may grow to 4096 bytes only, so copying the large track fails.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -279,7 +280,8 @@ TEST_F(Compile, AWriteFailureRemovesTheHalfWrittenFileAndIsRaised) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, SIG_DFL);
     EXPECT_NE(compiler.MidiError(), 0);
-    EXPECT_FALSE(Exists("song.kar"));
+    EXPECT_EQ(ReadText(dir.File("song.kar")), "earlier");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("")), {}), 3);  // song.mid, .stf, .kar
     EXPECT_TRUE(ui->log.empty());
 }
 
