@@ -126,9 +126,13 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
     const std::string old = folder.Write("old.wav", Text("keep me"));
     const struct {
         std::string midiFile, wavFile, soundFont, message;
+        int64_t maxLengthMicros = RenderOptions{}.maxLengthMicros;
     } cases[] = {
         {bad, old, "", "Error in Midi file"},
-        {tooLong, folder.PathOf("long.wav"), "", tooLong + ": the song is too long for a WAV file"},
+        // Refused before rendering, unless the limit is raised; then the WAV format's own.
+        {tooLong, folder.PathOf("long.wav"), "",
+         tooLong + ": the song lasts days, longer than the limit of 120 minutes (--max-length MINUTES raises it)"},
+        {tooLong, folder.PathOf("long.wav"), "", tooLong + ": the song is too long for a WAV file", INT64_MAX},
         {wood, wood, "", "The sound cannot be written over the song itself: " + wood},
         {wood, folder.PathOf("none/song.wav"), "", "Cannot create " + folder.PathOf("none/song.wav")},
         {wood, folder.PathOf("none.wav"), folder.PathOf("missing.sf2"),
