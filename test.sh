@@ -10,6 +10,9 @@ cd "$(dirname "$0")"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
+echo "== Formatting"
+find src tests fuzz bench tools \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
+
 echo "== Full build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
@@ -18,7 +21,7 @@ cmake --build build -j "$jobs"
 echo "== Debian package"
 tests/install/check_package.sh build
 
-echo "== Core under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== Core under AddressSanitizer and UndefinedBehaviorSanitizer, fuzz seed corpora replayed"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DSONKORA_CORE_ONLY=ON -DSONKORA_SANITIZE=ON -DSONKORA_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"

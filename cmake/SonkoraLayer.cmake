@@ -1,12 +1,11 @@
 # sonkora_layer(NAME [DEPENDS target...] [QT])
 # Defines the library of one layer from the sources in the current folder. Sources are
-# globbed so that adding a file to a layer needs no build-file edit. A layer without
-# sources yet is skipped, so later layers can be filled in one at a time.
+# globbed so that adding a file to a layer needs no build-file edit.
 function(sonkora_layer name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
-    return()
+    message(FATAL_ERROR "The ${name} layer has no sources in ${CMAKE_CURRENT_SOURCE_DIR}")
   endif()
   add_library(sonkora_${name} STATIC ${sources})
   add_library(sonkora::${name} ALIAS sonkora_${name})
@@ -14,11 +13,15 @@ function(sonkora_layer name)
   target_link_libraries(sonkora_${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# sonkora_gtest(NAME SOURCES... LIBS targets...)
-# One GoogleTest executable, registered with CTest test by test.
+# sonkora_gtest(NAME LIBS targets...)
+# The GoogleTest executable NAME of the current test folder, from every *_test.cpp in
+# it, registered with CTest test by test. Tests include the shared builders as
+# "support/...".
 function(sonkora_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE SONKORA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS core)

@@ -9,10 +9,13 @@
 
 namespace sonkora::cli {
 
-std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
+std::string ReadSongTextBytes(const std::string& path) {
     // The editor's limit; a FIFO or a device is refused before it is opened.
-    const std::string bytes = ReadWholeFile(path, MaxEditableFileSize);
-    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(bytes));
+    return ReadWholeFile(path, MaxEditableFileSize);
+}
+
+std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
+    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(ReadSongTextBytes(path)));
 }
 
 void CompileConsole::InformationBox(const std::string& message, int /*helpContext*/) {

@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "cli/CompileConsole.h"
+#include "cli/SongTextFile.h"
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/InterruptCleanup.h"
@@ -173,13 +174,6 @@ std::string JoinLines(const MemorySongDocument& document, const LineEnds& ends) 
     return bytes;
 }
 
-// Writes beside the target and renames, so that a failure leaves no partial file.
-void WriteOutput(const std::string& path, const std::string& bytes) {
-    SafeSave save(path);
-    if (!save.Create()) throw IoError(path, "cannot be created: " + save.Problem());
-    if (!save.WriteAll(bytes) || !save.Commit()) throw IoError(path, "cannot be written");
-}
-
 int HyphenateSong(const HyphenateOptions& options) {
     if (!options.output.empty()) {
         if (SameFile(options.output, options.songFile))
@@ -205,7 +199,7 @@ int HyphenateSong(const HyphenateOptions& options) {
         std::cout << ForStandardOutput(bytes) << std::flush;
         if (!std::cout) throw IoError("standard output", "cannot be written");
     } else {
-        WriteOutput(options.output, bytes);
+        WriteFileSafely(options.output, bytes);
     }
     return 0;
 }

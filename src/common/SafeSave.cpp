@@ -14,6 +14,7 @@
 
 #include "common/FilePaths.h"
 #include "common/InterruptCleanup.h"
+#include "common/IoError.h"
 
 namespace sonkora {
 
@@ -192,6 +193,26 @@ void SafeSave::RemoveLeftovers(const std::string& target) {
         ::close(descriptor);
     }
     ::closedir(folder);
+}
+
+std::FILE* StagedFile::Open() {
+    // Create refuses a directory, a device, a FIFO or a read-only file and says which.
+    if (!save_.Create()) throw IoError(save_.Target(), "cannot be created: " + save_.Problem());
+    std::FILE* stream = save_.Stream();
+    if (stream == nullptr) throw IoError(save_.Target(), std::string("cannot create: ") + std::strerror(errno));
+    return stream;
+}
+
+void StagedFile::Commit() {
+    if (!save_.Commit()) throw IoError(save_.Target(), "cannot write: " + save_.Problem());
+}
+
+void SaveFileSafely(const std::string& target, std::string_view bytes) {
+    StagedFile staged(target);
+    std::FILE* file = staged.Open();
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        throw IoError(target, std::string("cannot write: ") + std::strerror(errno));
+    staged.Commit();
 }
 
 }  // namespace sonkora

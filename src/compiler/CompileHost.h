@@ -18,6 +18,9 @@ struct CompilerSettings {
     // several times the song text; a run that shows neither (sonkorac) leaves them out.
     bool KeepLyricRecords = true;
     bool KeepPreviewLines = true;
+    // Not empty: Make and Export write this file instead of the song's karaoke file (the
+    // lyric exports compile into a scratch file and keep the song's own .kar untouched).
+    std::string OutputFileName;
 };
 
 class CompileHost {

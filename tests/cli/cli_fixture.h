@@ -27,10 +27,10 @@ protected:
     }
     // Writes a file of the folder and returns its full name.
     std::string Write(const std::string& name, const Bytes& bytes) {
-        WriteBytes(dir.File(name), bytes);
-        return dir.File(name);
+        WriteBytes(dir.Path(name), bytes);
+        return dir.Path(name);
     }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.File(name)); }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path(name)); }
 
     TempDir dir;
 };
@@ -49,7 +49,7 @@ inline ProgramRun RunWithDeadline(const TempDir& dir, std::vector<std::string> a
     std::vector<char*> envp;
     for (std::string& setting : settings) envp.push_back(setting.data());
     envp.push_back(nullptr);
-    const std::string outName = dir.File("program.out"), errName = dir.File("program.err");
+    const std::string outName = dir.Path("program.out"), errName = dir.Path("program.err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);

@@ -24,7 +24,7 @@ TEST_F(CompileCommands, MakeAndExportWriteTheirFilesAndSaySo) {
     EXPECT_EQ(make.out, "Karaoke file made succesfully\n");
     EXPECT_EQ(make.err, "");
     // The Words track follows chunk 0 (11 data bytes) and the information track (43).
-    EXPECT_EQ(ChunkData(ReadBytes(dir.File("song.kar")), 14 + 8 + 11 + 8 + 43),
+    EXPECT_EQ(ChunkData(ReadBytes(dir.Path("song.kar")), 14 + 8 + 11 + 8 + 43),
               Cat({Meta(0, 0x03, "Words"), Meta(0, 0x01, "@TTitle"), Meta(0, 0x01, "\\Hel"), Meta(480, 0x01, "lo"),
                    Meta(480, 0x01, " world,"), Meta(480, 0x01, "/yes"), EndOfTrack()}));
 
@@ -33,7 +33,7 @@ TEST_F(CompileCommands, MakeAndExportWriteTheirFilesAndSaySo) {
     EXPECT_EQ(exported.exitCode, 0);
     EXPECT_EQ(exported.out, "Karaoke file made succesfully\n");
     EXPECT_EQ(exported.err, "2 lyric(s) missing.\n");
-    EXPECT_EQ(ChunkData(ReadBytes(dir.File("lyrics.mid")), 14 + 8 + 11),
+    EXPECT_EQ(ChunkData(ReadBytes(dir.Path("lyrics.mid")), 14 + 8 + 11),
               Cat({Meta(0, 0x03, "Words"), Meta(0, 0x05, "la "), Meta(480, 0x05, "li "), EndOfTrack()}));
 }
 
@@ -56,7 +56,7 @@ TEST_F(CompileCommands, TrackOptionAnswersTheMissingTrackLine) {
     EXPECT_EQ(Sonkorac({"make", song}).err, missing);
     const ProgramRun beyond = Sonkorac({"make", song, "--track", "3"});
     EXPECT_EQ(beyond.exitCode, 1);
-    EXPECT_EQ(beyond.err, dir.File("song.mid") + ": --track 3 is not in the list of 2 tracks\n" + missing);
+    EXPECT_EQ(beyond.err, dir.Path("song.mid") + ": --track 3 is not in the list of 2 tracks\n" + missing);
     const ProgramRun chosen = Sonkorac({"make", song, "--track", "2"});
     EXPECT_EQ(chosen.exitCode, 0);
     EXPECT_EQ(chosen.err, "");
@@ -65,21 +65,21 @@ TEST_F(CompileCommands, TrackOptionAnswersTheMissingTrackLine) {
 
 TEST_F(CompileCommands, ErrorsNameTheFileAndTheirPlaceInIt) {
     Write("bad.mid", Text("MThd"));
-    std::filesystem::create_directory(dir.File("taken.kar"));
-    const std::string song = dir.File("song.stf"), kar = dir.File("taken.kar");
+    std::filesystem::create_directory(dir.Path("taken.kar"));
+    const std::string song = dir.Path("song.stf"), kar = dir.Path("taken.kar");
     // Command, song text (or the file to read instead), standard error.
     const std::tuple<std::string, std::string, std::string> cases[] = {
         // The caret stands after the "$", before the fifth character of line 4.
         {"make", "\\t 2\n\nla li\nlo $1:5:0$lu\n", song + ":4:5: Invalid MIDI time $1:5:0$.\n"},
         {"make", "\\t 9\n\nla\n",
          song + ":2:1: Track number \\t 9 greater than number of tracks (MIDI file contains 2 tracks).\n"},
-        {"make", "\\t 1\n\\m bad.mid\n\na\n", dir.File("bad.mid") + ": Not a MIDI file.\n"},
+        {"make", "\\t 1\n\\m bad.mid\n\na\n", dir.Path("bad.mid") + ": Not a MIDI file.\n"},
         {"make", "\\t 2\n\\k taken.kar\n\na b c d\n", kar + ": Error writing file " + kar + ".\n"},
         {"export", "\\t 2\n\\k song.mid\n\na\n",
-         song + ":3:1: Output file " + dir.File("song.mid") + " would overwrite the MIDI file.\n"},
+         song + ":3:1: Output file " + dir.Path("song.mid") + " would overwrite the MIDI file.\n"},
         {"check", "\\t 1\n\n" + std::string(125, 'a') + "\n", song + ":3:122: Syllable too long.\n"},
         {"print", "\\t 1\n\nla " + std::string(121, 'a') + "\n", song + ":3:125: Syllable too long.\n"},
-        {"check", dir.File("none.stf"), dir.File("none.stf") + ": no such file\n"},
+        {"check", dir.Path("none.stf"), dir.Path("none.stf") + ": no such file\n"},
         {"preview", kar, kar + ": is a directory\n"},
     };
     for (const auto& [command, text, err] : cases) {
@@ -89,7 +89,7 @@ TEST_F(CompileCommands, ErrorsNameTheFileAndTheirPlaceInIt) {
         EXPECT_EQ(run.out, "") << err;
     }
     EXPECT_FALSE(Exists("song.kar"));
-    EXPECT_EQ(ReadBytes(dir.File("bad.mid")), Text("MThd"));
+    EXPECT_EQ(ReadBytes(dir.Path("bad.mid")), Text("MThd"));
 }
 
 TEST_F(CompileCommands, CheckPreviewAndPrintWriteNoFile) {

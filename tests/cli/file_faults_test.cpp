@@ -23,7 +23,7 @@ protected:
     // The names in the folder that a save uses for its temporary files.
     std::vector<std::string> Temporaries() const {
         std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path(""))) {
             const std::string name = entry.path().filename().string();
             if (name.find(".sonkora-tmp-") != std::string::npos) found.push_back(name);
         }
@@ -32,9 +32,9 @@ protected:
 };
 
 TEST_F(FileFaults, AFailedOrRefusedMakeOrExportLeavesTheEarlierOutputAsItWas) {
-    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    std::filesystem::create_directory(dir.File("folder"));
-    std::filesystem::create_symlink("loop", dir.File("loop"));
+    ASSERT_EQ(::mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.Path("folder"));
+    std::filesystem::create_symlink("loop", dir.Path("loop"));
     const std::string longName = std::string(300, 'n') + ".kar";
     // Command, song text after "\t 1\n\m song.mid\n", the output it names.
     const std::tuple<std::string, std::string, std::string> cases[] = {
@@ -56,26 +56,26 @@ TEST_F(FileFaults, AFailedOrRefusedMakeOrExportLeavesTheEarlierOutputAsItWas) {
         const ProgramRun run = Run({command, Write("song.stf", Text("\\t 1\n\\m song.mid\n" + rest)), "--strict"});
         EXPECT_EQ(run.exitCode, 1) << run.err;
         EXPECT_NE(run.err, "");
-        EXPECT_EQ(ReadText(dir.File("song.kar")), "earlier karaoke file");
-        EXPECT_EQ(ReadText(dir.File("out.mid")), "earlier MIDI file");
-        EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo")));
+        EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier karaoke file");
+        EXPECT_EQ(ReadText(dir.Path("out.mid")), "earlier MIDI file");
+        EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("fifo")));
         EXPECT_TRUE(Temporaries().empty());
     }
     // In a folder that cannot be written the earlier file stays too, and nothing is added.
     if (::geteuid() != 0) {
-        std::filesystem::permissions(dir.File(""), std::filesystem::perms::owner_write,
+        std::filesystem::permissions(dir.Path(""), std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::remove);
-        EXPECT_EQ(Run({"make", dir.File("song.stf")}).exitCode, 1);
-        std::filesystem::permissions(dir.File(""), std::filesystem::perms::owner_write,
+        EXPECT_EQ(Run({"make", dir.Path("song.stf")}).exitCode, 1);
+        std::filesystem::permissions(dir.Path(""), std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add);
-        EXPECT_EQ(ReadText(dir.File("song.kar")), "earlier karaoke file");
+        EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier karaoke file");
     }
 }
 
 TEST_F(FileFaults, WhatIsNoFileIsRefusedAtOnceSayingWhatItIs) {
-    ASSERT_EQ(::mkfifo(dir.File("fifo.stf").c_str(), 0600), 0);
-    std::filesystem::create_symlink("loop.stf", dir.File("loop.stf"));
-    const std::string fifo = dir.File("fifo.stf"), loop = dir.File("loop.stf");
+    ASSERT_EQ(::mkfifo(dir.Path("fifo.stf").c_str(), 0600), 0);
+    std::filesystem::create_symlink("loop.stf", dir.Path("loop.stf"));
+    const std::string fifo = dir.Path("fifo.stf"), loop = dir.Path("loop.stf");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"make", fifo}, fifo + ": cannot read: not a regular file\n"},
         {{"preview", "/dev/zero"}, "/dev/zero: cannot read: not a regular file\n"},
@@ -91,8 +91,8 @@ TEST_F(FileFaults, WhatIsNoFileIsRefusedAtOnceSayingWhatItIs) {
     }
     // The size is checked before anything is read.
     std::filesystem::resize_file(Write("huge.stf", Text("\\t 1\n")), 40 << 20);
-    EXPECT_EQ(Run({"check", dir.File("huge.stf")}).err,
-              dir.File("huge.stf") + ": too large (41943040 bytes; at most 33554432)\n");
+    EXPECT_EQ(Run({"check", dir.Path("huge.stf")}).err,
+              dir.Path("huge.stf") + ": too large (41943040 bytes; at most 33554432)\n");
 }
 
 TEST_F(FileFaults, AnOverLongNameIsRefusedNeverCut) {
@@ -101,7 +101,7 @@ TEST_F(FileFaults, AnOverLongNameIsRefusedNeverCut) {
     Write("victim.txt", Text("victim"));
     const std::string song = Write("song.stf", Text("\\t 1\n\\k " + name + "\n\nla\n"));
     EXPECT_EQ(Run({"make", song}).exitCode, 0);
-    EXPECT_EQ(ReadText(dir.File("victim.txt")), "victim");
+    EXPECT_EQ(ReadText(dir.Path("victim.txt")), "victim");
     EXPECT_TRUE(Exists("victim.txt.kar"));
 
     // A name the system cannot hold is an error on its line.
@@ -121,8 +121,8 @@ TEST_F(FileFaults, NoControlByteReachesTheTerminal) {
         {"make", Write("song.stf", Text("\\t 1\n\\m " + escape + "\n\nla\n"))},
         {"preview", Write("song.stf", Text("\\t 1\n\nla $" + escape + "$li\n"))},
         {"print", Write("song.stf", Text("\\t 1\n\nla\\" + escape + "\n"))},
-        {"check", dir.File("no" + escape)},
-        {"hyphenate", "--words", "--patterns", dir.File("t\x1b[2J.hyp")},
+        {"check", dir.Path("no" + escape)},
+        {"hyphenate", "--words", "--patterns", dir.Path("t\x1b[2J.hyp")},
         {"tracks", "--kar", "x\x1b[2J"},
     };
     for (const std::vector<std::string>& args : commands) {

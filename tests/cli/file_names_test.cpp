@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "support/MidiBytes.h"
+#include "support/TempFolder.h"
 
 using namespace sonkora::test;
 namespace fs = std::filesystem;
@@ -20,12 +21,11 @@ namespace fs = std::filesystem;
 namespace {
 
 void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    WriteFile(path.string(), bytes);
 }
 
 std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return ReadFile(path.string());
 }
 
 int Sonkorac(const std::string& args) {
@@ -35,8 +35,8 @@ int Sonkorac(const std::string& args) {
 }
 
 TEST(FileNames, AccentedNamesInSongTextsReachTheirFilesAndComeBackFromAnImport) {
-    const fs::path dir = fs::temp_directory_path() / ("sonkora-names-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempFolder folder;
+    const fs::path dir = folder.Root();
     const std::string utf8Name = "M\xC3\xBCsic";  // "Müsic" as this system spells it
     const Bytes music = MidiFile(
         1, 96,
@@ -57,7 +57,6 @@ TEST(FileNames, AccentedNamesInSongTextsReachTheirFilesAndComeBackFromAnImport) 
     EXPECT_EQ(imported.find("\xC3\xBC"), std::string::npos) << "UTF-8 bytes in a Windows-1252 text";
     EXPECT_EQ(Sonkorac("make '" + (dir / "back.stf").string() + "'"), 0);
     EXPECT_TRUE(fs::exists(dir / (utf8Name + "_1.kar")));
-    fs::remove_all(dir);
 }
 
 }  // namespace

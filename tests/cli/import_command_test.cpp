@@ -9,8 +9,8 @@ class ImportCommand : public SonkoracTest {
 protected:
     std::string kar = Write("song.kar", KaraokeFile(96, WordsTrack({{0, "@TSong"}, {96, "\\Hel"}, {192, "lo"}}),
                                                     {VoiceTrack({96, 192}), VoiceTrack({0, 48}, 1, "Bass")}));
-    std::string stf = dir.File("song.stf");
-    std::string mid = dir.File("song.mid");
+    std::string stf = dir.Path("song.stf");
+    std::string mid = dir.Path("song.mid");
 };
 
 TEST_F(ImportCommand, WritesTheSongTextAndPrintsItsName) {
@@ -25,12 +25,12 @@ TEST_F(ImportCommand, WritesTheSongTextAndPrintsItsName) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, stf + "\n");
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.File("song_1.kar") + "\n@TSong\n\nHel-lo\n");
+    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.Path("song_1.kar") + "\n@TSong\n\nHel-lo\n");
     EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 3u);
     // The second item of the list is the fifth chunk; the names may be chosen.
-    run = Sonkorac({"import", kar, "--track", "2", "--stf", dir.File("b.stf"), "--mid", dir.File("b.mid")});
-    EXPECT_EQ(run.out, dir.File("b.stf") + "\n");
-    EXPECT_EQ(ReadText(dir.File("b.stf")).substr(0, 5), "\\t 2\n");
+    run = Sonkorac({"import", kar, "--track", "2", "--stf", dir.Path("b.stf"), "--mid", dir.Path("b.mid")});
+    EXPECT_EQ(run.out, dir.Path("b.stf") + "\n");
+    EXPECT_EQ(ReadText(dir.Path("b.stf")).substr(0, 5), "\\t 2\n");
 }
 
 TEST_F(ImportCommand, AnExistingOutputIsReplacedOnlyWithYes) {
@@ -49,16 +49,16 @@ TEST_F(ImportCommand, AnExistingOutputIsReplacedOnlyWithYes) {
 }
 
 TEST_F(ImportCommand, ErrorsNameTheKaraokeFile) {
-    const std::string nowhere = dir.File("missing/song.mid");
+    const std::string nowhere = dir.Path("missing/song.mid");
     const std::string plain = Write("plain.kar", MidiFile(1, 96, {Conductor(), VoiceTrack({0})}));
     // Named .mid, the karaoke file would be its own MIDI output: not even --yes allows it.
     const std::string named = Write("named.mid", ReadBytes(kar));
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"import", kar, "--track", "1", "--mid", nowhere}, kar + ": Error writing file " + nowhere + ".\n"},
-        {{"import", kar, "--track", "3"}, dir.File("song.kar") + ": --track 3 is not in the list of 2 tracks\n"},
+        {{"import", kar, "--track", "3"}, dir.Path("song.kar") + ": --track 3 is not in the list of 2 tracks\n"},
         {{"import", plain, "--track", "1"}, plain + ": Not a Soft Karaoke file\n"},
         {{"import", named, "--track", "1", "--yes"}, named + ": Error writing file " + named + ".\n"},
-        {{"import", dir.File("gone.kar"), "--track", "1"}, "File " + dir.File("gone.kar") + " not found.\n"},
+        {{"import", dir.Path("gone.kar"), "--track", "1"}, "File " + dir.Path("gone.kar") + " not found.\n"},
     };
     for (const auto& [args, err] : cases) {
         const ProgramRun run = Sonkorac(args);

@@ -90,7 +90,7 @@ const Case Cases[] = {
 TEST(RealFiles, ImportedAndCompiledBackTheWordsKeepTheirTicks) {
     for (const Case& c : Cases) {
         TempDir dir;
-        const std::string kar = dir.File(c.file);
+        const std::string kar = dir.Path(c.file);
         const std::string stem = kar.substr(0, kar.size() - 4);
         std::filesystem::copy_file(std::string(SONKORA_TEST_DATA_DIR) + "/kar/" + c.file, kar);
         const ProgramRun import = RunProgram(dir, {SONKORAC_PATH, "import", kar, "--track", "1"});

@@ -32,22 +32,22 @@ protected:
     // makes the imported song text, and compares the two karaoke files.
     void Check(const std::string& songText, const Bytes& music, const std::string& item = "1") {
         for (const char* old : {"song.kar", "song_1.kar", "back.stf", "back.mid"})
-            std::filesystem::remove(dir.File(old));
-        WriteBytes(dir.File("song.mid"), music);
-        WriteBytes(dir.File("song.stf"), Text(songText));
-        const ProgramRun make = Sonkorac({"make", dir.File("song.stf")});
+            std::filesystem::remove(dir.Path(old));
+        WriteBytes(dir.Path("song.mid"), music);
+        WriteBytes(dir.Path("song.stf"), Text(songText));
+        const ProgramRun make = Sonkorac({"make", dir.Path("song.stf")});
         ASSERT_EQ(make.exitCode, 0) << make.err;
-        const ProgramRun import = Sonkorac({"import", dir.File("song.kar"), "--track", item, "--stf",
-                                            dir.File("back.stf"), "--mid", dir.File("back.mid")});
+        const ProgramRun import = Sonkorac({"import", dir.Path("song.kar"), "--track", item, "--stf",
+                                            dir.Path("back.stf"), "--mid", dir.Path("back.mid")});
         ASSERT_EQ(import.exitCode, 0) << import.err;
-        const std::string imported = ReadText(dir.File("back.stf"));
-        const ProgramRun again = Sonkorac({"make", dir.File("back.stf")});
+        const std::string imported = ReadText(dir.Path("back.stf"));
+        const ProgramRun again = Sonkorac({"make", dir.Path("back.stf")});
         ASSERT_EQ(again.exitCode, 0) << again.err << imported;
         // The same notes without lyrics, if any, are counted again.
         EXPECT_EQ(again.err, make.err) << imported;
 
-        const ChunkedFile first = SplitChunks(ReadBytes(dir.File("song.kar")));
-        ChunkedFile second = SplitChunks(ReadBytes(dir.File("song_1.kar")));
+        const ChunkedFile first = SplitChunks(ReadBytes(dir.Path("song.kar")));
+        ChunkedFile second = SplitChunks(ReadBytes(dir.Path("song_1.kar")));
         ASSERT_EQ(second.chunks.size(), first.chunks.size());
         ASSERT_GE(first.chunks.size(), 3u);
         // The Words tracks hold the same texts at the same ticks; all else is the same bytes.
@@ -57,7 +57,7 @@ protected:
         EXPECT_EQ(second.chunks, first.chunks);
         EXPECT_EQ(second.trailing, first.trailing);
         // The imported music is the original MIDI file.
-        EXPECT_EQ(ReadBytes(dir.File("back.mid")), music);
+        EXPECT_EQ(ReadBytes(dir.Path("back.mid")), music);
     }
 };
 

@@ -3,7 +3,8 @@
 //
 //   SONKORA_KILL_AFTER_BYTES=N   when the N-th byte has been written to a temporary file
 //                                of a save (its name holds ".sonkora-tmp-"); the bytes up to
-//                                it are flushed to the file first
+//                                it are flushed to the file first; bytes the kernel copies
+//                                (copy_file_range) count as written
 //   SONKORA_KILL_AT_RENAME=1     just before a temporary file is renamed over its target
 #include <dlfcn.h>
 #include <signal.h>
@@ -48,6 +49,25 @@ extern "C" size_t fwrite(const void* data, size_t size, size_t count, std::FILE*
     std::fflush(stream);
     ::kill(::getpid(), SIGKILL);
     return 0;
+}
+
+extern "C" ssize_t copy_file_range(int from, loff_t* fromAt, int to, loff_t* toAt, size_t length, unsigned flags) {
+    using Copy = ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned);
+    static const Copy real = reinterpret_cast<Copy>(::dlsym(RTLD_NEXT, "copy_file_range"));
+    static const long long limit = Limit();
+    if (limit < 0 || !IsTemporary(to) || written + static_cast<long long>(length) < limit) {
+        const ssize_t done = real(from, fromAt, to, toAt, length, flags);
+        if (limit >= 0 && done > 0 && IsTemporary(to)) written += done;
+        return done;
+    }
+    // The copy stops at the limit, whatever the kernel would have done in one call.
+    for (long long left = limit - written; left > 0;) {
+        const ssize_t done = real(from, fromAt, to, toAt, static_cast<size_t>(left), flags);
+        if (done <= 0) break;
+        left -= done;
+    }
+    ::kill(::getpid(), SIGKILL);
+    return -1;
 }
 
 extern "C" int rename(const char* from, const char* to) {

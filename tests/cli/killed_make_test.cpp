@@ -10,7 +10,7 @@ class KilledMake : public SonkoracTest {
 protected:
     std::vector<std::string> Temporaries() const {
         std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path(""))) {
             if (entry.path().filename().string().find(".sonkora-tmp-") != std::string::npos)
                 found.push_back(entry.path().string());
         }
@@ -27,7 +27,7 @@ TEST_F(KilledMake, LeavesTheEarlierFileAndTheNextMakeCleansUp) {
     for (int i = 0; i < 200; ++i) lyrics += i % 2 == 0 ? "la-" : "li ";
     const std::string song = Write("song.stf", Text("\\t 1\n\n" + lyrics + "\n"));
     ASSERT_EQ(RunWithDeadline(dir, {"make", song}, {}, 10).exitCode, 0);
-    const Bytes earlier = ReadBytes(dir.File("song.kar"));
+    const Bytes earlier = ReadBytes(dir.Path("song.kar"));
     Write("song.stf", Text("\\t 1\n@TA new title\n\n" + lyrics + "\n"));
 
     const std::vector<std::string> preload = {"LD_PRELOAD=" KILL_AT_WRITE_PATH,
@@ -44,7 +44,7 @@ TEST_F(KilledMake, LeavesTheEarlierFileAndTheNextMakeCleansUp) {
         environment.push_back(point);
         const ProgramRun run = RunWithDeadline(dir, {"make", song}, environment, 10);
         EXPECT_EQ(run.exitCode, 128 + SIGKILL) << point;
-        EXPECT_EQ(ReadBytes(dir.File("song.kar")), earlier) << point;
+        EXPECT_EQ(ReadBytes(dir.Path("song.kar")), earlier) << point;
         // What the killed run had written lies beside, hidden; never in the target.
         const std::vector<std::string> left = Temporaries();
         ASSERT_EQ(left.size(), 1U) << point;
@@ -56,7 +56,7 @@ TEST_F(KilledMake, LeavesTheEarlierFileAndTheNextMakeCleansUp) {
     const ProgramRun next = RunWithDeadline(dir, {"make", song}, {}, 10);
     EXPECT_EQ(next.exitCode, 0) << next.err;
     EXPECT_TRUE(Temporaries().empty());
-    const Bytes made = ReadBytes(dir.File("song.kar"));
+    const Bytes made = ReadBytes(dir.Path("song.kar"));
     EXPECT_GT(made.size(), size);
 }
 

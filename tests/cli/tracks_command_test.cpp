@@ -33,7 +33,7 @@ TEST_F(TracksCommand, ErrorsNameTheFileAndExitWithOne) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"tracks", "--kar", song}, song + ": Not a Soft Karaoke file\n"},
         {{"tracks", bad}, bad + ": Not a MIDI file.\n"},
-        {{"tracks", dir.File("gone.mid")}, "File " + dir.File("gone.mid") + " not found.\n"},
+        {{"tracks", dir.Path("gone.mid")}, "File " + dir.Path("gone.mid") + " not found.\n"},
     };
     for (const auto& [args, err] : cases) {
         const ProgramRun run = Sonkorac(args);

@@ -20,6 +20,7 @@
 
 #include "hypgen/PatternSource.h"
 #include "hyphenation/PatternFile.h"
+#include "support/TempFolder.h"
 
 namespace sonkora::testing {
 
@@ -57,43 +58,30 @@ private:
     std::string bytes_;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "sonkora-hyph-XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = name;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // The folder with a trailing separator, as the program directory is given.
-    std::string Directory() const { return path_.string() + "/"; }
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-        return Path(name);
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using ScratchFolder = test::TempFolder;
+using test::ReadFile;
 
 // Where the build put the shipped pattern files (beside the executables).
 inline std::string ShippedPatternFolder() {
     return std::string(SONKORA_PATTERN_DIR) + "/";
+}
+
+// The languages whose shipped file hypgen --fit made from a larger set: file tag and
+// the name of the TeX source in data/hyphenation ("hyph-<source>...").
+struct FittedLanguage {
+    const char* tag;
+    const char* source;
+    bool exceptions;  // hyph-<source>.hyp.txt belongs to the full set
+};
+inline constexpr FittedLanguage FittedLanguages[] = {
+    {"de", "de-1996", false}, {"nl", "nl", true}, {"en-gb", "en-gb", true}};
+
+// The fitted pattern file of a shipped tag, or "" for a language shipped in full.
+inline std::string FittedSource(const std::string& tag) {
+    for (const FittedLanguage& language : FittedLanguages)
+        if (tag == language.tag)
+            return std::string(SONKORA_PATTERN_SOURCE_DIR) + "/hyph-" + language.source + ".fit.tex";
+    return "";
 }
 
 // Liang's method with the engine's first- and last-syllable rules, written as simply as

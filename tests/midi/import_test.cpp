@@ -99,12 +99,12 @@ const struct {
 TEST(ImportConversion, WritesEachTextWhereTheCompilerReadsItBack) {
     for (const auto& c : Conversions) {
         TempDir dir;
-        const std::string kar = dir.File("song.kar");
+        const std::string kar = dir.Path("song.kar");
         WriteBytes(kar, KaraokeFile(c.division, WordsTrack(c.texts), {VoiceTrack(c.notes)}));
         ScriptedUi ui;
         RecordingHost host;
         EXPECT_EQ(ImportKaraoke(ui, host, kar).outcome, ImportOutcome::Imported) << c.what;
-        EXPECT_EQ(SongTextBody(ReadText(dir.File("song.stf"))), c.body) << c.what;
+        EXPECT_EQ(SongTextBody(ReadText(dir.Path("song.stf"))), c.body) << c.what;
     }
 }
 
@@ -119,9 +119,9 @@ std::vector<uint32_t> ManyNotes(uint32_t count) {
 
 struct ImportTest : ::testing::Test {
     TempDir dir;
-    std::string kar = dir.File("song.kar");
-    std::string stf = dir.File("song.stf");
-    std::string mid = dir.File("song.mid");
+    std::string kar = dir.Path("song.kar");
+    std::string stf = dir.Path("song.stf");
+    std::string mid = dir.Path("song.mid");
     ScriptedUi ui;
     RecordingHost host;
 
@@ -129,7 +129,7 @@ struct ImportTest : ::testing::Test {
 
     std::set<std::string> Files() const {
         std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.File("")))
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path("")))
             names.insert(entry.path().filename());
         return names;
     }
@@ -140,9 +140,9 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
     const Bytes file = Cat({KaraokeFile(96, WordsTrack(Hello), {HelloVoice, bass}), Text("trailing")});
     WriteBytes(kar, file);
     // Any name in use is passed over for the karaoke reference, even a folder or a dangling link.
-    WriteBytes(dir.File("song_1.kar"), {});
-    std::filesystem::create_directory(dir.File("song_2.kar"));
-    std::filesystem::create_symlink(dir.File("nowhere"), dir.File("song_3.kar"));
+    WriteBytes(dir.Path("song_1.kar"), {});
+    std::filesystem::create_directory(dir.Path("song_2.kar"));
+    std::filesystem::create_symlink(dir.Path("nowhere"), dir.Path("song_3.kar"));
     const ImportResult result = Import();
     EXPECT_EQ(result.outcome, ImportOutcome::Imported);
     EXPECT_EQ(result.noteCount, 3);
@@ -150,7 +150,7 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
     ASSERT_EQ(ui.trackLists.size(), 1u);
     EXPECT_EQ(ui.trackLists[0].size(), 2u);  // the voice and the bass, not the karaoke tracks
     EXPECT_EQ(host.opened, std::vector<std::string>{stf});
-    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.File("song_4.kar") + "\n@TSong\n\nHel-lo world\n");
+    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.Path("song_4.kar") + "\n@TSong\n\nHel-lo world\n");
     // Chunk 0 and the music byte for byte, with what followed them; two tracks fewer.
     const ChunkedFile in = SplitChunks(file);
     const ChunkedFile out = SplitChunks(ReadBytes(mid));
@@ -165,14 +165,14 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
 TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
     // A song text resolves a bare name against its own folder, not the working folder.
     WriteBytes(kar, KaraokeFile(96, WordsTrack({}), {VoiceTrack({0})}));
-    std::filesystem::create_directory(dir.File("out"));
+    std::filesystem::create_directory(dir.Path("out"));
     const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.File(""));
+    std::filesystem::current_path(dir.Path(""));
     ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "b.mid"});
     std::filesystem::current_path(before);
     EXPECT_EQ(host.opened, std::vector<std::string>{"out/a.stf"});
-    EXPECT_EQ(ReadText(dir.File("out/a.stf")),
-              "\\t 1\n\\m " + dir.File("b.mid") + "\n\\k " + dir.File("song_1.kar") + "\n\n");
+    EXPECT_EQ(ReadText(dir.Path("out/a.stf")),
+              "\\t 1\n\\m " + dir.Path("b.mid") + "\n\\k " + dir.Path("song_1.kar") + "\n\n");
 }
 
 TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
@@ -182,7 +182,7 @@ TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
     const std::vector<std::pair<Bytes, std::string>> cases = {
         {KaraokeFile(96, WordsTrack({}, "Lyrics"), {voice}), "Not a Soft Karaoke file"},
         {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
-        {cut, "File " + kar + " is damaged: a track ends inside an event."},
+        {cut, "MIDI file is damaged: a track is cut short."},
     };
     EXPECT_EQ(Import().outcome, ImportOutcome::NotFound);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"File " + kar + " not found."});
@@ -220,12 +220,12 @@ TEST_F(ImportTest, CancellingAnyQuestionWritesNothing) {
 
 TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNamesAreCheckedAgain) {
     WriteBytes(kar, KaraokeFile(96, WordsTrack(Hello), {HelloVoice}));
-    const std::string other = dir.File("other.stf");
+    const std::string other = dir.Path("other.stf");
     for (const std::string& name : {stf, mid, other}) WriteBytes(name, Text("old"));
     std::filesystem::permissions(mid, std::filesystem::perms(0640));
     ui.confirmAnswers = {Answer::No, Answer::No, Answer::Yes};
-    ui.saveAnswers = {other, dir.File("free.stf")};
-    EXPECT_EQ(Import().songTextName, dir.File("free.stf"));
+    ui.saveAnswers = {other, dir.Path("free.stf")};
+    EXPECT_EQ(Import().songTextName, dir.Path("free.stf"));
     EXPECT_EQ(ui.confirmations, (std::vector<std::string>{"File " + stf + " already exists. \rOverwrite?",
                                                           "File " + other + " already exists. \rOverwrite?",
                                                           "File " + mid + " already exists. \rOverwrite?"}));
@@ -235,7 +235,7 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
               "Save file as|STF files (*.stf)|*.stf|stf|" + stf);
     EXPECT_EQ(request.helpContext, HelpContext::General);
     EXPECT_EQ(ReadText(stf) + ReadText(other), "oldold");
-    EXPECT_EQ(SongTextBody(ReadText(dir.File("free.stf"))), "@TSong\n\nHel-lo world\n");
+    EXPECT_EQ(SongTextBody(ReadText(dir.Path("free.stf"))), "@TSong\n\nHel-lo world\n");
     EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 2u);
     EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
 }
@@ -243,15 +243,15 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
 TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne) {
     const Bytes file = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
     WriteBytes(kar, file);
-    const std::string nowhere = dir.File("missing/x");
-    std::filesystem::create_directory(dir.File("folder.mid"));
+    const std::string nowhere = dir.Path("missing/x");
+    std::filesystem::create_directory(dir.Path("folder.mid"));
     const std::vector<std::pair<ImportProposals, std::string>> cases = {
         {{"", nowhere + ".mid"}, nowhere + ".mid"},
         {{nowhere + ".stf", ""}, nowhere + ".stf"},
-        {{"", dir.File("folder.mid")}, dir.File("folder.mid")},
+        {{"", dir.Path("folder.mid")}, dir.Path("folder.mid")},
         {{"", kar}, kar},
-        {{dir.File("./song.kar"), ""}, dir.File("./song.kar")},
-        {{dir.File("both"), dir.File("both")}, dir.File("both")},
+        {{dir.Path("./song.kar"), ""}, dir.Path("./song.kar")},
+        {{dir.Path("both"), dir.Path("both")}, dir.Path("both")},
     };
     for (const auto& [names, failing] : cases) {
         ui.errors.clear();

@@ -23,7 +23,7 @@ const std::vector<std::string> PianoAndDrums = {"1    " + PianoLine, "2    " + D
 
 struct ListingTest : ::testing::Test {
     TempDir dir;
-    std::string file = dir.File("song.mid");
+    std::string file = dir.Path("song.mid");
 
     TrackList List(const Bytes& bytes, uint8_t kind) {
         WriteBytes(file, bytes);
@@ -59,7 +59,9 @@ TEST_F(ListingTest, SoftKaraokeFileIsCheckedByItsTrackNamesFoldedTheDosWay) {
 
 TEST_F(ListingTest, DamagedFilesGiveTheirMessage) {
     EXPECT_EQ(List(Text("just some text, not a song"), ListKindPlainMidi).message, "Not a MIDI file.");
-    EXPECT_EQ(List(MidiFile(0, 96, {Piano}), ListKindPlainMidi).message, "Not a Type 1 MIDI file.");
+    EXPECT_EQ(List(MidiFile(2, 96, {Conductor, Piano}), ListKindPlainMidi).message,
+              "Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.");
+    EXPECT_EQ(List(MidiFile(0, 96, {Conductor, Piano}), ListKindPlainMidi).message, "Not a Type 1 MIDI file.");
     const TrackList foreign =
         List(Cat({Header(1, 3, 96), Track(Conductor), Track(Piano), Text("XFIH"), Be32(0)}), ListKindPlainMidi);
     EXPECT_EQ(foreign.message, "Unknown code in MIDI file.");

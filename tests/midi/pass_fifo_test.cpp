@@ -9,17 +9,17 @@
 
 #include "common/IoError.h"
 #include "midi/TrackListing.h"
+#include "support/TempFolder.h"
 
 namespace {
 
 TEST(PassInput, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
-    const std::filesystem::path fifo =
-        std::filesystem::temp_directory_path() / ("sonkora-fifo-" + std::to_string(::getpid()));
+    const sonkora::test::TempFolder folder;
+    const std::filesystem::path fifo = folder.Path("pipe.mid");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     ::alarm(20);  // a regression blocks in open(); end the test run instead of hanging it
     EXPECT_THROW(sonkora::ListTracks(fifo.string(), sonkora::ListKindPlainMidi), sonkora::IoError);
     ::alarm(0);
-    std::filesystem::remove(fifo);
 }
 
 }  // namespace

@@ -28,30 +28,13 @@
 #include "midi/KaraokeImport.h"
 #include "midi/KaraokePass.h"
 #include "support/MidiBytes.h"
+#include "support/TempFolder.h"
 
 namespace sonkora::passtest {
 
 using test::Bytes;
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sonkora-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TempDir = test::TempFolder;
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SONKORA_UNDER_ASAN 1
@@ -74,20 +57,17 @@ private:
     std::_Exit(check() ? 0 : 5);
 }
 
+using test::ReadFile;
+using test::WriteFile;
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
+    WriteFile(path, bytes);
 }
-
 inline Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string text = ReadFile(path);
+    return Bytes(text.begin(), text.end());
 }
-
 inline std::string ReadText(const std::string& path) {
-    const Bytes bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
+    return ReadFile(path);
 }
 
 // What a program run left behind; exitCode -1 when it could not be started.
@@ -103,8 +83,8 @@ inline ProgramRun RunProgram(const TempDir& dir, std::vector<std::string> args) 
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    const std::string outName = dir.File("program.out");
-    const std::string errName = dir.File("program.err");
+    const std::string outName = dir.Path("program.out");
+    const std::string errName = dir.Path("program.err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

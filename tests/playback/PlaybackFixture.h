@@ -6,17 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/UserInterface.h"
@@ -27,6 +22,7 @@
 #include "playback/SchedulerToolkit.h"
 #include "playback/TimeSource.h"
 #include "support/MidiBytes.h"
+#include "support/TempFolder.h"
 
 namespace sonkora::test {
 
@@ -88,8 +84,11 @@ public:
         return std::make_unique<RecordingDevice>(time_, log, failReset.count(index) == 0);
     }
 
+    std::string OpenError() const override { return openError; }
+
     DeviceLog log;
     std::set<int> failOpen, failReset;
+    std::string openError;  // what the catalog says about any failed open
 
 private:
     const TimeSource& time_;
@@ -98,10 +97,8 @@ private:
 
 class RecordingUi final : public UserInterface {
 public:
-    void ErrorBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
-    void InformationBox(const std::string& message, int helpContext) override {
-        errors.emplace_back(message, helpContext);
-    }
+    void ErrorBox(const std::string& message, int help) override { errors.emplace_back(message, help); }
+    void InformationBox(const std::string& message, int help) override { errors.emplace_back(message, help); }
     bool QueryBox(const std::string&, int) override { return true; }
     Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
     std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override {
@@ -186,29 +183,6 @@ inline Bytes Controller(uint32_t delta, uint8_t channel, uint8_t controller, uin
 constexpr int64_t At120(int64_t ticks) {
     return (ticks * 500000 + 95) / 96;
 }
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string name = (std::filesystem::temp_directory_path() / "sonkora-playback-XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = name;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(PathOf(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return PathOf(name);
-    }
-    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 class EngineTest : public ::testing::Test {
 protected:
