@@ -111,8 +111,8 @@ double Median(int runs, Work work) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     BenchDir dir;
-    WriteFile(dir.Path("big.mid"), Song());
-    MemorySongDocument document(dir.Path("big.stf"), SongLines());
+    WriteFile(dir.File("big.mid"), Song());
+    MemorySongDocument document(dir.File("big.stf"), SongLines());
     QuietUi ui;
 
     const double compile = Median(runs, [&] {

@@ -40,9 +40,9 @@ double CoreShare(double seconds) {
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
     BenchDir dir;
-    WriteFile(dir.Path("note.mid"), OneNoteSong(6));  // 3 s
+    WriteFile(dir.File("note.mid"), OneNoteSong(6));  // 3 s
     SoundPlayer player;
-    if (!player.Play(dir.Path("note.mid"))) return SkipWithoutSound("idle_cpu_bench", player.Error());
+    if (!player.Play(dir.File("note.mid"))) return SkipWithoutSound("idle_cpu_bench", player.Error());
 
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const double sounding = CoreShare(2.0);
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     // The long idle must not have cost the sound output: the next Play sounds again.
     player.Probe().Arm();
     const auto pressed = Clock::now();
-    if (!player.Play(dir.Path("note.mid"))) {
+    if (!player.Play(dir.File("note.mid"))) {
         std::fprintf(stderr, "idle_cpu_bench: Play after the idle time failed (%s)\n", player.Error().c_str());
         return 1;
     }

@@ -68,7 +68,7 @@ double Median(std::vector<double> values) {
 int main() {
     try {
         bench::BenchDir dir;
-        const std::string song = dir.Path("song.mid");
+        const std::string song = dir.File("song.mid");
         const bench::Bytes bytes = bench::SyntheticSongBytes(Tracks, SongBytes);
         bench::WriteFile(song, bytes);
         std::printf("song: %zu bytes, %d tracks\n", bytes.size(), Tracks);
@@ -76,15 +76,15 @@ int main() {
         std::vector<double> copies;
         std::vector<double> passes;
         int lyrics = 0;
-        PlainCopy(song, dir.Path("warm.mid"));  // both start from a warm page cache
+        PlainCopy(song, dir.File("warm.mid"));  // both start from a warm page cache
         for (int round = 0; round < Rounds; ++round) {
             // Outputs are removed untimed: truncating a large file costs more than either run.
-            std::filesystem::remove(dir.Path("copy.mid"));
-            std::filesystem::remove(dir.Path("song.kar"));
+            std::filesystem::remove(dir.File("copy.mid"));
+            std::filesystem::remove(dir.File("song.kar"));
             // Alternating the order spreads the disturbance of other work on the machine.
-            if (round % 2 == 0) copies.push_back(PlainCopy(song, dir.Path("copy.mid")));
-            passes.push_back(KaraokePassRun(song, dir.Path("song.kar"), lyrics));
-            if (round % 2 == 1) copies.push_back(PlainCopy(song, dir.Path("copy.mid")));
+            if (round % 2 == 0) copies.push_back(PlainCopy(song, dir.File("copy.mid")));
+            passes.push_back(KaraokePassRun(song, dir.File("song.kar"), lyrics));
+            if (round % 2 == 1) copies.push_back(PlainCopy(song, dir.File("copy.mid")));
         }
         const double copy = Median(copies);
         const double pass = Median(passes);

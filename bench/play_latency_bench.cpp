@@ -41,16 +41,16 @@ std::optional<double> TimePlay(SoundPlayer& player, const std::string& song) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
     BenchDir dir;
-    WriteFile(dir.Path("note.mid"), OneNoteSong(1));
+    WriteFile(dir.File("note.mid"), OneNoteSong(1));
     SoundPlayer player;
-    const std::optional<double> first = TimePlay(player, dir.Path("note.mid"));
+    const std::optional<double> first = TimePlay(player, dir.File("note.mid"));
     if (!first) return SkipWithoutSound("play_latency_bench", player.Error());
 
     std::vector<double> latencies;
     for (int run = 0; run < runs; ++run) {
         // Long enough for the stopped song's sound output to run dry and wait.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        const std::optional<double> latency = TimePlay(player, dir.Path("note.mid"));
+        const std::optional<double> latency = TimePlay(player, dir.File("note.mid"));
         if (!latency) {
             std::fprintf(stderr, "play_latency_bench: no sound came out (%s)\n", player.Error().c_str());
             return 1;

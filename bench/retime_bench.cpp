@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
         const int syllables = argc > 1 ? std::max(10, std::atoi(argv[1])) : 5000;
         BenchDir dir;
         std::vector<TempoChange> tempos;
-        WriteFile(dir.Path("song.mid"), SongBytes(syllables, tempos));
+        WriteFile(dir.File("song.mid"), SongBytes(syllables, tempos));
         const TempoMap tempo(Division, tempos);
         const std::vector<std::string> lines = SongLines(syllables);
 
@@ -117,14 +117,14 @@ int main(int argc, char** argv) {
 
         QuietUi ui;
         const double compile = Best(5, [&] {
-            MemorySongDocument document(dir.Path("song.stf"), lines);
+            MemorySongDocument document(dir.File("song.stf"), lines);
             SongCompiler compiler;
             compiler.CompileSongText(CompileKind::Make, document, ui);
             if (compiler.MidiError() != 0) throw std::runtime_error("the song did not compile");
         });
         RetimeCounts counts;
         const double retime = Best(5, [&] {
-            MemorySongDocument document(dir.Path("song.stf"), lines);
+            MemorySongDocument document(dir.File("song.stf"), lines);
             SongCompiler compiler;
             const RetimeOutcome outcome = RetimeSong(compiler, document, ui, 0, taps, {});
             if (!outcome.done) throw std::runtime_error("the song was not retimed: " + outcome.tapProblem);

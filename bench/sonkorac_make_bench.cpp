@@ -91,18 +91,18 @@ int main(int argc, char** argv) {
         if (!fs::exists(sonkorac)) throw std::runtime_error("no sonkorac beside this program");
         BenchDir dir;
 
-        fs::copy_file(here / "examples" / "jingle_bells.stf", dir.Path("jingle_bells.stf"));
-        fs::copy_file(here / "examples" / "jingle_bells.mid", dir.Path("jingle_bells.mid"));
-        Compare("example song (jingle_bells.stf)", sonkorac, dir.Path("jingle_bells.stf"), dir.Path("jingle_bells.mid"),
-                dir.Path("copy.mid"), runs, 2.0);
+        fs::copy_file(here / "examples" / "jingle_bells.stf", dir.File("jingle_bells.stf"));
+        fs::copy_file(here / "examples" / "jingle_bells.mid", dir.File("jingle_bells.mid"));
+        Compare("example song (jingle_bells.stf)", sonkorac, dir.File("jingle_bells.stf"), dir.File("jingle_bells.mid"),
+                dir.File("copy.mid"), runs, 2.0);
 
         const Bytes big = SyntheticSongBytes(64, 11 * 1000 * 1000);
-        WriteFile(dir.Path("big.mid"), big);
-        WriteLargeSongText(dir.Path("big.stf"));
+        WriteFile(dir.File("big.mid"), big);
+        WriteLargeSongText(dir.File("big.stf"));
         char label[64];
         std::snprintf(label, sizeof label, "%.1f MB, 64 tracks, 5,000 syllables",
                       static_cast<double>(big.size()) / 1e6);
-        Compare(label, sonkorac, dir.Path("big.stf"), dir.Path("big.mid"), dir.Path("copy.mid"), runs, 1.5);
+        Compare(label, sonkorac, dir.File("big.stf"), dir.File("big.mid"), dir.File("copy.mid"), runs, 1.5);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "sonkorac_make_bench: %s\n", error.what());
