@@ -41,7 +41,8 @@ void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bo
             host.PlaySong(compiler.KarFileName(), fromCursor);
         }
     } else if ((mode == CompileKind::Make || mode == CompileKind::Export) && !ui.Batch()) {
-        if (code == 0) ui.InformationBox("Karaoke file made succesfully", HelpContext::General);
+        if (code == 0)
+            ui.InformationBox("Karaoke file made succesfully: " + compiler.KarFileName(), HelpContext::General);
         if (code == MidiErrorCode::Declined) ui.InformationBox("Karaoke file not made", HelpContext::General);
     }
     if (code > 0) ui.ErrorBox(MidiErrorMessage(code), HelpContext::ErrorMessages);
