@@ -31,8 +31,8 @@ Cp1252Conversion ReadSongTextInCodePage(const std::string& path, std::ostream& e
                 lineStart = p + 1;
             }
         }
-        err << TerminalSafe(path) << ":" << line << ":" << p - lineStart + 1 << ": " << CharacterName(converted.unmapped[i])
-            << " is not in Windows-1252 and reads as \"?\"\n";
+        err << TerminalSafe(path) << ":" << line << ":" << p - lineStart + 1 << ": "
+            << CharacterName(converted.unmapped[i]) << " is not in Windows-1252 and reads as \"?\"\n";
     }
     err << std::flush;
     return converted;
