@@ -57,8 +57,14 @@ public:
     // A compilation that failed says so on standard error, success on standard output.
     void InformationBox(const std::string& message, int helpContext) override;
 
-    // Both lyric count warnings on, as in a fresh installation.
-    CompilerSettings Settings() const override { return {}; }
+    // Both lyric count warnings on, as in a fresh installation; no lyric records or
+    // preview lines, which only a window shows.
+    CompilerSettings Settings() const override { return ConsoleSettings(); }
+    static CompilerSettings ConsoleSettings() {
+        CompilerSettings settings;
+        settings.KeepLyricRecords = settings.KeepPreviewLines = false;
+        return settings;
+    }
     // There is no preview pane to fill.
     void TakePreviewLines(const std::vector<std::string>&) override {}
     // Nothing ever plays in sonkorac, so there is nothing to stop.

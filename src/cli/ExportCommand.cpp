@@ -8,6 +8,7 @@
 #include "cli/CompileConsole.h"
 #include "common/FilePaths.h"
 #include "common/FoldUpper.h"
+#include "common/TerminalText.h"
 #include "formats/KaraokeExport.h"
 #ifdef SONKORA_WITH_PLAYBACK
 #include "playback/OfflineAudioRenderer.h"
@@ -89,9 +90,9 @@ int RunExport(const Arguments& args) {
     request.muteVoice = options.muteVoice;
     const bool karaokeInput = FoldUpper(ExtensionOf(compile.songFile)) == ".KAR";
     if (karaokeInput && request.format == ExportFormat::UltraStar && !compile.track) {
-        std::cerr << compile.songFile
+        std::cerr << TerminalSafe(compile.songFile)
                   << ": UltraStar needs the melody: name the voice track with --track N (see sonkorac tracks --kar "
-                  << compile.songFile << ")\n";
+                  << TerminalSafe(compile.songFile) << ")\n";
         return 1;
     }
     request.withVoice = karaokeInput && compile.track.has_value();

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/CompileConsole.h"
+#include "common/TerminalText.h"
 
 namespace sonkora::cli {
 
@@ -13,8 +14,10 @@ int RunPreview(const Arguments& args) {
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
-    compiler.CompileSongText(CompileKind::Preview, *document, console);
-    for (const std::string& line : compiler.PreviewLines()) std::cout << line << '\n';
+    CompilerSettings settings = CompileConsole::ConsoleSettings();
+    settings.KeepPreviewLines = true;
+    compiler.CompileSongText(CompileKind::Preview, *document, console, settings);
+    for (const std::string& line : compiler.PreviewLines()) std::cout << TerminalSafe(line) << '\n';
     std::cout << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;
 }

@@ -1,13 +1,14 @@
 #include "compiler/SongCompiler.h"
 
-#include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/RegularFile.h"
+#include "common/SafeSave.h"
 #include "common/UserInterface.h"
 #include "compiler/LyricLexer.h"
 #include "midi/KaraokePass.h"
@@ -71,14 +72,6 @@ std::string ResolveName(const std::string& songDirectory, const std::string& tex
     return JoinPath(songDirectory, name);
 }
 
-// Removes an output left incomplete. Only a plain file goes: an output name may lead to
-// a device such as /dev/null, which must never be deleted.
-void RemoveOutput(const std::string& name) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(name, error)))
-        std::filesystem::remove(name, error);
-}
-
 std::string TooManyTracksMessage(int32_t track, int trackCount) {
     return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" + "MIDI file contains " +
            std::to_string(trackCount - 1) + " tracks).";
@@ -133,7 +126,10 @@ private:
     std::vector<std::string> lines_;
     KaraokePass pass_;
     bool passOpened_ = false;
-    bool outputCreated_ = false;
+    // The karaoke or MIDI file is written beside its target and only put in place when
+    // everything succeeded: a failed, declined or killed Make leaves the earlier file as
+    // it was.
+    std::unique_ptr<SafeSave> output_;
 
     int headerStop_ = 0;  // the line at which the header block stopped
     std::optional<int32_t> track_;
@@ -146,6 +142,7 @@ private:
     SourcePlace queryPlace_;
     bool found_ = true;
     int counted_ = 0;
+    int syllables_ = 0;  // bound so far, whether or not records are kept
 };
 
 void Compilation::Run() {
@@ -174,13 +171,15 @@ void Compilation::Close(bool failing) {
         pass_.ClosePass();
     } catch (...) {
         if (c_.midiError_ == 0) c_.midiError_ = -1;
-        if (outputCreated_) RemoveOutput(c_.karFileName_);
+        output_.reset();
         if (!failing) throw;
         return;
     }
-    // Only a file this compilation created is removed: an output that could not be
-    // created may be someone's protected file, or a directory.
-    if (c_.midiError_ != 0 && outputCreated_) RemoveOutput(c_.karFileName_);
+    if (c_.midiError_ == 0 && output_ && !output_->Commit()) {
+        c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
+    }
+    output_.reset();
 }
 
 void Compilation::ShowError(const std::string& message, SourcePlace place) {
@@ -258,11 +257,16 @@ bool Compilation::ReadHeader() {
                 return false;
             }
             track_ = number;
-        } else if (text.starts_with("\\m")) {
-            c_.midiFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-        } else if (text.starts_with("\\k")) {
-            c_.karFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-            karaokeNamed_ = true;
+        } else if (text.starts_with("\\m") || text.starts_with("\\k")) {
+            // The whole name or none: a name cut to fit may lead to another file.
+            const std::string name = ResolveName(directory, TrimLine(std::string_view(text).substr(2)));
+            if (!NameFitsSystem(name)) {
+                ShowError("File name too long: " + text.substr(0, 2) + " names a file the system cannot hold.",
+                          {line - 1, 2});
+                return false;
+            }
+            (text[1] == 'm' ? c_.midiFileName_ : c_.karFileName_) = name;
+            if (text[1] == 'k') karaokeNamed_ = true;
         }
     }
     headerStop_ = line;
@@ -280,7 +284,7 @@ bool Compilation::CheckFiles() {
         return false;
     }
     if (!FileExists(c_.midiFileName_)) {
-        ShowError("File " + c_.midiFileName_ + " not found.", stop);
+        ShowError(FileNotFoundMessage(c_.midiFileName_), stop);
         return false;
     }
     if (WritesFile(mode_)) {
@@ -329,15 +333,22 @@ void Compilation::SelectTrackLine() {
 bool Compilation::OpenOutput() {
     PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
     if (mode_ == CompileKind::Timing) passMode = PassMode::ReadOnly;
-    pass_.OpenPass(c_.midiFileName_, WritesFile(mode_) ? c_.karFileName_ : "", "", passMode, 0, "", "");
-    passOpened_ = true;
-    if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
+    std::string writeTo;
+    if (WritesFile(mode_)) {
+        output_ = std::make_unique<SafeSave>(c_.karFileName_);
+        if (output_->Create()) writeTo = output_->TempName();
+    }
+    if (!WritesFile(mode_) || !writeTo.empty()) {
+        pass_.OpenPass(c_.midiFileName_, writeTo, "", passMode, 0, "", "");
+        passOpened_ = true;
+    }
+    if (!passOpened_ || pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
         c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        output_.reset();
         // Shown even in a batch run: the user must know the file is not there.
         ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
         return false;
     }
-    outputCreated_ = WritesFile(mode_);
     if (Failed()) return false;
 
     pass_.ReadPassHeader();
@@ -417,7 +428,7 @@ void Compilation::ReadLyrics() {
 void Compilation::CountLyrics() {
     if (!found_) {
         if (!settings_.CompilerMoreLyrics) return;
-        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(c_.lyrics_.LyricCount()) +
+        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(syllables_) +
                                      " lyric(s) and " + std::to_string(counted_) +
                                      " note(s)/time-code(s) counted)\rContinue?";
         if (!ui_.QueryBox(question, ErrorContext)) c_.midiError_ = MidiErrorCode::Declined;
@@ -451,30 +462,39 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     // The preview shows the syllables joined into words, one song text line per line
     // and an empty line between paragraphs.
     std::vector<std::string>& preview = c_.previewLines_;
-    LyricRecord& record = c_.lyrics_.Open();
-    record.Display = syllable;
-    if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
-        preview.emplace_back();
-        if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+    const size_t displayLength = syllable.size() + (prefix == LyricPrefix::Blank ? 1 : 0);
+    int32_t row = 0;
+    int32_t column = 0;
+    if (settings_.KeepPreviewLines) {
+        if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
+            preview.emplace_back();
+            if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+        }
+        if (!preview.empty()) {
+            if (prefix == LyricPrefix::Blank) preview.back() += ' ';
+            preview.back() += syllable;
+            row = static_cast<int32_t>(preview.size() - 1);
+            column = static_cast<int32_t>(preview.back().size() - displayLength);
+        }
     }
-    if (prefix == LyricPrefix::Blank) record.Display = " " + syllable;
-    if (preview.empty()) {
-        record.Row = 0;
-        record.Col = 0;
-    } else {
-        preview.back() += record.Display;
-        record.Row = static_cast<int32_t>(preview.size() - 1);
-        record.Col = static_cast<int32_t>(preview.back().size() - record.Display.size());
+    if (settings_.KeepLyricRecords) {
+        LyricRecord& record = c_.lyrics_.Open();
+        record.Display = prefix == LyricPrefix::Blank ? " " + syllable : syllable;
+        record.Row = row;
+        record.Col = column;
     }
 
     const std::string text = LyricText(prefix, syllable);
     int32_t time = 0;
     if (!Bind(text, syllable, time)) return false;
-    LyricRecord& bound = c_.lyrics_.Open();
-    bound.Time = time;
-    bound.Track = pass_.CurrentTrack();
-    bound.Text = text;
-    c_.lyrics_.AppendOpen(end);
+    if (settings_.KeepLyricRecords) {
+        LyricRecord& bound = c_.lyrics_.Open();
+        bound.Time = time;
+        bound.Track = pass_.CurrentTrack();
+        bound.Text = text;
+        c_.lyrics_.AppendOpen(end);
+    }
+    ++syllables_;
     return true;
 }
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "common/FileCopy.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
 #include "midi/MidiFileImage.h"
 #include "midi/MidiTypes.h"
 
@@ -25,10 +25,7 @@ void ChunkReader::Open(const std::string& fileName) {
     fileName_ = fileName;
     // A pipe or a device would block the open or feed us endless bytes; the pass needs a
     // file it can seek in anyway, so anything but a plain file is refused before opening.
-    std::error_code statusError;
-    const std::filesystem::file_status status = std::filesystem::status(fileName, statusError);
-    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw IoError(fileName, "cannot read: not a regular file");
+    RequireRegularFile(fileName);
     file_ = std::fopen(fileName.c_str(), "rb");
     if (file_ == nullptr) throw IoError(fileName, "cannot open: " + SystemError());
     if (fseeko(file_, 0, SEEK_END) != 0 || (fileSize_ = ftello(file_)) < 0 || fseeko(file_, 0, SEEK_SET) != 0) {

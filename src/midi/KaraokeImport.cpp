@@ -1,14 +1,11 @@
 #include "midi/KaraokeImport.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/RegularFile.h"
 #include "common/SafeSave.h"
 #include "common/UserInterface.h"
 #include "midi/KaraokePass.h"
@@ -60,19 +57,6 @@ std::string Reference(const std::string& fileName) {
     std::error_code error;
     const fs::path absolute = fs::absolute(fileName, error);
     return error ? fileName : absolute.string();
-}
-
-// Creates the temporary file of an output. Only a regular file the user may write is
-// replaced; a directory, a device or a pipe under that name is an error, as a read-only
-// file is.
-bool Prepare(SafeSave& output) {
-    struct stat existing {};
-    if (::stat(output.Target().c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode) || ::access(output.Target().c_str(), W_OK) != 0) return false;
-    } else if (errno != ENOENT) {
-        return false;
-    }
-    return output.Create();
 }
 
 void ReportCode(UserInterface& ui, int32_t code, const std::string& karaokeFile) {
@@ -137,7 +121,7 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
                            const ImportProposals& proposals) {
     ImportResult result;
     if (!FileExists(karaokeFile)) {
-        ui.ErrorBox("File " + karaokeFile + " not found.", HelpContext::ErrorMessages);
+        ui.ErrorBox(FileNotFoundMessage(karaokeFile), HelpContext::ErrorMessages);
         result.outcome = ImportOutcome::NotFound;
         return result;
     }
@@ -191,10 +175,10 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
     };
     SafeSave midiOutput(result.midiName);
     SafeSave songTextOutput(result.songTextName);
-    if (SameTarget(result.midiName, karaokeFile) || !Prepare(midiOutput))
+    if (SameTarget(result.midiName, karaokeFile) || !midiOutput.Create())
         return failWrite(MidiErrorCode::CannotCreateOutput, result.midiName);
     if (SameTarget(result.songTextName, karaokeFile) || SameTarget(result.songTextName, result.midiName) ||
-        !Prepare(songTextOutput))
+        !songTextOutput.Create())
         return failWrite(MidiErrorCode::CannotCreateSongText, result.songTextName);
 
     pass.OpenPass(karaokeFile, midiOutput.TempName(), songTextOutput.TempName(), PassMode::Convert,

@@ -21,7 +21,8 @@ protected:
 TEST_F(CompileCommands, MakeAndExportWriteTheirFilesAndSaySo) {
     const ProgramRun make = Sonkorac({"make", Song("\\t 2\r\n@TTitle\r\n\r\nHel-lo world,\r\nyes\r\n")});
     EXPECT_EQ(make.exitCode, 0);
-    EXPECT_EQ(make.out, "Karaoke file made succesfully\n");
+    // Where the file went, as the song text named it.
+    EXPECT_EQ(make.out, "Karaoke file made succesfully: " + dir.Path("song.kar") + "\n");
     EXPECT_EQ(make.err, "");
     // The Words track follows chunk 0 (11 data bytes) and the information track (43).
     EXPECT_EQ(ChunkData(ReadBytes(dir.Path("song.kar")), 14 + 8 + 11 + 8 + 43),
@@ -31,7 +32,7 @@ TEST_F(CompileCommands, MakeAndExportWriteTheirFilesAndSaySo) {
     // A question is answered Yes and shown without its "Continue?".
     const ProgramRun exported = Sonkorac({"export", Song("\\t 2\n\\k lyrics.mid\n\nla li\n")});
     EXPECT_EQ(exported.exitCode, 0);
-    EXPECT_EQ(exported.out, "Karaoke file made succesfully\n");
+    EXPECT_EQ(exported.out, "Karaoke file made succesfully: " + dir.Path("lyrics.mid") + "\n");
     EXPECT_EQ(exported.err, "2 lyric(s) missing.\n");
     EXPECT_EQ(ChunkData(ReadBytes(dir.Path("lyrics.mid")), 14 + 8 + 11),
               Cat({Meta(0, 0x03, "Words"), Meta(0, 0x05, "la "), Meta(480, 0x05, "li "), EndOfTrack()}));
@@ -80,7 +81,7 @@ TEST_F(CompileCommands, ErrorsNameTheFileAndTheirPlaceInIt) {
         {"check", "\\t 1\n\n" + std::string(125, 'a') + "\n", song + ":3:122: Syllable too long.\n"},
         {"print", "\\t 1\n\nla " + std::string(121, 'a') + "\n", song + ":3:125: Syllable too long.\n"},
         {"check", dir.Path("none.stf"), dir.Path("none.stf") + ": no such file\n"},
-        {"preview", kar, kar + ": is a directory, not a song text\n"},
+        {"preview", kar, kar + ": is a directory\n"},
     };
     for (const auto& [command, text, err] : cases) {
         const ProgramRun run = Sonkorac({command, text[0] == '/' ? text : Song(text)});

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -174,14 +176,19 @@ TEST(HyphenationCommand, PatternFilesAreFoundByExtensionAtMost25AndWrongVersions
     EXPECT_EQ(command.user.preselected, 24);  // every one matches "LANG"; the last wins
 }
 
-TEST(HyphenationCommand, AnUnreadablePatternFileStopsTheCommandWithTheTextUnchanged) {
+TEST(HyphenationCommand, AnUnusablePatternFileIsLeftOutSayingWhy) {
     Command command;
     command.folder.Write("a.hyp", SimplePatterns("ENGLISH"));
     command.folder.Write("b.hyp", std::string(63, 'x'));
-    const Lines text = {"@LENGL", "", "vanilla"};
-    EXPECT_THROW(command.Run(text), IoError);
-    EXPECT_EQ(command.Text(), text);
-    EXPECT_EQ(command.user.dialogs, 0);
+    ASSERT_EQ(::mkfifo(command.folder.Path("c.hyp").c_str(), 0600), 0);
+    ASSERT_EQ(command.Run({"@LENGL", "", "vanilla"}), 1);
+    EXPECT_EQ(command.Text()[2], "van-il-la");
+    EXPECT_THAT(command.user.listed, ElementsAre("ENGLISH"));
+    // The FIFO is not even looked into: it is no file, and opening it would wait forever.
+    EXPECT_THAT(command.user.errors,
+                ElementsAre(Pair("Hyphenation pattern file b.hyp is left out: too short for a pattern file's header "
+                                 "(63 bytes).",
+                                 25000)));
 }
 
 TEST(HyphenateLine, WordsAreRunsOfWordCharacters) {

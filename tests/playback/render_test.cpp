@@ -126,9 +126,13 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
     const std::string old = folder.Write("old.wav", Text("keep me"));
     const struct {
         std::string midiFile, wavFile, soundFont, message;
+        int64_t maxLengthMicros = RenderOptions{}.maxLengthMicros;
     } cases[] = {
         {bad, old, "", "Error in Midi file"},
-        {tooLong, folder.Path("long.wav"), "", tooLong + ": the song is too long for a WAV file"},
+        // Refused before rendering, unless the limit is raised; then the WAV format's own.
+        {tooLong, folder.Path("long.wav"), "",
+         tooLong + ": the song lasts days, longer than the limit of 120 minutes (--max-length MINUTES raises it)"},
+        {tooLong, folder.Path("long.wav"), "", tooLong + ": the song is too long for a WAV file", INT64_MAX},
         {wood, wood, "", "The sound cannot be written over the song itself: " + wood},
         {wood, folder.Path("none/song.wav"), "", "Cannot create " + folder.Path("none/song.wav")},
         {wood, folder.Path("none.wav"), folder.Path("missing.sf2"),
@@ -141,6 +145,7 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
         options.midiFile = c.midiFile;
         options.wavFile = c.wavFile;
         options.soundFont = c.soundFont;
+        options.maxLengthMicros = c.maxLengthMicros;
         EXPECT_FALSE(RenderSong(options, ui));
         ASSERT_EQ(ui.errors.size(), 1u);
         EXPECT_EQ(ui.errors[0].first.substr(0, c.message.size()), c.message);

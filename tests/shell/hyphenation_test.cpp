@@ -88,11 +88,14 @@ private slots:
         QCOMPARE(index, 0);
         QVERIFY(!SongText(editor)->document()->isModified());
 
-        // A pattern file shorter than its identification cannot be read: told, nothing changed.
+        // A pattern file shorter than its header is left out, saying so; the others are
+        // still offered, and a cancel changes nothing.
         f.folder.WriteFile(QStringLiteral("short.hyp"), "Sonkora Hyphenation SHORT V2.0");
         answers.Press(QMessageBox::Ok);
+        answers.Act([](QDialog& d) { d.reject(); });
         editor->hyphenate();
-        QVERIFY2(answers.Seen.last().contains(QStringLiteral("short.hyp")), qPrintable(answers.Seen.last()));
+        QVERIFY2(answers.Seen.join(' ').contains(QStringLiteral("short.hyp is left out")),
+                 qPrintable(answers.Seen.join(' ')));
         QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n@LKLINGON\n\nPresentation\n"));
         QVERIFY(!SongText(editor)->document()->isModified());
         QVERIFY(answers.AllUsed() && answers.Unexpected.isEmpty());

@@ -60,7 +60,7 @@ private slots:
         // The imported song text makes a karaoke file again, beside the original.
         answers.Press(QMessageBox::Ok);
         editor->makeKaraoke();
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully"));
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully: %1hit_1.kar").arg(dir));
         QVERIFY(QFile::exists(dir + QStringLiteral("hit_1.kar")));
 
         // Importing again asks about the song text that is there; Cancel writes nothing.

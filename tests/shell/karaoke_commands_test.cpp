@@ -72,7 +72,8 @@ private slots:
         ModalAnswerer answer;
         answer.Press(QMessageBox::Ok);
         editor->makeKaraoke();
-        QCOMPARE(answer.Seen, QStringList({"box: Karaoke file made succesfully"}));
+        QCOMPARE(answer.Seen,
+                 QStringList({"box: Karaoke file made succesfully: " + f.Example(QStringLiteral("jingle_bells.kar"))}));
         QVERIFY(answer.Unexpected.isEmpty());
         QFile kar(f.Example(QStringLiteral("jingle_bells.kar")));
         QVERIFY(kar.open(QIODevice::ReadOnly));

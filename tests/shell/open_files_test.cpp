@@ -2,7 +2,8 @@
 // a karaoke file through the import, a MIDI file as a new song text with the voice
 // track dialog), a file that cannot be read is reported while the others still open,
 // a UTF-8 song text is offered for conversion; and the recent files of the File menu,
-// kept in Sonkora.ini, with a file that is gone taken off the list when chosen.
+// kept in Sonkora.ini, with a file that is gone taken off the list when chosen. A FIFO,
+// whether listed in the session or given to open, is refused without being opened.
 #include <QtTest>
 
 #include <QApplication>
@@ -11,6 +12,14 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
 
 #include "shell/EditorWindow.h"
 #include "shell/MainWindow.h"
@@ -33,6 +42,42 @@ QStringList RecentNames(const MainWindow& frame) {
         names << QFileInfo(QString::fromStdString(entry)).fileName();
     return names;
 }
+
+// A FIFO with a writer that counts the readers that opened it. Each reader it meets
+// reads an end of file at once, so a program that wrongly opens it still comes back
+// and the count tells; Stop() ends the watch by opening it once itself.
+class WatchedFifo {
+public:
+    explicit WatchedFifo(const QString& path) : path_(path.toStdString()) {
+        made = ::mkfifo(path_.c_str(), 0600) == 0;
+        if (made) writer_ = std::thread([this] { Serve(); });
+    }
+    ~WatchedFifo() { Stop(); }
+    int Stop() {
+        if (writer_.joinable()) {
+            stop_ = true;
+            const int reader = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+            writer_.join();
+            if (reader >= 0) ::close(reader);
+        }
+        return readers_;
+    }
+    bool made = false;
+
+private:
+    void Serve() {
+        for (;;) {
+            const int descriptor = ::open(path_.c_str(), O_WRONLY);  // until a reader comes
+            if (descriptor >= 0) ::close(descriptor);
+            if (stop_) return;
+            ++readers_;
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> readers_{0};
+    std::thread writer_;
+};
 
 }  // namespace
 
@@ -103,6 +148,29 @@ private slots:
 
         QCOMPARE(RecentNames(*f.frame), (QStringList{QStringLiteral("utf8.stf"), QStringLiteral("HIT.KAR"),
                                                      QStringLiteral("tune.midi"), QStringLiteral("song.stf")}));
+    }
+
+    void AFifoInTheSessionOrGivenToOpenIsRefusedUnopened() {
+        TestProgramFolder folder;
+        folder.WriteFile(QStringLiteral("a.stf"), "a\n");
+        const QString pipe = folder.Path(QStringLiteral("pipe.stf"));
+        WatchedFifo fifo(pipe);
+        QVERIFY(fifo.made);
+        folder.WriteFile(QStringLiteral("Sonkora.ini"),
+                         "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\n"
+                         "View0HelpShown=40\nView1FileName=" +
+                             folder.Path(QStringLiteral("a.stf")).toUtf8() + "\nView2FileName=" + pipe.toUtf8() + "\n");
+        ModalAnswerer answers;
+        answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
+        MainWindow frame(folder.Environment());
+        frame.show();
+        frame.OpenFiles({pipe});
+        QCOMPARE(fifo.Stop(), 0);
+        const QString refused = QStringLiteral("box: Cannot open %1: cannot read: not a regular file").arg(pipe);
+        QCOMPARE(answers.Seen, (QStringList{refused, refused}));
+        // The session's other file opened all the same.
+        QCOMPARE(SongText(frame.EditorOf(folder.Path(QStringLiteral("a.stf"))))->toPlainText(), QStringLiteral("a\n"));
+        QVERIFY(frame.close());
     }
 
     void RecentFilesAreKeptAndAGoneOneIsDroppedWhenChosen() {

@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "cli/playback/PlaybackConsole.h"
 #include "common/CodePage.h"
+#include "common/TerminalText.h"
 #include "midi/MidiReader.h"
 #include "playback/NotificationQueue.h"
 #include "playback/PlaybackEngine.h"
@@ -127,10 +128,7 @@ private:
             rest.remove_prefix(1);
         }
         // Bytes from the file must not steer the terminal.
-        std::string shown(rest);
-        for (char& c : shown)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-        out_ << Cp1252ToUtf8(shown);
+        out_ << TerminalSafe(Cp1252ToUtf8(rest));
         printed_ = true;
     }
 
