@@ -1,4 +1,4 @@
-// sonkorac export SONG.stf [--track N] [--strict]: Export As MIDI File With Lyrics.
+// sonkorac export SONG.stf [--track N] [--strict] [--strip-lyrics]: Export As MIDI File With Lyrics.
 #include "cli/CompileConsole.h"
 
 namespace sonkora::cli {

@@ -10,8 +10,8 @@ namespace sonkora::cli {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"tracks", "[--kar] FILE", RunTracks},
-        {"make", "SONG.stf [--track N] [--strict]", RunMake},
-        {"export", "SONG.stf [--track N] [--strict]", RunExport},
+        {"make", "SONG.stf [--track N] [--strict] [--strip-lyrics]", RunMake},
+        {"export", "SONG.stf [--track N] [--strict] [--strip-lyrics]", RunExport},
         {"check", "SONG.stf", RunCheck},
         {"hyphenate", "(SONG.stf [--output OUT.stf] | --words) [--lang NAME | --patterns FILE.hyp]", RunHyphenate},
         {"languages", "", RunLanguages},

@@ -69,6 +69,14 @@ public:
         return std::nullopt;
     }
 
+    // What an import had to change to fit what a file held into a song text, reported
+    // once at its end. By default one information box lists them, one per line.
+    virtual void ReportChanges(const std::string& fileName, const std::vector<std::string>& changes) {
+        std::string message = "Imported " + fileName + " with these changes:";
+        for (const std::string& change : changes) message += "\r" + change;
+        InformationBox(message, HelpContext::Import);
+    }
+
     // Set only while the frame's batch run works through a folder: the compiler's
     // messages and questions are then silent.
     virtual bool Batch() const = 0;

@@ -10,6 +10,7 @@
 #include "common/FilePaths.h"
 #include "common/UserInterface.h"
 #include "compiler/LyricLexer.h"
+#include "compiler/SourceLyrics.h"
 #include "midi/KaraokePass.h"
 #include "midi/MidiTypes.h"
 #include "midi/TimeCode.h"
@@ -124,6 +125,7 @@ private:
 
     std::vector<std::string> lines_;
     KaraokePass pass_;
+    SourceLyrics source_;  // the MIDI file the pass reads, without its old words if so chosen
     bool passOpened_ = false;
     bool outputCreated_ = false;
 
@@ -275,7 +277,7 @@ bool Compilation::CheckFiles() {
         return false;
     }
     if (WritesFile(mode_)) {
-        // Creating the output truncates it, so it must be neither of the files we read.
+        // Creating the output truncates it: it must be neither of the files we read.
         if (SameFile(c_.karFileName_, c_.midiFileName_)) {
             ShowError("Output file " + c_.karFileName_ + " would overwrite the MIDI file.", stop);
             return false;
@@ -314,7 +316,10 @@ void Compilation::SelectTrackLine() {
 
 bool Compilation::OpenOutput() {
     const PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
-    pass_.OpenPass(c_.midiFileName_, c_.karFileName_, "", passMode, 0, "", "");
+    source_ = CheckSourceLyrics(ui_, c_.midiFileName_, c_.karFileName_, mode_ != CompileKind::Play);
+    if (source_.declined) c_.midiError_ = MidiErrorCode::Declined;
+    if (source_.declined) return false;
+    pass_.OpenPass(source_.passInput, c_.karFileName_, "", passMode, 0, "", "");
     passOpened_ = true;
     if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
         c_.midiError_ = MidiErrorCode::CannotCreateOutput;
@@ -556,13 +561,7 @@ void SongCompiler::CompileSongText(CompileKind mode, SongDocument& document, Use
 
 std::string PlayerParameters(const std::string& parameterTemplate, const std::string& karFileName) {
     std::string parameters;
-    for (const char c : parameterTemplate) {
-        if (c == '%') {
-            parameters += karFileName;
-        } else {
-            parameters += c;
-        }
-    }
+    for (const char c : parameterTemplate) parameters += c == '%' ? karFileName : std::string(1, c);
     return parameters;
 }
 

@@ -68,6 +68,9 @@ public:
     // Moves the input to `offset`, where a chunk starts.
     void MoveToChunk(int64_t offset);
 
+    // Mode 1: the song text being written.
+    SongTextConverter& SongText() { return songText_; }
+
     const MidiHeader& Header() const { return header_; }
     int32_t MidiError() const { return midiError_; }
     void SetMidiError(int32_t code) { midiError_ = code; }
