@@ -175,6 +175,28 @@ std::vector<MidiEvent> LyricEventsInOrder(const std::vector<uint8_t>& bytes, con
     return events;
 }
 
+// Export writes each title line of a song text as a lyric event at tick 0 followed by a
+// carriage return event. Before any voice note such lines are titles, not sung words:
+// they go back to the header as "@T" lines. Returns how many events they were.
+size_t TakeExportedTitles(const std::vector<MidiEvent>& events, const std::vector<int32_t>& noteTimes,
+                          std::vector<std::string>& headerLines) {
+    constexpr uint8_t LyricType = 0x05;
+    if (!noteTimes.empty() && noteTimes.front() == 0) return 0;
+    size_t taken = 0;
+    while (taken + 1 < events.size()) {
+        const MidiEvent& title = events[taken];
+        const MidiEvent& end = events[taken + 1];
+        if (title.Time != 0 || end.Time != 0 || title.MetaType != LyricType || end.MetaType != LyricType ||
+            end.Text != "\r" || title.Text.empty() || title.Text == "\r" || title.Text[0] == '@')
+            break;
+        std::string line = title.Text;
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        headerLines.push_back("@T" + line);
+        taken += 2;
+    }
+    return taken;
+}
+
 // A file name as the song text writes it; empty when the code page cannot hold it.
 std::string SongTextFileName(const std::string& fileName) {
     const Cp1252Conversion converted = Utf8ToCp1252(fileName);
@@ -336,11 +358,14 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
         SongTextConverter songText;
         if (!songText.Open(songTextOutput.TempName(), voiceTrack, midiReference, karaokeReference))
             return failWrite(MidiErrorCode::CannotCreateSongText, result.songTextName);
+        const std::vector<MidiEvent> events = LyricEventsInOrder(bytes, survey);
+        std::vector<std::string> headerLines = plan.headerLines;
+        const size_t titles = TakeExportedTitles(events, pass.NoteTimes(), headerLines);
         songText.SetUtf8(plan.utf8);
-        songText.WriteHeaderLines(plan.headerLines);
+        songText.WriteHeaderLines(headerLines);
         int lyricIndex = 0;
-        for (const MidiEvent& event : LyricEventsInOrder(bytes, survey))
-            songText.Convert(event, pass.NoteTimes(), pass.NoteCount(), lyricIndex, survey.header.Division);
+        for (size_t i = titles; i < events.size(); ++i)
+            songText.Convert(events[i], pass.NoteTimes(), pass.NoteCount(), lyricIndex, survey.header.Division);
         changes.insert(changes.end(), songText.Changes().begin(), songText.Changes().end());
         std::string reason;
         if (!songText.Close(reason)) throw IoError(result.songTextName, "cannot write: " + reason);
