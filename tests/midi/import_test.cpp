@@ -251,6 +251,21 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
     EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
 }
 
+// A song text names its files in Windows-1252: a name it cannot hold is refused, not
+// written as "?" to be not found later.
+TEST_F(ImportTest, AnOutputNameTheCodePageCannotHoldIsRefused) {
+    WriteBytes(kar, KaraokeFile(96, WordsTrack(Hello), {HelloVoice}));
+    const std::string name = dir.Path("K\xC5\x91r.mid");  // o with double acute
+    EXPECT_EQ(Import({"", name}).outcome, ImportOutcome::Failed);
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"The file name " + name +
+                                                  " holds characters that a song text (Windows-1252) cannot hold; "
+                                                  "choose another name."});
+    EXPECT_EQ(Files(), std::set<std::string>{"song.kar"});
+    ui.errors.clear();
+    EXPECT_EQ(Import({"", dir.Path("K\xC3\xA9r.mid")}).outcome, ImportOutcome::Imported);  // e acute it holds
+    EXPECT_NE(ReadText(stf).find("\\m " + dir.Path("K\xE9r.mid") + "\r\n"), std::string::npos);
+}
+
 TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne) {
     const Bytes file = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
     WriteBytes(kar, file);
