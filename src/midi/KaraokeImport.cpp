@@ -139,9 +139,7 @@ TextPlan PlanTexts(const std::vector<uint8_t>& bytes, const KaraokeSurvey& surve
             }
             // The marker is written by every Make anyway.
             if (event.Text.rfind(SoftKaraokeMarker, 0) == 0) continue;
-            std::vector<std::string>& lines = words ? plan.headerLines : informationLines;
-            if (std::find(lines.begin(), lines.end(), event.Text) != lines.end()) continue;
-            lines.push_back(event.Text);
+            (words ? plan.headerLines : informationLines).push_back(event.Text);
             if (firstLyric >= 0 && event.Time > firstLyric) {
                 std::string shown = event.Text;
                 std::erase_if(shown, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
