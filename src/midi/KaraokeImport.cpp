@@ -26,9 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The first chunk of a Soft Karaoke file that holds music: chunk 0 is the common
-// track, 1 the information track and 2 the Words track.
-constexpr int FirstMusicChunk = 3;
+// The Words track of a Soft Karaoke file: chunk 0 is the common track, 1 the
+// information track, and the music follows the Words track.
 constexpr int WordsChunk = 2;
 
 std::string WriteErrorMessage(const std::string& fileName) {

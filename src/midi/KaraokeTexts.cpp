@@ -215,6 +215,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
 
 std::vector<uint8_t> WithoutKaraokeTexts(const std::vector<uint8_t>& file, const KaraokeSurvey& survey,
                                          bool dropLyricsOnly) {
+    // Without a header there are no tracks to rewrite.
+    if (file.size() < 14 || survey.midiError == MidiErrorCode::NotMidiFile) return file;
     std::vector<uint8_t> out(file.begin(), file.begin() + 14);
     int dropped = 0;
     for (size_t i = 0; i < survey.chunks.size(); ++i) {
