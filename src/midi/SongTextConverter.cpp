@@ -142,11 +142,13 @@ void SongTextConverter::WriteHeaderLines(const std::vector<std::string>& lines) 
 }
 
 void SongTextConverter::NoteChange(const std::string& text, int32_t time, uint16_t division, const std::string& what) {
-    std::string shown = text.size() > 40 ? text.substr(0, 40) + "..." : text;
+    // Messages are UTF-8: a UTF-8 text is shown as it was, cut only between characters.
+    size_t length = std::min<size_t>(text.size(), 40);
+    while (utf8_ && length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+    std::string shown = text.substr(0, length) + (length < text.size() ? "..." : "");
     std::erase_if(shown, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    if (utf8_) shown = Utf8ToCp1252(shown).text;
     const std::string where = division == 0 ? std::string() : " at " + MidiTimeToStr(time, division);
-    changes_.push_back("The text \"" + Cp1252ToUtf8(shown) + "\"" + where + ": " + what);
+    changes_.push_back("The text \"" + (utf8_ ? shown : Cp1252ToUtf8(shown)) + "\"" + where + ": " + what);
 }
 
 std::string SongTextConverter::CodePageText(const std::string& text, int32_t time, uint16_t division) {
