@@ -59,6 +59,14 @@ public:
     // chosen index (0-based) when the user confirmed with a non-empty list.
     virtual std::optional<int> SelectTrack(const std::string& fileName, const std::vector<std::string>& items) = 0;
 
+    // The same dialog, told the track chunk each item stands for, so that its audition
+    // plays the right one: a karaoke file's list leaves out its karaoke tracks, and those
+    // holding nothing but lyrics. By default the dialog is shown with the items alone.
+    virtual std::optional<int> SelectTrackOfChunks(const std::string& fileName, const std::vector<std::string>& items,
+                                                   const std::vector<int>& /*chunks*/) {
+        return SelectTrack(fileName, items);
+    }
+
     // A save dialog; nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) = 0;
 

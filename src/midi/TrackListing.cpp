@@ -122,7 +122,7 @@ bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, i
         if (!list.message.empty()) ui.ErrorBox(list.message, HelpContext::ErrorMessages);
         return false;
     }
-    const std::optional<int> choice = ui.SelectTrack(fileName, list.items);
+    const std::optional<int> choice = ui.SelectTrackOfChunks(fileName, list.items, list.chunks);
     if (!choice || *choice < 0 || static_cast<size_t>(*choice) >= list.items.size()) return false;
     index = *choice;
     if (chunk != nullptr) *chunk = list.chunks[static_cast<size_t>(*choice)];
