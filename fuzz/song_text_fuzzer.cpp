@@ -18,8 +18,10 @@
 #include "common/UserInterface.h"
 #include "compiler/CompileHost.h"
 #include "compiler/LyricList.h"
+#include "compiler/Retiming.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
+#include "compiler/TimeCodeShift.h"
 
 namespace {
 
@@ -114,9 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SplitSongLines(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     for (size_t i = 0; i < lines.size(); ++i) lines[i] = Confine(lines[i], i + lines[i].size());
 
-    const CompileKind kinds[] = {CompileKind::Make,     CompileKind::Play,   CompileKind::PrintText,
-                                 CompileKind::Language, CompileKind::Export, CompileKind::SelectTrack,
-                                 CompileKind::Check,    CompileKind::Preview};
+    const CompileKind kinds[] = {CompileKind::Make,     CompileKind::Play,    CompileKind::PrintText,
+                                 CompileKind::Language, CompileKind::Export,  CompileKind::SelectTrack,
+                                 CompileKind::Check,    CompileKind::Preview, CompileKind::Timing};
     for (const CompileKind kind : kinds) {
         MemorySongDocument document(Folder() + "song.stf", lines);
         FuzzUi ui(choices);
@@ -138,6 +140,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)SourceRangeAtPreviewCaret(lyrics, {caret % 7, caret % 13});
         if (lyrics.LyricCount() > 0) (void)LyricsAtTime(lyrics, lyrics[lyrics.LyricCount() / 2].Time);
         (void)PlayFromCursorTime(lyrics, document.LineStart(document.CaretLine()));
+    }
+
+    // Timing by ear and shifting edit the text around what the lexer finds: taps one
+    // tenth of a second apart from the choices on, and a shift either way.
+    try {
+        MemorySongDocument document(Folder() + "song.stf", lines);
+        FuzzUi ui(choices);
+        SongCompiler compiler;
+        std::vector<double> taps;
+        for (int i = 0; i < (choices & 31); ++i) taps.push_back(0.1 * (i + choices / 32));
+        (void)RetimeSong(compiler, document, ui, choices % 3, taps, {(choices & 64) ? 0.0 : 80.0, 0});
+        (void)ShiftTimeCodes(document, ui, std::nullopt, (choices & 128) ? -120 : 7);
+    } catch (const IoError&) {
     }
     return 0;
 }

@@ -1,10 +1,10 @@
 // sonkora: start-up in order. The program's folder decides where settings and help
-// live; then the frame is created, shown, and the event loop runs until it closes.
+// live; then the main window is created, shown, and the event loop runs until it closes.
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 
-#include "shell/MDIFrame.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellEnvironment.h"
 #include "shell/ToolIcons.h"
 
@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
                                               .filePath(QStringLiteral("Sonkora"))
                                               .toStdString();
 
-    sonkora::TFrameForm frame(
-        sonkora::TShellEnvironment::ForProgram(programDirectory, configDirectory, documentDirectory));
-    frame.show();
+    sonkora::MainWindow window(
+        sonkora::ShellEnvironment::ForProgram(programDirectory, configDirectory, documentDirectory));
+    window.show();
     return app.exec();
 }

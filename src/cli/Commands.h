@@ -34,6 +34,8 @@ int RunLanguages(const Arguments& args);
 int RunPreview(const Arguments& args);
 int RunPrint(const Arguments& args);
 int RunImport(const Arguments& args);
+int RunRetime(const Arguments& args);
+int RunShift(const Arguments& args);
 // Playback commands, built only with the playback layer.
 int RunDevices(const Arguments& args);
 int RunPlay(const Arguments& args);

@@ -21,7 +21,7 @@ constexpr std::uintmax_t MaxSongTextSize = std::numeric_limits<int32_t>::max() /
 
 }  // namespace
 
-std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
+std::string ReadSongTextBytes(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (error || !std::filesystem::exists(status)) throw IoError(path, "no such file");
@@ -39,7 +39,11 @@ std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
         if (bytes.size() > MaxSongTextSize) throw IoError(path, "too large for a song text");
     }
     if (file.bad()) throw IoError(path, std::string("cannot read: ") + std::strerror(errno));
-    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(bytes));
+    return bytes;
+}
+
+std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
+    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(ReadSongTextBytes(path)));
 }
 
 void CompileConsole::InformationBox(const std::string& message, int /*helpContext*/) {

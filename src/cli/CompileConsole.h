@@ -42,6 +42,8 @@ private:
 
 // Reads a song text file; IoError when it cannot be read or is too large to edit.
 std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path);
+// The same file's bytes as they are.
+std::string ReadSongTextBytes(const std::string& path);
 
 class CompileConsole : public ConsoleUserInterface, public CompileHost {
 public:

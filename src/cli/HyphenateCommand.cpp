@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "cli/CompileConsole.h"
+#include "cli/SongTextFile.h"
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "common/IoError.h"
@@ -160,13 +161,6 @@ std::string JoinLines(const MemorySongDocument& document, const LineEnds& ends) 
     return bytes;
 }
 
-// Writes beside the target and renames, so that a failure leaves no partial file.
-void WriteOutput(const std::string& path, const std::string& bytes) {
-    SafeSave save(path);
-    if (!save.Create()) throw IoError(path, "cannot be created");
-    if (!save.WriteAll(bytes) || !save.Commit()) throw IoError(path, "cannot be written");
-}
-
 int HyphenateSong(const HyphenateOptions& options) {
     if (!options.output.empty()) {
         if (SameFile(options.output, options.songFile))
@@ -191,7 +185,7 @@ int HyphenateSong(const HyphenateOptions& options) {
         std::cout << bytes << std::flush;
         if (!std::cout) throw IoError("standard output", "cannot be written");
     } else {
-        WriteOutput(options.output, bytes);
+        WriteFileSafely(options.output, bytes);
     }
     return 0;
 }

@@ -11,13 +11,18 @@ const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"tracks", "[--kar] FILE", RunTracks},
         {"make", "SONG.stf [--track N] [--strict] [--strip-lyrics]", RunMake},
-        {"export", "SONG.stf [--track N] [--strict] [--strip-lyrics]", RunExport},
+        {"export",
+         "SONG.stf|FILE.kar [--format midi|lrc|elrc|vtt|ultrastar] [--output FILE] [--track N] [--strict] "
+         "[--strip-lyrics] [--audio [--mute-voice]]",
+         RunExport},
         {"check", "SONG.stf", RunCheck},
         {"hyphenate", "(SONG.stf [--output OUT.stf] | --words) [--lang NAME | --patterns FILE.hyp]", RunHyphenate},
         {"languages", "", RunLanguages},
         {"preview", "SONG.stf", RunPreview},
         {"print", "SONG.stf", RunPrint},
         {"import", "FILE.kar --track N [--stf OUT.stf] [--mid OUT.mid] [--yes]", RunImport},
+        {"retime", "SONG.stf --taps TAPS.txt [--from N] [--snap MS] [--latency MS] [--output OUT.stf]", RunRetime},
+        {"shift", "SONG.stf --by [-]BEATS[:UNITS] [--output OUT.stf]", RunShift},
 #ifdef SONKORA_WITH_PLAYBACK
         {"devices", "", RunDevices},
         {"play", "FILE [--device NAME] [--from TIME] [--track N]", RunPlay},

@@ -27,12 +27,14 @@ bool LyricLexer::Next(int& character) {
             const unsigned char byte = static_cast<unsigned char>(text[column_]);
             ++column_;
             place_ = {line_, static_cast<int>(column_)};
+            index_ = lineStart_ + static_cast<int64_t>(column_) - 1;
             // Carriage returns are ignored wherever they stand.
             if (byte == '\r') continue;
             character = byte;
             return true;
         }
         place_ = {line_, static_cast<int>(text.size()) + 1};
+        index_ = lineStart_ + static_cast<int64_t>(text.size());
         lineStart_ += static_cast<int64_t>(text.size()) + 1;
         ++line_;
         column_ = 0;
@@ -61,8 +63,10 @@ bool LyricLexer::Emit(LexerHandler& handler) {
         lineEnds_ = 0;
         blank_ = false;
     }
+    if (syllableStart_ < 0) syllableStart_ = index_;
     const bool go = handler.Syllable(syllable_, prefix, IndexAfterCurrent());
     syllable_.clear();
+    syllableStart_ = -1;
     return go;
 }
 
@@ -89,6 +93,7 @@ bool LyricLexer::Run(LexerHandler& handler) {
         }
         switch (state) {
             case State::Word:
+                if (c != '$' && syllableStart_ < 0) syllableStart_ = index_;
                 if (c == '-' || c == '_') {
                     pending = false;
                     if (!Emit(handler)) return false;
@@ -120,6 +125,7 @@ bool LyricLexer::Run(LexerHandler& handler) {
                 pending = false;
                 if (c == LineEnd || c == '$') {
                     state = State::Word;
+                    syllableStart_ = -1;  // the syllable begins after its code
                     if (!handler.TimeCode(code_, dollar)) return false;
                 } else if (c == '\\') {
                     state = State::Track;
@@ -131,6 +137,7 @@ bool LyricLexer::Run(LexerHandler& handler) {
                 pending = false;
                 if (c == LineEnd || c == '$') {
                     state = State::Word;
+                    syllableStart_ = -1;
                     if (!handler.TrackChange("\\" + code_, place_)) return false;
                 } else {
                     code_ += static_cast<char>(c);
@@ -150,6 +157,7 @@ bool LyricLexer::Run(LexerHandler& handler) {
                     state = State::Time;
                 } else if (c == '\\') {
                     pending = false;
+                    syllableStart_ = index_;
                     state = State::Escape;
                 } else {
                     state = State::Word;

@@ -66,6 +66,13 @@ public:
     bool HasPendingSyllable() const { return !syllable_.empty(); }
     bool FlushSyllable(LexerHandler& handler);
 
+    // For a handler that edits the text around what it is told (retiming): the text
+    // index just after the character last taken, and, during Syllable, the index of the
+    // character that began the syllable (its first character, or for an empty syllable
+    // the separator that ended it). A time code written right there binds the syllable.
+    int32_t Position() const { return IndexAfterCurrent(); }
+    int32_t SyllableStart() const { return static_cast<int32_t>(syllableStart_); }
+
 private:
     enum class State { Word, Escape, Time, Track, Gap, Hyphen };
     static constexpr int LineEnd = 256;
@@ -80,6 +87,8 @@ private:
     int64_t lineStart_ = 0;  // text index of the current line's first character
     int64_t textLength_ = 0;
     SourcePlace place_;  // the character last taken
+    int64_t index_ = 0;  // its text index
+    int64_t syllableStart_ = -1;
 
     std::string syllable_;
     std::string code_;

@@ -30,13 +30,19 @@ bool WritesFile(CompileKind mode) {
     return mode == CompileKind::Make || mode == CompileKind::Play || mode == CompileKind::Export;
 }
 
-bool ReadsDirectives(CompileKind mode) {
-    return WritesFile(mode) || mode == CompileKind::SelectTrack;
+// Whether the syllables are bound to the notes of the voice track, as Make binds them.
+bool BindsNotes(CompileKind mode) {
+    return WritesFile(mode) || mode == CompileKind::Timing;
 }
 
-// A track number: optional leading blanks, an optional sign and decimal digits, nothing
-// else, within 32 bits. A sign is read so that "-3" is refused as a number below 1
-// rather than as something unreadable.
+bool ReadsDirectives(CompileKind mode) {
+    return BindsNotes(mode) || mode == CompileKind::SelectTrack;
+}
+
+}  // namespace
+
+// A sign is read so that "-3" is refused as a number below 1 rather than as something
+// unreadable.
 std::optional<int32_t> ParseTrackNumber(std::string_view text) {
     text = text.substr(0, MaxValueLength);
     size_t i = 0;
@@ -55,6 +61,8 @@ std::optional<int32_t> ParseTrackNumber(std::string_view text) {
     }
     return static_cast<int32_t>(negative ? -value : value);
 }
+
+namespace {
 
 // A name from a "\m" or "\k" line. Relative names are taken from the song text's own
 // directory, whatever directory the program happens to run in.
@@ -217,6 +225,7 @@ void Compilation::Compile() {
     c_.karFileName_ = directory + BaseNameOf(fileName) + ".kar";
 
     if (!ReadHeader()) return;
+    if (!settings_.OutputFileName.empty()) c_.karFileName_ = settings_.OutputFileName;
     if (ReadsDirectives(mode_)) {
         if (!CheckFiles()) return;
         if (mode_ == CompileKind::SelectTrack) {
@@ -224,7 +233,7 @@ void Compilation::Compile() {
             return;
         }
     }
-    if (WritesFile(mode_)) {
+    if (BindsNotes(mode_)) {
         if (!OpenOutput()) return;
     } else {
         pass_.ResetReadingState();
@@ -288,6 +297,11 @@ bool Compilation::CheckFiles() {
         }
     }
     if (mode_ == CompileKind::SelectTrack || track_) return true;
+    if (mode_ == CompileKind::Timing) {
+        // Timing leaves the text as it is; choosing a track is Make's business.
+        ShowError("Track number \\t missing.", stop);
+        return false;
+    }
 
     int32_t index = 0;
     int32_t listError = 0;
@@ -315,11 +329,13 @@ void Compilation::SelectTrackLine() {
 }
 
 bool Compilation::OpenOutput() {
-    const PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
-    source_ = CheckSourceLyrics(ui_, c_.midiFileName_, c_.karFileName_, mode_ != CompileKind::Play);
+    PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
+    if (mode_ == CompileKind::Timing) passMode = PassMode::ReadOnly;
+    source_ = CheckSourceLyrics(ui_, c_.midiFileName_, c_.karFileName_,
+                                mode_ == CompileKind::Make || mode_ == CompileKind::Export);
     if (source_.declined) c_.midiError_ = MidiErrorCode::Declined;
     if (source_.declined) return false;
-    pass_.OpenPass(source_.passInput, c_.karFileName_, "", passMode, 0, "", "");
+    pass_.OpenPass(source_.passInput, WritesFile(mode_) ? c_.karFileName_ : "", "", passMode, 0, "", "");
     passOpened_ = true;
     if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
         c_.midiError_ = MidiErrorCode::CannotCreateOutput;
@@ -327,7 +343,7 @@ bool Compilation::OpenOutput() {
         ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
         return false;
     }
-    outputCreated_ = true;
+    outputCreated_ = WritesFile(mode_);
     if (Failed()) return false;
 
     pass_.ReadPassHeader();
@@ -338,6 +354,7 @@ bool Compilation::OpenOutput() {
         return false;
     }
     pass_.SelectVoiceTrack(*track_);
+    c_.voiceTrack_ = *track_;
     if (Failed()) return false;
     pass_.WriteKaraokeTracks();
     return !Failed();
@@ -396,6 +413,7 @@ void Compilation::ReadLyrics() {
         default: break;
     }
     if (!clean || !lexer.FlushSyllable(*this) || c_.midiError_ != 0) return;
+    if (mode_ == CompileKind::Timing) return;
     if (!ui_.Batch()) CountLyrics();
     if (c_.midiError_ != 0) return;
     pass_.FinishWords();
@@ -460,6 +478,7 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     if (!Bind(text, syllable, time)) return false;
     LyricRecord& bound = c_.lyrics_.Open();
     bound.Time = time;
+    bound.Track = pass_.CurrentTrack();
     bound.Text = text;
     c_.lyrics_.AppendOpen(end);
     return true;
@@ -469,7 +488,7 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
     if (explicitTime_ >= 0) {
         const int32_t explicitTime = explicitTime_;
         explicitTime_ = NoExplicitTime;
-        if (!text.empty() && WritesFile(mode_) && !pass_.EndOfTrack()) {
+        if (!text.empty() && BindsNotes(mode_) && !pass_.EndOfTrack()) {
             pass_.WriteLyric(text, explicitTime);
             if (pass_.MidiError() == MidiErrorCode::Reported) {
                 ShowError("MIDI time " + timeCode_ + " falls before time of previous lyric (" +
@@ -479,6 +498,8 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
             }
             if (Failed()) return false;
         }
+        // Also when nothing was written (an empty syllable): the next syllable's note is after this time.
+        if (WritesFile(mode_)) pass_.PassNotesThrough(explicitTime);
         time = explicitTime;
         ++counted_;
         return true;
@@ -490,17 +511,13 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
             time = pass_.CurrentTime();
             return true;
         }
-        std::string answer;
-        if (!pass_.EndOfTrack()) {
-            bool found = false;
-            pass_.NextNoteLyric(text, found);
-            if (Failed()) return false;
-            answer = "MIDI time of '" + syllable + "' is " +
-                     MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + ".";
-        } else {
-            answer = "MIDI time of '" + syllable + "' is unknown (no note event found).";
-        }
-        ShowError(answer, queryPlace_);
+        bool found = false;
+        if (!pass_.EndOfTrack()) pass_.NextNoteLyric(text, found);
+        if (Failed()) return false;
+        // A search past the last note reaches only the end of the track: no note's time.
+        const std::string answer = found ? "is " + MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + "."
+                                         : "is unknown (no note event found).";
+        ShowError("MIDI time of '" + syllable + "' " + answer, queryPlace_);
         return false;
     }
 
@@ -534,7 +551,7 @@ bool Compilation::TimeCode(const std::string& code, SourcePlace dollar) {
 
 bool Compilation::TrackChange(const std::string& code, SourcePlace end) {
     explicitTime_ = NoExplicitTime;
-    if (!WritesFile(mode_)) return true;
+    if (!BindsNotes(mode_)) return true;
     const std::optional<int32_t> track = ParseTrackNumber(code.size() > 2 ? std::string_view(code).substr(2) : "");
     if (!track) {
         ShowError("Invalid Track number " + code, end);
@@ -557,40 +574,6 @@ void SongCompiler::CompileSongText(CompileKind mode, SongDocument& document, Use
                                    const CompilerSettings& settings, std::ostream* printSink) {
     Compilation compilation(*this, mode, document, ui, settings, printSink);
     compilation.Run();
-}
-
-std::string PlayerParameters(const std::string& parameterTemplate, const std::string& karFileName) {
-    std::string parameters;
-    for (const char c : parameterTemplate) parameters += c == '%' ? karFileName : std::string(1, c);
-    return parameters;
-}
-
-void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bool external, SongDocument& document,
-                   UserInterface& ui, CompileHost& host) {
-    const CompilerSettings settings = host.Settings();
-    compiler.CompileSongText(mode, document, ui, settings);
-    host.TakePreviewLines(compiler.PreviewLines());
-    compiler.FreePreviewLines();
-
-    const int32_t code = compiler.MidiError();
-    if (code == 0 && mode == CompileKind::Play) {
-        if (external) {
-            host.StopPlayback();
-            const std::string parameters = PlayerParameters(settings.Parameters, compiler.KarFileName());
-            const std::string directory = DirectoryOf(settings.KaraokePlayer);
-            if (!host.StartProgram(settings.KaraokePlayer, parameters, directory)) {
-                ui.ErrorBox(
-                    "Error executing \"" + settings.KaraokePlayer + " " + parameters + "\" in \"" + directory + "\".",
-                    HelpContext::None);
-            }
-        } else {
-            host.PlaySong(compiler.KarFileName(), fromCursor);
-        }
-    } else if ((mode == CompileKind::Make || mode == CompileKind::Export) && !ui.Batch()) {
-        if (code == 0) ui.InformationBox("Karaoke file made succesfully", HelpContext::General);
-        if (code == MidiErrorCode::Declined) ui.InformationBox("Karaoke file not made", HelpContext::General);
-    }
-    if (code > 0) ui.ErrorBox(MidiErrorMessage(code), ErrorContext);
 }
 
 }  // namespace sonkora

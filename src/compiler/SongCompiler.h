@@ -16,8 +16,10 @@
 //   use(compiler.Language(), compiler.LyricStartLine());
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compiler/CompileHost.h"
@@ -38,7 +40,12 @@ enum class CompileKind : uint8_t {
     SelectTrack,  // a "\t" line chosen from the MIDI file's tracks; no file
     Check,        // the syntax check only
     Preview,      // the preview lines and lyric records; no file
+    Timing,       // the lyric records bound to notes as Make binds them, Make's errors; no file
 };
+
+// A track number as "\t" lines and track changes write it: optional leading blanks, an
+// optional sign and decimal digits, nothing else, within 32 bits.
+std::optional<int32_t> ParseTrackNumber(std::string_view text);
 
 class SongCompiler {
 public:
@@ -67,6 +74,8 @@ public:
     // line of the lyric body (the line count when the text has none).
     const std::string& Language() const { return language_; }
     int LyricStartLine() const { return lyricStartLine_; }
+    // After a compilation that bound notes: the voice track the lyrics start on.
+    int VoiceTrack() const { return voiceTrack_; }
 
 private:
     friend class Compilation;
@@ -78,6 +87,7 @@ private:
     std::vector<std::string> previewLines_;
     std::string language_;
     int lyricStartLine_ = 0;
+    int voiceTrack_ = 0;
 };
 
 // Runs CompileSongText for Make, Play or Export and acts on the result. `fromCursor`

@@ -6,6 +6,7 @@
 #include "common/IoError.h"
 #include "common/UserInterface.h"
 #include "midi/KaraokeTexts.h"
+#include "midi/MidiFileImage.h"
 
 namespace sonkora {
 
@@ -18,10 +19,16 @@ SourceLyrics CheckSourceLyrics(UserInterface& ui, const std::string& midiFile, c
     SourceLyrics result;
     result.passInput = midiFile;
     if (!ask || ui.Batch()) return result;
-    const std::vector<uint8_t> bytes = ReadWholeFile(midiFile);
-    const KaraokeSurvey survey = SurveyKaraokeTexts(bytes);
+    // Surveyed as the pass reads it (RIFF unwrapped, type 0 split); a copy without the
+    // words is that image, which the pass reads as it would have read the source.
+    std::vector<uint8_t> bytes = ReadWholeFile(midiFile);
     // A file the pass refuses is reported by the pass, with its own message.
+    if (ToMidiImage(bytes) != 0) return result;
+    const KaraokeSurvey survey = SurveyKaraokeTexts(bytes);
     if (survey.midiError != 0) return result;
+    // A copy would give a cut track a length that hides the damage from the pass.
+    for (const ChunkSurvey& chunk : survey.chunks)
+        if (chunk.cut) return result;
     result.count = survey.KaraokeTextCount();
     if (result.count == 0) return result;
     switch (ui.ConfirmBox(SourceLyricsQuestion(result.count), HelpContext::ErrorMessages)) {

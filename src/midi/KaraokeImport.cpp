@@ -15,6 +15,7 @@
 #include "common/UserInterface.h"
 #include "midi/KaraokePass.h"
 #include "midi/KaraokeTexts.h"
+#include "midi/MidiFileImage.h"
 #include "midi/MidiTypes.h"
 #include "midi/SongTextConverter.h"
 #include "midi/TimeCode.h"
@@ -118,7 +119,9 @@ TextPlan PlanTexts(const std::vector<uint8_t>& bytes, const KaraokeSurvey& surve
     std::vector<std::string> informationLines;
     bool anyNonAscii = false;
     bool allUtf8 = true;
-    for (size_t i = 1; i < survey.chunks.size(); ++i) {
+    // A lyric-event file's "@" lines may lie in any track, the conductor track included
+    // (where a split type 0 file has all its texts).
+    for (size_t i = softKaraoke ? 1 : 0; i < survey.chunks.size(); ++i) {
         // A Soft Karaoke file's words are its information and Words tracks; the texts of
         // its music tracks stay in the MIDI file written, as every other byte there.
         if (softKaraoke && i > WordsChunk) break;
@@ -270,12 +273,16 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
         return result;
     }
 
-    const std::vector<uint8_t> bytes = ReadWholeFile(karaokeFile);
-    const KaraokeSurvey survey = SurveyKaraokeTexts(bytes);
+    // Read as the pass reads it: a RIFF file unwrapped, a type 0 file split (its texts
+    // then lie in the conductor track, chunk 0).
+    std::vector<uint8_t> bytes = ReadWholeFile(karaokeFile);
+    const int32_t imageError = ToMidiImage(bytes);
+    const KaraokeSurvey survey = SurveyKaraokeTexts(imageError == 0 ? bytes : std::vector<uint8_t>());
     KaraokePass pass;
     CollectVoiceNotes(pass, karaokeFile, voiceChunk);
     result.noteCount = pass.NoteCount();
     result.midiError = pass.MidiError();
+    if (result.midiError == 0) result.midiError = imageError;
     if (result.midiError == 0 && survey.form == KaraokeForm::None) result.midiError = MidiErrorCode::UnknownCode;
     if (result.midiError != 0) {
         ReportCode(ui, result.midiError, karaokeFile);

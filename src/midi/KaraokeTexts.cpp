@@ -158,8 +158,9 @@ KaraokeSurvey SurveyKaraokeTexts(const std::vector<uint8_t>& file) {
         }
         ChunkSurvey chunk;
         chunk.offset = static_cast<int64_t>(offset);
-        chunk.dataLength =
-            std::min<int64_t>(ReadBe32(file.data() + offset + 4), static_cast<int64_t>(file.size() - offset - 8));
+        const int64_t claimed = ReadBe32(file.data() + offset + 4);
+        chunk.dataLength = std::min<int64_t>(claimed, static_cast<int64_t>(file.size() - offset - 8));
+        chunk.cut = chunk.dataLength < claimed;
         int plain = 0;
         WalkChunk(file, chunk, [&](const MidiEvent& event, size_t, size_t) {
             if (event.Status < 0xF0) {

@@ -36,6 +36,7 @@ inline constexpr const char* SoftKaraokeMarker = "@KMIDI KARAOKE FILE";
 struct ChunkSurvey {
     int64_t offset = 0;      // of the chunk header in the file
     int64_t dataLength = 0;  // the data bytes the file really holds (at most the claimed length)
+    bool cut = false;        // the file ends before the claimed length
     std::string name;        // the first track name (meta 03)
     bool notes = false;      // holds a note-on
     bool channelEvents = false;

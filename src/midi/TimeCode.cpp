@@ -64,7 +64,15 @@ std::string MidiTimeToStr(int32_t ticks, uint16_t division) {
     return std::to_string(bar) + ":" + std::to_string(beat) + ":" + std::to_string(unit);
 }
 
-int32_t StrToMidiTime(std::string_view text, uint16_t division) {
+namespace {
+
+struct CodeFields {
+    int32_t bar = 0;
+    int32_t beat = 0;
+    int32_t unit = 0;
+};
+
+std::optional<CodeFields> ParseCode(std::string_view text) {
     // "bar:beat:unit"; a missing ":" leaves the later fields empty, which fails below.
     const size_t first = text.find(':');
     const std::string_view barText = text.substr(0, first);
@@ -76,15 +84,38 @@ int32_t StrToMidiTime(std::string_view text, uint16_t division) {
     const std::optional<int32_t> bar = ParseField(barText);
     const std::optional<int32_t> beat = ParseField(beatText);
     const std::optional<int32_t> unit = ParseField(unitText);
-    if (!bar || !beat || !unit) return -1;
+    if (!bar || !beat || !unit) return std::nullopt;
     // Bars count from 1: a bar of 0 or below names no place in the song.
-    if (*bar < 1 || *beat < 1 || *beat > BeatsPerBar || *unit < 0 || *unit >= UnitsPerBeat) return -1;
+    if (*bar < 1 || *beat < 1 || *beat > BeatsPerBar || *unit < 0 || *unit >= UnitsPerBeat) return std::nullopt;
+    return CodeFields{*bar, *beat, *unit};
+}
 
+}  // namespace
+
+int32_t StrToMidiTime(std::string_view text, uint16_t division) {
+    const std::optional<CodeFields> code = ParseCode(text);
+    if (!code) return -1;
     const int64_t d = division;
-    const int64_t ticks = d * *unit / UnitsPerBeat + BeatsPerBar * d * (*bar - 1) + d * (*beat - 1);
+    const int64_t ticks = d * code->unit / UnitsPerBeat + BeatsPerBar * d * (code->bar - 1) + d * (code->beat - 1);
     // A time past the end of the tick range cannot be played or stored.
     if (ticks > std::numeric_limits<int32_t>::max()) return -1;
     return static_cast<int32_t>(ticks);
+}
+
+std::optional<int64_t> TimeCodeUnits(std::string_view text) {
+    const std::optional<CodeFields> code = ParseCode(text);
+    if (!code) return std::nullopt;
+    return ((int64_t{code->bar} - 1) * BeatsPerBar + (code->beat - 1)) * UnitsPerBeat + code->unit;
+}
+
+std::string UnitsToTimeCode(int64_t units) {
+    const int64_t beats = units / UnitsPerBeat;
+    return std::to_string(beats / BeatsPerBar + 1) + ":" + std::to_string(beats % BeatsPerBar + 1) + ":" +
+           std::to_string(units % UnitsPerBeat);
+}
+
+int64_t UnitsToTicks(int64_t units, uint16_t division) {
+    return units / UnitsPerBeat * division + int64_t{division} * (units % UnitsPerBeat) / UnitsPerBeat;
 }
 
 }  // namespace sonkora

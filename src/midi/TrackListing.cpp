@@ -5,6 +5,7 @@
 #include "common/UserInterface.h"
 #include "midi/KaraokePass.h"
 #include "midi/KaraokeTexts.h"
+#include "midi/MidiFileImage.h"
 #include "midi/MidiTypes.h"
 
 namespace sonkora {
@@ -61,7 +62,7 @@ std::string TrackListingLine(int channel, int program, const std::string& name) 
 std::vector<std::string> FillTrackList(KaraokePass& pass, const std::vector<int>* listed, std::vector<int>& chunks) {
     std::vector<std::string> items;
     chunks.clear();
-    for (int i = 1; i < pass.Header().TrackCount && pass.MidiError() == 0; ++i) {
+    for (int i = 1; i < pass.ListedTrackCount() && pass.MidiError() == 0; ++i) {
         std::string name;
         std::string line;
         ListTrack(pass, name, line);
@@ -79,7 +80,9 @@ namespace {
 // file is no karaoke file of either form. Errors of the file itself are left to the
 // listing, which names them.
 std::vector<int> KaraokeVoiceChunks(const std::string& fileName, std::string& message, int32_t& error) {
-    const KaraokeSurvey survey = SurveyKaraokeTexts(ReadWholeFile(fileName));
+    std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+    if (ToMidiImage(bytes) != 0) return {};  // the listing reads the file and names its fault
+    const KaraokeSurvey survey = SurveyKaraokeTexts(bytes);
     std::vector<int> chunks;
     const int count = static_cast<int>(survey.chunks.size());
     if (survey.form == KaraokeForm::SoftKaraoke) {

@@ -30,6 +30,8 @@ public:
     virtual std::optional<std::string> DeviceName(int index) = 0;
     // 0 when the device cannot be opened. One device is open at a time.
     virtual MidiHandle OpenDevice(int index) = 0;
+    // Why the last OpenDevice failed, when that is known; empty otherwise.
+    virtual std::string OpenDeviceError() const { return {}; }
     // 0 when the device is ready; an open counts only if this succeeds.
     virtual int ResetDevice(MidiHandle device) = 0;
     virtual void CloseDevice(MidiHandle device) = 0;

@@ -42,6 +42,9 @@ public:
     // Opens output `index` of the last DeviceNames() answer; nothing when it cannot be
     // opened. Never blocks for long: a device that does not answer counts as failed.
     virtual std::unique_ptr<OutputDevice> Open(int index) = 0;
+
+    // Why the last Open failed, when the catalog knows; empty otherwise.
+    virtual std::string OpenError() const { return {}; }
 };
 
 // The number of bytes in a channel message with this status (0x80 to 0xEF): 2 for

@@ -46,7 +46,9 @@ bool PlaybackEngine::OpenMidiOutput() {
         if (midiOutDevice_.empty()) midiOutDevice_ = *name;
     }
     if (midiOut_ != 0 && toolkit_.ResetDevice(midiOut_) == 0) return true;
-    ui_.ErrorBox("Cannot open Midi output device " + midiOutDevice_, HelpContext::General);
+    const std::string reason = midiOut_ == 0 ? toolkit_.OpenDeviceError() : std::string();
+    ui_.ErrorBox("Cannot open Midi output device " + midiOutDevice_ + (reason.empty() ? "" : " (" + reason + ")"),
+                 HelpContext::General);
     if (midiOut_ != 0) toolkit_.CloseDevice(midiOut_);
     midiOut_ = 0;
     return false;

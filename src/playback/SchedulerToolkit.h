@@ -30,6 +30,7 @@ public:
 
     std::optional<std::string> DeviceName(int index) override;
     MidiHandle OpenDevice(int index) override;
+    std::string OpenDeviceError() const override { return catalog_.OpenError(); }
     int ResetDevice(MidiHandle device) override;
     void CloseDevice(MidiHandle device) override;
     void PrepareDevice(MidiHandle device) override;

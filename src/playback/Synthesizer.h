@@ -1,21 +1,16 @@
 #pragma once
 // Sonkora's built-in synthesizer: FluidSynth with the General MIDI soundfont found on
-// the system. As a real-time output device it sounds through the system's audio
-// (PulseAudio, PipeWire or ALSA, tried in that order, each attempt bounded in time);
-// offline it renders samples on request, for writing WAV files faster than real time.
+// the system, from the playback module (PlaybackModule). As a real-time output device it
+// sounds through the system's audio; offline it renders samples on request, for writing
+// WAV files faster than real time.
 
-#include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 
 #include "playback/OutputDevice.h"
+#include "playback/PlaybackBackend.h"
 
 namespace sonkora {
-
-namespace detail {
-struct FluidCore;
-}
 
 // The name the built-in synthesizer is listed under, always as device 0.
 inline constexpr const char* SynthesizerName = "Sonkora Synthesizer";
@@ -24,31 +19,15 @@ inline constexpr const char* SynthesizerName = "Sonkora Synthesizer";
 // empty when neither is there.
 std::string FindSoundFont();
 
-// Opens the synthesizer with a running audio output; nothing when the soundfont cannot
-// be loaded or no audio output opens within a few seconds.
-std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont);
+// Opens the synthesizer with a running sound output; nothing, with `error` saying why,
+// when the playback module cannot be loaded, the soundfont cannot be loaded or no sound
+// output opens within a few seconds. `observer`, when given, sees every block it renders.
+std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, std::string& error,
+                                              AudioObserver* observer = nullptr);
 
-// The synthesizer without audio output: samples come out of Render, 16-bit stereo.
-class OfflineSynthesizer final : public OutputDevice {
-public:
-    ~OfflineSynthesizer() override;
-
-    // Nothing, with `error` saying why, when the soundfont cannot be loaded.
-    static std::unique_ptr<OfflineSynthesizer> Create(const std::string& soundFont, int sampleRate, std::string& error);
-
-    bool Reset() override;
-    void Send(std::span<const uint8_t> message) override;
-    void Silence() override;
-    void Prepare() override;
-
-    // Renders the next frames.size() / 2 frames, left and right interleaved.
-    void Render(std::span<int16_t> frames);
-    int SampleRate() const { return sampleRate_; }
-
-private:
-    OfflineSynthesizer(std::shared_ptr<detail::FluidCore> core, int sampleRate);
-    std::shared_ptr<detail::FluidCore> core_;
-    int sampleRate_;
-};
+// The synthesizer without sound output; nothing, with `error` saying why, when the
+// playback module or the soundfont cannot be loaded.
+std::unique_ptr<OfflineSynthesizer> CreateOfflineSynthesizer(const std::string& soundFont, int sampleRate,
+                                                             std::string& error);
 
 }  // namespace sonkora

@@ -1,127 +1,65 @@
 #include "playback/SystemDevices.h"
 
-#include <RtMidi.h>
-#include <alsa/asoundlib.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdarg>
 #include <utility>
 
+#include "playback/PlaybackModule.h"
 #include "playback/Synthesizer.h"
 
 namespace sonkora {
 
-namespace {
-
-// The ALSA library prints its own complaints when a device is missing; we report the
-// outcome ourselves.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-
-bool SequencerAvailable() {
-    snd_lib_error_set_handler(QuietAlsa);
-    return access("/dev/snd/seq", R_OK | W_OK) == 0;
-}
-
-std::unique_ptr<RtMidiOut> ConnectSequencer() {
-    if (!SequencerAvailable()) return nullptr;
-    try {
-        return std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, "Sonkora");
-    } catch (const RtMidiError&) {
-        return nullptr;
-    }
-}
-
-class MidiPort final : public OutputDevice {
-public:
-    explicit MidiPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {
-        // Errors after opening are remembered, not thrown across the scheduler thread.
-        out_->setErrorCallback(
-            [](RtMidiError::Type type, const std::string&, void* failed) {
-                if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
-                    static_cast<std::atomic<bool>*>(failed)->store(true);
-            },
-            &failed_);
-    }
-    ~MidiPort() override {
-        try {
-            out_->closePort();
-        } catch (const RtMidiError&) {
-        }
-    }
-
-    bool Reset() override {
-        if (failed_.load() || !out_->isPortOpen()) return false;
-        OutputDevice::Prepare();
-        return !failed_.load();
-    }
-    void Send(std::span<const uint8_t> message) override {
-        if (message.empty()) return;
-        try {
-            if (message[0] == 0xF0 && message.back() != 0xF7) {
-                // A system-exclusive message that lacked its end byte in the file: a port
-                // must see one, or the receiver waits for it.
-                std::vector<unsigned char> whole(message.begin(), message.end());
-                whole.push_back(0xF7);
-                out_->sendMessage(whole.data(), whole.size());
-            } else {
-                out_->sendMessage(message.data(), message.size());
-            }
-        } catch (const RtMidiError&) {
-            failed_.store(true);
-        }
-    }
-
-private:
-    std::unique_ptr<RtMidiOut> out_;
-    std::atomic<bool> failed_{false};
-};
-
-}  // namespace
-
-std::vector<std::string> ListMidiPorts() {
-    std::vector<std::string> names;
-    std::unique_ptr<RtMidiOut> out = ConnectSequencer();
-    if (out == nullptr) return names;
-    try {
-        const unsigned int count = out->getPortCount();
-        for (unsigned int port = 0; port < count; ++port) names.push_back(out->getPortName(port));
-    } catch (const RtMidiError&) {
-        names.clear();
-    }
-    return names;
-}
-
-std::unique_ptr<OutputDevice> OpenMidiPort(const std::string& name) {
-    std::unique_ptr<RtMidiOut> out = ConnectSequencer();
-    if (out == nullptr) return nullptr;
-    try {
-        // Ports come and go: look for the name again in what is there now, and only
-        // open an index below the count the sequencer gives.
-        const unsigned int count = out->getPortCount();
-        for (unsigned int port = 0; port < count; ++port) {
-            if (out->getPortName(port) != name) continue;
-            out->openPort(port, "Sonkora Output");
-            if (!out->isPortOpen()) return nullptr;
-            return std::make_unique<MidiPort>(std::move(out));
-        }
-    } catch (const RtMidiError&) {
-    }
-    return nullptr;
-}
-
 SystemDeviceCatalog::SystemDeviceCatalog(std::string soundFont) : soundFont_(std::move(soundFont)) {}
+
+SystemDeviceCatalog::~SystemDeviceCatalog() {
+    // The helper thread must not outlive the catalog it belongs to.
+    WaitForSynthesizer();
+}
 
 std::vector<std::string> SystemDeviceCatalog::DeviceNames() {
     names_.assign(1, SynthesizerName);
-    for (std::string& port : ListMidiPorts()) names_.push_back(std::move(port));
+    std::string ignored;  // without the module there are no ports; opening the synthesizer tells why
+    if (PlaybackBackend* backend = PlaybackModule::Get(ignored))
+        for (std::string& port : backend->MidiPortNames()) names_.push_back(std::move(port));
     return names_;
 }
 
+SystemDeviceCatalog::Opened SystemDeviceCatalog::OpenSynthesizerNow() const {
+    Opened opened;
+    opened.device = OpenSynthesizer(soundFont_.empty() ? FindSoundFont() : soundFont_, opened.error);
+    return opened;
+}
+
+void SystemDeviceCatalog::OpenSynthesizerInBackground() {
+    if (pending_.valid()) return;
+    pending_ = std::async(std::launch::async, [this] {
+                   auto opened = std::make_shared<Opened>(OpenSynthesizerNow());
+                   // Opened ahead of any song: nothing to render until one is prepared.
+                   if (opened->device != nullptr) opened->device->Silence();
+                   return opened;
+               }).share();
+}
+
+void SystemDeviceCatalog::WaitForSynthesizer() const {
+    if (pending_.valid()) pending_.wait();
+}
+
 std::unique_ptr<OutputDevice> SystemDeviceCatalog::Open(int index) {
-    if (index == 0) return OpenSynthesizer(soundFont_.empty() ? FindSoundFont() : soundFont_);
+    lastError_.clear();
+    if (index == 0) {
+        Opened opened;
+        if (pending_.valid()) {
+            opened = std::move(*pending_.get());
+            pending_ = {};
+        }
+        if (opened.device == nullptr) opened = OpenSynthesizerNow();
+        lastError_ = std::move(opened.error);
+        return std::move(opened.device);
+    }
     if (index < 0 || static_cast<size_t>(index) >= names_.size()) return nullptr;
-    return OpenMidiPort(names_[static_cast<size_t>(index)]);
+    PlaybackBackend* backend = PlaybackModule::Get(lastError_);
+    if (backend == nullptr) return nullptr;
+    std::unique_ptr<OutputDevice> port = backend->OpenMidiPort(names_[static_cast<size_t>(index)]);
+    if (port == nullptr) lastError_ = "the port is gone or did not open";
+    return port;
 }
 
 }  // namespace sonkora

@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,8 +19,9 @@
 #include "midi/MidiWriter.h"
 #include "playback/MidiToolkit.h"
 #include "playback/PlaybackEngine.h"
-#include "shell/MDIFrame.h"
-#include "shell/MidiSystem.h"
+#include "shell/CreditsView.h"
+#include "shell/DialogButtons.h"
+#include "shell/ShellServices.h"
 #include "shell/ToolIcons.h"
 
 #ifndef SONKORA_VERSION
@@ -162,81 +161,9 @@ QStringList AboutCredits() {
 }
 
 // ---------------------------------------------------------------------------------
-// TCreditsView
+// AboutBox
 
-TCreditsView::TCreditsView(QWidget* parent) : QWidget(parent), credits_(AboutCredits()) {
-    setObjectName(QStringLiteral("Credits"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-QSize TCreditsView::sizeHint() const {
-    return {420, 170};
-}
-
-void TCreditsView::SetSongTime(int32_t ticks) {
-    if (ticks == ticks_) return;
-    ticks_ = ticks;
-    update();
-}
-
-int TCreditsView::CurrentLine() const {
-    if (credits_.isEmpty() || ticks_ < 0) return 0;
-    return static_cast<int>(std::min<int32_t>(ticks_ / AboutTuneBarTicks, static_cast<int32_t>(credits_.size()) - 1));
-}
-
-void TCreditsView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, height());
-    sky.setColorAt(0, QColor(10, 20, 70));
-    sky.setColorAt(1, QColor(40, 70, 160));
-    p.fillRect(rect(), sky);
-    if (credits_.isEmpty()) return;
-
-    const int line = CurrentLine();
-    const int32_t intoBar = std::clamp<int32_t>(ticks_ - line * AboutTuneBarTicks, 0, AboutTuneBarTicks);
-    const double sung = static_cast<double>(intoBar) / AboutTuneBarTicks;
-
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 1.1);
-    QFont big = font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
-    big.setBold(true);
-
-    const int middle = height() / 2 + 15;
-    p.setFont(small);
-    p.setPen(QColor(160, 170, 210));
-    if (line > 0) p.drawText(QRect(0, middle - 86, width(), 24), Qt::AlignCenter, credits_[line - 1]);
-    if (line + 1 < credits_.size()) p.drawText(QRect(0, middle + 28, width(), 24), Qt::AlignCenter, credits_[line + 1]);
-
-    // The current line: what is sung so far in yellow, the rest in white.
-    p.setFont(big);
-    const QString text = credits_[line];
-    const QFontMetrics metrics(big);
-    const int textWidth = metrics.horizontalAdvance(text);
-    const QRect textRect((width() - textWidth) / 2, middle - metrics.ascent(), textWidth, metrics.height());
-    p.setPen(Qt::white);
-    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
-    const int sungWidth = static_cast<int>(textWidth * sung);
-    p.save();
-    p.setClipRect(QRect(textRect.left(), textRect.top(), sungWidth, textRect.height()));
-    p.setPen(QColor(255, 220, 40));
-    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
-    p.restore();
-
-    // A ball that bounces on every beat above the place being sung.
-    const double beat = std::fmod(static_cast<double>(intoBar) / AboutTuneDivision, 1.0);
-    const double hop = std::sin(beat * std::numbers::pi);
-    const QPointF ball(textRect.left() + sungWidth, textRect.top() - 6 - 16 * hop);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 120, 60));
-    p.drawEllipse(ball, 6, 6);
-}
-
-// ---------------------------------------------------------------------------------
-// TAboutBox
-
-TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame), frame_(frame) {
+AboutBox::AboutBox(ShellServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setWindowTitle(QStringLiteral("About Sonkora"));
     setProperty("sonkoraHelpContext", HelpContext::AboutAndBatch);
     auto* layout = new QVBoxLayout(this);
@@ -260,47 +187,46 @@ TAboutBox::TAboutBox(TFrameForm* frame) : QDialog(frame), frame_(frame) {
     top->addWidget(text, 1);
     layout->addLayout(top);
 
-    Credits = new TCreditsView(this);
-    layout->addWidget(Credits);
+    credits_ = new CreditsView(AboutCredits(), AboutTuneDivision, this);
+    layout->addWidget(credits_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, this);
-    TuneButton = buttons->addButton(QStringLiteral("&Play tune"), QDialogButtonBox::ActionRole);
-    TuneButton->setAutoDefault(false);
+    tuneButton_ = buttons->addButton(QStringLiteral("&Play tune"), QDialogButtonBox::ActionRole);
+    tuneButton_->setObjectName(QStringLiteral("tuneButton"));
+    tuneButton_->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons->button(QDialogButtonBox::Help), &QPushButton::clicked, this, [this] {
-        if (frame_) frame_->ShowHelp(HelpContext::AboutAndBatch);
-    });
-    connect(TuneButton, &QPushButton::clicked, this, &TAboutBox::TuneButtonClick);
+    ConnectHelp(buttons->button(QDialogButtonBox::Help), services_, HelpContext::AboutAndBatch);
+    connect(tuneButton_, &QPushButton::clicked, this, &AboutBox::toggleTune);
     layout->addWidget(buttons);
 
-    AnimationTimer = new QTimer(this);
-    AnimationTimer->setInterval(40);
-    connect(AnimationTimer, &QTimer::timeout, this, &TAboutBox::AnimationTimerTimer);
+    animationTimer_ = new QTimer(this);
+    animationTimer_->setInterval(40);
+    connect(animationTimer_, &QTimer::timeout, this, &AboutBox::advanceCredits);
     silentClock_.start();
     setFixedSize(sizeHint());
 }
 
-TAboutBox::~TAboutBox() {
+AboutBox::~AboutBox() {
     StopTune();
 }
 
-void TAboutBox::showEvent(QShowEvent* event) {
+void AboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
-    AnimationTimer->start();
+    animationTimer_->start();
     // The tune greets the user only where it can sound and interrupts nothing; the
     // button plays it anywhere, and says so when there is no device.
-    if (frame_ && !frame_->Playing() && frame_->Engine().MidiOut() != 0) StartTune();
+    if (!services_.Playing() && services_.Engine().MidiOut() != 0) StartTune();
     UpdateTuneButton();
 }
 
-bool TAboutBox::TunePlaying() const {
-    return started_ && frame_ && frame_->Playing() && frame_->PlayEditor() == nullptr &&
-           frame_->Engine().SoloTrack() == 0;
+bool AboutBox::TunePlaying() const {
+    return started_ && services_.Playing() && services_.PlayingEditor() == nullptr &&
+           services_.Engine().SoloTrack() == 0;
 }
 
-void TAboutBox::TuneButtonClick() {
+void AboutBox::toggleTune() {
     if (TunePlaying())
         StopTune();
     else
@@ -308,8 +234,7 @@ void TAboutBox::TuneButtonClick() {
     UpdateTuneButton();
 }
 
-void TAboutBox::StartTune() {
-    if (!frame_) return;
+void AboutBox::StartTune() {
     if (tuneFile_.isEmpty()) {
         folder_ = std::make_unique<QTemporaryDir>();
         const QString path = folder_->isValid() ? folder_->filePath(QStringLiteral("about.mid")) : QString();
@@ -318,36 +243,36 @@ void TAboutBox::StartTune() {
         if (path.isEmpty() || !file.open(QIODevice::WriteOnly) ||
             file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
             !file.flush()) {
-            frame_->ErrorBox(QStringLiteral("The tune cannot be played: no temporary file can be written (%1).")
-                                 .arg(path.isEmpty() ? folder_->errorString() : file.errorString()),
-                             HelpContext::AboutAndBatch);
+            services_.ErrorBox(QStringLiteral("The tune cannot be played: no temporary file can be written (%1).")
+                                   .arg(path.isEmpty() ? folder_->errorString() : file.errorString()),
+                               HelpContext::AboutAndBatch);
             return;
         }
         tuneFile_ = path;
     }
     started_ = true;
-    frame_->PlaySong(tuneFile_.toStdString(), nullptr, false);
+    services_.PlaySong(tuneFile_.toStdString(), nullptr, false);
     silentClock_.restart();
 }
 
-void TAboutBox::StopTune() {
-    if (TunePlaying()) frame_->StopPlaying();
+void AboutBox::StopTune() {
+    if (TunePlaying()) services_.StopPlaying();
     started_ = false;
 }
 
-void TAboutBox::UpdateTuneButton() {
-    TuneButton->setText(TunePlaying() ? QStringLiteral("&Stop tune") : QStringLiteral("&Play tune"));
+void AboutBox::UpdateTuneButton() {
+    tuneButton_->setText(TunePlaying() ? QStringLiteral("&Stop tune") : QStringLiteral("&Play tune"));
 }
 
-void TAboutBox::AnimationTimerTimer() {
+void AboutBox::advanceCredits() {
     if (TunePlaying()) {
-        Credits->SetSongTime(frame_->MidiSystem().Toolkit().ReadClock());
-        silentStart_ = Credits->SongTime();
+        credits_->SetSongTime(services_.Toolkit().ReadClock());
+        silentStart_ = credits_->SongTime();
         silentClock_.restart();
     } else {
         // Without sound the credits go on at the tune's pace from where they stand.
         const auto elapsed = static_cast<int64_t>(static_cast<double>(silentClock_.elapsed()) * TicksPerMillisecond);
-        Credits->SetSongTime(static_cast<int32_t>((silentStart_ + elapsed) % TuneTicks));
+        credits_->SetSongTime(static_cast<int32_t>((silentStart_ + elapsed) % TuneTicks));
     }
     UpdateTuneButton();
 }

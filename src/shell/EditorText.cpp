@@ -76,8 +76,8 @@ std::string PaneTextToFileBytes(const QString& text) {
     return bytes;
 }
 
-std::vector<TUnmappedCharacter> FindUnmappedCharacters(const QString& text) {
-    std::vector<TUnmappedCharacter> found;
+std::vector<UnmappedCharacter> FindUnmappedCharacters(const QString& text) {
+    std::vector<UnmappedCharacter> found;
     int line = 0;
     int column = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -88,7 +88,7 @@ std::vector<TUnmappedCharacter> FindUnmappedCharacters(const QString& text) {
             continue;
         }
         if (CharToByte(c) < 0) {
-            TUnmappedCharacter u;
+            UnmappedCharacter u;
             u.Position = static_cast<int>(i);
             u.Line = line;
             u.Column = column;
@@ -106,8 +106,8 @@ std::vector<TUnmappedCharacter> FindUnmappedCharacters(const QString& text) {
     return found;
 }
 
-TStatusCounts CountStatus(const QStringList& lines) {
-    TStatusCounts counts;
+StatusCounts CountStatus(const QStringList& lines) {
+    StatusCounts counts;
     counts.Lines = static_cast<int>(lines.size());
     bool titleFound = false;
     bool afterBlank = false;

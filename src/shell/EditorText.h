@@ -36,7 +36,7 @@ QStringList PaneLines(const QString& text);
 // The bytes of a document file: every line followed by CR LF.
 std::string PaneTextToFileBytes(const QString& text);
 
-struct TUnmappedCharacter {
+struct UnmappedCharacter {
     int Position = 0;   // index in the pane text
     int Line = 0;       // 0-based line
     int Column = 0;     // 0-based column in that line
@@ -45,17 +45,17 @@ struct TUnmappedCharacter {
 };
 
 // Every character of `text` that Windows-1252 cannot hold, in order.
-std::vector<TUnmappedCharacter> FindUnmappedCharacters(const QString& text);
+std::vector<UnmappedCharacter> FindUnmappedCharacters(const QString& text);
 
 // The counts shown under the panes: lines, paragraphs (runs of non-blank lines that
 // follow at least one blank line) and the title of the first line starting "@T".
-struct TStatusCounts {
+struct StatusCounts {
     int Lines = 0;
     int Paragraphs = 0;
     QString Title;
 };
 
-TStatusCounts CountStatus(const QStringList& lines);
+StatusCounts CountStatus(const QStringList& lines);
 
 // " 12 lines", " 1 paragraph".
 QString CountText(int count, const QString& word);

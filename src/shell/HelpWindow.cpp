@@ -24,7 +24,7 @@
 
 namespace sonkora {
 
-THelpIndex LoadHelpIndex(const QString& helpDirectory) {
+HelpIndex LoadHelpIndex(const QString& helpDirectory) {
     QFile file(QDir(helpDirectory).filePath(QStringLiteral("index.txt")));
     if (!file.open(QIODevice::ReadOnly)) return {};
     // A help index is a few kilobytes; a larger file is not one.
@@ -32,8 +32,8 @@ THelpIndex LoadHelpIndex(const QString& helpDirectory) {
     return ParseHelpIndex(QString::fromUtf8(bytes));
 }
 
-THelpIndex ParseHelpIndex(const QString& text) {
-    THelpIndex index;
+HelpIndex ParseHelpIndex(const QString& text) {
+    HelpIndex index;
     for (QString line : text.split(QLatin1Char('\n'))) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
@@ -48,13 +48,13 @@ THelpIndex ParseHelpIndex(const QString& text) {
             for (const QString& keyword : fields[i].split(QLatin1Char(';'), Qt::SkipEmptyParts))
                 if (!keyword.trimmed().isEmpty()) index.Keywords.push_back({keyword.trimmed(), target});
     }
-    std::stable_sort(index.Keywords.begin(), index.Keywords.end(), [](const THelpKeyword& a, const THelpKeyword& b) {
+    std::stable_sort(index.Keywords.begin(), index.Keywords.end(), [](const HelpKeyword& a, const HelpKeyword& b) {
         return a.Keyword.compare(b.Keyword, Qt::CaseInsensitive) < 0;
     });
     return index;
 }
 
-THelpWindow::THelpWindow(const QString& helpDirectory)
+HelpWindow::HelpWindow(const QString& helpDirectory)
     : QWidget(nullptr, Qt::Window), directory_(helpDirectory), index_(LoadHelpIndex(helpDirectory)) {
     setWindowTitle(QStringLiteral("Sonkora Help"));
     // The help window never keeps the program running on its own.
@@ -118,14 +118,14 @@ THelpWindow::THelpWindow(const QString& helpDirectory)
         setWindowTitle(title.isEmpty() ? QStringLiteral("Sonkora Help") : title);
     });
 
-    connect(KeywordEdit, &QLineEdit::textChanged, this, &THelpWindow::FillKeywordList);
-    connect(KeywordEdit, &QLineEdit::returnPressed, this, &THelpWindow::ShowSelectedKeyword);
-    connect(KeywordList, &QListWidget::itemActivated, this, &THelpWindow::ShowSelectedKeyword);
-    connect(display, &QPushButton::clicked, this, &THelpWindow::ShowSelectedKeyword);
+    connect(KeywordEdit, &QLineEdit::textChanged, this, &HelpWindow::FillKeywordList);
+    connect(KeywordEdit, &QLineEdit::returnPressed, this, &HelpWindow::ShowSelectedKeyword);
+    connect(KeywordList, &QListWidget::itemActivated, this, &HelpWindow::ShowSelectedKeyword);
+    connect(display, &QPushButton::clicked, this, &HelpWindow::ShowSelectedKeyword);
     FillKeywordList(QString());
 }
 
-bool THelpWindow::ShowTarget(const QString& target) {
+bool HelpWindow::ShowTarget(const QString& target) {
     const qsizetype hash = target.indexOf(QLatin1Char('#'));
     const QString file = hash < 0 ? target : target.left(hash);
     const QString path = QDir(directory_).filePath(file);
@@ -140,14 +140,14 @@ bool THelpWindow::ShowTarget(const QString& target) {
     return true;
 }
 
-bool THelpWindow::ShowContext(int helpContext) {
+bool HelpWindow::ShowContext(int helpContext) {
     auto it = index_.Topics.constFind(helpContext);
     if (it == index_.Topics.constEnd()) it = index_.Topics.constFind(HelpContext::General);
     if (it == index_.Topics.constEnd()) return false;
     return ShowTarget(it.value());
 }
 
-void THelpWindow::ShowKeywordSearch(const QString& keyword) {
+void HelpWindow::ShowKeywordSearch(const QString& keyword) {
     indexPanel_->show();
     KeywordEdit->setText(keyword);
     FillKeywordList(keyword);
@@ -158,14 +158,14 @@ void THelpWindow::ShowKeywordSearch(const QString& keyword) {
     KeywordEdit->setFocus();
 }
 
-void THelpWindow::Quit() {
+void HelpWindow::Quit() {
     close();
 }
 
-void THelpWindow::FillKeywordList(const QString& filter) {
+void HelpWindow::FillKeywordList(const QString& filter) {
     KeywordList->clear();
     const QString wanted = filter.trimmed();
-    for (const THelpKeyword& keyword : index_.Keywords) {
+    for (const HelpKeyword& keyword : index_.Keywords) {
         if (!wanted.isEmpty() && !keyword.Keyword.contains(wanted, Qt::CaseInsensitive)) continue;
         auto* item = new QListWidgetItem(keyword.Keyword, KeywordList);
         item->setData(Qt::UserRole, keyword.Target);
@@ -180,7 +180,7 @@ void THelpWindow::FillKeywordList(const QString& filter) {
     if (KeywordList->count() > 0) KeywordList->setCurrentRow(0);
 }
 
-void THelpWindow::ShowSelectedKeyword() {
+void HelpWindow::ShowSelectedKeyword() {
     QListWidgetItem* item = KeywordList->currentItem();
     if (item) ShowTarget(item->data(Qt::UserRole).toString());
 }

@@ -16,34 +16,34 @@ class QTextBrowser;
 
 namespace sonkora {
 
-struct THelpKeyword {
+struct HelpKeyword {
     QString Keyword;
     QString Target;  // a topic file, perhaps with "#anchor"
 };
 
-struct THelpIndex {
+struct HelpIndex {
     QMap<int, QString> Topics;  // context number -> topic file, perhaps with "#anchor"
-    std::vector<THelpKeyword> Keywords;
+    std::vector<HelpKeyword> Keywords;
 };
 
 // Reads the index of a help folder; an empty index when there is none.
-THelpIndex LoadHelpIndex(const QString& helpDirectory);
-THelpIndex ParseHelpIndex(const QString& text);
+HelpIndex LoadHelpIndex(const QString& helpDirectory);
+HelpIndex ParseHelpIndex(const QString& text);
 
-class THelpWindow : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit THelpWindow(const QString& helpDirectory);
+    explicit HelpWindow(const QString& helpDirectory);
 
     // Shows the topic of a context number; false when there is no such topic file.
     bool ShowContext(int helpContext);
     // Opens the keyword index with `keyword` typed in.
     void ShowKeywordSearch(const QString& keyword);
-    // Closes the window (the frame does this when the program ends).
+    // Closes the window (the main window does this when the program ends).
     void Quit();
 
-    const THelpIndex& Index() const { return index_; }
+    const HelpIndex& Index() const { return index_; }
     QTextBrowser* Browser = nullptr;
     QLineEdit* KeywordEdit = nullptr;
     QListWidget* KeywordList = nullptr;
@@ -54,7 +54,7 @@ private:
     void ShowSelectedKeyword();
 
     QString directory_;
-    THelpIndex index_;
+    HelpIndex index_;
     QWidget* indexPanel_ = nullptr;
 };
 

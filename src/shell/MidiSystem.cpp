@@ -8,10 +8,12 @@ namespace sonkora {
 
 namespace {
 
-class TSystemMidi final : public TMidiSystem {
+class SystemMidi final : public MidiSystem {
 public:
-    TSystemMidi() : toolkit_(catalog_, steady_, SchedulerToolkit::Drive::Thread) {}
+    SystemMidi() : toolkit_(catalog_, steady_, SchedulerToolkit::Drive::Thread) {}
     MidiToolkit& Toolkit() override { return toolkit_; }
+    void OpenOutputInBackground() override { catalog_.OpenSynthesizerInBackground(); }
+    void WaitForOutput() override { catalog_.WaitForSynthesizer(); }
 
 private:
     // Declared before the toolkit, which uses both until it is gone.
@@ -22,8 +24,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TMidiSystem> CreateSystemMidi() {
-    return std::make_unique<TSystemMidi>();
+std::unique_ptr<MidiSystem> CreateSystemMidi() {
+    return std::make_unique<SystemMidi>();
 }
 
 }  // namespace sonkora

@@ -22,7 +22,7 @@ bool DirectoryIsWritable(const std::string& directory) {
     return probe.open();  // removed again when `probe` goes
 }
 
-std::string TShellEnvironment::BatchDirectory() const {
+std::string ShellEnvironment::BatchDirectory() const {
 #ifdef _WIN32
     return "K:\\TEST\\";
 #else
@@ -30,8 +30,8 @@ std::string TShellEnvironment::BatchDirectory() const {
 #endif
 }
 
-TShellEnvironment TShellEnvironment::InDirectory(const std::string& directory) {
-    TShellEnvironment env;
+ShellEnvironment ShellEnvironment::InDirectory(const std::string& directory) {
+    ShellEnvironment env;
     env.ProgramDirectory = WithSeparator(directory);
     env.IniReadPath = env.ProgramDirectory + IniFileName;
     env.IniWritePath = env.IniReadPath;
@@ -39,10 +39,10 @@ TShellEnvironment TShellEnvironment::InDirectory(const std::string& directory) {
     return env;
 }
 
-TShellEnvironment TShellEnvironment::ForProgram(const std::string& programDirectory,
-                                                const std::string& userConfigDirectory,
-                                                const std::string& userDocumentDirectory) {
-    TShellEnvironment env = InDirectory(programDirectory);
+ShellEnvironment ShellEnvironment::ForProgram(const std::string& programDirectory,
+                                              const std::string& userConfigDirectory,
+                                              const std::string& userDocumentDirectory) {
+    ShellEnvironment env = InDirectory(programDirectory);
     if (DirectoryIsWritable(env.ProgramDirectory)) return env;
 
     const std::string config = WithSeparator(userConfigDirectory);

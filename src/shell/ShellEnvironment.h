@@ -14,7 +14,7 @@
 
 namespace sonkora {
 
-struct TShellEnvironment {
+struct ShellEnvironment {
     std::string ProgramDirectory;   // with a trailing separator
     std::string IniReadPath;        // where the settings are read from
     std::string IniWritePath;       // where they are written at the end
@@ -26,16 +26,16 @@ struct TShellEnvironment {
     // Windows K:\TEST as it has always been, elsewhere TEST in the program's folder.
     std::string BatchDirectory() const;
 
-    // The MIDI toolkit the frame plays through; unset, the system's devices.
-    std::function<std::unique_ptr<TMidiSystem>()> CreateMidiSystem;
+    // the MIDI toolkit the main window plays through; unset, the system's devices.
+    std::function<std::unique_ptr<MidiSystem>()> CreateMidiSystem;
 
     // Everything in one folder: what tests use, and a writable program folder.
-    static TShellEnvironment InDirectory(const std::string& directory);
+    static ShellEnvironment InDirectory(const std::string& directory);
 
     // The environment of the running program: `programDirectory` when it can be
     // written, otherwise the user's folders given (created when missing).
-    static TShellEnvironment ForProgram(const std::string& programDirectory, const std::string& userConfigDirectory,
-                                        const std::string& userDocumentDirectory);
+    static ShellEnvironment ForProgram(const std::string& programDirectory, const std::string& userConfigDirectory,
+                                       const std::string& userDocumentDirectory);
 };
 
 // True when a file can be created in `directory` (tried, not guessed from the mode

@@ -155,8 +155,9 @@ namespace sonkora::clitest {
 namespace {
 
 // The other form: lyric events in the melody track. Imported and made, its words are
-// those of the same verse imported from lyric events in a Words track; the music keeps
-// every byte but the words; and the export of the import imports to the same again.
+// those of the same verse imported from lyric events in a Words track, or from the same
+// song as a type 0 file; the music keeps every byte but the words; and the export of
+// the import imports to the same again.
 TEST(RealFiles, LyricEventsInAMusicTrackImportAndRoundTripThroughExport) {
     TempDir dir;
     const auto copy = [&](const std::string& name) {
@@ -171,7 +172,8 @@ TEST(RealFiles, LyricEventsInAMusicTrackImportAndRoundTripThroughExport) {
     };
     const std::string reference = copy("lyric_events_only.kar");
     const std::string melody = copy("lyrics_in_melody.kar");
-    for (const std::string& kar : {reference, melody}) {
+    const std::string type0 = copy("lyrics_type0.kar");
+    for (const std::string& kar : {reference, melody, type0}) {
         run({"import", kar, "--track", "1"});
         run({"make", kar.substr(0, kar.size() - 4) + ".stf"});
     }
@@ -182,6 +184,9 @@ TEST(RealFiles, LyricEventsInAMusicTrackImportAndRoundTripThroughExport) {
     const Texts words = madeWords(melody);
     ASSERT_FALSE(words.empty());
     EXPECT_EQ(words, madeWords(reference));
+    // As one type 0 track the words lie among the notes of every channel; split, they
+    // are in the conductor track, and the song comes out the same.
+    EXPECT_EQ(madeWords(type0), words);
     // The music: the reference's melody holds no words; that of the import lost only its own.
     const ChunkedFile music = SplitChunks(ReadBytes(dir.Path("lyrics_in_melody.mid")));
     ASSERT_EQ(music.chunks.size(), 3u);

@@ -27,12 +27,17 @@ std::vector<std::string> ShippedTags() {
     return tags;
 }
 
-// The sources of a shipped file, by the naming of data/hyphenation.
+// The sources of a shipped file, by the naming of data/hyphenation; a fitted language's
+// source is its fitted pattern file.
 hypgen::PatternSet Sources(const std::string& tag) {
     const std::string folder = std::string(SONKORA_PATTERN_SOURCE_DIR) + "/";
     hypgen::PatternSet set;
     if (tag == "en") {
         hypgen::AddSourceFile(set, folder + "hyphen.tex", false);
+        return set;
+    }
+    if (const std::string fitted = testing::FittedSource(tag); !fitted.empty()) {
+        hypgen::AddSourceFile(set, fitted, false);
         return set;
     }
     hypgen::AddSourceFile(set, folder + "hyph-" + tag + ".pat.txt", false);
@@ -47,7 +52,8 @@ TEST(ShippedPatterns, TheLanguagesThatFitAreThereWithTheirLicences) {
         EXPECT_TRUE(fs::exists(testing::ShippedPatternFolder() + tag + ".licence.txt")) << tag;
         EXPECT_LE(tag.size() + 4, 12U) << "file names stay within 12 characters";
     }
-    for (const char* tag : {"en", "fr", "es", "it", "pt", "da", "fi", "sv", "ca", "gl", "is", "et", "la"})
+    for (const char* tag :
+         {"en", "fr", "es", "it", "pt", "da", "fi", "sv", "ca", "gl", "is", "et", "la", "de", "nl", "en-gb"})
         EXPECT_NE(std::find(tags.begin(), tags.end(), tag), tags.end()) << tag;
 }
 

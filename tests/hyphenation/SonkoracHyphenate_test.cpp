@@ -65,6 +65,8 @@ TEST_F(Sonkorac, LanguagesListsEveryShippedFileWithATab) {
     EXPECT_EQ(run.err, "");
     EXPECT_THAT(run.out, HasSubstr("ENGLISH\ten.hyp\n"));
     EXPECT_THAT(run.out, HasSubstr("FRENCH\tfr.hyp\n"));
+    for (const char* fitted : {"GERMAN\tde.hyp\n", "DUTCH\tnl.hyp\n", "BRITISH\ten-gb.hyp\n"})
+        EXPECT_THAT(run.out, HasSubstr(fitted));
     long files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(testing::ShippedPatternFolder()))
         files += entry.path().extension() == ".hyp";

@@ -193,7 +193,7 @@ TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
                     test::Track(WordsTrack({{0, "la"}}, "Lyrics")), test::Track(voice)}),
          "Not a Soft Karaoke file, and no track holds lyric events"},
         {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
-        {cut, "File " + kar + " is damaged: a track ends inside an event."},
+        {cut, "MIDI file is damaged: a track is cut short."},
     };
     EXPECT_EQ(Import().outcome, ImportOutcome::NotFound);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"File " + kar + " not found."});

@@ -1,19 +1,23 @@
 #include "shell/ShellTestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 
-#include "shell/MDIEdit.h"
-#include "shell/MDIFrame.h"
-#include "shell/Trackdlg.h"
+#include "shell/EditorWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/VoiceTrackDialog.h"
 #include "support/MidiBytes.h"
 
 namespace sonkora::test {
@@ -37,10 +41,10 @@ QString TestProgramFolder::Path(const QString& name) const {
     return name.isEmpty() ? dir_.path() + QLatin1Char('/') : QDir(dir_.path()).filePath(name);
 }
 
-TShellEnvironment TestProgramFolder::Environment(std::function<void(TestMidiSystem&)> setup,
-                                                 std::vector<std::string> devices) const {
-    TShellEnvironment environment = TShellEnvironment::InDirectory(dir_.path().toStdString());
-    environment.CreateMidiSystem = [setup, devices]() -> std::unique_ptr<TMidiSystem> {
+ShellEnvironment TestProgramFolder::Environment(std::function<void(TestMidiSystem&)> setup,
+                                                std::vector<std::string> devices) const {
+    ShellEnvironment environment = ShellEnvironment::InDirectory(dir_.path().toStdString());
+    environment.CreateMidiSystem = [setup, devices]() -> std::unique_ptr<MidiSystem> {
         auto system = std::make_unique<TestMidiSystem>(devices);
         if (setup) setup(*system);
         return system;
@@ -94,11 +98,11 @@ std::unique_ptr<OutputDevice> RecordingCatalog::Open(int index) {
 TestMidiSystem::TestMidiSystem(std::vector<std::string> names)
     : catalog(time, std::move(names)), toolkit(catalog, time, SchedulerToolkit::Drive::ByHand) {}
 
-TestMidiSystem& TestMidiSystem::Of(TFrameForm& frame) {
-    return dynamic_cast<TestMidiSystem&>(frame.MidiSystem());
+TestMidiSystem& TestMidiSystem::Of(MainWindow& frame) {
+    return dynamic_cast<TestMidiSystem&>(frame.Midi());
 }
 
-void TestMidiSystem::RunUntil(TFrameForm& frame, int64_t micros) {
+void TestMidiSystem::RunUntil(MainWindow& frame, int64_t micros) {
     NotificationCounter counter;
     frame.installEventFilter(&counter);
     Scheduler& scheduler = toolkit.GetScheduler();
@@ -191,8 +195,9 @@ void ModalAnswerer::Poll() {
         description = QStringLiteral("box: ") + box->text();
     else if (auto* files = qobject_cast<QFileDialog*>(dialog))
         description = QStringLiteral("file: ") + files->windowTitle();
-    else if (auto* tracks = qobject_cast<TTrackDialog*>(dialog))
-        description = QStringLiteral("tracks: %1 items").arg(tracks->TrackList->count());
+    else if (auto* tracks = qobject_cast<VoiceTrackDialog*>(dialog))
+        description =
+            QStringLiteral("tracks: %1 items").arg(tracks->findChild<QListWidget*>(QStringLiteral("tracks"))->count());
     else
         description = QStringLiteral("dialog: ") + dialog->windowTitle();
 
@@ -231,8 +236,8 @@ void ModalAnswerer::Poll() {
             }
             break;
         case Reply::Track:
-            if (auto* tracks = qobject_cast<TTrackDialog*>(dialog)) {
-                tracks->TrackList->setCurrentRow(reply.index);
+            if (auto* tracks = qobject_cast<VoiceTrackDialog*>(dialog)) {
+                tracks->findChild<QListWidget*>(QStringLiteral("tracks"))->setCurrentRow(reply.index);
                 tracks->accept();
             } else {
                 Unexpected << description + QStringLiteral(" (not the track dialog)");
@@ -280,20 +285,21 @@ FrameFixture::FrameFixture(std::vector<std::string> devices, const QByteArray& i
     folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
     ModalAnswerer quiet;  // a start without devices says so
     quiet.Press(QMessageBox::Ok);
-    frame = std::make_unique<TFrameForm>(folder.Environment({}, std::move(devices)));
+    frame = std::make_unique<MainWindow>(folder.Environment({}, std::move(devices)));
     frame->show();
     frame->FinishStart();
 }
 
 FrameHolder::~FrameHolder() {
     if (!frame) return;
-    for (TEditForm* editor : frame->Editors()) editor->Memo1->document()->setModified(false);
+    for (EditorWindow* editor : frame->Editors())
+        editor->findChild<QPlainTextEdit*>(QStringLiteral("songText"))->document()->setModified(false);
     frame->close();
 }
 
-TEditForm* FrameHolder::Open(const QString& name, const QByteArray& bytes) {
+EditorWindow* FrameHolder::Open(const QString& name, const QByteArray& bytes) {
     folder.WriteFile(name, bytes);
-    TEditForm* editor = frame->CreateEditor();
+    EditorWindow* editor = frame->CreateEditor();
     editor->LoadFile(folder.Path(name));
     return editor;
 }
@@ -305,7 +311,7 @@ QString FrameHolder::Example(const QString& name) const {
 EditorFixture::EditorFixture(bool withExamples) {
     if (withExamples) folder.CopyExamples();
     folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-    frame = std::make_unique<TFrameForm>(folder.Environment());
+    frame = std::make_unique<MainWindow>(folder.Environment());
     frame->show();
 }
 
@@ -316,6 +322,30 @@ TestMidiSystem& FrameFixture::Midi() {
 void FrameFixture::At(int64_t micros) {
     Midi().RunUntil(*frame, micros);
     frame->Tick();
+}
+
+SongTextEdit* SongText(QWidget* editor) {
+    return Child<SongTextEdit>(editor, "songText");
+}
+
+SongTextEdit* Preview(QWidget* editor) {
+    return Child<SongTextEdit>(editor, "preview");
+}
+
+QTabWidget* Pages(QWidget* editor) {
+    return Child<QTabWidget>(editor, "pages");
+}
+
+QLabel* Status(QWidget* editor, const char* name) {
+    return Child<QLabel>(editor, name);
+}
+
+QAction* Action(QWidget* window, const char* name) {
+    return Child<QAction>(window->window(), name);
+}
+
+void Refresh(QWidget* window) {
+    if (auto* main = qobject_cast<MainWindow*>(window->window())) main->UpdateFrameControls();
 }
 
 QStringList IniLines(const QByteArray& bytes) {

@@ -27,12 +27,18 @@
 #include "playback/TimeSource.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellEnvironment.h"
+#include "shell/SongTextEdit.h"
 
+class QAction;
 class QDialog;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QWidget;
 
 namespace sonkora {
-class TEditForm;
-class TFrameForm;
+class EditorWindow;
+class MainWindow;
 }  // namespace sonkora
 
 namespace sonkora::test {
@@ -71,17 +77,17 @@ private:
 
 // The frame's toolkit in tests: devices that record what they receive and when, and a
 // scheduler that moves only when RunUntil moves its clock.
-class TestMidiSystem final : public TMidiSystem {
+class TestMidiSystem final : public MidiSystem {
 public:
     explicit TestMidiSystem(std::vector<std::string> names = {"Test Synth", "Port B"});
     MidiToolkit& Toolkit() override { return toolkit; }
 
     // Moves the clock to `micros`, dispatching every record at its moment and handing
     // the toolkit's notifications to the frame as they come, as its message loop would.
-    void RunUntil(TFrameForm& frame, int64_t micros);
+    void RunUntil(MainWindow& frame, int64_t micros);
 
     // The toolkit of a frame made from TestProgramFolder::Environment().
-    static TestMidiSystem& Of(TFrameForm& frame);
+    static TestMidiSystem& Of(MainWindow& frame);
 
     ManualTimeSource time;
     RecordingCatalog catalog;
@@ -95,8 +101,8 @@ public:
     QString Path(const QString& name = {}) const;
     // Settings and documents here, and a TestMidiSystem with these devices, which
     // `setup` may prepare.
-    TShellEnvironment Environment(std::function<void(TestMidiSystem&)> setup = {},
-                                  std::vector<std::string> devices = {"Test Synth", "Port B"}) const;
+    ShellEnvironment Environment(std::function<void(TestMidiSystem&)> setup = {},
+                                 std::vector<std::string> devices = {"Test Synth", "Port B"}) const;
     // Copies the example songs the project ships into examples/.
     void CopyExamples();
     // Copies the help topics the project ships into help/.
@@ -143,6 +149,21 @@ private:
     QTimer timer_;
 };
 
+// What a user sees of a window, found by object name: an editor's song text and preview
+// panes, its page tabs and status labels ("statusModified", "statusLines",
+// "statusParagraphs", "statusTitle"); a command of the main window a widget lives in
+// ("paste", "playButton", ...), and the refresh of their enabling.
+SongTextEdit* SongText(QWidget* editor);
+SongTextEdit* Preview(QWidget* editor);
+QTabWidget* Pages(QWidget* editor);
+QLabel* Status(QWidget* editor, const char* name);
+QAction* Action(QWidget* window, const char* name);
+void Refresh(QWidget* window);
+template <class T>
+T* Child(QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
 // The lines of an ini file's text.
 QStringList IniLines(const QByteArray& bytes);
 
@@ -165,12 +186,12 @@ struct FrameHolder {
     FrameHolder& operator=(const FrameHolder&) = delete;
     ~FrameHolder();
     // An editor window on a new song text file.
-    TEditForm* Open(const QString& name, const QByteArray& bytes);
+    EditorWindow* Open(const QString& name, const QByteArray& bytes);
     // A file of the examples CopyExamples() put in place.
     QString Example(const QString& name) const;
 
     TestProgramFolder folder;
-    std::unique_ptr<TFrameForm> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 // A frame that has shown its help before, so that nothing else opens at start; with

@@ -6,7 +6,7 @@
 #include "common/IniFile.h"
 #include "shell/EditorText.h"
 #include "shell/FileDialogFilter.h"
-#include "shell/FrameSettings.h"
+#include "shell/ShellSettings.h"
 
 using namespace sonkora;
 
@@ -63,7 +63,7 @@ private slots:
         QFETCH(int, lines);
         QFETCH(int, paragraphs);
         QFETCH(QString, title);
-        const TStatusCounts counts = CountStatus(PaneLines(text));
+        const StatusCounts counts = CountStatus(PaneLines(text));
         QCOMPARE(counts.Lines, lines);
         QCOMPARE(counts.Paragraphs, paragraphs);
         QCOMPARE(counts.Title, title);
@@ -88,7 +88,7 @@ private slots:
     }
 
     void FontStyleBitsGiveTheFont() {
-        TFrameSettings settings;
+        ShellSettings settings;
         settings.FontStyle = 5;
         const QFont font = FontFromSettings(settings);
         QVERIFY(font.bold());
@@ -96,7 +96,7 @@ private slots:
         QVERIFY(!font.italic());
         QVERIFY(!font.strikeOut());
         QCOMPARE(font.pointSize(), 10);
-        TFrameSettings stored;
+        ShellSettings stored;
         StoreFont(font, stored);
         QCOMPARE(stored.FontStyle, 5);
     }
@@ -106,8 +106,8 @@ private slots:
         ini.LoadFromString(
             "[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\n"
             "View0FontSize=14\nView0Parameters=/play %\n");
-        TFrameSettings settings;
-        ReadFrameSettings(ini, "View0", settings);
+        ShellSettings settings;
+        ReadShellSettings(ini, "View0", settings);
         QVERIFY(!settings.CompilerMoreLyrics);  // only the low eight bits count
         QVERIFY(settings.CompilerLessLyrics);
         QCOMPARE(settings.FontSize, 14);
@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(settings.FontName, std::string("Courier New"));
 
         IniFile out;
-        WriteFrameSettings(out, "View0", settings);
+        WriteShellSettings(out, "View0", settings);
         QCOMPARE(QString::fromStdString(out.ToString()),
                  QStringLiteral("[ViewSettings]\nView0KaraokePlayer=\nView0Parameters=/play %\n"
                                 "View0CompilerMoreLyrics=0\nView0CompilerLessLyrics=1\nView0MidiOutDevice=\n"

@@ -9,22 +9,31 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QTabWidget>
 
-#include "shell/MDIEdit.h"
-#include "shell/MDIFrame.h"
-#include "shell/Search.h"
+#include "shell/EditorWindow.h"
+#include "shell/FindDialog.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellTestSupport.h"
+#include "shell/SongTextEdit.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
 
 namespace {
 
-void Type(TEditForm* editor, const QString& text) {
-    editor->Memo1->moveCursor(QTextCursor::End);
-    editor->Memo1->insertPlainText(text);
+// An item of the editor's context menu.
+QAction* ContextItem(QWidget* editor, const QString& caption) {
+    for (QAction* action : Child<QMenu>(editor, "contextMenu")->actions())
+        if (action->text() == caption) return action;
+    return nullptr;
+}
+
+void Type(EditorWindow* editor, const QString& text) {
+    SongText(editor)->moveCursor(QTextCursor::End);
+    SongText(editor)->insertPlainText(text);
 }
 
 }  // namespace
@@ -37,24 +46,24 @@ private slots:
 
     void LoadingKeepsEveryByteAndClearsTheModifiedMark() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nHel-lo\n");
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nHel-lo\n");
         QCOMPARE(editor->windowTitle(), QStringLiteral("song.stf"));
-        QCOMPARE(editor->Memo1->toPlainText(), QString::fromUtf8("\\t 1\n@TCaf\xC3\xA9 \xE2\x82\xAC\n\nHel-lo\n"));
-        QVERIFY(!editor->Memo1->document()->isModified());
-        QCOMPARE(editor->Panel3->text(), QString());
-        QCOMPARE(editor->Memo1->textCursor().position(), 0);
+        QCOMPARE(SongText(editor)->toPlainText(), QString::fromUtf8("\\t 1\n@TCaf\xC3\xA9 \xE2\x82\xAC\n\nHel-lo\n"));
+        QVERIFY(!SongText(editor)->document()->isModified());
+        QCOMPARE(Status(editor, "statusModified")->text(), QString());
+        QCOMPARE(SongText(editor)->textCursor().position(), 0);
         QCOMPARE(editor->Document().Line(1), std::string("@TCaf\xE9 \x80"));
     }
 
     void SaveKeepsOneBackupGeneration() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), "first\n");
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "first\n");
         Type(editor, QStringLiteral("\nsecond"));
-        QCOMPARE(editor->Panel3->text(), QStringLiteral(" Modified"));
+        QCOMPARE(Status(editor, "statusModified")->text(), QStringLiteral(" Modified"));
         QVERIFY(editor->Save());
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), QByteArray("first\r\n\r\nsecond\r\n"));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.bak")), QByteArray("first\n"));
-        QCOMPARE(editor->Panel3->text(), QString());
+        QCOMPARE(Status(editor, "statusModified")->text(), QString());
         Type(editor, QStringLiteral("!"));
         QVERIFY(editor->Save());
         // The backup now holds the previous version, not the first one.
@@ -64,8 +73,8 @@ private slots:
 
     void ANewWindowSavesUntitledInTheProgramFolderWithoutAsking() {
         EditorFixture f;
-        TEditForm* editor = f.frame->CreateEditor();
-        QCOMPARE(editor->FileName, f.folder.Path(QStringLiteral("untitled.stf")));
+        EditorWindow* editor = f.frame->CreateEditor();
+        QCOMPARE(editor->FileName(), f.folder.Path(QStringLiteral("untitled.stf")));
         Type(editor, QStringLiteral("la la"));
         ModalAnswerer answer;
         QVERIFY(editor->Save());
@@ -76,7 +85,7 @@ private slots:
 
     void AReadOnlyFileIsNamedAndSavedElsewhereOnlyThroughSaveAs() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("locked.stf"), "old\n");
+        EditorWindow* editor = f.Open(QStringLiteral("locked.stf"), "old\n");
         QFile::setPermissions(f.folder.Path(QStringLiteral("locked.stf")),
                               QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         Type(editor, QStringLiteral(" new"));
@@ -88,14 +97,14 @@ private slots:
             QVERIFY(answer.Unexpected.isEmpty());
         }
         QCOMPARE(f.folder.ReadFile(QStringLiteral("locked.stf")), QByteArray("old\n"));
-        QVERIFY(editor->Memo1->document()->isModified());
+        QVERIFY(SongText(editor)->document()->isModified());
         {
             ModalAnswerer answer;
             answer.Press(QMessageBox::Ok).ChooseFile(f.folder.Path(QStringLiteral("free.stf")));
             QVERIFY(editor->Save());
             QVERIFY(answer.AllUsed());
         }
-        QCOMPARE(editor->FileName, f.folder.Path(QStringLiteral("free.stf")));
+        QCOMPARE(editor->FileName(), f.folder.Path(QStringLiteral("free.stf")));
         QCOMPARE(editor->windowTitle(), QStringLiteral("free.stf"));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("free.stf")), QByteArray("old\r\n new\r\n"));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("locked.stf")), QByteArray("old\n"));
@@ -103,7 +112,7 @@ private slots:
 
     void TheCloseQuestionHasThreeAnswers() {
         EditorFixture f;
-        TEditForm* kept = f.Open(QStringLiteral("a.stf"), "a\n");
+        EditorWindow* kept = f.Open(QStringLiteral("a.stf"), "a\n");
         Type(kept, QStringLiteral("x"));
         ModalAnswerer answer;
         answer.Press(QMessageBox::Cancel);
@@ -116,7 +125,7 @@ private slots:
         QCOMPARE(f.folder.ReadFile(QStringLiteral("a.stf")), QByteArray("a\n"));
         QCOMPARE(f.frame->Editors().size(), qsizetype(0));
 
-        TEditForm* saved = f.Open(QStringLiteral("b.stf"), "b\n");
+        EditorWindow* saved = f.Open(QStringLiteral("b.stf"), "b\n");
         Type(saved, QStringLiteral("y"));
         answer.Press(QMessageBox::Yes);
         QVERIFY(saved->Window()->close());
@@ -126,104 +135,107 @@ private slots:
 
     void YesWithASaveThatFailsKeepsTheWindowOpen() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("ro.stf"), "text\n");
+        EditorWindow* editor = f.Open(QStringLiteral("ro.stf"), "text\n");
         QFile::setPermissions(f.folder.Path(QStringLiteral("ro.stf")), QFileDevice::ReadOwner);
         Type(editor, QStringLiteral("more"));
         ModalAnswerer answer;
         answer.Press(QMessageBox::Yes).Press(QMessageBox::Ok).Cancel();
         QVERIFY(!editor->Window()->close());
         QCOMPARE(f.frame->Editors().size(), qsizetype(1));
-        QVERIFY(editor->Memo1->document()->isModified());
+        QVERIFY(SongText(editor)->document()->isModified());
         QVERIFY(answer.AllUsed());
     }
 
     void TheStatusStripCountsLinesParagraphsAndShowsTheTitle() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("s.stf"), "@TMy Song\n\nverse one\n\nverse two");
-        QCOMPARE(editor->Panel4->text(), QStringLiteral(" 5 lines"));
-        QCOMPARE(editor->Panel5->text(), QStringLiteral(" 2 paragraphs"));
-        QCOMPARE(editor->Panel2->text(), QStringLiteral(" My Song"));
-        QCOMPARE(editor->Panel3->text(), QString());
-        editor->Memo1->selectAll();
-        editor->Memo1->insertPlainText(QStringLiteral("one"));
-        QCOMPARE(editor->Panel4->text(), QStringLiteral(" 1 line"));
-        QCOMPARE(editor->Panel5->text(), QStringLiteral(" 0 paragraphs"));
-        QCOMPARE(editor->Panel2->text(), QStringLiteral(" "));
-        QCOMPARE(editor->Panel3->text(), QStringLiteral(" Modified"));
+        EditorWindow* editor = f.Open(QStringLiteral("s.stf"), "@TMy Song\n\nverse one\n\nverse two");
+        QCOMPARE(Status(editor, "statusLines")->text(), QStringLiteral(" 5 lines"));
+        QCOMPARE(Status(editor, "statusParagraphs")->text(), QStringLiteral(" 2 paragraphs"));
+        QCOMPARE(Status(editor, "statusTitle")->text(), QStringLiteral(" My Song"));
+        QCOMPARE(Status(editor, "statusModified")->text(), QString());
+        SongText(editor)->selectAll();
+        SongText(editor)->insertPlainText(QStringLiteral("one"));
+        QCOMPARE(Status(editor, "statusLines")->text(), QStringLiteral(" 1 line"));
+        QCOMPARE(Status(editor, "statusParagraphs")->text(), QStringLiteral(" 0 paragraphs"));
+        QCOMPARE(Status(editor, "statusTitle")->text(), QStringLiteral(" "));
+        QCOMPARE(Status(editor, "statusModified")->text(), QStringLiteral(" Modified"));
     }
 
     void MenusFollowThePageSelectionAndClipboard() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("m.stf"), "\\t 1\n\nHel-lo world\n");
+        EditorWindow* editor = f.Open(QStringLiteral("m.stf"), "\\t 1\n\nHel-lo world\n");
         QApplication::clipboard()->setText(QStringLiteral("clip"));
-        editor->UpdateMenus();
-        QVERIFY(editor->Paste1->isEnabled());
-        QVERIFY(!editor->Cut1->isEnabled());
-        QVERIFY(!editor->Copy1->isEnabled());
-        QVERIFY(editor->VoiceTrackSelection1->isEnabled());
-        for (QAction* action : {editor->Find1, editor->Replace1, editor->FindAgain1, editor->PrintSTF1,
-                                editor->PrintSongText1, editor->PrintSetup1})
+        Refresh(editor);
+        QVERIFY(Action(editor, "paste")->isEnabled());
+        QVERIFY(!Action(editor, "cut")->isEnabled());
+        QVERIFY(!Action(editor, "copy")->isEnabled());
+        QVERIFY(Action(editor, "selectVoiceTrack")->isEnabled());
+        for (QAction* action :
+             {Action(editor, "find"), Action(editor, "replace"), Action(editor, "findAgain"),
+              Action(editor, "printStf"), Action(editor, "printSongText"), Action(editor, "printSetup")})
             QVERIFY2(action->isEnabled(), qPrintable(action->text()));
-        editor->Memo1->Select(9, 1);  // the hyphen
-        editor->UpdateMenus();
-        QVERIFY(editor->Cut1->isEnabled());
-        QVERIFY(editor->Cut2->isEnabled());
-        QVERIFY(editor->Delete1->isEnabled());
-        QVERIFY(editor->Copy1->isEnabled());
-        editor->Delete1Click();
-        QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("\\t 1\n\nHello world\n"));
+        SongText(editor)->Select(9, 1);  // the hyphen
+        Refresh(editor);
+        QVERIFY(Action(editor, "cut")->isEnabled());
+        QVERIFY(ContextItem(editor, "Cut")->isEnabled());
+        QVERIFY(Action(editor, "deleteSelection")->isEnabled());
+        QVERIFY(Action(editor, "copy")->isEnabled());
+        editor->deleteSelection();
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n\nHello world\n"));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("clip"));  // Delete leaves it
-        editor->UpdateMenus();
-        QVERIFY(editor->Undo1->isEnabled());
+        Refresh(editor);
+        QVERIFY(Action(editor, "undo")->isEnabled());
 
-        editor->PageControl1->setCurrentIndex(1);
-        QCOMPARE(editor->ActivePane(), editor->Memo2);
-        for (QAction* action : {editor->Cut1, editor->Paste1, editor->Delete1, editor->Undo1,
-                                editor->VoiceTrackSelection1, editor->Cut2, editor->Paste2, editor->Find1,
-                                editor->Replace1, editor->FindAgain1, editor->PrintSTF1, editor->PrintSongText1})
+        Pages(editor)->setCurrentIndex(1);
+        QCOMPARE(Pages(editor)->currentWidget(), Preview(editor));
+        for (QAction* action :
+             {Action(editor, "cut"), Action(editor, "paste"), Action(editor, "deleteSelection"), Action(editor, "undo"),
+              Action(editor, "selectVoiceTrack"), ContextItem(editor, "Cut"), ContextItem(editor, "Paste"),
+              Action(editor, "find"), Action(editor, "replace"), Action(editor, "findAgain"),
+              Action(editor, "printStf"), Action(editor, "printSongText")})
             QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
-        editor->Memo2->Select(1, 3);
-        editor->UpdateMenus();
-        QVERIFY(editor->Copy1->isEnabled());
-        editor->Copy1Click();
+        Preview(editor)->Select(1, 3);
+        Refresh(editor);
+        QVERIFY(Action(editor, "copy")->isEnabled());
+        editor->copy();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Hel"));
 
-        editor->STF1Click();
-        QCOMPARE(editor->PageControl1->currentIndex(), 0);
-        QCOMPARE(editor->ActivePane(), editor->Memo1);
-        QVERIFY(editor->Paste1->isEnabled());
+        editor->showSongText();
+        QCOMPARE(Pages(editor)->currentIndex(), 0);
+        QCOMPARE(Pages(editor)->currentWidget(), SongText(editor));
+        QVERIFY(Action(editor, "paste")->isEnabled());
     }
 
     void TheSearchMenuFindsInTheSongText() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("f.stf"), "la la\nla\n");
-        editor->Find1->trigger();
-        auto* dialog = editor->findChild<TFindDialog*>();
+        EditorWindow* editor = f.Open(QStringLiteral("f.stf"), "la la\nla\n");
+        Action(editor, "find")->trigger();
+        auto* dialog = editor->findChild<FindDialog*>();
         QVERIFY(dialog);
         QVERIFY(dialog->isVisible());
         dialog->FindWhat->setText(QStringLiteral("la"));
-        editor->FindAgain1->trigger();
-        editor->FindAgain1->trigger();
-        QCOMPARE(editor->Memo1->SelectionStart(), 3);
+        Action(editor, "findAgain")->trigger();
+        Action(editor, "findAgain")->trigger();
+        QCOMPARE(SongText(editor)->SelectionStart(), 3);
         dialog->close();
     }
 
     void PastedLineEndsBecomeTheSongTextsOwn() {
         EditorFixture f;
-        TEditForm* editor = f.frame->CreateEditor();
+        EditorWindow* editor = f.frame->CreateEditor();
         auto* data = new QMimeData;
         data->setText(QStringLiteral("a\r\nb\rc") + QChar(QChar::LineSeparator) + QStringLiteral("d"));
         QApplication::clipboard()->setMimeData(data);
-        editor->Paste1Click();
+        editor->paste();
         QCOMPARE(editor->Document().LineCount(), 4);
-        QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("a\nb\nc\nd"));
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("a\nb\nc\nd"));
     }
 
     void ACharacterTheCodePageCannotHoldIsNamedBeforeSaving() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("u.stf"), "one\ntwo\n");
-        editor->Memo1->Select(5, 0);
-        editor->Memo1->insertPlainText(QString(QChar(0x142)));
+        EditorWindow* editor = f.Open(QStringLiteral("u.stf"), "one\ntwo\n");
+        SongText(editor)->Select(5, 0);
+        SongText(editor)->insertPlainText(QString(QChar(0x142)));
         {
             ModalAnswerer answer;
             answer.Press(QMessageBox::No);
@@ -234,10 +246,10 @@ private slots:
                      qPrintable(answer.Seen[0]));
         }
         // Back in the text with the character selected; nothing was written.
-        QCOMPARE(editor->Memo1->SelectionStart(), 5);
-        QCOMPARE(editor->Memo1->SelectionLength(), 1);
+        QCOMPARE(SongText(editor)->SelectionStart(), 5);
+        QCOMPARE(SongText(editor)->SelectionLength(), 1);
         QCOMPARE(f.folder.ReadFile(QStringLiteral("u.stf")), QByteArray("one\ntwo\n"));
-        QVERIFY(editor->Memo1->document()->isModified());
+        QVERIFY(SongText(editor)->document()->isModified());
         {
             ModalAnswerer answer;
             answer.Press(QMessageBox::Yes);
@@ -248,25 +260,25 @@ private slots:
 
     void TheCompilerSeesLinesAsBytesAndEditsThePane() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("d.stf"), "@LENGL\n\nla\n");
+        EditorWindow* editor = f.Open(QStringLiteral("d.stf"), "@LENGL\n\nla\n");
         SongDocument& doc = editor->Document();
         QCOMPARE(doc.LineCount(), 3);
         doc.InsertLine(0, "\\t 3");
         doc.ReplaceLine(1, "@TCaf\xE9");
         doc.InsertLine(doc.LineCount(), "end");
-        QCOMPARE(editor->Memo1->toPlainText(), QString::fromUtf8("\\t 3\n@TCaf\xC3\xA9\n\nla\nend\n"));
+        QCOMPARE(SongText(editor)->toPlainText(), QString::fromUtf8("\\t 3\n@TCaf\xC3\xA9\n\nla\nend\n"));
         doc.PlaceCaret(3, 99);
         QCOMPARE(doc.CaretIndex(), 15);  // the end of "la"
-        QVERIFY(editor->Memo1->document()->isModified());
+        QVERIFY(SongText(editor)->document()->isModified());
     }
 
     void SettingTheMidiFileLinePutsItFirst() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("n.stf"), "\\t 1\n@LENGL\n\n");
+        EditorWindow* editor = f.Open(QStringLiteral("n.stf"), "\\t 1\n@LENGL\n\n");
         editor->SetMidiFileLine(QStringLiteral("/songs/a.mid"));
-        QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("\\m /songs/a.mid\n\\t 1\n@LENGL\n\n"));
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\m /songs/a.mid\n\\t 1\n@LENGL\n\n"));
         editor->SetMidiFileLine(QStringLiteral("/songs/b.mid"));
-        QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("\\m /songs/b.mid\n\\t 1\n@LENGL\n\n"));
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\m /songs/b.mid\n\\t 1\n@LENGL\n\n"));
     }
 };
 

@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-#include "shell/MDIEdit.h"
-#include "shell/MDIFrame.h"
+#include "shell/EditorWindow.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
@@ -19,8 +19,8 @@ using namespace sonkora::test;
 
 namespace {
 
-QString PaneText(TEditForm* editor) {
-    return editor->Memo1->toPlainText();
+QString PaneText(EditorWindow* editor) {
+    return SongText(editor)->toPlainText();
 }
 
 // The keys of one section, in file order.
@@ -60,11 +60,11 @@ private slots:
         TestProgramFolder folder;
         folder.CopyExamples();
         {
-            TFrameForm frame(folder.Environment());
+            MainWindow frame(folder.Environment());
             frame.show();
             QCOMPARE(frame.Editors().size(), qsizetype(1));
-            TEditForm* example = frame.Editors().first();
-            QCOMPARE(example->FileName, folder.Path(QStringLiteral("examples/jingle_bells.stf")));
+            EditorWindow* example = frame.Editors().first();
+            QCOMPARE(example->FileName(), folder.Path(QStringLiteral("examples/jingle_bells.stf")));
             QVERIFY(PaneText(example).startsWith(QStringLiteral("\\t 1\n")));
             QCOMPARE(example->windowTitle(), QStringLiteral("jingle_bells.stf"));
             QVERIFY(frame.close());
@@ -92,7 +92,7 @@ private slots:
         folder.WriteFile(QStringLiteral("a.stf"), "\\t 1\r\n@TFirst\r\n");
         folder.WriteFile(QStringLiteral("b.stf"), "\\t 2\r\n@TSecond\r\n");
         {
-            TFrameForm frame(folder.Environment());
+            MainWindow frame(folder.Environment());
             frame.show();
             QVERIFY(frame.Editors().isEmpty());  // the ini exists: no example
             frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("a.stf")));
@@ -107,12 +107,13 @@ private slots:
         QCOMPARE(Value(ini, QStringLiteral("View2FileName")), folder.Path(QStringLiteral("a.stf")));
         QCOMPARE(Value(ini, QStringLiteral("View0HelpShown")), QStringLiteral("40"));
 
-        TFrameForm again(folder.Environment());
+        MainWindow again(folder.Environment());
         again.show();
         QCOMPARE(again.Editors().size(), qsizetype(2));
         // The editor saved first is created last: it is the active one again.
         QCOMPARE(again.ActiveEditor()->windowTitle(), QStringLiteral("b.stf"));
-        const QList<QMdiSubWindow*> created = again.MdiArea->subWindowList(QMdiArea::CreationOrder);
+        const QList<QMdiSubWindow*> created =
+            Child<QMdiArea>(&again, "mdiArea")->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(created.size(), qsizetype(2));
         QCOMPARE(created[0]->widget()->windowTitle(), QStringLiteral("a.stf"));
         QCOMPARE(created[1]->widget()->windowTitle(), QStringLiteral("b.stf"));
@@ -128,16 +129,16 @@ private slots:
                          "View1State=1\nView1NormalGeometry=20,30,320,230\nView1FileName=" +
                              folder.Path(QStringLiteral("a.stf")).toUtf8() +
                              "\nView2State=1\nView2NormalGeometry=9000,9000,9300,9200\n");
-        TFrameForm frame(folder.Environment());
+        MainWindow frame(folder.Environment());
         frame.show();
         QCOMPARE(frame.Editors().size(), qsizetype(2));
-        TEditForm* first = frame.ActiveEditor();
-        TEditForm* second = frame.Editors().last();
+        EditorWindow* first = frame.ActiveEditor();
+        EditorWindow* second = frame.Editors().last();
         QCOMPARE(first->windowTitle(), QStringLiteral("a.stf"));
         QVERIFY(!first->Window()->isMaximized());
         QCOMPARE(first->Window()->geometry(), QRect(20, 30, 300, 200));
         // Saved far off any screen: brought back inside the area, its size kept.
-        const QRect area = frame.MdiArea->viewport()->rect();
+        const QRect area = Child<QMdiArea>(&frame, "mdiArea")->viewport()->rect();
         QVERIFY2(area.contains(second->Window()->geometry()),
                  qPrintable(QStringLiteral("%1,%2").arg(second->Window()->x()).arg(second->Window()->y())));
         QCOMPARE(second->Window()->size(), QSize(300, 200));
@@ -153,7 +154,7 @@ private slots:
         folder.WriteFile(QStringLiteral("odd\nname.stf"), "x\n");
         folder.WriteFile(QStringLiteral("plain.stf"), "y\n");
         {
-            TFrameForm frame(folder.Environment());
+            MainWindow frame(folder.Environment());
             frame.show();
             frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("plain.stf")));
             frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("odd\nname.stf")));
@@ -173,11 +174,11 @@ private slots:
         folder.WriteFile(QStringLiteral("Sonkora.ini"),
                          "[Views]\nView0=Main\nView1=Edit\nView7=Other\n[ViewSettings]\nView0HelpShown=40\n"
                          "View1FileName=/nowhere/gone.stf\nView1NormalGeometry=5,6\n");
-        TFrameForm frame(folder.Environment());
+        MainWindow frame(folder.Environment());
         frame.show();
         QCOMPARE(frame.Editors().size(), qsizetype(1));
-        TEditForm* editor = frame.Editors().first();
-        QCOMPARE(editor->FileName, QStringLiteral("/nowhere/gone.stf"));
+        EditorWindow* editor = frame.Editors().first();
+        QCOMPARE(editor->FileName(), QStringLiteral("/nowhere/gone.stf"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("untitled.stf"));
         QVERIFY(PaneText(editor).isEmpty());
         QVERIFY(frame.close());
@@ -188,15 +189,15 @@ private slots:
         folder.WriteFile(QStringLiteral("Sonkora.ini"),
                          "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\nView0FontSize=13\n"
                          "View0FontStyle=2\nView0KaraokePlayer=/usr/bin/true\nView0Parameters=-x %\n");
-        TFrameForm frame(folder.Environment());
+        MainWindow frame(folder.Environment());
         frame.show();
-        QCOMPARE(frame.Settings.FontSize, 13);
-        QCOMPARE(frame.Settings.KaraokePlayer, std::string("/usr/bin/true"));
+        QCOMPARE(frame.Settings().FontSize, 13);
+        QCOMPARE(frame.Settings().KaraokePlayer, std::string("/usr/bin/true"));
         QVERIFY(frame.EditorFont().italic());
-        QVERIFY(frame.PlayInPlayerButton->isEnabled());
-        TEditForm* editor = frame.CreateEditor();
-        QCOMPARE(editor->Memo1->font().pointSize(), 13);
-        QVERIFY(editor->Memo2->font().italic());
+        QVERIFY(Action(&frame, "playInPlayerButton")->isEnabled());
+        EditorWindow* editor = frame.CreateEditor();
+        QCOMPARE(SongText(editor)->font().pointSize(), 13);
+        QVERIFY(Preview(editor)->font().italic());
         QVERIFY(frame.close());
         QVERIFY(
             IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))).contains(QStringLiteral("View0Parameters=-x %")));
@@ -205,10 +206,10 @@ private slots:
     void ExitCancelledByTheCloseQuestionKeepsEverything() {
         TestProgramFolder folder;
         folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        TFrameForm frame(folder.Environment());
+        MainWindow frame(folder.Environment());
         frame.show();
-        TEditForm* editor = frame.CreateEditor();
-        editor->Memo1->insertPlainText(QStringLiteral("words"));
+        EditorWindow* editor = frame.CreateEditor();
+        SongText(editor)->insertPlainText(QStringLiteral("words"));
         ModalAnswerer answer;
         answer.Press(QMessageBox::Cancel);
         QVERIFY(!frame.close());
@@ -225,7 +226,7 @@ private slots:
     void MenusMergeWithTheActiveEditor() {
         TestProgramFolder folder;
         folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        TFrameForm frame(folder.Environment());
+        MainWindow frame(folder.Environment());
         frame.show();
         auto titles = [&frame] {
             QStringList list;
@@ -233,26 +234,27 @@ private slots:
             return list;
         };
         QCOMPARE(titles(), QStringList({"&File", "&Options", "&Window", "&Help"}));
-        QVERIFY(!frame.SaveButton->isEnabled());
-        QVERIFY(!frame.Tile1->isEnabled());
+        QVERIFY(!Action(&frame, "saveButton")->isEnabled());
+        QVERIFY(!Action(&frame, "tileWindows")->isEnabled());
         // Hints land in the frame's own status line, the long part of a tool button's.
-        frame.Open1->showStatusText(frame.MdiArea);
-        QCOMPARE(frame.StatusLine->text(), QStringLiteral("Open an existing file"));
-        frame.PlayButton->showStatusText(frame.ToolBar1);
-        QCOMPARE(frame.StatusLine->text(),
+        Action(&frame, "openDocument")->showStatusText(Child<QMdiArea>(&frame, "mdiArea"));
+        QCOMPARE(Child<QLabel>(&frame, "statusLine")->text(), QStringLiteral("Open an existing file"));
+        Action(&frame, "playButton")->showStatusText(frame.findChild<QToolBar*>());
+        QCOMPARE(Child<QLabel>(&frame, "statusLine")->text(),
                  QStringLiteral("Make and play the karaoke file in the active editor window"));
-        QCOMPARE(frame.PlayButton->toolTip(), QStringLiteral("Play"));
-        TEditForm* editor = frame.CreateEditor();
+        QCOMPARE(Action(&frame, "playButton")->toolTip(), QStringLiteral("Play"));
+        EditorWindow* editor = frame.CreateEditor();
         QCOMPARE(titles(), QStringList({"&File", "&Edit", "&Search", "&Karaoke", "&Options", "&Window", "&Help"}));
-        QCOMPARE(frame.menuBar()->actions().first(), editor->File2->menuAction());
-        QVERIFY(frame.SaveButton->isEnabled());
-        QVERIFY(frame.MakeButton->isEnabled());
-        QVERIFY(frame.Tile1->isEnabled());
+        QCOMPARE(frame.menuBar()->actions().first()->menu()->actions().size(), 14);  // the editor's File menu
+        QVERIFY(editor->isVisible());
+        QVERIFY(Action(&frame, "saveButton")->isEnabled());
+        QVERIFY(Action(&frame, "makeButton")->isEnabled());
+        QVERIFY(Action(&frame, "tileWindows")->isEnabled());
         editor->Window()->close();
         QCoreApplication::processEvents();
         QCOMPARE(titles(), QStringList({"&File", "&Options", "&Window", "&Help"}));
         QVERIFY(frame.Editors().isEmpty());
-        QVERIFY(!frame.SaveButton->isEnabled());
+        QVERIFY(!Action(&frame, "saveButton")->isEnabled());
         QVERIFY(frame.close());
     }
 };

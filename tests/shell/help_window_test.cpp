@@ -9,7 +9,7 @@
 
 #include "common/UserInterface.h"
 #include "shell/HelpWindow.h"
-#include "shell/MDIFrame.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
@@ -22,19 +22,19 @@ private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
     void TheIndexMapsContextsAndKeywords() {
-        const THelpIndex index =
+        const HelpIndex index =
             ParseHelpIndex(QStringLiteral("# comment\n\n20000\tcontents.html\tcontents\n13001\tmake.html\tF8;Make\n"
                                           "-\tsong.html#time\t$$;time query\nnot a line\n20004\t\n"));
         QCOMPARE(index.Topics.size(), 2);
         QCOMPARE(index.Topics.value(13001), QStringLiteral("make.html"));
         QStringList keywords;
-        for (const THelpKeyword& k : index.Keywords) keywords << k.Keyword + QLatin1Char('>') + k.Target;
+        for (const HelpKeyword& k : index.Keywords) keywords << k.Keyword + QLatin1Char('>') + k.Target;
         QCOMPARE(keywords, QStringList({"$$>song.html#time", "contents>contents.html", "F8>make.html", "Make>make.html",
                                         "time query>song.html#time"}));
     }
 
     void EveryContextTheProgramUsesOpensAPage() {
-        THelpWindow help(QStringLiteral(SONKORA_SOURCE_DIR "/help"));
+        HelpWindow help(QStringLiteral(SONKORA_SOURCE_DIR "/help"));
         const int contexts[] = {HelpContext::General,
                                 HelpContext::GettingStarted,
                                 HelpContext::AboutAndBatch,
@@ -63,7 +63,7 @@ private slots:
     }
 
     void KeywordSearchFindsTheTopic() {
-        THelpWindow help(QStringLiteral(SONKORA_SOURCE_DIR "/help"));
+        HelpWindow help(QStringLiteral(SONKORA_SOURCE_DIR "/help"));
         help.ShowKeywordSearch(QStringLiteral("backu"));
         QVERIFY(help.KeywordList->count() >= 1);
         QCOMPARE(help.KeywordList->currentItem()->text(), QStringLiteral("backup"));
@@ -74,7 +74,7 @@ private slots:
 
     void AHelpFolderWithoutIndexShowsNothing() {
         TestProgramFolder folder;
-        THelpWindow help(folder.Path(QStringLiteral("help")));
+        HelpWindow help(folder.Path(QStringLiteral("help")));
         QVERIFY(!help.ShowContext(HelpContext::General));
         QVERIFY(!help.isVisible());
     }
@@ -83,38 +83,38 @@ private slots:
         TestProgramFolder folder;
         folder.CopyHelp();
         {
-            TFrameForm frame(folder.Environment());
+            MainWindow frame(folder.Environment());
             frame.show();
-            QTRY_VERIFY(frame.HelpWindow()->isVisible());
-            QCOMPARE(frame.HelpWindow()->Browser->source().fileName(), QStringLiteral("contents.html"));
-            QCOMPARE(frame.Settings.HelpShown, 40);
+            QTRY_VERIFY(frame.Help()->isVisible());
+            QCOMPARE(frame.Help()->Browser->source().fileName(), QStringLiteral("contents.html"));
+            QCOMPARE(frame.Settings().HelpShown, 40);
             QVERIFY(frame.close());
-            QVERIFY(!frame.HelpWindow()->isVisible());  // closed with the program
+            QVERIFY(!frame.Help()->isVisible());  // closed with the program
         }
         QVERIFY(folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=40"));
         {
-            TFrameForm again(folder.Environment());
+            MainWindow again(folder.Environment());
             again.show();
             again.FinishStart();
-            QVERIFY(!again.HelpWindow()->isVisible());
+            QVERIFY(!again.Help()->isVisible());
             QVERIFY(again.close());
         }
         // Any other stored value shows them again.
         folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=39\n");
-        TFrameForm older(folder.Environment());
+        MainWindow older(folder.Environment());
         older.show();
-        QTRY_VERIFY(older.HelpWindow()->isVisible());
-        QCOMPARE(older.Settings.HelpShown, 40);
+        QTRY_VERIFY(older.Help()->isVisible());
+        QCOMPARE(older.Settings().HelpShown, 40);
         QVERIFY(older.close());
     }
 
     void WithoutTopicsHelpShownStaysUnsetForTheNextStart() {
         TestProgramFolder folder;
         {
-            TFrameForm frame(folder.Environment());
+            MainWindow frame(folder.Environment());
             frame.show();
             frame.FinishStart();
-            QCOMPARE(frame.Settings.HelpShown, 0);
+            QCOMPARE(frame.Settings().HelpShown, 0);
             QVERIFY(frame.close());
         }
         QVERIFY(folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=0"));

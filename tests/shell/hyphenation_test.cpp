@@ -5,13 +5,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
-#include "shell/Hyphdlg.h"
-#include "shell/MDIEdit.h"
-#include "shell/MDIFrame.h"
+#include "shell/EditorWindow.h"
+#include "shell/HyphenationDialog.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
@@ -38,61 +39,62 @@ private slots:
     void TheLyricsAreHyphenatedInTheLanguageOfTheAtLLine() {
         FrameFixture f;
         CopyPatterns(f.folder, {QStringLiteral("en.hyp"), QStringLiteral("fr.hyp")});
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), Presentation);
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Presentation);
         ModalAnswerer answers;
         QStringList listed;
         QString preselected;
         answers.Act([&](QDialog& d) {
-            auto& dialog = dynamic_cast<THyphenationDlg&>(d);
-            for (int i = 0; i < dialog.ComboBox1->count(); ++i) listed << dialog.ComboBox1->itemText(i);
-            preselected = dialog.ComboBox1->currentText();
-            dialog.OkButton->click();
+            auto& dialog = dynamic_cast<HyphenationDialog&>(d);
+            for (int i = 0; i < Child<QComboBox>(&dialog, "languages")->count(); ++i)
+                listed << Child<QComboBox>(&dialog, "languages")->itemText(i);
+            preselected = Child<QComboBox>(&dialog, "languages")->currentText();
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         });
-        editor->Hyphenation1Click();
+        editor->hyphenate();
         QCOMPARE(answers.Seen, QStringList({"dialog: Hyphenation Language"}));
         listed.sort();
         QCOMPARE(listed, QStringList({"ENGLISH", "FRENCH"}));
         QCOMPARE(preselected, QStringLiteral("ENGLISH"));
-        const QString once = editor->Memo1->toPlainText();
+        const QString once = SongText(editor)->toPlainText();
         QCOMPARE(once, QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain\n"));
-        QCOMPARE(editor->Panel3->text(), QStringLiteral(" Modified"));
+        QCOMPARE(Status(editor, "statusModified")->text(), QStringLiteral(" Modified"));
 
         // Again, from the tool button: the pieces are words of their own now, and no
         // hyphen goes beside one that is there.
         answers.Act([](QDialog& d) { d.accept(); });
-        f.frame->HyphenationButton->trigger();
-        QCOMPARE(editor->Memo1->toPlainText(),
+        Action(f.frame.get(), "hyphenationButton")->trigger();
+        QCOMPARE(SongText(editor)->toPlainText(),
                  QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-a-tion\na-gain\n"));
 
         // One Undo takes one whole hyphenation back.
-        editor->Undo1Click();
-        QCOMPARE(editor->Memo1->toPlainText(), once);
-        editor->Undo1Click();
-        QCOMPARE(editor->Memo1->toPlainText(), QString::fromLatin1(Presentation));
+        editor->undo();
+        QCOMPARE(SongText(editor)->toPlainText(), once);
+        editor->undo();
+        QCOMPARE(SongText(editor)->toPlainText(), QString::fromLatin1(Presentation));
         QVERIFY(answers.Unexpected.isEmpty());
     }
 
     void CancelOrAnUnreadablePatternFileLeavesTheTextAsItWas() {
         FrameFixture f;
         CopyPatterns(f.folder, {QStringLiteral("en.hyp")});
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n@LKLINGON\n\nPresentation\n");
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n@LKLINGON\n\nPresentation\n");
         ModalAnswerer answers;
         int index = -1;
         answers.Act([&](QDialog& d) {
-            index = dynamic_cast<THyphenationDlg&>(d).ComboBox1->currentIndex();  // no match: the first
+            index = Child<QComboBox>(&d, "languages")->currentIndex();  // no match: the first
             d.reject();
         });
-        editor->Hyphenation1Click();
+        editor->hyphenate();
         QCOMPARE(index, 0);
-        QVERIFY(!editor->Memo1->document()->isModified());
+        QVERIFY(!SongText(editor)->document()->isModified());
 
         // A pattern file shorter than its identification cannot be read: told, nothing changed.
         f.folder.WriteFile(QStringLiteral("short.hyp"), "Sonkora Hyphenation SHORT V2.0");
         answers.Press(QMessageBox::Ok);
-        editor->Hyphenation1Click();
+        editor->hyphenate();
         QVERIFY2(answers.Seen.last().contains(QStringLiteral("short.hyp")), qPrintable(answers.Seen.last()));
-        QCOMPARE(editor->Memo1->toPlainText(), QStringLiteral("\\t 1\n@LKLINGON\n\nPresentation\n"));
-        QVERIFY(!editor->Memo1->document()->isModified());
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n@LKLINGON\n\nPresentation\n"));
+        QVERIFY(!SongText(editor)->document()->isModified());
         QVERIFY(answers.AllUsed() && answers.Unexpected.isEmpty());
     }
 };

@@ -8,12 +8,14 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 
 #include "playback/PlaybackEngine.h"
-#include "shell/MDIEdit.h"
-#include "shell/MDIFrame.h"
+#include "shell/EditorWindow.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellTestSupport.h"
-#include "shell/Trackdlg.h"
+#include "shell/VoiceTrackDialog.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -27,51 +29,51 @@ private slots:
     void ImportingAKaraokeFileOpensItsSongText() {
         FrameFixture f;
         // The karaoke file of the six-note song, made by Make.
-        TEditForm* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        EditorWindow* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
-        maker->Make1Click();
-        maker->Close1Click();
+        maker->makeKaraoke();
+        maker->closeWindow();
         QDir().mkpath(f.folder.Path(QStringLiteral("imp")));
         QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("imp/hit.kar"))));
 
         int soloTrack = 0;
         answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Act([&](QDialog& d) {
-            auto& dialog = dynamic_cast<TTrackDialog&>(d);
-            QCOMPARE(dialog.TrackList->count(), 2);
-            dialog.PlayTrackButtonClick();
+            auto& dialog = dynamic_cast<VoiceTrackDialog&>(d);
+            QCOMPARE(Child<QListWidget>(&dialog, "tracks")->count(), 2);
+            Child<QPushButton>(&dialog, "playTrack")->click();
             soloTrack = f.frame->Engine().SoloTrack();  // the first listed: the file's fourth track
             dialog.accept();
         });
-        f.frame->ImportKaraoke1Click();
+        f.frame->importKaraoke();
         QVERIFY2(answers.Unexpected.isEmpty(), qPrintable(answers.Unexpected.join(QLatin1Char(','))));
         QCOMPARE(answers.Seen[1], QStringLiteral("file: Import Karaoke File"));
         QCOMPARE(soloTrack, 3);
         QVERIFY(!f.frame->Playing());
 
         const QString dir = f.folder.Path(QStringLiteral("imp/"));
-        TEditForm* editor = f.frame->ActiveEditor();
-        QCOMPARE(editor->FileName, dir + QStringLiteral("hit.stf"));
-        const QString text = editor->Memo1->toPlainText();
+        EditorWindow* editor = f.frame->ActiveEditor();
+        QCOMPARE(editor->FileName(), dir + QStringLiteral("hit.stf"));
+        const QString text = SongText(editor)->toPlainText();
         QVERIFY2(text.startsWith(QStringLiteral("\\t 1\n\\m %1hit.mid\n\\k %1hit_1.kar\n").arg(dir)), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Hel-lo world\nhow are you")), qPrintable(text));
         // The imported song text makes a karaoke file again, beside the original.
         answers.Press(QMessageBox::Ok);
-        editor->Make1Click();
+        editor->makeKaraoke();
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully"));
         QVERIFY(QFile::exists(dir + QStringLiteral("hit_1.kar")));
 
         // Importing again asks about the song text that is there; Cancel writes nothing.
         QFile::remove(dir + QStringLiteral("hit.mid"));
         answers.ChooseFile(dir + QStringLiteral("hit.kar")).Press(QMessageBox::Cancel);
-        f.frame->ImportKaraoke1Click();
+        f.frame->importKaraoke();
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: File %1hit.stf already exists. \rOverwrite?").arg(dir));
         QVERIFY(!QFile::exists(dir + QStringLiteral("hit.mid")));
 
         // A MIDI file without the karaoke tracks is refused.
         QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("plain.kar")));
         answers.ChooseFile(f.folder.Path(QStringLiteral("plain.kar"))).Press(QMessageBox::Ok);
-        f.frame->ImportKaraoke1Click();
+        f.frame->importKaraoke();
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file"));
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("plain.stf"))));
         QCOMPARE(f.frame->Editors().size(), qsizetype(1));
@@ -80,7 +82,7 @@ private slots:
 
     void TheBatchRunMakesAndPrintsEverySongTextOfItsFolderSilently() {
         FrameFixture without;
-        QVERIFY(!without.frame->TestSonkora1->isVisible());
+        QVERIFY(!Action(without.frame.get(), "runBatch")->isVisible());
 
         TestProgramFolder folder;
         folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
@@ -90,17 +92,17 @@ private slots:
         folder.WriteFile(QStringLiteral("TEST/more.stf"), "\\t 1\n\\m song.mid\n\nHel-lo world\nhow are you now\n");
         // A mistake: no karaoke file, no print file, no message.
         folder.WriteFile(QStringLiteral("TEST/bad.stf"), "\\t 1\n\\m song.mid\n\nla " + QByteArray(130, 'a') + "\n");
-        TFrameForm frame(folder.Environment());
+        MainWindow frame(folder.Environment());
         frame.show();
         frame.FinishStart();
-        QVERIFY(frame.TestSonkora1->isVisible());
-        QCOMPARE(frame.Help1->actions().last(), frame.TestSonkora1);
+        QVERIFY(Action(&frame, "runBatch")->isVisible());
+        QCOMPARE(frame.menuBar()->actions().last()->menu()->actions().last(), Action(&frame, "runBatch"));
 
         ModalAnswerer answers;
-        frame.TestSonkora1->trigger();
+        Action(&frame, "runBatch")->trigger();
         QVERIFY2(answers.Seen.isEmpty(), qPrintable(answers.Seen.join(QLatin1Char(','))));
         QVERIFY(answers.Unexpected.isEmpty());
-        QVERIFY(!frame.Batch);
+        QVERIFY(!frame.Batch());
         QVERIFY(frame.Editors().isEmpty());
         for (const char* name : {"good", "more"}) {
             const QString base = folder.Path(QStringLiteral("TEST/%1").arg(QLatin1String(name)));
@@ -114,10 +116,10 @@ private slots:
         QCOMPARE(folder.ReadFile(QStringLiteral("TEST/good.stf")), SixSyllables);
 
         // Outside the batch run the same mistake is told again.
-        TEditForm* editor = frame.CreateEditor();
+        EditorWindow* editor = frame.CreateEditor();
         editor->LoadFile(folder.Path(QStringLiteral("TEST/bad.stf")));
         answers.Press(QMessageBox::Ok);
-        editor->Make1Click();
+        editor->makeKaraoke();
         QCOMPARE(answers.Seen, QStringList({"box: Syllable too long."}));
         QVERIFY(frame.close());
     }

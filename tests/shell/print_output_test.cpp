@@ -12,9 +12,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "shell/MDIEdit.h"
-#include "shell/MDIFrame.h"
-#include "shell/Printing.h"
+#include "shell/EditorPrinting.h"
+#include "shell/EditorWindow.h"
+#include "shell/LineWriter.h"
+#include "shell/MainWindow.h"
 #include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
@@ -156,13 +157,13 @@ private slots:
 
     void PrintStfWithoutAPrinterMakesAPdfBesideTheSongText() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), Song);
-        TEditorPrinting printing(*editor, *f.frame);
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
+        EditorPrinting& printing = editor->Printing();
         printing.PrinterInstalled = [] { return false; };
         const QString pdfPath = f.folder.Path(QStringLiteral("song.pdf"));
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
-        printing.PrintSTF1Click();
+        printing.printStf();
         QCOMPARE(
             answers.Seen,
             QStringList{QStringLiteral("box: No printer is installed, so the printout was saved as %1.").arg(pdfPath)});
@@ -175,11 +176,11 @@ private slots:
         QVERIFY(pdf.Lines[5].isEmpty());
 
         // An empty text still makes a job: one empty page.
-        TEditForm* empty = f.Open(QStringLiteral("empty.stf"), QByteArray());
-        TEditorPrinting emptyPrinting(*empty, *f.frame);
+        EditorWindow* empty = f.Open(QStringLiteral("empty.stf"), QByteArray());
+        EditorPrinting& emptyPrinting = empty->Printing();
         emptyPrinting.PrinterInstalled = [] { return false; };
         answers.Press(QMessageBox::Ok);
-        emptyPrinting.PrintSTF1Click();
+        emptyPrinting.printStf();
         const PdfContent blank = ReadPdf(f.folder.Path(QStringLiteral("empty.pdf")));
         QCOMPARE(blank.Pages, 1);
         QVERIFY(blank.Lines.isEmpty());
@@ -188,27 +189,27 @@ private slots:
 
     void AnExistingPdfIsReplacedOnlyWhenTheUserSaysSo() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), Song);
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
         f.folder.WriteFile(QStringLiteral("song.pdf"), "the user's own sheet music");
-        TEditorPrinting printing(*editor, *f.frame);
+        EditorPrinting& printing = editor->Printing();
         printing.PrinterInstalled = [] { return false; };
         ModalAnswerer answers;
         answers.Press(QMessageBox::No);
-        printing.PrintSTF1Click();
+        printing.printStf();
         QCOMPARE(answers.Seen.size(), qsizetype(1));
         QVERIFY2(answers.Seen[0].contains(QStringLiteral("already exists")), qPrintable(answers.Seen[0]));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.pdf")), QByteArray("the user's own sheet music"));
 
         answers.Press(QMessageBox::Yes).Press(QMessageBox::Ok);
-        printing.PrintSTF1Click();
+        printing.printStf();
         QVERIFY(ReadPdf(f.folder.Path(QStringLiteral("song.pdf"))).Text.contains(QStringLiteral("how are you")));
         QVERIFY(answers.AllUsed());
     }
 
     void ThePrintDialogChoosesWhereTheJobGoes() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), Song);
-        TEditorPrinting printing(*editor, *f.frame);
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
+        EditorPrinting& printing = editor->Printing();
         printing.PrinterInstalled = [] { return true; };
         const QString chosen = f.folder.Path(QStringLiteral("chosen.pdf"));
         printing.Printer().setOutputFormat(QPrinter::PdfFormat);
@@ -216,13 +217,13 @@ private slots:
         {
             ModalAnswerer answers;
             answers.Cancel();
-            printing.PrintSTF1Click();
+            printing.printStf();
             QCOMPARE(answers.Seen, QStringList{QStringLiteral("dialog: Print")});
         }
         QVERIFY(!QFile::exists(chosen));
         {
             PrintDialogAccepter accepter;
-            printing.PrintSongText1Click();
+            printing.printSongText();
             QCOMPARE(accepter.Accepted, 1);
         }
         const PdfContent pdf = ReadPdf(chosen);
@@ -235,32 +236,32 @@ private slots:
 
     void PrintSongTextOfABrokenTextShowsTheErrorAndNoDialog() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("bad.stf"), "\\t 1\n\nla " + QByteArray(130, 'a') + "\n");
-        TEditorPrinting printing(*editor, *f.frame);
+        EditorWindow* editor = f.Open(QStringLiteral("bad.stf"), "\\t 1\n\nla " + QByteArray(130, 'a') + "\n");
+        EditorPrinting& printing = editor->Printing();
         printing.PrinterInstalled = [] { return true; };
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
-        printing.PrintSongText1Click();
+        printing.printSongText();
         QCOMPARE(answers.Seen, QStringList{QStringLiteral("box: Syllable too long.")});
         QVERIFY(answers.Unexpected.isEmpty());
         // The same while the batch run's item is visible: no print file either.
         printing.PrintsToFile = [] { return true; };
         answers.Press(QMessageBox::Ok);
-        printing.PrintSongText1Click();
+        printing.printSongText();
         QVERIFY(answers.Unexpected.isEmpty());
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("bad.prn"))));
     }
 
     void WhileTheBatchItemIsVisibleTheLyricsGoToAPrintFile() {
         EditorFixture f;
-        TEditForm* editor = f.Open(QStringLiteral("song.stf"), Song);
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
         f.folder.WriteFile(QStringLiteral("song.prn"),
                            "an older print file that is longer than the new one\r\n\r\n\r\n");
-        TEditorPrinting printing(*editor, *f.frame);
+        EditorPrinting& printing = editor->Printing();
         printing.PrintsToFile = [] { return true; };
         printing.PrinterInstalled = [] { return true; };  // no dialog all the same
         ModalAnswerer answers;
-        printing.PrintSongText1Click();
+        printing.printSongText();
         QVERIFY(answers.Seen.isEmpty());
         QVERIFY(answers.Unexpected.isEmpty());
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.prn")),
@@ -270,10 +271,10 @@ private slots:
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), Song);
 
         // A song text without an extension gets ".prn" added.
-        TEditForm* bare = f.Open(QStringLiteral("ballad"), "\\t 1\n\nla la\n");
-        TEditorPrinting barePrinting(*bare, *f.frame);
+        EditorWindow* bare = f.Open(QStringLiteral("ballad"), "\\t 1\n\nla la\n");
+        EditorPrinting& barePrinting = bare->Printing();
         barePrinting.PrintsToFile = [] { return true; };
-        barePrinting.PrintSongText1Click();
+        barePrinting.printSongText();
         QCOMPARE(f.folder.ReadFile(QStringLiteral("ballad.prn")), QByteArray("\r\n\r\nla la\r\n"));
         QVERIFY(answers.Unexpected.isEmpty());
     }
@@ -281,22 +282,22 @@ private slots:
     void ASongTextNamedLikeItsPrintFileIsNeverOverwritten() {
         EditorFixture f;
         const QByteArray text = "\\t 1\n\nla la\n";
-        TEditForm* editor = f.Open(QStringLiteral("odd.prn"), text);
-        TEditorPrinting printing(*editor, *f.frame);
+        EditorWindow* editor = f.Open(QStringLiteral("odd.prn"), text);
+        EditorPrinting& printing = editor->Printing();
         printing.PrintsToFile = [] { return true; };
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
-        printing.PrintSongText1Click();
+        printing.printSongText();
         QCOMPARE(answers.Seen.size(), qsizetype(1));
         QVERIFY2(answers.Seen[0].contains(QStringLiteral("song text itself")), qPrintable(answers.Seen[0]));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("odd.prn")), text);
 
         // Nor is one named like its PDF.
-        TEditForm* pdfNamed = f.Open(QStringLiteral("odd.pdf"), text);
-        TEditorPrinting pdfPrinting(*pdfNamed, *f.frame);
+        EditorWindow* pdfNamed = f.Open(QStringLiteral("odd.pdf"), text);
+        EditorPrinting& pdfPrinting = pdfNamed->Printing();
         pdfPrinting.PrinterInstalled = [] { return false; };
         answers.Press(QMessageBox::Ok);
-        pdfPrinting.PrintSTF1Click();
+        pdfPrinting.printStf();
         QVERIFY2(answers.Seen.last().contains(QStringLiteral("song text itself")), qPrintable(answers.Seen.last()));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("odd.pdf")), text);
         QVERIFY(answers.Unexpected.isEmpty());

@@ -11,7 +11,9 @@
 #include <QRadioButton>
 #include <QTextCursor>
 
-#include "shell/Search.h"
+#include "shell/FindDialog.h"
+#include "shell/ReplaceDialog.h"
+#include "shell/SearchCommands.h"
 #include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
@@ -22,8 +24,9 @@ namespace {
 struct Pane {
     QWidget owner;
     QPlainTextEdit* text = new QPlainTextEdit(&owner);
-    QAction* findAgain = new QAction(QStringLiteral("Find &Again"), &owner);
-    TSearchCommands commands{&owner, text, findAgain};
+    SearchCommands commands{&owner, text};
+    FindDialog* findDialog = Child<FindDialog>(&owner, "findDialog");
+    ReplaceDialog* replaceDialog = Child<ReplaceDialog>(&owner, "replaceDialog");
 
     explicit Pane(const QString& content, int caret = 0) {
         text->setPlainText(content);
@@ -40,7 +43,7 @@ struct Pane {
         const QTextCursor c = text->textCursor();
         return {c.selectionStart(), c.selectionEnd() - c.selectionStart()};
     }
-    void SetUp(TFindDialog* dialog, const QString& what, bool down = true, bool wholeWord = false,
+    void SetUp(FindDialog* dialog, const QString& what, bool down = true, bool wholeWord = false,
                bool matchCase = false) {
         dialog->FindWhat->setText(what);
         (down ? dialog->Down : dialog->Up)->setChecked(true);
@@ -61,30 +64,28 @@ private slots:
 
     void FindNextWalksEveryMatchAndThenSaysCannotFind() {
         Pane p(QStringLiteral("la la\nla"));
-        p.findAgain->setEnabled(false);
-        p.commands.Find1Click();
-        QVERIFY(p.commands.FindDialog->isVisible());
-        QVERIFY(!p.commands.FindDialog->isModal());
-        QVERIFY(p.findAgain->isEnabled());
-        QVERIFY(p.commands.FindDialog->Options().Down);
-        QVERIFY(!p.commands.FindDialog->FindNextButton->isEnabled());  // nothing to look for yet
-        p.SetUp(p.commands.FindDialog, QStringLiteral("LA"));
+        p.commands.find();
+        QVERIFY(p.findDialog->isVisible());
+        QVERIFY(!p.findDialog->isModal());
+        QVERIFY(p.findDialog->Options().Down);
+        QVERIFY(!p.findDialog->FindNextButton->isEnabled());  // nothing to look for yet
+        p.SetUp(p.findDialog, QStringLiteral("LA"));
 
-        p.commands.FindDialog->FindNextButton->click();
+        p.findDialog->FindNextButton->click();
         QCOMPARE(p.Selection(), Sel(0, 2));
-        p.commands.FindDialog->FindNextButton->click();
+        p.findDialog->FindNextButton->click();
         QCOMPARE(p.Selection(), Sel(3, 2));
-        p.commands.FindDialog->FindNextButton->click();
+        p.findDialog->FindNextButton->click();
         QCOMPARE(p.Selection(), Sel(6, 2));  // the line end counts as one character
         {
             ModalAnswerer answers;
             answers.Press(QMessageBox::Ok);
-            p.commands.FindDialog->FindNextButton->click();
+            p.findDialog->FindNextButton->click();
             QCOMPARE(answers.Seen, QStringList{QStringLiteral("box: Cannot find \"LA\".")});
         }
         QCOMPARE(p.Selection(), Sel(6, 2));
         // The dialog stays open beside the text for the next search.
-        QVERIFY(p.commands.FindDialog->isVisible());
+        QVERIFY(p.findDialog->isVisible());
     }
 
     void FindAgainUsesTheFindDialogWithoutShowingIt() {
@@ -93,34 +94,34 @@ private slots:
             // Before any search the find dialog's text is empty.
             ModalAnswerer answers;
             answers.Press(QMessageBox::Ok);
-            p.commands.FindAgain1Click();
+            p.commands.findAgain();
             QCOMPARE(answers.Seen, QStringList{QStringLiteral("box: Cannot find \"\".")});
         }
-        p.SetUp(p.commands.FindDialog, QStringLiteral("two"), false);
-        p.SetUp(p.commands.ReplaceDialog, QStringLiteral("one"), true);
-        p.commands.FindAgain1Click();
+        p.SetUp(p.findDialog, QStringLiteral("two"), false);
+        p.SetUp(p.replaceDialog, QStringLiteral("one"), true);
+        p.commands.findAgain();
         QCOMPARE(p.Selection(), Sel(12, 3));
-        p.commands.FindAgain1Click();
+        p.commands.findAgain();
         QCOMPARE(p.Selection(), Sel(4, 3));
-        QVERIFY(!p.commands.FindDialog->isVisible());
+        QVERIFY(!p.findDialog->isVisible());
         // The replace dialog's Find Next searches with its own text and direction.
-        p.commands.ReplaceDialog->FindNextButton->click();
+        p.replaceDialog->FindNextButton->click();
         QCOMPARE(p.Selection(), Sel(8, 3));
     }
 
     void ReplaceTakesASelectionInAnotherCaseEvenWithMatchCase() {
         Pane p(QStringLiteral("La la LA"));
         p.Select(0, 2);
-        p.SetUp(p.commands.ReplaceDialog, QStringLiteral("la"), true, false, true);
-        p.commands.ReplaceDialog->ReplaceWith->setText(QStringLiteral("do"));
-        p.commands.ReplaceDialog->ReplaceButton->click();
+        p.SetUp(p.replaceDialog, QStringLiteral("la"), true, false, true);
+        p.replaceDialog->ReplaceWith->setText(QStringLiteral("do"));
+        p.replaceDialog->ReplaceButton->click();
         // "La" was replaced, and the next match in this letter case is selected.
         QCOMPARE(p.text->toPlainText(), QStringLiteral("do la LA"));
         QCOMPARE(p.Selection(), Sel(3, 2));
         {
             ModalAnswerer answers;
             answers.Press(QMessageBox::Ok);
-            p.commands.ReplaceDialog->ReplaceButton->click();
+            p.replaceDialog->ReplaceButton->click();
             QCOMPARE(answers.Seen, QStringList{QStringLiteral("box: Cannot find \"la\".")});
         }
         // "LA" does not match with Match case set, so it stays.
@@ -130,11 +131,11 @@ private slots:
     void ReplaceUpwardWithWholeWordsSkipsItsOwnReplacement() {
         // A replacement that ends with the search text is not found again.
         Pane up(QStringLiteral("ten often ten tenth"), 19);
-        up.SetUp(up.commands.ReplaceDialog, QStringLiteral("ten"), false, true);
-        up.commands.ReplaceDialog->ReplaceWith->setText(QStringLiteral("x ten"));
-        up.commands.ReplaceDialog->FindNextButton->click();
+        up.SetUp(up.replaceDialog, QStringLiteral("ten"), false, true);
+        up.replaceDialog->ReplaceWith->setText(QStringLiteral("x ten"));
+        up.replaceDialog->FindNextButton->click();
         QCOMPARE(up.Selection(), Sel(10, 3));
-        up.commands.ReplaceDialog->ReplaceButton->click();
+        up.replaceDialog->ReplaceButton->click();
         QCOMPARE(up.text->toPlainText(), QStringLiteral("ten often x ten tenth"));
         QCOMPARE(up.Selection(), Sel(0, 3));
     }
@@ -142,10 +143,10 @@ private slots:
     void ReplaceAllUpwardWithTheSearchTextInTheReplacementEnds() {
         const QString original = QStringLiteral("la di la\nla");
         Pane p(original, static_cast<int>(original.size()));
-        p.SetUp(p.commands.ReplaceDialog, QStringLiteral("la"), false);
-        p.commands.ReplaceDialog->ReplaceWith->setText(QStringLiteral("lala"));
+        p.SetUp(p.replaceDialog, QStringLiteral("la"), false);
+        p.replaceDialog->ReplaceWith->setText(QStringLiteral("lala"));
         ModalAnswerer answers;
-        p.commands.ReplaceDialog->ReplaceAllButton->click();
+        p.replaceDialog->ReplaceAllButton->click();
         QCOMPARE(p.text->toPlainText(), QStringLiteral("lala di lala\nlala"));
         // Replace All ends silently, the caret before the last replacement made.
         QVERIFY(answers.Seen.isEmpty());
@@ -159,10 +160,10 @@ private slots:
     void ReplaceAllDownwardStartsWithTheSelectedMatch() {
         Pane p(QStringLiteral("A a. a, ä a"));
         p.Select(2, 1);  // the second "a", as Find Next would have left it
-        p.SetUp(p.commands.ReplaceDialog, QStringLiteral("a"), true, true);
-        p.commands.ReplaceDialog->ReplaceWith->setText(QStringLiteral("aa"));
+        p.SetUp(p.replaceDialog, QStringLiteral("a"), true, true);
+        p.replaceDialog->ReplaceWith->setText(QStringLiteral("aa"));
         ModalAnswerer answers;
-        p.commands.ReplaceDialog->ReplaceAllButton->click();
+        p.replaceDialog->ReplaceAllButton->click();
         // Everything from the selection on, "ä" not being the letter a.
         QCOMPARE(p.text->toPlainText(), QStringLiteral("A aa. aa, ä aa"));
         QVERIFY(answers.Seen.isEmpty());
@@ -172,11 +173,11 @@ private slots:
     void ReplaceAllThatWouldOverflowTheEditorChangesNothing() {
         const QString original(40000, QLatin1Char('a'));
         Pane p(original);
-        p.SetUp(p.commands.ReplaceDialog, QStringLiteral("a"));
-        p.commands.ReplaceDialog->ReplaceWith->setText(QString(1000, QLatin1Char('b')));
+        p.SetUp(p.replaceDialog, QStringLiteral("a"));
+        p.replaceDialog->ReplaceWith->setText(QString(1000, QLatin1Char('b')));
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
-        p.commands.ReplaceDialog->ReplaceAllButton->click();
+        p.replaceDialog->ReplaceAllButton->click();
         QCOMPARE(answers.Seen.size(), 1);
         QVERIFY(answers.Seen.front().contains(QStringLiteral("nothing was replaced")));
         QCOMPARE(p.text->toPlainText(), original);

@@ -6,14 +6,15 @@
 
 #include <QRandomGenerator>
 
-#include "shell/Search.h"
+#include "shell/SearchCommands.h"
+#include "shell/SearchText.h"
 
 using namespace sonkora;
 
 namespace {
 
-TSearchOptions Opts(bool down, bool wholeWord = false, bool matchCase = false) {
-    TSearchOptions o;
+SearchOptions Opts(bool down, bool wholeWord = false, bool matchCase = false) {
+    SearchOptions o;
     o.Down = down;
     o.WholeWord = wholeWord;
     o.MatchCase = matchCase;
@@ -22,7 +23,7 @@ TSearchOptions Opts(bool down, bool wholeWord = false, bool matchCase = false) {
 
 // Every match in turn, as repeated Find Next would select them: each search starts
 // from the match before, selected whole.
-QList<int> Walk(const QString& text, int caret, const QString& what, const TSearchOptions& o) {
+QList<int> Walk(const QString& text, int caret, const QString& what, const SearchOptions& o) {
     QList<int> found;
     int selStart = caret;
     int selLength = 0;
@@ -38,7 +39,7 @@ QList<int> Walk(const QString& text, int caret, const QString& what, const TSear
 // What a search must find, worked out the slow way: every start position in order,
 // compared letter by letter after upper-casing both sides.
 std::optional<int> Reference(const QString& text, int selStart, int selLength, const QString& what,
-                             const TSearchOptions& o) {
+                             const SearchOptions& o) {
     const int n = static_cast<int>(text.size());
     const int m = static_cast<int>(what.size());
     auto fold = [&o](QChar c) { return o.MatchCase ? c : c.toUpper(); };
@@ -62,9 +63,9 @@ std::optional<int> Reference(const QString& text, int selStart, int selLength, c
 
 // Replace All done the plain way: replace the match, search again from the caret the
 // replacement leaves (after it going down, before it going up).
-TReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, const QString& what,
-                                   const QString& replacement, const TSearchOptions& o) {
-    TReplaceAllResult result;
+ReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, const QString& what,
+                                  const QString& replacement, const SearchOptions& o) {
+    ReplaceAllResult result;
     result.SelStart = selStart;
     result.SelLength = selLength;
     int rounds = 0;
@@ -79,7 +80,7 @@ TReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, co
     return result;
 }
 
-QString Describe(const QString& text, int selStart, int selLength, const QString& what, const TSearchOptions& o) {
+QString Describe(const QString& text, int selStart, int selLength, const QString& what, const SearchOptions& o) {
     return QStringLiteral("\"%1\" selection %2+%3 \"%4\" down %5 word %6 case %7")
         .arg(text)
         .arg(selStart)
@@ -170,7 +171,7 @@ private slots:
             const int n = static_cast<int>(text.size());
             const int selStart = random.bounded(n + 1);
             const int selLength = random.bounded(n - selStart + 1);
-            const TSearchOptions o = Opts(random.bounded(2) == 0, random.bounded(2) == 0, random.bounded(2) == 0);
+            const SearchOptions o = Opts(random.bounded(2) == 0, random.bounded(2) == 0, random.bounded(2) == 0);
             const auto expected = Reference(text, selStart, selLength, what, o);
             const auto got = ScanText(text, selStart, selLength, what, o);
             QVERIFY2(got == expected, qPrintable(Describe(text, selStart, selLength, what, o) +
@@ -181,18 +182,17 @@ private slots:
     void ReplaceAllUpwardEndsWhenTheReplacementHoldsTheSearchText() {
         // "la" becomes "lala" going up: each new "la" ends the replacement, where the
         // next upward search would begin if it started after it.
-        const TReplaceAllResult up = ReplaceAllText(u"la di la", 8, 0, u"la", u"lala", Opts(false));
+        const ReplaceAllResult up = ReplaceAllText(u"la di la", 8, 0, u"la", u"lala", Opts(false));
         QCOMPARE(up.Text, QStringLiteral("lala di lala"));
         QCOMPARE(up.Positions, std::vector<int>({0, 6}));
         QCOMPARE(up.SelStart, 0);
         QCOMPARE(up.SelLength, 0);
         // Going down the caret ends after the last replacement.
-        const TReplaceAllResult down = ReplaceAllText(u"la di la", 0, 0, u"la", u"xlax", Opts(true));
+        const ReplaceAllResult down = ReplaceAllText(u"la di la", 0, 0, u"la", u"xlax", Opts(true));
         QCOMPARE(down.Text, QStringLiteral("xlax di xlax"));
         QCOMPARE(down.SelStart, 12);
         // Whole words upward, the replacement a longer word starting with the search text.
-        const TReplaceAllResult words =
-            ReplaceAllText(u"ten often ten", 13, 0, u"ten", u"tenth ten", Opts(false, true));
+        const ReplaceAllResult words = ReplaceAllText(u"ten often ten", 13, 0, u"ten", u"tenth ten", Opts(false, true));
         QCOMPARE(words.Text, QStringLiteral("tenth ten often tenth ten"));
     }
 
@@ -212,9 +212,9 @@ private slots:
             const int n = static_cast<int>(text.size());
             const int selStart = random.bounded(n + 1);
             const int selLength = random.bounded(n - selStart + 1);
-            const TSearchOptions o = Opts(random.bounded(2) == 0, random.bounded(2) == 0, random.bounded(2) == 0);
-            const TReplaceAllResult expected = ReplaceAllByLoop(text, selStart, selLength, what, replacement, o);
-            const TReplaceAllResult got = ReplaceAllText(text, selStart, selLength, what, replacement, o);
+            const SearchOptions o = Opts(random.bounded(2) == 0, random.bounded(2) == 0, random.bounded(2) == 0);
+            const ReplaceAllResult expected = ReplaceAllByLoop(text, selStart, selLength, what, replacement, o);
+            const ReplaceAllResult got = ReplaceAllText(text, selStart, selLength, what, replacement, o);
             const bool same = got.Text == expected.Text && got.Positions.size() == expected.Positions.size() &&
                               got.SelStart == expected.SelStart && got.SelLength == expected.SelLength;
             QVERIFY2(same, qPrintable(Describe(text, selStart, selLength, what, o) +

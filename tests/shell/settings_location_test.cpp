@@ -16,8 +16,8 @@ class SettingsLocationTest : public QObject {
 private slots:
     void AWritableProgramFolderKeepsEverything() {
         QTemporaryDir program;
-        const TShellEnvironment env =
-            TShellEnvironment::ForProgram(program.path().toStdString(), "/unused/config", "/unused/docs");
+        const ShellEnvironment env =
+            ShellEnvironment::ForProgram(program.path().toStdString(), "/unused/config", "/unused/docs");
         const std::string dir = program.path().toStdString() + "/";
         QCOMPARE(env.ProgramDirectory, dir);
         QCOMPARE(env.IniReadPath, dir + "Sonkora.ini");
@@ -35,7 +35,7 @@ private slots:
         const std::string config = user.path().toStdString() + "/config/Sonkora";
         const std::string docs = user.path().toStdString() + "/docs";
         // A folder that does not exist cannot be written either.
-        const TShellEnvironment env = TShellEnvironment::ForProgram("/nonexistent/sonkora", config, docs);
+        const ShellEnvironment env = ShellEnvironment::ForProgram("/nonexistent/sonkora", config, docs);
         QCOMPARE(env.ProgramDirectory, std::string("/nonexistent/sonkora/"));
         QCOMPARE(env.HelpDirectory(), std::string("/nonexistent/sonkora/help/"));
         QCOMPARE(env.IniWritePath, config + "/Sonkora.ini");

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "common/IniFile.h"
-#include "shell/Vw.h"
+#include "shell/WindowPlacement.h"
 
 using namespace sonkora;
 
@@ -47,7 +47,7 @@ private slots:
     }
 
     void PlacementKeysRoundTripUnderTheirPrefix() {
-        TWindowPlacement placement;
+        WindowPlacement placement;
         placement.ShowCmd = ShowState::Maximized;
         placement.SetNormalRect(QRect(10, 20, 600, 400));
         placement.MinPosition = QPoint(3, 4);
@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(QString::fromStdString(ini.ToString()),
                  QStringLiteral("[ViewSettings]\nView2State=3\nView2NormalGeometry=10,20,610,420\n"
                                 "View2MaxGeometry=-1,-1\nView2MinGeometry=3,4\n"));
-        const TWindowPlacement back = ReadPlacement(ini, "View2", 1, "-1,-1,-1,-1");
+        const WindowPlacement back = ReadPlacement(ini, "View2", 1, "-1,-1,-1,-1");
         QCOMPARE(back.ShowCmd, 3);
         QCOMPARE(back.NormalRect(), QRect(10, 20, 600, 400));
         QCOMPARE(back.MinPosition, QPoint(3, 4));
@@ -65,7 +65,7 @@ private slots:
     void MalformedStoredValuesReadAsDefaultsAndZeros() {
         IniFile ini;
         ini.LoadFromString("[ViewSettings]\nView1State=big\nView1NormalGeometry=5,6\n");
-        const TWindowPlacement placement = ReadPlacement(ini, "View1", 1, "-1,-1,-1,-1");
+        const WindowPlacement placement = ReadPlacement(ini, "View1", 1, "-1,-1,-1,-1");
         QCOMPARE(placement.ShowCmd, 1);
         QCOMPARE(placement.Left, 5);
         QCOMPARE(placement.Top, 6);

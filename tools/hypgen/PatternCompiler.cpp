@@ -229,7 +229,11 @@ std::uint8_t LetterCode(unsigned char c) {
     return 0;
 }
 
-CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& language) {
+namespace {
+
+// Everything of CompilePatterns; without `imageWanted` only the statistics are made and
+// a set that does not fit is measured rather than refused.
+CompiledPatterns Compile(const PatternSet& set, const std::string& language, bool imageWanted) {
     if (!set.unmapped.empty()) {
         std::string list;
         for (const auto& [c, origin] : set.unmapped) {
@@ -375,6 +379,7 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
         problems += std::string(problems.empty() ? "" : "; ") + "the patterns need " + std::to_string(ops.size() - 1) +
                     " operations, " + std::to_string(ops.size() - 1 - pf::MaxOperations) + " more than the " +
                     std::to_string(pf::MaxOperations) + " a pattern file holds";
+    if (!imageWanted) return result;
     if (!problems.empty()) throw CompileError("the patterns do not fit a pattern file: " + problems);
 
     // The image.
@@ -407,6 +412,20 @@ CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& langu
         }
     }
     return result;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, 256> CharacterCodes(const PatternSet& set) {
+    return MakeCodeTable(set);
+}
+
+CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& language) {
+    return Compile(set, language, true);
+}
+
+CompileStatistics MeasurePatterns(const PatternSet& set) {
+    return Compile(set, "MEASURED", false).statistics;
 }
 
 }  // namespace sonkora::hypgen

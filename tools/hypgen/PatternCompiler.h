@@ -17,6 +17,7 @@
 // ("." is code 127). The root family sits at base 0. Operation chains (distance, value,
 // next) are shared wherever their tails agree. Same input, same bytes.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -50,7 +51,17 @@ struct CompiledPatterns {
 // character; those get codes only in files whose patterns use them).
 std::uint8_t LetterCode(unsigned char c);
 
+// The code of every Windows-1252 character in the file made from `set`: LetterCode, then
+// codes for the other characters its patterns and exception words use. Throws
+// CompileError for a character that cannot have one, as CompilePatterns does.
+std::array<std::uint8_t, 256> CharacterCodes(const PatternSet& set);
+
 // `language` is the name written into the identification line (no blanks).
 CompiledPatterns CompilePatterns(const PatternSet& set, const std::string& language);
+
+// The statistics CompilePatterns would give, also for a set that does not fit: how far
+// the packed trie reaches and how many operations it needs. Throws CompileError for
+// everything else CompilePatterns refuses.
+CompileStatistics MeasurePatterns(const PatternSet& set);
 
 }  // namespace sonkora::hypgen

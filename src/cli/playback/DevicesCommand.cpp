@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/Commands.h"
+#include "cli/playback/PlaybackConsole.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/SystemDevices.h"
 #include "playback/TimeSource.h"
@@ -11,6 +12,7 @@ namespace sonkora::cli {
 
 int RunDevices(const Arguments& args) {
     if (!args.empty()) return UsageError("devices: no arguments expected");
+    if (!playback::PlaybackModuleLoads()) return 1;
     SystemDeviceCatalog catalog;
     SteadyTimeSource steady;
     // Nothing is played, so no scheduler thread is needed.

@@ -324,7 +324,7 @@ def utf8_texts():
     return midi(d, chunks)
 
 
-def lyrics_in_melody():
+def lyrics_in_melody_tracks():
     # The other karaoke form: no karaoke tracks, lyric events in the melody track itself,
     # a blank ending each word and a carriage return event between lines; the title as
     # a header text. The same verse, division and ticks as lyric_events_only.kar.
@@ -338,7 +338,24 @@ def lyrics_in_melody():
             track.text(time, "\r", 0x05)
         next_is_word = i + 1 < len(VERSE) and VERSE[i + 1][0][0] == " "
         track.text(time, text.lstrip(" /\\") + (" " if next_is_word else ""), 0x05)
-    return midi(d, [conductor(d).chunk(), track.chunk(), accompaniment(d, start, 8, 1, 0, 48, "Piano").chunk()])
+    return d, [conductor(d), track, accompaniment(d, start, 8, 1, 0, 48, "Piano")]
+
+
+def lyrics_in_melody():
+    d, tracks = lyrics_in_melody_tracks()
+    return midi(d, [track.chunk() for track in tracks])
+
+
+def lyrics_type0():
+    # The same song as a type 0 file, as most karaoke files on the web are: one track,
+    # the words among the notes, only the song named.
+    d, tracks = lyrics_in_melody_tracks()
+    song = Track()
+    for n, track in enumerate(tracks):
+        for time, _, data in sorted(track.events):
+            if n == 0 or data[:2] != b"\xff\x03":
+                song.add(time, data)
+    return b"MThd" + struct.pack(">IHHH", 6, 0, 1, d) + song.chunk()
 
 
 FILES = {
@@ -346,6 +363,7 @@ FILES = {
     "late_texts.kar": late_texts,
     "utf8_texts.kar": utf8_texts,
     "lyrics_in_melody.kar": lyrics_in_melody,
+    "lyrics_type0.kar": lyrics_type0,
     "classic.kar": classic,
     "lyric_events.kar": lyric_events,
     "lyric_events_only.kar": lyric_events_only,

@@ -1,0 +1,111 @@
+// `sonkorac make` as a user feels it: the whole process, start-up included, against `cp`
+// of the song's MIDI file in the same run. Two songs: the shipped example (goal: at most
+// 2 times the copy) and a synthetic 11 MB song of 64 tracks with 5,000 syllables (goal: at
+// most 1.5 times). Runs alternate between the two programs; the medians are compared.
+//
+//   sonkorac_make_bench [runs]      (default 41)
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "SyntheticSong.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace sonkora::bench;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Runs a program to its end with its output thrown away and returns the wall time.
+double TimedRun(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = Clock::now();
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("failed: " + args[0] + " " + args[1]);
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The 5,000 syllables of the synthetic song, eight to a line and a blank line after
+// every fourth line, bound to the first notes of its voice track (track 1).
+void WriteLargeSongText(const std::string& path) {
+    std::ofstream text(path, std::ios::binary);
+    text << "\\t 1\n\\m big.mid\n\\k big.kar\n@LENGL\n@TA large song\n\n";
+    for (int i = 0; i < 5000; ++i) {
+        text << "la" << static_cast<char>('a' + i % 26) << (i % 8 == 7 ? "\n" : "-");
+        if (i % 32 == 31) text << "\n";
+    }
+    text << "\n";
+    if (!text) throw std::runtime_error("cannot write " + path);
+}
+
+void Compare(const char* what, const std::string& sonkorac, const std::string& song, const std::string& midi,
+             const std::string& copy, int runs, double goal) {
+    TimedRun({sonkorac, "make", song});  // the page cache holds both programs and the files from here on
+    TimedRun({"cp", midi, copy});
+    std::vector<double> make, cp;
+    for (int run = 0; run < runs; ++run) {
+        make.push_back(TimedRun({sonkorac, "make", song}));
+        cp.push_back(TimedRun({"cp", midi, copy}));
+    }
+    const double ratio = Median(make) / Median(cp);
+    std::printf("%-44s make %7.2f ms  cp %6.2f ms  ratio %5.2f  (goal <= %.1f) %s\n", what, Median(make) * 1e3,
+                Median(cp) * 1e3, ratio, goal, ratio <= goal ? "ok" : "MISSED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 41;
+        const fs::path here = fs::read_symlink("/proc/self/exe").parent_path();
+        const std::string sonkorac = (here / "sonkorac").string();
+        if (!fs::exists(sonkorac)) throw std::runtime_error("no sonkorac beside this program");
+        BenchDir dir;
+
+        fs::copy_file(here / "examples" / "jingle_bells.stf", dir.File("jingle_bells.stf"));
+        fs::copy_file(here / "examples" / "jingle_bells.mid", dir.File("jingle_bells.mid"));
+        Compare("example song (jingle_bells.stf)", sonkorac, dir.File("jingle_bells.stf"), dir.File("jingle_bells.mid"),
+                dir.File("copy.mid"), runs, 2.0);
+
+        const Bytes big = SyntheticSongBytes(64, 11 * 1000 * 1000);
+        WriteFile(dir.File("big.mid"), big);
+        WriteLargeSongText(dir.File("big.stf"));
+        char label[64];
+        std::snprintf(label, sizeof label, "%.1f MB, 64 tracks, 5,000 syllables",
+                      static_cast<double>(big.size()) / 1e6);
+        Compare(label, sonkorac, dir.File("big.stf"), dir.File("big.mid"), dir.File("copy.mid"), runs, 1.5);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "sonkorac_make_bench: %s\n", error.what());
+        return 1;
+    }
+}

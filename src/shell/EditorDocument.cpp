@@ -1,0 +1,132 @@
+#include "shell/EditorDocument.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+#include "common/FilePaths.h"
+#include "shell/EditorText.h"
+#include "shell/SongTextEdit.h"
+
+namespace sonkora {
+
+namespace {
+
+// Song texts are a few kilobytes; anything near this is not one, and reading it whole
+// into the pane would only stall the program.
+constexpr qint64 MaxSongTextBytes = 32 * 1024 * 1024;
+
+}  // namespace
+
+bool EditorDocument::IsModified() const {
+    return pane_.document()->isModified();
+}
+
+void EditorDocument::SetModified(bool modified) {
+    pane_.document()->setModified(modified);
+}
+
+std::optional<QString> EditorDocument::Load(const QString& path) {
+    QFile file(path);
+    const QFileInfo info(path);
+    QString problem;
+    QByteArray bytes;
+    if (info.isDir()) {
+        problem = QStringLiteral("it is a folder");
+    } else if (info.exists() && info.size() > MaxSongTextBytes) {
+        problem = QStringLiteral("it is too large to be a song text (%1 bytes)").arg(info.size());
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        problem = file.errorString();
+    } else {
+        bytes = file.read(MaxSongTextBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            problem = file.errorString();
+        else if (bytes.size() > MaxSongTextBytes)
+            problem = QStringLiteral("it is too large to be a song text");
+    }
+    if (!problem.isEmpty()) return QStringLiteral("Cannot read %1: %2").arg(path, problem);
+    pane_.setPlainText(FileBytesToPaneText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+    pane_.document()->setModified(false);
+    return std::nullopt;
+}
+
+std::optional<QString> EditorDocument::Write(const QString& path) const {
+    const std::string bytes = PaneTextToFileBytes(pane_.Text());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        const QString reason = out.errorString();
+        out.cancelWriting();
+        return QStringLiteral("Cannot write %1: %2").arg(path, reason);
+    }
+    // One generation of backup: the previous version moves to the .bak name. A song
+    // text that itself ends in .bak gets none, since that would remove the document.
+    const QString backup = QString::fromStdString(ChangeExtension(path.toStdString(), ".bak"));
+    if (backup != path && QFileInfo::exists(path)) {
+        QFile::remove(backup);
+        QFile::rename(path, backup);
+    }
+    if (!out.commit())
+        return QStringLiteral("Cannot write %1: %2\nThe previous version is kept as %3.")
+            .arg(path, out.errorString(), backup);
+    return std::nullopt;
+}
+
+std::string EditorDocument::FileName() const {
+    return path_.toStdString();
+}
+
+int EditorDocument::LineCount() const {
+    const QTextDocument* doc = pane_.document();
+    int count = doc->blockCount();
+    if (doc->lastBlock().text().isEmpty()) --count;  // a line end at the very end
+    return std::max(0, count);
+}
+
+std::string EditorDocument::Line(int index) const {
+    const QTextBlock block = pane_.document()->findBlockByNumber(index);
+    return block.isValid() ? PaneCharsToBytes(block.text()) : std::string();
+}
+
+void EditorDocument::InsertLine(int index, const std::string& text) {
+    QTextDocument* doc = pane_.document();
+    const QString line = BytesToPaneChars(text);
+    QTextCursor cursor(doc);
+    const int count = LineCount();
+    if (index < count) {
+        cursor.setPosition(doc->findBlockByNumber(std::max(0, index)).position());
+        cursor.insertText(line + QLatin1Char('\n'));
+    } else {
+        cursor.movePosition(QTextCursor::End);
+        const bool endsWithBreak = doc->lastBlock().text().isEmpty() && doc->blockCount() > 1;
+        if (doc->isEmpty())
+            cursor.insertText(line);
+        else if (endsWithBreak)
+            cursor.insertText(line + QLatin1Char('\n'));
+        else
+            cursor.insertText(QLatin1Char('\n') + line);
+    }
+}
+
+void EditorDocument::ReplaceLine(int index, const std::string& text) {
+    QTextBlock block = pane_.document()->findBlockByNumber(index);
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(BytesToPaneChars(text));
+}
+
+int EditorDocument::CaretIndex() const {
+    return pane_.textCursor().position();
+}
+
+void EditorDocument::SetCaretIndex(int index) {
+    pane_.Select(index, 0);
+}
+
+}  // namespace sonkora

@@ -1,0 +1,128 @@
+// The main window's message boxes and file dialogs. The file dialogs show the caller's
+// file type first and preselected, "All Files" after it, and a Help button that opens
+// the caller's help topic.
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "common/UserInterface.h"
+#include "shell/FileDialogFilter.h"
+#include "shell/MainWindow.h"
+
+namespace sonkora {
+
+namespace {
+
+void AddHelpButton(QFileDialog& dialog, MainWindow& window, int helpContext) {
+    if (helpContext == 0) return;
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    if (!buttons) return;
+    QPushButton* help = buttons->addButton(QDialogButtonBox::Help);
+    QObject::connect(help, &QPushButton::clicked, &window, [&window, helpContext] { window.ShowHelp(helpContext); });
+}
+
+}  // namespace
+
+std::optional<QString> MainWindow::AskOpenFileName(const QString& filter, const QString& title, int helpContext,
+                                                   const QString& defaultExtension) {
+    const QStringList filters = QtNameFilters(filter + QStringLiteral("|All Files (*.*)|*.*"));
+    QFileDialog dialog(this, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+    dialog.setDefaultSuffix(defaultExtension);
+    dialog.setDirectory(lastDirectory_.isEmpty() ? QString::fromStdString(environment_.DocumentDirectory)
+                                                 : lastDirectory_);
+    AddHelpButton(dialog, *this, helpContext);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString chosen = dialog.selectedFiles().first();
+    lastDirectory_ = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+std::optional<QString> MainWindow::AskSaveFileName(const QString& filter, const QString& title, int helpContext,
+                                                   const QString& defaultExtension, const QString& proposedName) {
+    const QStringList filters = QtNameFilters(filter + QStringLiteral("|All Files (*.*)|*.*"));
+    QString proposal = proposedName;
+    for (;;) {
+        QFileDialog dialog(this, title);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        // Overwriting an existing song text asks nothing, as it always has.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.first());
+        dialog.setDefaultSuffix(defaultExtension);
+        if (!proposal.isEmpty()) {
+            dialog.setDirectory(QFileInfo(proposal).absolutePath());
+            dialog.selectFile(QFileInfo(proposal).fileName());
+        } else {
+            dialog.setDirectory(lastDirectory_.isEmpty() ? QString::fromStdString(environment_.DocumentDirectory)
+                                                         : lastDirectory_);
+        }
+        AddHelpButton(dialog, *this, helpContext);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        const QString chosen = dialog.selectedFiles().first();
+        if (IsReadOnlyFile(chosen)) {
+            WarningBox(QStringLiteral("%1 is read only.").arg(QFileInfo(chosen).fileName()), helpContext);
+            proposal = chosen;
+            continue;
+        }
+        lastDirectory_ = QFileInfo(chosen).absolutePath();
+        return chosen;
+    }
+}
+
+QMessageBox::StandardButton MainWindow::ShowBox(QMessageBox::Icon icon, const QString& message,
+                                                QMessageBox::StandardButtons buttons, int helpContext) {
+    QMessageBox box(icon, QStringLiteral("Sonkora"), message, buttons, this);
+    box.setWindowModality(Qt::WindowModal);
+    QAbstractButton* help = helpContext != HelpContext::None ? box.addButton(QMessageBox::Help) : nullptr;
+    if (buttons & QMessageBox::Yes) box.setDefaultButton(QMessageBox::Yes);
+    if (buttons & QMessageBox::Cancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (buttons & QMessageBox::No)
+        box.setEscapeButton(QMessageBox::No);
+    for (;;) {
+        box.exec();
+        if (help && box.clickedButton() == help) {
+            // The help window is not blocked by the box; the box comes back for the answer.
+            ShowHelp(helpContext);
+            continue;
+        }
+        const auto answer = box.standardButton(box.clickedButton());
+        if (answer == QMessageBox::NoButton) {
+            // Closed with the window's close box or Escape without an escape button.
+            if (buttons & QMessageBox::Cancel) return QMessageBox::Cancel;
+            if (buttons & QMessageBox::No) return QMessageBox::No;
+            return QMessageBox::Ok;
+        }
+        return answer;
+    }
+}
+
+void MainWindow::ErrorBox(const QString& message, int helpContext) {
+    ShowBox(QMessageBox::Critical, message, QMessageBox::Ok, helpContext);
+}
+
+void MainWindow::WarningBox(const QString& message, int helpContext) {
+    ShowBox(QMessageBox::Warning, message, QMessageBox::Ok, helpContext);
+}
+
+void MainWindow::InformationBox(const QString& message, int helpContext) {
+    ShowBox(QMessageBox::Information, message, QMessageBox::Ok, helpContext);
+}
+
+QMessageBox::StandardButton MainWindow::QueryBox(const QString& message, int helpContext, bool withCancel) {
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) buttons |= QMessageBox::Cancel;
+    return ShowBox(QMessageBox::Warning, message, buttons, helpContext);
+}
+
+}  // namespace sonkora

@@ -1,0 +1,141 @@
+// The main window as the host of the program's one playback: the MIDI toolkit and the
+// playback engine, the toolkit's notifications carried to the window's own thread, the
+// 20 ms timer and the gauge.
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+
+#include "playback/MidiToolkit.h"
+#include "playback/PlaybackEngine.h"
+#include "shell/MainWindow.h"
+#include "shell/MidiSystem.h"
+#include "shell/ShellUserInterface.h"
+#include "shell/VoiceTrackDialog.h"
+
+namespace sonkora {
+
+namespace {
+
+// The toolkit's two notifications, posted to the window from the thread that runs the
+// toolkit's clock and handled on the window's own.
+constexpr auto FeedRequestEvent = static_cast<QEvent::Type>(QEvent::User + 0x53);
+constexpr auto PlaybackEndedEvent = static_cast<QEvent::Type>(QEvent::User + 0x57);
+
+// A notification carries the number of the playback it belongs to: an end that was
+// already under way when a new song started must not stop the new one.
+class ToolkitEvent : public QEvent {
+public:
+    ToolkitEvent(Type type, uint64_t playback) : QEvent(type), Playback(playback) {}
+    const uint64_t Playback;
+};
+
+}  // namespace
+
+// Shared with the toolkit's thread, which reads it when it posts a notification.
+struct MainWindow::PlaybackNumber {
+    std::atomic<uint64_t> Value{0};
+};
+
+void MainWindow::StartPlayback() {
+    midi_ = environment_.CreateMidiSystem ? environment_.CreateMidiSystem() : CreateSystemMidi();
+    ui_ = std::make_unique<ShellUserInterface>(*this);
+    engine_ = std::make_unique<PlaybackEngine>(midi_->Toolkit(), *ui_, *this);
+    playbackNumber_ = std::make_shared<PlaybackNumber>();
+    midi_->Toolkit().SetNotificationHandler([this, number = playbackNumber_](ToolkitNotification notification) {
+        const QEvent::Type type =
+            notification == ToolkitNotification::MoreEventsWanted ? FeedRequestEvent : PlaybackEndedEvent;
+        QCoreApplication::postEvent(this, new ToolkitEvent(type, number->Value.load()));
+    });
+}
+
+MidiToolkit& MainWindow::Toolkit() {
+    return midi_->Toolkit();
+}
+
+bool MainWindow::Playing() const {
+    return engine_ && engine_->Playing();
+}
+
+PlaybackEditor* MainWindow::PlayingEditor() const {
+    return engine_ ? engine_->PlayEditor() : nullptr;
+}
+
+bool MainWindow::OpenMidiOutput() {
+    engine_->SetMidiOutDevice(settings_.MidiOutDevice);
+    const bool opened = engine_->OpenMidiOutput();
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+    return opened;
+}
+
+void MainWindow::CloseMidiOutput() {
+    if (engine_) engine_->CloseMidiOutput();
+}
+
+void MainWindow::PlaySong(const std::string& karFileName, PlaybackEditor* editor, bool fromCursor) {
+    engine_->StopPlaying();
+    ++playbackNumber_->Value;
+    engine_->PlaySong(karFileName, editor, fromCursor);
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+}
+
+void MainWindow::PlayTrack(const std::string& fileName, int track) {
+    // Stopping the audition that runs must not clear what the track dialog just showed.
+    keepTrackDialogStatus_ = true;
+    engine_->StopPlaying();
+    keepTrackDialogStatus_ = false;
+    ++playbackNumber_->Value;
+    engine_->PlayTrack(fileName, track);
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+}
+
+void MainWindow::StopPlaying() {
+    if (engine_) engine_->StopPlaying();
+}
+
+void MainWindow::Tick() {
+    if (engine_) engine_->Tick();
+}
+
+void MainWindow::customEvent(QEvent* event) {
+    if (event->type() != FeedRequestEvent && event->type() != PlaybackEndedEvent)
+        return QMainWindow::customEvent(event);
+    const auto* notification = static_cast<ToolkitEvent*>(event);
+    if (!engine_ || notification->Playback != playbackNumber_->Value.load()) return;
+    if (event->type() == FeedRequestEvent)
+        engine_->MidiFeedRequest();
+    else
+        engine_->MidiPlaybackEnded();
+}
+
+void MainWindow::SetGauge(int32_t maximum, int32_t progress) {
+    // A song of no length still shows a full bar, not a busy one.
+    const int top = std::max(1, maximum);
+    gauge_->setRange(0, top);
+    gauge_->setValue(std::clamp(progress, 0, top));
+}
+
+void MainWindow::SetGaugeProgress(int32_t progress) {
+    gauge_->setValue(std::clamp(progress, 0, gauge_->maximum()));
+}
+
+void MainWindow::SetTimerEnabled(bool enabled) {
+    if (enabled)
+        tickTimer_->start();
+    else
+        tickTimer_->stop();
+}
+
+void MainWindow::ProcessPendingMessages() {
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::ClearTrackDialogStatus() {
+    if (trackDialog_ && !keepTrackDialogStatus_) trackDialog_->ClearAuditionStatus();
+}
+
+}  // namespace sonkora

@@ -1,0 +1,191 @@
+// The main window's session: the start (the windows of the last run come back, the
+// output device opens, a first start shows the help and an example song) and the end
+// (the editors' close questions, the settings and window places saved in Sonkora.ini).
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMdiArea>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <exception>
+
+#include "common/IniFile.h"
+#include "common/UserInterface.h"
+#include "playback/PlaybackEngine.h"
+#include "shell/EditorWindow.h"
+#include "shell/HelpWindow.h"
+#include "shell/MainWindow.h"
+
+namespace sonkora {
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    RestoreViews();
+    // The device and the help come once the window is on the screen, so that a message
+    // about either has the program's window behind it.
+    QTimer::singleShot(0, this, &MainWindow::FinishStart);
+}
+
+void MainWindow::LoadMainSettings(const IniFile& ini, const std::string& prefix) {
+    ReadShellSettings(ini, prefix, settings_);
+    engine_->SetMidiOutDevice(settings_.MidiOutDevice);
+    SetEditorFont(FontFromSettings(settings_));
+}
+
+void MainWindow::RestoreViews() {
+    // The editors' saved places are kept inside the area, so the area must have its
+    // real size before they come back.
+    if (layout()) layout()->activate();
+    IniFile ini;
+    bool haveIni = false;
+    try {
+        haveIni = QFileInfo::exists(QString::fromStdString(environment_.IniReadPath));
+        ini.Load(environment_.IniReadPath);
+    } catch (const std::exception& error) {
+        haveIni = false;
+        ErrorBox(QStringLiteral("The settings could not be read: %1").arg(QString::fromStdString(error.what())),
+                 HelpContext::General);
+    }
+
+    const auto views = ini.ReadSectionValues(ViewsSection);
+    for (const auto& [key, value] : views)
+        if (value == "Main") LoadMainSettings(ini, key);
+    for (auto it = views.rbegin(); it != views.rend(); ++it) {
+        if (it->second != "Edit") continue;
+        EditorWindow* editor = CreateEditor(false);
+        editor->LoadViewSettings(ini, it->first);
+        mdiArea_->setActiveSubWindow(editor->Window());
+    }
+    for (const auto& [key, value] : views)
+        if (value == "Main") LoadViewSettings(ini, key);
+
+    // A first start meets a working song at once.
+    if (!haveIni) OpenExampleSong();
+    UpdateFrameControls();
+}
+
+void MainWindow::FinishStart() {
+    if (startFinished_) return;
+    startFinished_ = true;
+    // A missing device is told once, here; the program runs on without one.
+    OpenMidiOutput();
+    UpdateFrameControls();
+    if (settings_.HelpShown != HelpShownMark && ShowHelp(HelpContext::General)) settings_.HelpShown = HelpShownMark;
+}
+
+void MainWindow::OpenExampleSong() {
+    QDir examples(QString::fromStdString(environment_.ExamplesDirectory()));
+    const QStringList songs = examples.entryList({QStringLiteral("*.stf")}, QDir::Files, QDir::Name);
+    if (songs.isEmpty()) return;
+    CreateEditor()->LoadFile(examples.filePath(songs.first()));
+}
+
+bool MainWindow::CloseEditorsForExit() {
+    for (EditorWindow* editor : Editors())
+        if (!editor->CloseQuery()) return false;
+    return true;
+}
+
+void MainWindow::SaveViews() {
+    if (help_) help_->Quit();
+    IniFile ini;
+    QStringList problems;
+    try {
+        ini.Load(environment_.IniReadPath);
+    } catch (const std::exception&) {
+        // Unreadable: the two sections are written anew all the same.
+    }
+    ini.EraseSection(ViewsSection);
+    ini.EraseSection(ViewSettingsSection);
+    ini.WriteString(ViewsSection, "View0", ViewName);
+    SaveViewSettings(ini, "View0");
+    int number = 1;
+    for (EditorWindow* editor : Editors()) {
+        // A file name with a line break cannot be stored in a line of the file; that
+        // window is left out rather than the whole file being lost.
+        const QString fileName = editor->FileName();
+        if (fileName.contains(QLatin1Char('\n')) || fileName.contains(QLatin1Char('\r'))) {
+            problems << fileName;
+            continue;
+        }
+        const std::string key = "View" + std::to_string(number++);
+        ini.WriteString(ViewsSection, key, editor->ViewName);
+        editor->SaveViewSettings(ini, key);
+    }
+    try {
+        ini.Save(environment_.IniWritePath);
+    } catch (const std::exception& error) {
+        ErrorBox(QStringLiteral("The settings could not be saved in %1: %2")
+                     .arg(QString::fromStdString(environment_.IniWritePath), QString::fromStdString(error.what())),
+                 HelpContext::General);
+        return;
+    }
+    if (!problems.isEmpty())
+        ErrorBox(QStringLiteral("These windows will not open again at the next start, because their file "
+                                "names cannot be stored in the settings:\n%1")
+                     .arg(problems.join(QLatin1Char('\n'))),
+                 HelpContext::General);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!CloseEditorsForExit()) {
+        event->ignore();
+        return;
+    }
+    StopPlaying();
+    // Closed before the start was finished: nothing of it is wanted any more.
+    startFinished_ = true;
+    SaveViews();
+    event->accept();
+}
+
+void MainWindow::SaveViewSettings(IniFile& ini, const std::string& prefix) {
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+    PersistentView::SaveViewSettings(ini, prefix);
+    WriteShellSettings(ini, prefix, settings_);
+}
+
+void MainWindow::LoadViewSettings(const IniFile& ini, const std::string& prefix) {
+    PersistentView::LoadViewSettings(ini, prefix);
+}
+
+WindowPlacement MainWindow::GetPlacement() const {
+    WindowPlacement placement;
+    const Qt::WindowStates state = windowState();
+    placement.ShowCmd = state & Qt::WindowMinimized   ? ShowState::Minimized
+                        : state & Qt::WindowMaximized ? ShowState::Maximized
+                                                      : ShowState::Normal;
+    QRect normal = normalGeometry();
+    if (!normal.isValid()) normal = geometry();
+    placement.SetNormalRect(normal);
+    return placement;
+}
+
+void MainWindow::SetPlacement(const WindowPlacement& placement) {
+    const QRect saved = placement.NormalRect();
+    if (saved.width() > 0 && saved.height() > 0) {
+        QRect area;
+        for (QScreen* screen : QGuiApplication::screens()) area = area.united(screen->availableGeometry());
+        if (QScreen* screen = QGuiApplication::screenAt(saved.center()))
+            area = screen->availableGeometry();
+        else if (QGuiApplication::primaryScreen())
+            area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect kept = KeepOnArea(saved, area);
+        setGeometry(kept.adjusted(0, 0, std::max(0, 640 - kept.width()), std::max(0, 480 - kept.height())));
+    }
+    // A main window that would come back minimized shows nothing at all at start; it
+    // comes back in its normal size instead.
+    if (placement.ShowCmd == ShowState::Maximized)
+        setWindowState(Qt::WindowMaximized);
+    else
+        setWindowState(Qt::WindowNoState);
+}
+
+}  // namespace sonkora

@@ -1,0 +1,73 @@
+#include "shell/MidiSetupDialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "common/UserInterface.h"
+#include "playback/MidiToolkit.h"
+
+namespace sonkora {
+
+namespace {
+
+// No machine has this many outputs; the bound only guards against a toolkit that
+// never says "no more".
+constexpr int MaxDevices = 1024;
+
+}  // namespace
+
+MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Midi Setup"));
+    setProperty("sonkoraHelpContext", HelpContext::General);
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(QStringLiteral("&Midi output device"), this);
+    devices_ = new QListWidget(this);
+    devices_->setObjectName(QStringLiteral("devices"));
+    label->setBuddy(devices_);
+    layout->addWidget(label);
+    layout->addWidget(devices_, 1);
+
+    for (int index = 0; index < MaxDevices; ++index) {
+        const std::optional<std::string> name = toolkit.DeviceName(index);
+        if (!name) break;
+        if (name->empty()) continue;
+        auto* item = new QListWidgetItem(QString::fromStdString(*name), devices_);
+        // The exact bytes the toolkit gave, for the comparison with the setting.
+        item->setData(Qt::UserRole, QByteArray::fromStdString(*name));
+    }
+
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(QDialogButtonBox::Ok);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    // There is no topic of this dialog's own to open from here.
+    buttons->addButton(QDialogButtonBox::Help)->setEnabled(false);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(devices_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    devices_->setMinimumWidth(320);
+    setFixedSize(sizeHint());
+    devices_->setFocus();
+}
+
+void MidiSetupDialog::SelectDevice(const std::string& device) {
+    int row = 0;
+    for (int i = 0; i < devices_->count(); ++i) {
+        if (devices_->item(i)->data(Qt::UserRole).toByteArray().toStdString() == device) {
+            row = i;
+            break;
+        }
+    }
+    if (devices_->count() > 0) devices_->setCurrentRow(row);
+    devices_->setFocus();
+}
+
+std::string MidiSetupDialog::SelectedDevice() const {
+    const QListWidgetItem* item = devices_->currentItem();
+    return item ? item->data(Qt::UserRole).toByteArray().toStdString() : std::string();
+}
+
+}  // namespace sonkora
