@@ -129,6 +129,9 @@ void ChunkReader::Copy(int64_t count, const std::function<void(const uint8_t*, s
 }
 
 std::optional<int64_t> ChunkReader::CopyToFile(std::FILE* target, int64_t count) {
+    // A split type 0 file is read from its image in memory, and a RIFF-wrapped one only up
+    // to the end of the MIDI file inside it: both are copied through the buffer instead.
+    if (inMemory_ || limited_) return std::nullopt;
     const std::optional<int64_t> copied = CopyBetweenFiles(file_, target, count);
     if (copied) DropBuffer();
     return copied;

@@ -71,18 +71,6 @@ private slots:
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), QByteArray("first\r\n\r\nsecond!\r\n"));
     }
 
-    void ANewWindowSavesUntitledInTheProgramFolderWithoutAsking() {
-        EditorFixture f;
-        EditorWindow* editor = f.frame->CreateEditor();
-        QCOMPARE(editor->FileName(), f.folder.Path(QStringLiteral("untitled.stf")));
-        Type(editor, QStringLiteral("la la"));
-        ModalAnswerer answer;
-        QVERIFY(editor->Save());
-        QVERIFY(answer.Seen.isEmpty());
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("untitled.stf")), QByteArray("la la\r\n"));
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("untitled.bak"))));
-    }
-
     void AReadOnlyFileIsNamedAndSavedElsewhereOnlyThroughSaveAs() {
         EditorFixture f;
         EditorWindow* editor = f.Open(QStringLiteral("locked.stf"), "old\n");

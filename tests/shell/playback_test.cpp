@@ -68,7 +68,9 @@ private slots:
         QVERIFY(!SongText(editor)->textCursor().hasSelection());
         QVERIFY(Action(f.frame.get(), "playButton")->isEnabled() && !Action(f.frame.get(), "stopButton")->isEnabled());
         QVERIFY(!f.frame->findChild<QTimer*>()->isActive());
-        QCOMPARE(Child<QProgressBar>(f.frame.get(), "gauge")->value(), 100);
+        // Idle, the gauge is empty and silent.
+        QCOMPARE(Child<QProgressBar>(f.frame.get(), "gauge")->value(), 0);
+        QVERIFY(!Child<QProgressBar>(f.frame.get(), "gauge")->isTextVisible());
     }
 
     void WhileItsSongPlaysNothingChangesTheSongText() {

@@ -16,13 +16,15 @@ class SettingsLocationTest : public QObject {
 private slots:
     void AWritableProgramFolderKeepsEverything() {
         QTemporaryDir program;
-        const ShellEnvironment env =
-            ShellEnvironment::ForProgram(program.path().toStdString(), "/unused/config", "/unused/docs");
+        QTemporaryDir user;
+        const std::string docs = user.path().toStdString() + "/docs";
+        const ShellEnvironment env = ShellEnvironment::ForProgram(program.path().toStdString(), "/unused/config", docs);
         const std::string dir = program.path().toStdString() + "/";
         QCOMPARE(env.ProgramDirectory, dir);
         QCOMPARE(env.IniReadPath, dir + "Sonkora.ini");
         QCOMPARE(env.IniWritePath, dir + "Sonkora.ini");
-        QCOMPARE(env.DocumentDirectory, dir);
+        // New songs never go into the program's folder.
+        QCOMPARE(env.DocumentDirectory, docs + "/");
         QCOMPARE(env.HelpDirectory(), dir + "help/");
         QVERIFY(!QFileInfo::exists(QStringLiteral("/unused")));
         // The probe leaves nothing behind.
