@@ -98,18 +98,6 @@ std::optional<unsigned char> CharToCp1252(char32_t character) {
     return std::nullopt;
 }
 
-bool IsUtf8WithNonAscii(std::string_view text) {
-    bool nonAscii = false;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t start = pos;
-        const char32_t c = DecodeUtf8(text, pos);
-        if (c == Replacement && pos - start == 1) return false;  // malformed
-        nonAscii = nonAscii || c >= 0x80;
-    }
-    return nonAscii;
-}
-
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -21,11 +21,6 @@ char32_t Cp1252ToChar(unsigned char byte);
 // The byte for a character, or nothing when the code page cannot hold it.
 std::optional<unsigned char> CharToCp1252(char32_t character);
 
-// True when `text` is valid UTF-8 and holds at least one character beyond ASCII: a text
-// written by a tool that writes UTF-8, not a Windows-1252 text (whose letters beyond
-// ASCII almost never form valid sequences).
-bool IsUtf8WithNonAscii(std::string_view text);
-
 // For printing song texts on a terminal.
 std::string Cp1252ToUtf8(std::string_view text);
 

@@ -131,9 +131,9 @@ TextPlan PlanTexts(const std::vector<uint8_t>& bytes, const KaraokeSurvey& surve
             const bool karaokeText = IsKaraokeText(event, softKaraoke && words);
             if (!karaokeText) continue;
             const bool atLine = !event.Text.empty() && event.Text[0] == '@';
-            if (IsUtf8WithNonAscii(event.Text))
+            if (IsUtf8BeyondAscii(event.Text))
                 anyNonAscii = true;
-            else if (!IsUtf8WithNonAscii(event.Text + "\xC3\xA9"))  // "é" added: the text's validity alone
+            else if (!IsUtf8BeyondAscii(event.Text + "\xC3\xA9"))  // "é" added: the text's validity alone
                 allUtf8 = false;
             if (!atLine) {
                 if (firstLyric < 0) firstLyric = event.Time;
