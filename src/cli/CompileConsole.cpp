@@ -46,6 +46,21 @@ void CompileConsole::InformationBox(const std::string& message, int /*helpContex
     (compiler_.MidiError() == 0 ? Out() : Err()) << ConsoleText(message) << std::flush;
 }
 
+Answer CompileConsole::ConfirmBox(const std::string& message, int /*helpContext*/) {
+    const std::string warning = message.substr(0, message.find('\r'));
+    Err() << ErrorPlace(message) << "warning: " << warning << '\n';
+    if (stripLyrics_) {
+        Err() << "They are left out (--strip-lyrics).\n" << std::flush;
+        return Answer::Yes;
+    }
+    if (strict_) {
+        Err() << "Leave them out with --strip-lyrics.\n" << std::flush;
+        return Answer::Cancel;
+    }
+    Err() << "They are copied as they are; --strip-lyrics leaves them out.\n" << std::flush;
+    return Answer::No;
+}
+
 void CompileConsole::PlaySong(const std::string& karFileName, bool /*fromCursor*/) {
     Err() << TerminalSafe(karFileName) << ": sonkorac does not play songs; open the song text in Sonkora to play it\n"
           << std::flush;
@@ -65,6 +80,8 @@ std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allow
         const std::string& arg = args[i];
         if (allowChoices && arg == "--strict") {
             options.strict = true;
+        } else if (allowChoices && arg == "--strip-lyrics") {
+            options.stripLyrics = true;
         } else if (allowChoices && arg == "--track") {
             if (i + 1 == args.size()) return "--track needs a track number";
             options.track = ParseListNumber(args[++i]);
@@ -94,6 +111,7 @@ int RunCompileAndAct(const Arguments& args, CompileKind kind) {
     // As in a batch run the questions are answered Yes, unless the caller wants the
     // file only when lyrics and notes agree.
     console.SetQueryAnswer(!options.strict);
+    console.SetSourceLyricsChoice(options.stripLyrics, options.strict);
     CompileAndAct(compiler, kind, false, false, *document, console, console);
     return compiler.MidiError() == 0 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/ConsoleUserInterface.h"
@@ -81,6 +82,12 @@ public:
     }
 
     void OpenSongText(const std::string& fileName) override { Out() << TerminalSafe(fileName) << "\n" << std::flush; }
+
+    // One warning line per change, as compilers write them.
+    void ReportChanges(const std::string& fileName, const std::vector<std::string>& changes) override {
+        for (const std::string& change : changes) Err() << fileName << ": warning: " << change << "\n";
+        Err() << std::flush;
+    }
 
 protected:
     std::string ErrorPlace(const std::string& /*message*/) override { return karaokeFile_ + ": "; }

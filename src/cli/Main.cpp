@@ -11,10 +11,10 @@ namespace sonkora::cli {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"tracks", "[--kar] FILE", RunTracks},
-        {"make", "SONG.stf [--track N] [--strict]", RunMake},
+        {"make", "SONG.stf [--track N] [--strict] [--strip-lyrics]", RunMake},
         {"export",
          "SONG.stf|FILE.kar [--format midi|lrc|elrc|vtt|ultrastar] [--output FILE] [--track N] [--strict] "
-         "[--audio [--mute-voice]]",
+         "[--strip-lyrics] [--audio [--mute-voice]]",
          RunExport},
         {"check", "SONG.stf", RunCheck},
         {"hyphenate", "(SONG.stf [--output OUT.stf] | --words) [--lang NAME | --patterns FILE.hyp]", RunHyphenate},

@@ -1,9 +1,11 @@
 // sonkorac print SONG.stf: Print Song Text, the lyrics laid out as they are sung, on
-// standard output. The text is checked first, so nothing is printed for a broken text.
+// standard output, in UTF-8. The text is checked first, so nothing is printed for a
+// broken text.
 #include <iostream>
 #include <sstream>
 
 #include "cli/CompileConsole.h"
+#include "common/CodePage.h"
 #include "common/TerminalText.h"
 
 namespace sonkora::cli {
@@ -19,7 +21,7 @@ int RunPrint(const Arguments& args) {
     if (compiler.MidiError() != 0) return 1;
     std::ostringstream text;
     compiler.CompileSongText(CompileKind::PrintText, *document, console, {}, &text);
-    std::cout << TerminalSafe(text.str(), LineBreaks::Keep) << std::flush;
+    std::cout << TerminalSafe(Cp1252ToUtf8(text.str()), LineBreaks::Keep) << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;
 }
 

@@ -11,6 +11,7 @@
 #include "common/SafeSave.h"
 #include "common/UserInterface.h"
 #include "compiler/LyricLexer.h"
+#include "compiler/SourceLyrics.h"
 #include "midi/KaraokePass.h"
 #include "midi/MidiTypes.h"
 #include "midi/TimeCode.h"
@@ -125,6 +126,7 @@ private:
 
     std::vector<std::string> lines_;
     KaraokePass pass_;
+    SourceLyrics source_;  // the MIDI file the pass reads, without its old words if so chosen
     bool passOpened_ = false;
     // The karaoke or MIDI file is written beside its target and only put in place when
     // everything succeeded: a failed, declined or killed Make leaves the earlier file as
@@ -288,7 +290,7 @@ bool Compilation::CheckFiles() {
         return false;
     }
     if (WritesFile(mode_)) {
-        // Creating the output truncates it, so it must be neither of the files we read.
+        // Creating the output truncates it: it must be neither of the files we read.
         if (SameFile(c_.karFileName_, c_.midiFileName_)) {
             ShowError("Output file " + c_.karFileName_ + " would overwrite the MIDI file.", stop);
             return false;
@@ -333,13 +335,17 @@ void Compilation::SelectTrackLine() {
 bool Compilation::OpenOutput() {
     PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
     if (mode_ == CompileKind::Timing) passMode = PassMode::ReadOnly;
+    source_ = CheckSourceLyrics(ui_, c_.midiFileName_, c_.karFileName_,
+                                mode_ == CompileKind::Make || mode_ == CompileKind::Export);
+    if (source_.declined) c_.midiError_ = MidiErrorCode::Declined;
+    if (source_.declined) return false;
     std::string writeTo;
     if (WritesFile(mode_)) {
         output_ = std::make_unique<SafeSave>(c_.karFileName_);
         if (output_->Create()) writeTo = output_->TempName();
     }
     if (!WritesFile(mode_) || !writeTo.empty()) {
-        pass_.OpenPass(c_.midiFileName_, writeTo, "", passMode, 0, "", "");
+        pass_.OpenPass(source_.passInput, writeTo, "", passMode, 0, "", "");
         passOpened_ = true;
     }
     if (!passOpened_ || pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {

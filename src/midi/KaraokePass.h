@@ -72,6 +72,9 @@ public:
     // Moves the input to `offset`, where a chunk starts.
     void MoveToChunk(int64_t offset);
 
+    // Mode 1: the song text being written.
+    SongTextConverter& SongText() { return songText_; }
+
     const MidiHeader& Header() const { return header_; }
     // Chunks the track listing shows, chunk 0 included: all of them, except in a split
     // type 0 file, whose channel tracks without notes come last and are not listed.

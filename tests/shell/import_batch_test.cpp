@@ -74,10 +74,54 @@ private slots:
         QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("plain.kar")));
         answers.ChooseFile(f.folder.Path(QStringLiteral("plain.kar"))).Press(QMessageBox::Ok);
         f.frame->importKaraoke();
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file"));
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file, and no track holds lyric events"));
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("plain.stf"))));
         QCOMPARE(f.frame->Editors().size(), qsizetype(1));
         QVERIFY(answers.Unexpected.isEmpty());
+    }
+
+    // The other karaoke forms: lyric events in the melody track (its dialog lists the
+    // music tracks, not from the fourth), the marker under other track names, and texts
+    // the song text could only keep by moving them, which one box then lists.
+    void KaraokeFilesOfOtherFormsImportWithTheirChangesListed() {
+        FrameFixture f;
+        const QString data = QStringLiteral(SONKORA_SOURCE_DIR "/tests/data/kar/");
+        struct Row {
+            const char* name;
+            int listed;
+            int auditioned;  // the track the first line plays
+            bool changed;
+        } rows[] = {
+            {"lyrics_in_melody", 2, 1, false},
+            {"marker_other_names", 1, 3, false},
+            {"late_texts", 1, 3, true},
+        };
+        for (const Row& row : rows) {
+            const QString name = QLatin1String(row.name);
+            const QString copy = f.folder.Path(name + QStringLiteral(".kar"));
+            QVERIFY(QFile::copy(data + name + QStringLiteral(".kar"), copy));
+            ModalAnswerer answers;
+            int soloTrack = -1;
+            answers.ChooseFile(copy).Act([&](QDialog& d) {
+                auto& dialog = dynamic_cast<VoiceTrackDialog&>(d);
+                QCOMPARE(Child<QListWidget>(&dialog, "tracks")->count(), row.listed);
+                Child<QPushButton>(&dialog, "playTrack")->click();
+                soloTrack = f.frame->Engine().SoloTrack();
+                dialog.accept();
+            });
+            if (row.changed) answers.Press(QMessageBox::Ok);
+            f.frame->importKaraoke();
+            QVERIFY2(answers.Unexpected.isEmpty(), qPrintable(answers.Unexpected.join(QLatin1Char(','))));
+            QCOMPARE(soloTrack, row.auditioned);
+            const QString report =
+                QStringLiteral("box: Imported %1 with these changes:\rThe text \"@TSecond verse\"").arg(copy);
+            QCOMPARE(answers.Seen.last().startsWith(report), row.changed);
+            EditorWindow* editor = f.frame->ActiveEditor();
+            QCOMPARE(editor->FileName(), f.folder.Path(name + QStringLiteral(".stf")));
+            QVERIFY2(SongText(editor)->toPlainText().contains(QStringLiteral("Lan-tern light on the hill\n")),
+                     qPrintable(name));
+            QVERIFY(!f.frame->Playing());
+        }
     }
 
     void TheBatchRunMakesAndPrintsEverySongTextOfItsFolderSilently() {

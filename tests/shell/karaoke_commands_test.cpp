@@ -86,6 +86,33 @@ private slots:
         QVERIFY(Preview(editor)->toPlainText().contains(QStringLiteral("Dashing through the snow")));
     }
 
+    // A source that carries words already: Cancel makes nothing and says so, Yes leaves them out so
+    // that the karaoke file holds each syllable once.
+    void OldWordsInTheMidiFileAreAskedAboutAndLeftOut() {
+        EditorFixture f;
+        QVERIFY(QFile::copy(QStringLiteral(SONKORA_SOURCE_DIR "/tests/data/kar/lyrics_in_melody.kar"),
+                            f.folder.Path(QStringLiteral("sung.mid"))));
+        EditorWindow* editor = f.Open(QStringLiteral("sung.stf"),
+                                      "\\t 1\n\\m sung.mid\n\nLan-tern light on the hill\nCall-ing me home a-gain\n"
+                                      "Riv-er run-ning slow\nStars a-bove the snow, yes!\n");
+        const QString question =
+            QStringLiteral("box: 27 lyric or karaoke text event(s) already in the MIDI file.\rLeave them out?");
+        const QString kar = f.folder.Path(QStringLiteral("sung.kar"));
+        ModalAnswerer answer;
+        answer.Press(QMessageBox::Cancel).Press(QMessageBox::Ok);
+        editor->makeKaraoke();
+        QCOMPARE(answer.Seen, QStringList({question, "box: Karaoke file not made"}));
+        QVERIFY(!QFile::exists(kar));
+        answer.Seen.clear();
+        answer.Press(QMessageBox::Yes).Press(QMessageBox::Ok);
+        editor->makeKaraoke();
+        QCOMPARE(answer.Seen, QStringList({question, "box: Karaoke file made succesfully"}));
+        QVERIFY2(answer.Unexpected.isEmpty(), qPrintable(answer.Unexpected.join(QLatin1Char(','))));
+        QFile made(kar);
+        QVERIFY(made.open(QIODevice::ReadOnly));
+        QCOMPARE(made.readAll().count("tern"), qsizetype(1));
+    }
+
     void AnErrorPutsTheCaretAtItsLineAndColumnAndLeavesNoFile() {
         EditorFixture f(true);
         QFile::copy(f.Example(QStringLiteral("jingle_bells.mid")), f.folder.Path(QStringLiteral("tune.mid")));
