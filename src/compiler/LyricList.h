@@ -41,6 +41,8 @@ public:
     const LyricRecord& operator[](int index) const { return records_.at(static_cast<size_t>(index)); }
     const std::vector<LyricRecord>& Records() const { return records_; }
 
+    // Room for this many lyrics without moving the records again.
+    void Reserve(size_t lyrics) { records_.reserve(lyrics + 1); }
     // The open record; the list must hold one.
     LyricRecord& Open() { return records_.back(); }
     // Closes the open record (it becomes a lyric) and opens the next at `pos`.

@@ -393,6 +393,9 @@ bool Compilation::ReadAtLines() {
 
 void Compilation::ReadLyrics() {
     LyricLexer lexer(lines_, lyricStart_);
+    // Thousands of records moved again at every doubling, into fresh memory each time:
+    // in a large song that costs more than binding the lyrics.
+    if (mode_ != CompileKind::Check && mode_ != CompileKind::PrintText) c_.lyrics_.Reserve(lexer.MaxSyllables());
     const bool complete = lexer.Run(*this);
     const bool clean = complete && c_.midiError_ == 0;
     switch (mode_) {

@@ -160,7 +160,7 @@ void ChunkReader::Refill() {
     fill_ = static_cast<int>(Read(buffer_.data(), buffer_.size()));
 }
 
-ChunkReader::ByteResult ChunkReader::Next(uint8_t& byte) {
+ChunkReader::ByteResult ChunkReader::NextSlow(uint8_t& byte) {
     byte = 0;
     if (Position() >= chunkEnd_) return ByteResult::ChunkEnded;
     if (pos_ >= fill_) {
