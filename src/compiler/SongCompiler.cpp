@@ -455,19 +455,20 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     // and an empty line between paragraphs.
     std::vector<std::string>& preview = c_.previewLines_;
     LyricRecord& record = c_.lyrics_.Open();
-    record.Display = syllable;
+    const bool blank = prefix == LyricPrefix::Blank;
+    record.DisplayLength = static_cast<int32_t>(syllable.size() + (blank ? 1 : 0));
     if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
         preview.emplace_back();
         if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
     }
-    if (prefix == LyricPrefix::Blank) record.Display = " " + syllable;
     if (preview.empty()) {
         record.Row = 0;
         record.Col = 0;
     } else {
-        preview.back() += record.Display;
+        if (blank) preview.back() += ' ';
+        preview.back() += syllable;
         record.Row = static_cast<int32_t>(preview.size() - 1);
-        record.Col = static_cast<int32_t>(preview.back().size() - record.Display.size());
+        record.Col = static_cast<int32_t>(preview.back().size()) - record.DisplayLength;
     }
 
     const std::string text = LyricText(prefix, syllable);

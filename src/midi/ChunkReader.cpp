@@ -37,7 +37,8 @@ void ChunkReader::Open(const std::string& fileName) {
         throw IoError(fileName, "cannot read: not a seekable file (" + reason + ")");
     }
     Prepare();
-    buffer_.assign(BufferSize, 0);
+    // Not cleared: a short file touches only the pages it fills.
+    buffer_ = std::make_unique_for_overwrite<uint8_t[]>(BufferSize);
 }
 
 void ChunkReader::Prepare() {
@@ -80,7 +81,7 @@ void ChunkReader::Prepare() {
 }
 
 void ChunkReader::Close() {
-    buffer_ = std::vector<uint8_t>();
+    buffer_.reset();
     image_ = std::vector<uint8_t>();
     inMemory_ = false;
     fill_ = pos_ = 0;
@@ -120,9 +121,9 @@ size_t ChunkReader::Read(uint8_t* target, size_t count) {
 void ChunkReader::Copy(int64_t count, const std::function<void(const uint8_t*, size_t)>& sink) {
     while (count > 0) {
         const size_t block = static_cast<size_t>(std::min<int64_t>(count, BufferSize));
-        const size_t got = Read(buffer_.data(), block);
+        const size_t got = Read(buffer_.get(), block);
         if (got == 0) break;
-        sink(buffer_.data(), got);
+        sink(buffer_.get(), got);
         count -= static_cast<int64_t>(got);
     }
     DropBuffer();
@@ -144,7 +145,7 @@ void ChunkReader::DropBuffer() {
 }
 
 void ChunkReader::Reset() {
-    if (file_ != nullptr && !buffer_.empty()) {
+    if (file_ != nullptr && buffer_ != nullptr) {
         DropBuffer();
     } else {
         fill_ = pos_ = 0;
@@ -157,7 +158,7 @@ void ChunkReader::Refill() {
     start_ += fill_;
     pos_ = 0;
     fill_ = 0;
-    fill_ = static_cast<int>(Read(buffer_.data(), buffer_.size()));
+    fill_ = static_cast<int>(Read(buffer_.get(), BufferSize));
 }
 
 ChunkReader::ByteResult ChunkReader::NextSlow(uint8_t& byte) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,7 +86,7 @@ private:
 
     std::FILE* file_ = nullptr;
     std::string fileName_;
-    std::vector<uint8_t> buffer_;
+    std::unique_ptr<uint8_t[]> buffer_;
     int fill_ = 0;
     int pos_ = 0;
     int64_t start_ = 0;  // file offset of buffer_[0]
