@@ -210,8 +210,8 @@ int main(int argc, char** argv) {
     // One core kept busy, as a build or a game would keep it, by a process of its own.
     const pid_t spinner = fork();
     if (spinner == 0) {
-        for (volatile uint64_t spin = 0;; spin = spin + 1) {
-        }
+        volatile uint64_t spin = 0;
+        for (;;) spin = spin + 1;
     }
     if (spinner < 0) {
         std::perror("playback_lyriclag_bench: fork");
