@@ -410,6 +410,9 @@ bool Compilation::ReadAtLines() {
 
 void Compilation::ReadLyrics() {
     LyricLexer lexer(lines_, lyricStart_);
+    // Thousands of records moved again at every doubling, into fresh memory each time:
+    // in a large song that costs more than binding the lyrics.
+    if (mode_ != CompileKind::Check && mode_ != CompileKind::PrintText) c_.lyrics_.Reserve(lexer.MaxSyllables());
     const bool complete = lexer.Run(*this);
     const bool clean = complete && c_.midiError_ == 0;
     switch (mode_) {
@@ -468,7 +471,8 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     // The preview shows the syllables joined into words, one song text line per line
     // and an empty line between paragraphs.
     std::vector<std::string>& preview = c_.previewLines_;
-    const size_t displayLength = syllable.size() + (prefix == LyricPrefix::Blank ? 1 : 0);
+    const bool blank = prefix == LyricPrefix::Blank;
+    const auto displayLength = static_cast<int32_t>(syllable.size() + (blank ? 1 : 0));
     int32_t row = 0;
     int32_t column = 0;
     if (settings_.KeepPreviewLines) {
@@ -477,15 +481,15 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
             if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
         }
         if (!preview.empty()) {
-            if (prefix == LyricPrefix::Blank) preview.back() += ' ';
+            if (blank) preview.back() += ' ';
             preview.back() += syllable;
             row = static_cast<int32_t>(preview.size() - 1);
-            column = static_cast<int32_t>(preview.back().size() - displayLength);
+            column = static_cast<int32_t>(preview.back().size()) - displayLength;
         }
     }
     if (settings_.KeepLyricRecords) {
         LyricRecord& record = c_.lyrics_.Open();
-        record.Display = prefix == LyricPrefix::Blank ? " " + syllable : syllable;
+        record.DisplayLength = displayLength;
         record.Row = row;
         record.Col = column;
     }

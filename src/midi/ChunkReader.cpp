@@ -34,7 +34,8 @@ void ChunkReader::Open(const std::string& fileName) {
         throw IoError(fileName, "cannot read: not a seekable file (" + reason + ")");
     }
     Prepare();
-    buffer_.assign(BufferSize, 0);
+    // Not cleared: a short file touches only the pages it fills.
+    buffer_ = std::make_unique_for_overwrite<uint8_t[]>(BufferSize);
 }
 
 void ChunkReader::Prepare() {
@@ -77,7 +78,7 @@ void ChunkReader::Prepare() {
 }
 
 void ChunkReader::Close() {
-    buffer_ = std::vector<uint8_t>();
+    buffer_.reset();
     image_ = std::vector<uint8_t>();
     inMemory_ = false;
     fill_ = pos_ = 0;
@@ -117,9 +118,9 @@ size_t ChunkReader::Read(uint8_t* target, size_t count) {
 void ChunkReader::Copy(int64_t count, const std::function<void(const uint8_t*, size_t)>& sink) {
     while (count > 0) {
         const size_t block = static_cast<size_t>(std::min<int64_t>(count, BufferSize));
-        const size_t got = Read(buffer_.data(), block);
+        const size_t got = Read(buffer_.get(), block);
         if (got == 0) break;
-        sink(buffer_.data(), got);
+        sink(buffer_.get(), got);
         count -= static_cast<int64_t>(got);
     }
     DropBuffer();
@@ -141,7 +142,7 @@ void ChunkReader::DropBuffer() {
 }
 
 void ChunkReader::Reset() {
-    if (file_ != nullptr && !buffer_.empty()) {
+    if (file_ != nullptr && buffer_ != nullptr) {
         DropBuffer();
     } else {
         fill_ = pos_ = 0;
@@ -154,10 +155,10 @@ void ChunkReader::Refill() {
     start_ += fill_;
     pos_ = 0;
     fill_ = 0;
-    fill_ = static_cast<int>(Read(buffer_.data(), buffer_.size()));
+    fill_ = static_cast<int>(Read(buffer_.get(), BufferSize));
 }
 
-ChunkReader::ByteResult ChunkReader::Next(uint8_t& byte) {
+ChunkReader::ByteResult ChunkReader::NextSlow(uint8_t& byte) {
     byte = 0;
     if (Position() >= chunkEnd_) return ByteResult::ChunkEnded;
     if (pos_ >= fill_) {

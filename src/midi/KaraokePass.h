@@ -103,7 +103,10 @@ private:
         uint8_t runningStatus = 0;
     };
 
-    void RequireOpen(const char* operation) const;
+    void RequireOpen(const char* operation) const {
+        if (!input_.IsOpen()) NotOpen(operation);
+    }
+    [[noreturn]] static void NotOpen(const char* operation);
     void ResetState();
     void WriteOutput(const uint8_t* data, size_t count);
     void CopyInput(int64_t count);
@@ -133,6 +136,7 @@ private:
     int currentTrack_ = 0;
     std::vector<int32_t> noteTimes_;
     int noteCount_ = 0;
+    MidiEvent searched_;  // NextNoteLyric's event, kept so its text keeps its room
 };
 
 }  // namespace sonkora

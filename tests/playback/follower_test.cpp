@@ -46,6 +46,22 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyA
     EXPECT_EQ(engine.Follower().LastShownLyric(), 3);
 }
 
+TEST_F(FollowerTest, ATimerThatWaitsWhatEachTickAsksHighlightsEveryLyricWithinAMillisecond) {
+    Play();
+    int64_t now = 0;
+    size_t checked = 0;
+    while (engine.Playing() && now < At120(100)) {
+        const int wait = engine.Tick();
+        ASSERT_GE(wait, 1);
+        ASSERT_LE(wait, PlaybackEngine::TimerMillis);
+        for (; checked < editor.shown.size(); ++checked)
+            EXPECT_LT(now - At120(editor.shown[checked]), 1000) << "the lyric at tick " << editor.shown[checked];
+        now += int64_t{wait} * 1000;
+        Run(now);
+    }
+    EXPECT_EQ(editor.shown, (Ticks{10, 20, 40}));
+}
+
 TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {
     Play();
     int nested = 0;
