@@ -40,6 +40,19 @@ bool ReadsDirectives(CompileKind mode) {
     return BindsNotes(mode) || mode == CompileKind::SelectTrack;
 }
 
+// A name from a "\m" or "\k" line. Relative names are taken from the song text's own
+// directory, whatever directory the program happens to run in.
+std::string ResolveName(const std::string& songDirectory, const std::string& textName) {
+    const std::string name = FileNameFromSongText(textName);
+    if (!name.empty() && name[0] == PathSeparator) return name;
+    return JoinPath(songDirectory, name);
+}
+
+std::string TooManyTracksMessage(int32_t track, int trackCount) {
+    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" + "MIDI file contains " +
+           std::to_string(trackCount - 1) + " tracks).";
+}
+
 }  // namespace
 
 // A sign is read so that "-3" is refused as a number below 1 rather than as something
@@ -62,23 +75,6 @@ std::optional<int32_t> ParseTrackNumber(std::string_view text) {
     }
     return static_cast<int32_t>(negative ? -value : value);
 }
-
-namespace {
-
-// A name from a "\m" or "\k" line. Relative names are taken from the song text's own
-// directory, whatever directory the program happens to run in.
-std::string ResolveName(const std::string& songDirectory, const std::string& textName) {
-    const std::string name = FileNameFromSongText(textName);
-    if (!name.empty() && name[0] == PathSeparator) return name;
-    return JoinPath(songDirectory, name);
-}
-
-std::string TooManyTracksMessage(int32_t track, int trackCount) {
-    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" + "MIDI file contains " +
-           std::to_string(trackCount - 1) + " tracks).";
-}
-
-}  // namespace
 
 // One run of CompileSongText: the reading state of the song text, the karaoke pass and
 // the counters of the lyric timing. The lexer reports to it what it finds.
@@ -128,9 +124,8 @@ private:
     KaraokePass pass_;
     SourceLyrics source_;  // the MIDI file the pass reads, without its old words if so chosen
     bool passOpened_ = false;
-    // The karaoke or MIDI file is written beside its target and only put in place when
-    // everything succeeded: a failed, declined or killed Make leaves the earlier file as
-    // it was.
+    // Written beside the target, put in place only on success: a failed, declined or
+    // killed Make leaves the earlier file as it was.
     std::unique_ptr<SafeSave> output_;
 
     int headerStop_ = 0;  // the line at which the header block stopped
