@@ -155,6 +155,7 @@ TEST_F(SchedulerTest, StopFreezesTheClockAndPrepareStartsTheNextSongFromZeroAtTh
     EXPECT_EQ(scheduler.ReadClock(), 48);
     scheduler.Stop();
     EXPECT_EQ(log.silences, 1);
+    EXPECT_EQ(scheduler.QueuedCount(), 0u) << "the stopped song's records are let go";
     RunTo(2'000'000);
     EXPECT_EQ(scheduler.ReadClock(), 48);
     EXPECT_TRUE(posted.empty()) << "a stopped song does not run out";
