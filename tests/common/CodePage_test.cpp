@@ -58,6 +58,7 @@ TEST(CodePage, Utf8ToCp1252ReportsWhatItCannotMapAsQuestionMarks) {
         {"\xC0\xAF", "??", 2},            // overlong '/'
         {"\xE0\x80\xAF", "???", 3},       // overlong three-byte form
         {"\xED\xA0\x80", "???", 3},       // surrogate
+        {"\xED\xBF\xBF", "???", 3},       // the last surrogate
         {"\xF4\x90\x80\x80", "????", 4},  // beyond U+10FFFF
     };
     for (const auto& c : cases) {
