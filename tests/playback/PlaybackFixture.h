@@ -39,15 +39,13 @@ struct DeviceLog {
     std::vector<int> opened;  // device indexes, in order
 
     std::vector<Bytes> Messages() const {
-        return Each<Bytes>([](const Sent& s) { return s.bytes; });
+        std::vector<Bytes> out;
+        for (const Sent& s : sent) out.push_back(s.bytes);
+        return out;
     }
     std::vector<int64_t> Times() const {
-        return Each<int64_t>([](const Sent& s) { return s.micros; });
-    }
-    template <typename T, typename Get>
-    std::vector<T> Each(Get get) const {
-        std::vector<T> out;
-        for (const Sent& s : sent) out.push_back(get(s));
+        std::vector<int64_t> out;
+        for (const Sent& s : sent) out.push_back(s.micros);
         return out;
     }
     // The messages whose status has this high nibble (0x90 note on ...).
