@@ -56,12 +56,6 @@ TEST(LyricList, PlaybackTimesFindTheirLyrics) {
             << time;
     }
     EXPECT_FALSE(LyricsAtTime(LyricList(), 0).has_value());
-
-    // Play From Cursor: the last lyric beginning at or before the caret line's start.
-    for (const auto& [lineStart, time] :
-         std::vector<std::pair<int, int32_t>>{{0, 0}, {2, 0}, {7, 100}, {13, 200}, {14, 300}})
-        EXPECT_EQ(PlayFromCursorTime(lyrics, lineStart), time) << lineStart;
-    EXPECT_EQ(PlayFromCursorTime(LyricList(), 5), 0);
 }
 
 TEST(SongDocument, FileBytesSplitIntoLinesAndHeaderLinesAreFoundAboveTheFirstEmptyLine) {

@@ -38,8 +38,7 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyA
     Ticks times;
     for (const LyricTime& lyric : engine.Follower().LyricTimes()) times.push_back(lyric.Time);
     EXPECT_EQ(times, (Ticks{10, 20, 20, 40}));
-    TickAt(0);
-    TickAt(9);
+    for (int64_t tick : {0, 9}) TickAt(tick);
     EXPECT_TRUE(editor.shown.empty()) << "nothing before the first lyric is reached";
     for (int64_t tick : {15, 16, 25, 39, 200, 300}) TickAt(tick);
     EXPECT_EQ(editor.shown, (Ticks{10, 20, 40})) << "the two lyrics at tick 20 come with one call";
