@@ -52,19 +52,19 @@ TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
          {Cat({NoteOn(0, 0, 60, 64), EndOfTrack(50)})}},
         {"no words", {otherTexts}, KaraokeForm::None, 0, {otherTexts}},
     };
+    // The conductor, the chunks and bytes after them.
+    const auto song = [](const std::vector<Bytes>& chunks) {
+        Bytes file = Cat({Header(1, static_cast<uint16_t>(chunks.size() + 1), 96), Track(Conductor)});
+        for (const Bytes& chunk : chunks) file = Cat({file, Track(chunk)});
+        return Cat({file, Text("tail")});
+    };
     for (const auto& c : cases) {
-        Bytes file = Cat({Header(1, static_cast<uint16_t>(c.chunks.size() + 1), 96), Track(Conductor)});
-        for (const Bytes& chunk : c.chunks) file = Cat({file, Track(chunk)});
-        file = Cat({file, Text("tail")});
-        Bytes expected = Cat({Header(1, static_cast<uint16_t>(c.chunks.size() + 1), 96), Track(Conductor)});
-        for (const Bytes& chunk : c.without) expected = Cat({expected, Track(chunk)});
-        expected = Cat({expected, Text("tail")});
-
+        const Bytes file = song(c.chunks);
         const KaraokeSurvey survey = SurveyKaraokeTexts(file);
         EXPECT_EQ(survey.midiError, 0) << c.what;
         EXPECT_EQ(survey.form, c.form) << c.what;
         EXPECT_EQ(survey.KaraokeTextCount(), c.count) << c.what;
-        EXPECT_EQ(WithoutKaraokeTexts(file, survey, false), expected) << c.what;
+        EXPECT_EQ(WithoutKaraokeTexts(file, survey, false), song(c.without)) << c.what;
     }
 }
 
