@@ -11,16 +11,16 @@ using namespace test;
 const Bytes Conductor = Cat({Tempo(0, 500000), EndOfTrack()});
 
 TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
-    // Running status notes (90 3C 40 = on, 3C 00 = off) around the words.
+    // Running status notes (90 3C 40 = on, 3C 00 = off) around the words, two of them in a row.
     const Bytes runningVoice = Cat({NoteOn(0, 0, 60, 64),
                                     Meta(5, 0x05, "la "),
                                     {0x83, 0x00, 0x3C, 0x00},
-                                    Meta(0, 0x01, "@Tx"),
+                                    Meta(2, 0x01, "@Tx"),
                                     Meta(7, 0x05, "li"),
                                     {0x10, 0x3E, 0x40},
                                     EndOfTrack(3)});
     const Bytes runningVoiceWithout =
-        Cat({NoteOn(0, 0, 60, 64), {0x83, 0x05, 0x3C, 0x00}, {0x17, 0x3E, 0x40}, EndOfTrack(3)});
+        Cat({NoteOn(0, 0, 60, 64), {0x83, 0x05, 0x3C, 0x00}, {0x19, 0x3E, 0x40}, EndOfTrack(3)});
     const Bytes otherTexts = Cat(
         {Meta(0, 0x03, "Piano"), Meta(0, 0x01, "hello"), Meta(0, 0x02, "(c)"), NoteOn(10, 1, 40, 64), EndOfTrack()});
     const struct {
