@@ -1,11 +1,10 @@
 // sonkorac against files that are not what they seem: every failing or refused make and
 // export leaves the earlier output byte for byte and no temporary file; FIFOs, devices
 // and link loops are refused at once; over-long names are refused, never cut; control
-// bytes never reach the terminal; damaged pattern files are refused by name.
+// bytes never reach the terminal; a damaged pattern file is refused by name.
 #include <sys/stat.h>
 
 #include "cli_fixture.h"
-#include "hyphenation/PatternFile.h"
 
 namespace sonkora::clitest {
 
@@ -121,25 +120,14 @@ TEST_F(FileFaults, NoControlByteReachesTheTerminal) {
     }
 }
 
+// Each kind of damage is the hyphenation engine's to find and is tested there; here, how
+// the command reports one.
 TEST_F(FileFaults, ADamagedPatternFileIsRefusedByName) {
-    std::string valid(PatternFile::FullTrieEnd, '\0');
-    valid.replace(0, 30, "Test Hyphenation TESTING V2.0 ");
-    std::string looping = valid;
-    looping[PatternFile::NextOffset + 3] = 3;  // operation 3 is its own next operation
-    looping[PatternFile::TrieOffset + PatternFile::TrieEntrySize * 'a' + 2] = 3;
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "too short for a pattern file's header (0 bytes)"},
-        {std::string(5000, '\xA5'), "no identification line (\"... Hyphenation LANGUAGE V2.0\")"},
-        {"Test Hyphenation TESTING V1.9" + valid.substr(29), "version \"1.9\"; version 2.0 is required"},
-        {valid.substr(0, 1186), "ends inside a trie entry"},
-        {looping, "trie entry 97 starts the chain of operation 3, which never ends"},
-    };
-    for (const auto& [bytes, problem] : cases) {
-        const std::string patterns = Write("bad.hyp", bytes);
-        EXPECT_EQ(Sonkorac({"hyphenate", "--words", "--patterns", patterns}),
-                  (ProgramRun{1, "", patterns + ": not a usable hyphenation pattern file: " + problem + "\n"}));
-    }
-    EXPECT_EQ(Sonkorac({"hyphenate", "--words", "--patterns", Write("good.hyp", valid)}).exitCode, 0);
+    const std::string patterns = Write("bad.hyp", "");
+    EXPECT_EQ(Sonkorac({"hyphenate", "--words", "--patterns", patterns}),
+              (ProgramRun{1, "",
+                          patterns + ": not a usable hyphenation pattern file: too short for a pattern file's "
+                                     "header (0 bytes)\n"}));
 }
 
 }  // namespace
