@@ -37,9 +37,9 @@ std::string Hex(int value) {
 struct Pump {
     int32_t startTime = 0, baseTime = 0;
     uint16_t solo = 0;
-    std::string accepted;
+    std::string accepted{};
     int count = 0, offered = 0, capacity = -1;
-    std::function<void()> duringCall;
+    std::function<void()> duringCall{};
 
     void Run(MidiReader& reader) {
         reader.SendEvents(startTime, baseTime, solo, [this](const EventRecord& r) {
@@ -164,8 +164,7 @@ int32_t LoadAndPlay(const Bytes& file) {
     for (int32_t start : {-1, 0, 50}) {
         reader->SetMidiError(error);
         reader->RewindTracks();
-        Pump pump;
-        pump.startTime = start;
+        Pump pump{.startTime = start};
         pump.Run(*reader);
         EXPECT_LT(pump.offered, 1000);
     }
@@ -325,13 +324,11 @@ TEST(ReaderPump, MergesAndTimesTheRecords) {
     };
     for (const auto& c : cases) {
         auto reader = Load(c.file);
-        Pump pump;
-        pump.startTime = c.start;
-        pump.solo = c.solo;
+        Pump pump{.startTime = c.start, .solo = static_cast<uint16_t>(c.solo)};
         pump.Run(*reader);
-        EXPECT_EQ(pump.accepted, c.records) << c.what;
-        EXPECT_EQ(pump.startTime, c.startAfter) << c.what;
-        EXPECT_EQ(pump.baseTime, c.baseAfter) << c.what;
+        EXPECT_EQ(std::tuple(pump.accepted, pump.startTime, pump.baseTime),
+                  std::tuple(c.records, c.startAfter, c.baseAfter))
+            << c.what;
         pump.Run(*reader);
         EXPECT_EQ(pump.count, pump.offered) << c.what << ": nothing more after the end";
     }
@@ -341,9 +338,7 @@ TEST(ReaderPump, ARefusedEventIsOfferedAgainAndSysexAnswersAreNotWaitedFor) {
     auto reader = Load(MidiFile(1, 96,
                                 {Cat({Program(0, 0, 1), NoteOn(30, 0, 60, 1), Bytes{0x00, 0xF0, 0x02, 0x01, 0xF7},
                                       NoteOff(20, 0, 60), EndOfTrack()})}));
-    Pump pump;
-    pump.startTime = -1;
-    pump.capacity = 1;
+    Pump pump{.startTime = -1, .capacity = 1};
     pump.Run(*reader);
     EXPECT_EQ(pump.offered, 2) << "the pump stops at the first refusal";
     EXPECT_EQ(pump.startTime, 30) << "the refused first note still sets the start";
