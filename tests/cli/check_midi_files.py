@@ -16,48 +16,33 @@ import sys
 import mido
 
 
-def structure(data):
+def problems(name):
+    data = open(name, "rb").read()
     if data[:4] != b"MThd" or struct.unpack(">I", data[4:8])[0] != 6:
-        return "no standard header"
+        return ["no standard header"]
     fmt, count, _ = struct.unpack(">HHH", data[8:14])
     if fmt not in (0, 1):
-        return "format %d" % fmt
+        return ["format %d" % fmt]
     at = 14
     for track in range(count):
-        if data[at:at + 4] != b"MTrk":
-            return "track %d: no MTrk chunk at %d" % (track, at)
-        length = struct.unpack(">I", data[at + 4:at + 8])[0]
-        end = at + 8 + length
-        if end > len(data):
-            return "track %d claims %d bytes, the file holds %d" % (track, length, len(data) - at - 8)
-        if data[end - 3:end] != b"\xff\x2f\x00":
-            return "track %d does not end with End of Track" % track
-        at = end
-    return None
-
-
-def main(files):
-    problems = []
-    for name in files:
-        with open(name, "rb") as handle:
-            data = handle.read()
-        problem = structure(data)
-        if problem:
-            problems.append("%s: %s" % (name, problem))
-            continue
-        try:
-            song = mido.MidiFile(name)
-            if song.type != struct.unpack(">H", data[8:10])[0] or len(song.tracks) != data[10] << 8 | data[11]:
-                problems.append("%s: mido reads type %d with %d tracks" % (name, song.type, len(song.tracks)))
-        except Exception as error:  # any refusal by mido is a finding
-            problems.append("%s: mido: %s" % (name, error))
-        run = subprocess.run(["midicsv", name], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        if run.returncode != 0 or run.stderr:
-            problems.append("%s: midicsv: exit %d %s" % (name, run.returncode, run.stderr.decode(errors="replace")))
-    for problem in problems:
-        print(problem)
-    return 1 if problems else 0
+        length = struct.unpack(">I", data[at + 4:at + 8])[0] if data[at:at + 4] == b"MTrk" else None
+        if length is None or at + 8 + length > len(data) or data[at + 5 + length:at + 8 + length] != b"\xff\x2f\x00":
+            return ["track %d at %d: no MTrk chunk, cut, or not closed by End of Track" % (track, at)]
+        at += 8 + length
+    found = []
+    try:
+        song = mido.MidiFile(name)
+        if (song.type, len(song.tracks)) != (fmt, count):
+            found.append("mido reads type %d with %d tracks" % (song.type, len(song.tracks)))
+    except Exception as error:  # any refusal by mido is a finding
+        found.append("mido: %s" % error)
+    run = subprocess.run(["midicsv", name], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if run.returncode != 0 or run.stderr:
+        found.append("midicsv: exit %d %s" % (run.returncode, run.stderr.decode(errors="replace")))
+    return found
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    found = ["%s: %s" % (name, problem) for name in sys.argv[1:] for problem in problems(name)]
+    print("\n".join(found), end="\n" if found else "")
+    sys.exit(1 if found else 0)

@@ -1,11 +1,7 @@
 #pragma once
-// Shared helpers of the sonkorac tests: a private folder to run the built program in.
-// Files, chunks and meta texts are built and read with the helpers of the MIDI layer's
-// tests.
-
-#include <poll.h>
-#include <signal.h>
-#include <sys/syscall.h>
+// Shared helpers of the sonkorac tests: a private folder to run the built program in, and
+// the songs most tests make their karaoke files from. Files, chunks and meta texts are
+// built and read with the helpers of the MIDI layer's tests.
 
 #include <filesystem>
 #include <string>
@@ -19,60 +15,47 @@ using namespace sonkora::test;
 using namespace sonkora::passtest;
 using namespace sonkora::importtest;
 
+// The conductor track of the songs below: 120 bpm, nothing else.
+inline const Bytes Tempo120 = Cat({Tempo(0, 500000), EndOfTrack()});
+
+// A voice of `notes` notes a beat (480 ticks) apart from tick 0, keys 60, 62, ..., the
+// last ended a beat later.
+inline Bytes VoiceOf(int notes) {
+    Bytes voice;
+    for (int i = 0; i < notes; ++i)
+        voice = Cat({voice, NoteOn(i == 0 ? 0 : 480, 0, static_cast<uint8_t>(60 + 2 * i), 90)});
+    return Cat({voice, NoteOff(480, 0, static_cast<uint8_t>(58 + 2 * notes)), EndOfTrack()});
+}
+
 class SonkoracTest : public ::testing::Test {
 protected:
-    ProgramRun Sonkorac(std::vector<std::string> args) {
+    // Runs the built sonkorac in the folder, with `environment` added; a run that waits
+    // (on a FIFO, say) is ended after 30 s with exit code -2.
+    ProgramRun Sonkorac(std::vector<std::string> args, std::vector<std::string> environment = {}) {
         args.insert(args.begin(), SONKORAC_PATH);
-        return RunProgram(dir, std::move(args));
+        return RunProgram(dir, std::move(args), std::move(environment), 30);
     }
     // Writes a file of the folder and returns its full name.
-    std::string Write(const std::string& name, const Bytes& bytes) {
-        WriteBytes(dir.Path(name), bytes);
-        return dir.Path(name);
+    std::string Write(const std::string& name, const Bytes& bytes) { return dir.Write(name, bytes); }
+    std::string Write(const std::string& name, const std::string& text) { return dir.Write(name, text); }
+    std::string Read(const std::string& name) const { return ReadText(dir.Path(name)); }
+    // Copies a file of tests/data ("kar/classic.kar") into the folder; returns its new name.
+    std::string CopyData(const std::string& path) const {
+        const std::string name = dir.Path(std::filesystem::path(path).filename());
+        std::filesystem::copy_file(std::string(SONKORA_TEST_DATA_DIR) + "/" + path, name,
+                                   std::filesystem::copy_options::overwrite_existing);
+        return name;
     }
     bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path(name)); }
+    // The names of the temporary files a save left in the folder.
+    std::vector<std::string> Temporaries() const {
+        std::vector<std::string> found;
+        for (const std::string& name : dir.Names())
+            if (name.find(".sonkora-tmp-") != std::string::npos) found.push_back(dir.Path(name));
+        return found;
+    }
 
     TempDir dir;
 };
-
-// Runs sonkorac with extra environment settings and a deadline: a run that has not ended
-// within `seconds` is killed and reported as blocked (exit code -2), so a regression
-// that waits on a FIFO fails the test instead of hanging the suite.
-inline ProgramRun RunWithDeadline(const TempDir& dir, std::vector<std::string> args,
-                                  const std::vector<std::string>& environment = {}, int seconds = 10) {
-    args.insert(args.begin(), SONKORAC_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> settings = environment;
-    for (char** e = environ; *e != nullptr; ++e) settings.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& setting : settings) envp.push_back(setting.data());
-    envp.push_back(nullptr);
-    const std::string outName = dir.Path("program.out"), errName = dir.Path("program.err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t child = 0;
-    ProgramRun run;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return run;
-    const int processHandle = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
-    pollfd ended{processHandle, POLLIN, 0};
-    if (processHandle < 0 || ::poll(&ended, 1, seconds * 1000) != 1) {
-        ::kill(child, SIGKILL);
-        run.exitCode = -2;
-    }
-    if (processHandle >= 0) ::close(processHandle);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (run.exitCode != -2) run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadText(outName);
-    run.err = ReadText(errName);
-    return run;
-}
 
 }  // namespace sonkora::clitest

@@ -8,11 +8,8 @@ namespace {
 class ExportFormats : public SonkoracTest {
 protected:
     ExportFormats() {
-        Write("song.mid",
-              MidiFile(1, 480,
-                       {Cat({Tempo(0, 500000), EndOfTrack()}),
-                        Cat({NoteOn(0, 0, 60, 90), NoteOn(480, 0, 62, 90), NoteOff(480, 0, 62), EndOfTrack()})}));
-        Write("song.stf", Text("\\t 1\n\\m song.mid\n\\k song.kar\n@TTitle\n\nHel-lo\n"));
+        Write("song.mid", MidiFile(1, 480, {Tempo120, VoiceOf(2)}));
+        Write("song.stf", "\\t 1\n\\m song.mid\n\\k song.kar\n@TTitle\n\nHel-lo\n");
     }
 };
 
@@ -20,16 +17,16 @@ TEST_F(ExportFormats, LyricFormatsGoBesideTheSongUnlessNamedAndMidiIsTheExportIt
     const ProgramRun lrc = Sonkorac({"export", dir.Path("song.stf"), "--format", "lrc"});
     EXPECT_EQ(lrc.exitCode, 0);
     EXPECT_EQ(lrc.out, "LRC lyrics written to " + dir.Path("song.lrc") + ".\n");
-    EXPECT_EQ(ReadText(dir.Path("song.lrc")), "[ti:Title]\n[00:00.00]Hello\n");
+    EXPECT_EQ(Read("song.lrc"), "[ti:Title]\n[00:00.00]Hello\n");
     EXPECT_FALSE(Exists("song.kar"));  // the song's own karaoke file is not made on the way
     ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf"), "--format", "vtt", "--output", dir.Path("v.vtt")}).exitCode, 0);
-    EXPECT_EQ(ReadText(dir.Path("v.vtt")), "WEBVTT\n\n1\n00:00:00.000 --> 00:00:02.000\nHel<00:00:00.500>lo\n");
+    EXPECT_EQ(Read("v.vtt"), "WEBVTT\n\n1\n00:00:00.000 --> 00:00:02.000\nHel<00:00:00.500>lo\n");
 
     ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf")}).exitCode, 0);
-    const Bytes plain = ReadBytes(dir.Path("song.kar"));
+    const std::string plain = Read("song.kar");
     std::filesystem::remove(dir.Path("song.kar"));
     ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf"), "--format", "midi"}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(dir.Path("song.kar")), plain);
+    EXPECT_EQ(Read("song.kar"), plain);
 }
 
 TEST_F(ExportFormats, UltraStarWithAudioWritesBothFiles) {
@@ -40,8 +37,8 @@ TEST_F(ExportFormats, UltraStarWithAudioWritesBothFiles) {
     if (run.exitCode != 0 && run.err.find("Cannot open Midi output device") != std::string::npos)
         GTEST_SKIP() << "no General MIDI soundfont on this machine";
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(ReadText(dir.Path("song.txt")).find("#AUDIO:song.ogg\n"), std::string::npos);
-    EXPECT_EQ(ReadText(dir.Path("song.ogg")).substr(0, 4), "OggS");
+    EXPECT_NE(Read("song.txt").find("#AUDIO:song.ogg\n"), std::string::npos);
+    EXPECT_EQ(Read("song.ogg").substr(0, 4), "OggS");
 }
 
 TEST_F(ExportFormats, WrongUsageIsRefusedBeforeAnythingIsRead) {

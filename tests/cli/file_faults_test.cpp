@@ -1,11 +1,10 @@
 // sonkorac against files that are not what they seem: every failing or refused make and
 // export leaves the earlier output byte for byte and no temporary file; FIFOs, devices
 // and link loops are refused at once; over-long names are refused, never cut; control
-// bytes never reach the terminal; damaged pattern files are refused by name.
+// bytes never reach the terminal; a damaged pattern file is refused by name.
 #include <sys/stat.h>
 
 #include "cli_fixture.h"
-#include "hyphenation/PatternFile.h"
 
 namespace sonkora::clitest {
 
@@ -13,22 +12,7 @@ namespace {
 
 class FileFaults : public SonkoracTest {
 protected:
-    FileFaults() {
-        Write("song.mid", MidiFile(1, 480,
-                                   {Cat({Tempo(0, 500000), EndOfTrack()}),
-                                    Cat({NoteOn(0, 0, 60, 90), NoteOn(480, 0, 62, 90), NoteOn(480, 0, 64, 90),
-                                         NoteOff(480, 0, 64), EndOfTrack()})}));
-    }
-    ProgramRun Run(std::vector<std::string> args) { return RunWithDeadline(dir, std::move(args)); }
-    // The names in the folder that a save uses for its temporary files.
-    std::vector<std::string> Temporaries() const {
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path(""))) {
-            const std::string name = entry.path().filename().string();
-            if (name.find(".sonkora-tmp-") != std::string::npos) found.push_back(name);
-        }
-        return found;
-    }
+    FileFaults() { Write("song.mid", MidiFile(1, 480, {Tempo120, VoiceOf(3)})); }
 };
 
 TEST_F(FileFaults, AFailedOrRefusedMakeOrExportLeavesTheEarlierOutputAsItWas) {
@@ -51,13 +35,13 @@ TEST_F(FileFaults, AFailedOrRefusedMakeOrExportLeavesTheEarlierOutputAsItWas) {
     };
     for (const auto& [command, rest, output] : cases) {
         SCOPED_TRACE(command + " " + rest);
-        Write("song.kar", Text("earlier karaoke file"));
-        Write("out.mid", Text("earlier MIDI file"));
-        const ProgramRun run = Run({command, Write("song.stf", Text("\\t 1\n\\m song.mid\n" + rest)), "--strict"});
+        Write("song.kar", "earlier karaoke file");
+        Write("out.mid", "earlier MIDI file");
+        const ProgramRun run = Sonkorac({command, Write("song.stf", "\\t 1\n\\m song.mid\n" + rest), "--strict"});
         EXPECT_EQ(run.exitCode, 1) << run.err;
         EXPECT_NE(run.err, "");
-        EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier karaoke file");
-        EXPECT_EQ(ReadText(dir.Path("out.mid")), "earlier MIDI file");
+        EXPECT_EQ(Read("song.kar"), "earlier karaoke file");
+        EXPECT_EQ(Read("out.mid"), "earlier MIDI file");
         EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("fifo")));
         EXPECT_TRUE(Temporaries().empty());
     }
@@ -65,10 +49,10 @@ TEST_F(FileFaults, AFailedOrRefusedMakeOrExportLeavesTheEarlierOutputAsItWas) {
     if (::geteuid() != 0) {
         std::filesystem::permissions(dir.Path(""), std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::remove);
-        EXPECT_EQ(Run({"make", dir.Path("song.stf")}).exitCode, 1);
+        EXPECT_EQ(Sonkorac({"make", dir.Path("song.stf")}).exitCode, 1);
         std::filesystem::permissions(dir.Path(""), std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add);
-        EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier karaoke file");
+        EXPECT_EQ(Read("song.kar"), "earlier karaoke file");
     }
 }
 
@@ -87,48 +71,44 @@ TEST_F(FileFaults, WhatIsNoFileIsRefusedAtOnceSayingWhatItIs) {
     for (const auto& [args, err] : cases) {
         // A wait for a writer never ends; the deadline leaves room for a sanitizer build
         // on a busy machine, whose start alone can take longer than a second.
-        const ProgramRun run = Run(args);
-        EXPECT_EQ(run.exitCode, 1) << err;  // -2: it waited for the FIFO
-        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(Sonkorac(args), (ProgramRun{1, "", err}));  // exit code -2: it waited for the FIFO
     }
     // The size is checked before anything is read.
-    std::filesystem::resize_file(Write("huge.stf", Text("\\t 1\n")), 40 << 20);
-    EXPECT_EQ(Run({"check", dir.Path("huge.stf")}).err,
+    std::filesystem::resize_file(Write("huge.stf", "\\t 1\n"), 40 << 20);
+    EXPECT_EQ(Sonkorac({"check", dir.Path("huge.stf")}).err,
               dir.Path("huge.stf") + ": too large (41943040 bytes; at most 33554432)\n");
 }
 
 TEST_F(FileFaults, AnOverLongNameIsRefusedNeverCut) {
     // Cut to the 255 characters after "\k", this name was "./////victim.txt", beside the song.
     const std::string name = "." + std::string(258 - 1 - 14, '/') + "victim.txt.kar";
-    Write("victim.txt", Text("victim"));
-    const std::string song = Write("song.stf", Text("\\t 1\n\\k " + name + "\n\nla\n"));
-    EXPECT_EQ(Run({"make", song}).exitCode, 0);
-    EXPECT_EQ(ReadText(dir.Path("victim.txt")), "victim");
+    Write("victim.txt", "victim");
+    const std::string song = Write("song.stf", "\\t 1\n\\k " + name + "\n\nla\n");
+    EXPECT_EQ(Sonkorac({"make", song}).exitCode, 0);
+    EXPECT_EQ(Read("victim.txt"), "victim");
     EXPECT_TRUE(Exists("victim.txt.kar"));
 
     // A name the system cannot hold is an error on its line.
-    const ProgramRun tooLong =
-        Run({"make", Write("song.stf", Text("\\t 1\n\\k " + std::string(256, 'k') + "\n\nla\n"))});
-    EXPECT_EQ(tooLong.exitCode, 1);
-    EXPECT_EQ(tooLong.err, song + ":2:3: File name too long: \\k names a file the system cannot hold.\n");
+    EXPECT_EQ(Sonkorac({"make", Write("song.stf", "\\t 1\n\\k " + std::string(256, 'k') + "\n\nla\n")}),
+              (ProgramRun{1, "", song + ":2:3: File name too long: \\k names a file the system cannot hold.\n"}));
 }
 
 TEST_F(FileFaults, NoControlByteReachesTheTerminal) {
     const std::string escape =
         "\x1b]0;title\x07\x1b[2J\x9b"
         "31m";
-    Write("t\x1b[2J.hyp", Text(""));
+    Write("t\x1b[2J.hyp", "");
     const std::vector<std::string> commands[] = {
-        {"make", Write("song.stf", Text("\\t 1" + escape + "\n"))},
-        {"make", Write("song.stf", Text("\\t 1\n\\m " + escape + "\n\nla\n"))},
-        {"preview", Write("song.stf", Text("\\t 1\n\nla $" + escape + "$li\n"))},
-        {"print", Write("song.stf", Text("\\t 1\n\nla\\" + escape + "\n"))},
+        {"make", Write("song.stf", "\\t 1" + escape + "\n")},
+        {"make", Write("song.stf", "\\t 1\n\\m " + escape + "\n\nla\n")},
+        {"preview", Write("song.stf", "\\t 1\n\nla $" + escape + "$li\n")},
+        {"print", Write("song.stf", "\\t 1\n\nla\\" + escape + "\n")},
         {"check", dir.Path("no" + escape)},
         {"hyphenate", "--words", "--patterns", dir.Path("t\x1b[2J.hyp")},
         {"tracks", "--kar", "x\x1b[2J"},
     };
     for (const std::vector<std::string>& args : commands) {
-        const ProgramRun run = Run(args);
+        const ProgramRun run = Sonkorac(args);
         for (const std::string& printed : {run.out, run.err}) {
             EXPECT_NE(run.out + run.err, "") << args[1];
             for (const char c : printed) {
@@ -140,26 +120,14 @@ TEST_F(FileFaults, NoControlByteReachesTheTerminal) {
     }
 }
 
+// Each kind of damage is the hyphenation engine's to find and is tested there; here, how
+// the command reports one.
 TEST_F(FileFaults, ADamagedPatternFileIsRefusedByName) {
-    std::string valid(PatternFile::FullTrieEnd, '\0');
-    valid.replace(0, 30, "Test Hyphenation TESTING V2.0 ");
-    std::string looping = valid;
-    looping[PatternFile::NextOffset + 3] = 3;  // operation 3 is its own next operation
-    looping[PatternFile::TrieOffset + PatternFile::TrieEntrySize * 'a' + 2] = 3;
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "too short for a pattern file's header (0 bytes)"},
-        {std::string(5000, '\xA5'), "no identification line (\"... Hyphenation LANGUAGE V2.0\")"},
-        {"Test Hyphenation TESTING V1.9" + valid.substr(29), "version \"1.9\"; version 2.0 is required"},
-        {valid.substr(0, 1186), "ends inside a trie entry"},
-        {looping, "trie entry 97 starts the chain of operation 3, which never ends"},
-    };
-    for (const auto& [bytes, problem] : cases) {
-        const std::string patterns = Write("bad.hyp", Text(bytes));
-        const ProgramRun run = Run({"hyphenate", "--words", "--patterns", patterns});
-        EXPECT_EQ(run.exitCode, 1) << problem;
-        EXPECT_EQ(run.err, patterns + ": not a usable hyphenation pattern file: " + problem + "\n");
-    }
-    EXPECT_EQ(Run({"hyphenate", "--words", "--patterns", Write("good.hyp", Text(valid))}).exitCode, 0);
+    const std::string patterns = Write("bad.hyp", "");
+    EXPECT_EQ(Sonkorac({"hyphenate", "--words", "--patterns", patterns}),
+              (ProgramRun{1, "",
+                          patterns + ": not a usable hyphenation pattern file: too short for a pattern file's "
+                                     "header (0 bytes)\n"}));
 }
 
 }  // namespace

@@ -21,53 +21,35 @@ TEST_F(ImportCommand, WritesTheSongTextAndPrintsItsName) {
     EXPECT_NE(list.err.find("import: choose the voice track with --track N"), std::string::npos) << list.err;
     EXPECT_FALSE(Exists("song.stf"));
 
-    ProgramRun run = Sonkorac({"import", kar, "--track", "1"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, stf + "\n");
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Sonkorac({"import", kar, "--track", "1"}), (ProgramRun{0, stf + "\n", ""}));
     EXPECT_EQ(ReadText(stf),
               "\\t 1\r\n\\m " + mid + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n@TSong\r\n\r\nHel-lo\r\n");
-    EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 3u);
     // The second item of the list is the fifth chunk; the names may be chosen.
-    run = Sonkorac({"import", kar, "--track", "2", "--stf", dir.Path("b.stf"), "--mid", dir.Path("b.mid")});
-    EXPECT_EQ(run.out, dir.Path("b.stf") + "\n");
+    EXPECT_EQ(Sonkorac({"import", kar, "--track", "2", "--stf", dir.Path("b.stf"), "--mid", dir.Path("b.mid")}).out,
+              dir.Path("b.stf") + "\n");
     EXPECT_EQ(ReadText(dir.Path("b.stf")).substr(0, 6), "\\t 2\r\n");
 }
 
 TEST_F(ImportCommand, AnExistingOutputIsReplacedOnlyWithYes) {
-    WriteBytes(mid, Text("my music"));
-    ProgramRun run = Sonkorac({"import", kar, "--track", "1"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "File " + mid + " already exists.\n");
+    Write("song.mid", "my music");
+    EXPECT_EQ(Sonkorac({"import", kar, "--track", "1"}), (ProgramRun{1, "", "File " + mid + " already exists.\n"}));
     EXPECT_FALSE(Exists("song.stf"));
     EXPECT_EQ(ReadText(mid), "my music");
 
-    run = Sonkorac({"import", "--yes", kar, "--track", "1"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Sonkorac({"import", "--yes", kar, "--track", "1"}).exitCode, 0);
     EXPECT_NE(ReadText(mid), "my music");
 }
 
 TEST_F(ImportCommand, ErrorsNameTheKaraokeFile) {
-    const std::string nowhere = dir.Path("missing/song.mid");
-    const std::string plain = Write("plain.kar", MidiFile(1, 96, {Conductor(), VoiceTrack({0})}));
     // Named .mid, the karaoke file would be its own MIDI output: not even --yes allows it.
     const std::string named = Write("named.mid", ReadBytes(kar));
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"import", kar, "--track", "1", "--mid", nowhere}, kar + ": Error writing file " + nowhere + ".\n"},
         {{"import", kar, "--track", "3"}, dir.Path("song.kar") + ": --track 3 is not in the list of 2 tracks\n"},
-        {{"import", plain, "--track", "1"}, plain + ": Not a Soft Karaoke file, and no track holds lyric events\n"},
         {{"import", named, "--track", "1", "--yes"}, named + ": Error writing file " + named + ".\n"},
-        {{"import", dir.Path("gone.kar"), "--track", "1"}, "File " + dir.Path("gone.kar") + " not found.\n"},
     };
-    for (const auto& [args, err] : cases) {
-        const ProgramRun run = Sonkorac(args);
-        EXPECT_EQ(run.exitCode, 1) << err;
-        EXPECT_EQ(run.err, err);
-    }
+    for (const auto& [args, err] : cases) EXPECT_EQ(Sonkorac(args), (ProgramRun{1, "", err}));
     EXPECT_EQ(ReadBytes(named), ReadBytes(kar));
-    EXPECT_FALSE(Exists("song.stf") || Exists("named.stf") || Exists("plain.stf"));
+    EXPECT_FALSE(Exists("song.stf") || Exists("named.stf"));
 }
 
 }  // namespace

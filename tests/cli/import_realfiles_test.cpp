@@ -111,68 +111,50 @@ const Case Cases[] = {
      }},
 };
 
-TEST(RealFiles, ImportedAndCompiledBackTheWordsKeepTheirTicks) {
+using RealFiles = SonkoracTest;
+
+TEST_F(RealFiles, ImportedAndCompiledBackTheWordsKeepTheirTicks) {
+    // Only what had to change is reported, one warning line each.
+    const std::map<std::string, size_t> warned = {
+        {"utf8_texts.kar", 1}, {"late_texts.kar", 2}, {"long_texts.kar", 2}, {"texts_before_notes.kar", 1}};
     for (const Case& c : Cases) {
-        TempDir dir;
-        const std::string kar = dir.Path(c.file);
-        const std::string stem = kar.substr(0, kar.size() - 4);
-        std::filesystem::copy_file(std::string(SONKORA_TEST_DATA_DIR) + "/kar/" + c.file, kar);
-        const ProgramRun import = RunProgram(dir, {SONKORAC_PATH, "import", kar, "--track", "1"});
+        const std::string kar = CopyData(std::string("kar/") + c.file), stem = kar.substr(0, kar.size() - 4);
+        const ProgramRun import = Sonkorac({"import", kar, "--track", "1"});
         EXPECT_EQ(import.exitCode, 0) << c.file << import.err;
-        // Only what had to change is reported, one warning line each.
-        const std::map<std::string, size_t> warned = {
-            {"utf8_texts.kar", 1}, {"late_texts.kar", 2}, {"long_texts.kar", 2}, {"texts_before_notes.kar", 1}};
         const size_t warnings = warned.contains(c.file) ? warned.at(c.file) : 0;
         EXPECT_EQ(std::count(import.err.begin(), import.err.end(), '\n'), warnings) << c.file << import.err;
-        if (warnings > 0) {
-            EXPECT_EQ(import.err.rfind(kar + ": warning: The text \"", 0), 0u) << import.err;
-        }
+        EXPECT_TRUE(warnings == 0 || import.err.rfind(kar + ": warning: The text \"", 0) == 0) << import.err;
         if (std::string(c.file) == "utf8_texts.kar") {
             EXPECT_EQ(import.err, kar +
                                       ": warning: The text \" \xC5\x91r\" at 3:2:0: characters Windows-1252 cannot "
                                       "hold (U+0151) were written as \"?\".\n");
         }
         const std::string songText = ReadText(stem + ".stf");
-        const ProgramRun make = RunProgram(dir, {SONKORAC_PATH, "make", stem + ".stf"});
+        const ProgramRun make = Sonkorac({"make", stem + ".stf"});
         EXPECT_EQ(make.exitCode, 0) << c.file << make.err << songText;
 
         const ChunkedFile original = SplitChunks(ReadBytes(kar));
-        const ChunkedFile again = SplitChunks(ReadBytes(stem + "_1.kar"));
+        ChunkedFile again = SplitChunks(ReadBytes(stem + "_1.kar"));
         ASSERT_EQ(again.chunks.size(), original.chunks.size()) << c.file;
         EXPECT_EQ(MetaTexts(again.chunks[2]), c.expected(MetaTexts(original.chunks[2]))) << c.file << "\n" << songText;
-        for (size_t i = 0; i < original.chunks.size(); ++i) {
-            if (i == 1 || i == 2) continue;  // the karaoke tracks are made anew
-            EXPECT_EQ(again.chunks[i], original.chunks[i]) << c.file << " chunk " << i;
-        }
+        // The karaoke tracks are made anew; every other byte is the file's own.
+        std::copy_n(original.chunks.begin() + 1, 2, again.chunks.begin() + 1);
+        EXPECT_EQ(again.chunks, original.chunks) << c.file;
         EXPECT_EQ(again.trailing, original.trailing) << c.file;
     }
 }
-
-}  // namespace
-}  // namespace sonkora::clitest
-
-namespace sonkora::clitest {
-namespace {
 
 // The other form: lyric events in the melody track. Imported and made, its words are
 // those of the same verse imported from lyric events in a Words track, or from the same
 // song as a type 0 file; the music keeps every byte but the words; and the export of
 // the import imports to the same again.
-TEST(RealFiles, LyricEventsInAMusicTrackImportAndRoundTripThroughExport) {
-    TempDir dir;
-    const auto copy = [&](const std::string& name) {
-        std::filesystem::copy_file(std::string(SONKORA_TEST_DATA_DIR) + "/kar/" + name, dir.Path(name));
-        return dir.Path(name);
-    };
+TEST_F(RealFiles, LyricEventsInAMusicTrackImportAndRoundTripThroughExport) {
     const auto run = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), SONKORAC_PATH);
-        const ProgramRun ran = RunProgram(dir, args);
-        EXPECT_EQ(ran.exitCode, 0) << args[1] << " " << args[2] << ran.err;
-        return ran;
+        EXPECT_EQ(Sonkorac(args).exitCode, 0) << args[0] << " " << args[1];
     };
-    const std::string reference = copy("lyric_events_only.kar");
-    const std::string melody = copy("lyrics_in_melody.kar");
-    const std::string type0 = copy("lyrics_type0.kar");
+    const std::string reference = CopyData("kar/lyric_events_only.kar");
+    const std::string melody = CopyData("kar/lyrics_in_melody.kar");
+    const std::string type0 = CopyData("kar/lyrics_type0.kar");
     for (const std::string& kar : {reference, melody, type0}) {
         run({"import", kar, "--track", "1"});
         run({"make", kar.substr(0, kar.size() - 4) + ".stf"});

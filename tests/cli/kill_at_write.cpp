@@ -4,7 +4,7 @@
 //   SONKORA_KILL_AFTER_BYTES=N   when the N-th byte has been written to a temporary file
 //                                of a save (its name holds ".sonkora-tmp-"); the bytes up to
 //                                it are flushed to the file first; bytes the kernel copies
-//                                (copy_file_range) count as written
+//                                (copy_file_range) count as written, as asked for
 //   SONKORA_KILL_AT_RENAME=1     just before a temporary file is renamed over its target
 #include <dlfcn.h>
 #include <signal.h>
@@ -27,25 +27,28 @@ bool IsTemporary(int descriptor) {
     return std::strstr(target, ".sonkora-tmp-") != nullptr;
 }
 
-long long Limit() {
-    const char* setting = std::getenv("SONKORA_KILL_AFTER_BYTES");
-    return setting == nullptr ? -1 : std::atoll(setting);
-}
-
 long long written = 0;
+
+// Whether writing `bytes` to `descriptor` reaches the byte limit, with `left` the bytes
+// that may still be written; writes that do not are counted.
+bool ReachesLimit(int descriptor, long long bytes, long long& left) {
+    static const char* setting = std::getenv("SONKORA_KILL_AFTER_BYTES");
+    static const long long limit = setting == nullptr ? -1 : std::atoll(setting);
+    if (limit < 0 || bytes == 0 || !IsTemporary(descriptor)) return false;
+    left = limit - written;
+    written += bytes;
+    return written >= limit;
+}
 
 }  // namespace
 
 extern "C" size_t fwrite(const void* data, size_t size, size_t count, std::FILE* stream) {
     using Fwrite = size_t (*)(const void*, size_t, size_t, std::FILE*);
     static const Fwrite real = reinterpret_cast<Fwrite>(::dlsym(RTLD_NEXT, "fwrite"));
-    static const long long limit = Limit();
-    const long long bytes = static_cast<long long>(size * count);
-    if (limit < 0 || size == 0 || !IsTemporary(::fileno(stream)) || written + bytes < limit) {
-        written += limit >= 0 && IsTemporary(::fileno(stream)) ? bytes : 0;
+    long long left = 0;
+    if (!ReachesLimit(::fileno(stream), static_cast<long long>(size * count), left))
         return real(data, size, count, stream);
-    }
-    real(data, 1, static_cast<size_t>(limit - written), stream);
+    real(data, 1, static_cast<size_t>(left), stream);
     std::fflush(stream);
     ::kill(::getpid(), SIGKILL);
     return 0;
@@ -54,18 +57,11 @@ extern "C" size_t fwrite(const void* data, size_t size, size_t count, std::FILE*
 extern "C" ssize_t copy_file_range(int from, loff_t* fromAt, int to, loff_t* toAt, size_t length, unsigned flags) {
     using Copy = ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned);
     static const Copy real = reinterpret_cast<Copy>(::dlsym(RTLD_NEXT, "copy_file_range"));
-    static const long long limit = Limit();
-    if (limit < 0 || !IsTemporary(to) || written + static_cast<long long>(length) < limit) {
-        const ssize_t done = real(from, fromAt, to, toAt, length, flags);
-        if (limit >= 0 && done > 0 && IsTemporary(to)) written += done;
-        return done;
-    }
+    long long left = 0;
+    if (!ReachesLimit(to, static_cast<long long>(length), left)) return real(from, fromAt, to, toAt, length, flags);
     // The copy stops at the limit, whatever the kernel would have done in one call.
-    for (long long left = limit - written; left > 0;) {
-        const ssize_t done = real(from, fromAt, to, toAt, static_cast<size_t>(left), flags);
-        if (done <= 0) break;
-        left -= done;
-    }
+    for (ssize_t done = 1; left > 0 && done > 0; left -= done)
+        done = real(from, fromAt, to, toAt, static_cast<size_t>(left), flags);
     ::kill(::getpid(), SIGKILL);
     return -1;
 }

@@ -22,15 +22,14 @@ class MidiFiles : public SonkoracTest {
 protected:
     // A song text over `midi` with voice track `track`; returns its name.
     std::string Song(const std::string& name, const std::string& midi, int track) {
-        std::filesystem::copy_file(DataFile(midi), dir.Path(midi), std::filesystem::copy_options::overwrite_existing);
-        const std::string text = "\\t " + std::to_string(track) + "\r\n\\m " + midi + "\r\n\\k " + name +
-                                 ".kar\r\n@TLantern Light\r\n\r\n" + Verse;
-        return Write(name + ".stf", Text(text));
+        CopyData("midi/" + midi);
+        return Write(name + ".stf", "\\t " + std::to_string(track) + "\r\n\\m " + midi + "\r\n\\k " + name +
+                                        ".kar\r\n@TLantern Light\r\n\r\n" + Verse);
     }
     // The independent readers' verdict on files written here: empty when all is well.
     std::string Check(std::vector<std::string> files) {
-        files.insert(files.begin(), std::string(SONKORA_TEST_DATA_DIR) + "/../cli/check_midi_files.py");
-        files.insert(files.begin(), "/usr/bin/python3");
+        files.insert(files.begin(),
+                     {"/usr/bin/python3", std::string(SONKORA_TEST_DATA_DIR) + "/../cli/check_midi_files.py"});
         const ProgramRun run = RunProgram(dir, files);
         return run.exitCode == 0 ? "" : run.out + run.err;
     }
@@ -42,8 +41,7 @@ TEST_F(MidiFiles, Type0AndRiffFilesAreListedByChannelAndMadeIntoValidType1Files)
         "2    4   Voice Oohs               \n"
         "3    10  Drums                    \n";
     const ProgramRun listed = Sonkorac({"tracks", DataFile("type0_channels.rmi")});
-    EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out, byChannel);
+    EXPECT_EQ(listed.err + listed.out, byChannel);
     // The melody is channel 4, the second line: its notes take the syllables.
     for (const char* command : {"export", "make"}) {
         ASSERT_EQ(Sonkorac({command, Song("plain", "type0_channels.mid", 2)}).exitCode, 0) << command;
@@ -66,8 +64,7 @@ TEST_F(MidiFiles, Type0AndRiffFilesAreListedByChannelAndMadeIntoValidType1Files)
 
 TEST_F(MidiFiles, AKaraokeFileInARiffWrapperImportsAsTheFileItself) {
     std::vector<std::string> songTexts;
-    for (const std::string& kar :
-         {std::string(SONKORA_TEST_DATA_DIR) + "/kar/classic.kar", DataFile("classic_kar.rmi")}) {
+    for (const std::string& kar : {CopyData("kar/classic.kar"), DataFile("classic_kar.rmi")}) {
         const ProgramRun run =
             Sonkorac({"import", kar, "--track", "1", "--stf", dir.Path("i.stf"), "--mid", dir.Path("i.mid"), "--yes"});
         ASSERT_EQ(run.exitCode, 0) << kar << run.err;
@@ -80,26 +77,16 @@ TEST_F(MidiFiles, AKaraokeFileInARiffWrapperImportsAsTheFileItself) {
 }
 
 TEST_F(MidiFiles, DamagedAndType2FilesAreRefusedWithTheirReasonAndLeaveNothing) {
-    const std::string cut = "MIDI file is damaged: a track is cut short.\n";
-    const std::string type2 =
-        "Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.\n";
-    const struct {
-        std::vector<std::string> args;
-        std::string message;
-    } cases[] = {
-        {{"tracks", "--kar", DataFile("cut_last_track.kar")}, DataFile("cut_last_track.kar") + ": " + cut},
-        {{"tracks", DataFile("type2_patterns.mid")}, DataFile("type2_patterns.mid") + ": " + type2},
-        {{"make", Song("cut", "cut_last_track.mid", 1)}, dir.Path("cut_last_track.mid") + ": " + cut},
-        {{"import", DataFile("cut_last_track.kar"), "--track", "1", "--stf", dir.Path("i.stf"), "--mid",
-          dir.Path("i.mid")},
-         DataFile("cut_last_track.kar") + ": " + cut},
-    };
-    for (const auto& c : cases) {
-        const ProgramRun run = Sonkorac(c.args);
-        EXPECT_EQ(run.exitCode, 1) << c.args[0] << " " << c.args[1];
-        EXPECT_EQ(run.err, c.message) << c.args[0];
-        EXPECT_FALSE(Exists("cut.kar") || Exists("i.stf") || Exists("i.mid")) << c.args[0];
-    }
+    EXPECT_EQ(Sonkorac({"tracks", DataFile("type2_patterns.mid")}),
+              (ProgramRun{1, "",
+                          DataFile("type2_patterns.mid") +
+                              ": Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 "
+                              "first.\n"}));
+    EXPECT_EQ(Sonkorac({"make", Song("cut", "cut_last_track.mid", 1)}),
+              (ProgramRun{1, "", dir.Path("cut_last_track.mid") + ": MIDI file is damaged: a track is cut short.\n"}));
+    EXPECT_FALSE(Exists("cut.kar"));
+    EXPECT_EQ(Sonkorac({"tracks", "--kar", DataFile("cut_last_track.kar")}).err,
+              DataFile("cut_last_track.kar") + ": MIDI file is damaged: a track is cut short.\n");
 }
 
 TEST_F(MidiFiles, AFileOfMoreThan256TracksIsMadeIntoAKaraokeFileThatReadsBack) {
@@ -107,8 +94,7 @@ TEST_F(MidiFiles, AFileOfMoreThan256TracksIsMadeIntoAKaraokeFileThatReadsBack) {
     for (int i = 1; i < 300; ++i)
         file = Cat({file, Track(Cat({NoteOn(static_cast<uint32_t>(i), 0, 60, 64), EndOfTrack()}))});
     Write("many.mid", file);
-    Write("many.stf", Text("\\t 299\r\n\\m many.mid\r\n\r\nla\r\n"));
-    const ProgramRun made = Sonkorac({"make", dir.Path("many.stf")});
+    const ProgramRun made = Sonkorac({"make", Write("many.stf", "\\t 299\r\n\\m many.mid\r\n\r\nla\r\n")});
     ASSERT_EQ(made.exitCode, 0) << made.err;
     const ChunkedFile kar = SplitChunks(ReadBytes(dir.Path("many.kar")));
     ASSERT_EQ(kar.chunks.size(), 302u);
@@ -126,8 +112,8 @@ TEST_F(MidiFiles, RenderTakesASongTextAndPlaysTheKaraokeFileItMakes) {
     EXPECT_EQ(Check({dir.Path("song.kar")}), "");
     EXPECT_GT(std::filesystem::file_size(dir.Path("song.wav")), 44u * 50000);
     // A song text error stops it before anything is played.
-    Write("bad.stf", Text("\\t 9\r\n\\m type0_channels.mid\r\n\r\nla\r\n"));
-    const ProgramRun bad = Sonkorac({"render", dir.Path("bad.stf"), dir.Path("bad.wav")});
+    const ProgramRun bad =
+        Sonkorac({"render", Write("bad.stf", "\\t 9\r\n\\m type0_channels.mid\r\n\r\nla\r\n"), dir.Path("bad.wav")});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("greater than number of tracks"), std::string::npos) << bad.err;
     EXPECT_FALSE(Exists("bad.wav"));

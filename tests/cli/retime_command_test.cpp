@@ -15,30 +15,29 @@ protected:
         for (int i = 0; i < 8; ++i) voice = Cat({voice, NoteOn(i == 0 ? 0 : 470, 0, 60, 90), NoteOff(10, 0, 60)});
         Write("song.mid", MidiFile(1, 480, {EndOfTrack(), Cat({voice, EndOfTrack()})}));
     }
-    std::string Song(const std::string& text) { return Write("song.stf", Text(text)); }
-    std::string Taps(const std::string& text) { return Write("taps.txt", Text(text)); }
-    std::string Read(const std::string& name) { return ReadText(dir.Path(name)); }
+    std::string Song(const std::string& text) { return Write("song.stf", text); }
+    std::string Taps(const std::string& text) { return Write("taps.txt", text); }
 };
 
 TEST_F(RetimeCommand, RewritesTheSongInPlaceKeepingItsBytes) {
     // Windows line ends, a Windows-1252 letter and no line end after the last line.
     const std::string song = Song("\\t 1\r\n@T\xC9t\xE9\r\n\r\nd\xE9j\xE0 vu la la\r\nfin");
-    const ProgramRun run = Sonkorac({"retime", song, "--taps", Taps("# tapped by hand\n0\n\n0.75\r\n1.0\n0.9\n")});
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, song +
-                           ": 2 time codes written, 0 removed, 1 tap moved after the syllable before, "
-                           "0 taps ignored (no syllable left)\n");
+    EXPECT_EQ(Sonkorac({"retime", song, "--taps", Taps("# tapped by hand\n0\n\n0.75\r\n1.0\n0.9\n")}),
+              (ProgramRun{0,
+                          song + ": 2 time codes written, 0 removed, 1 tap moved after the syllable before, "
+                                 "0 taps ignored (no syllable left)\n",
+                          ""}));
     EXPECT_EQ(Read("song.stf"), "\\t 1\r\n@T\xC9t\xE9\r\n\r\nd\xE9j\xE0 $1:2:60$vu la $1:3:1$la\r\nfin");
     EXPECT_EQ(dir.Names().size(), 5u);  // song.mid, song.stf, taps.txt and the two program outputs: no temporary left
 
     // A second pass from syllable 2 on the notes takes the codes out again; the rest is ignored.
-    const ProgramRun again = Sonkorac(
-        {"retime", song, "--taps", Taps("0.5\n1\n1.5\n2\n2.5\n3\n"), "--from", "2", "--output", dir.Path("out.stf")});
-    EXPECT_EQ(again.exitCode, 0);
-    EXPECT_EQ(again.out, dir.Path("out.stf") +
-                             ": 0 time codes written, 2 removed, 0 taps moved after the syllable before, "
-                             "2 taps ignored (no syllable left)\n");
+    EXPECT_EQ(
+        Sonkorac({"retime", song, "--taps", Taps("0.5\n1\n1.5\n2\n2.5\n3\n"), "--from", "2", "--output",
+                  dir.Path("out.stf")}),
+        (ProgramRun{0,
+                    dir.Path("out.stf") + ": 0 time codes written, 2 removed, 0 taps moved after the syllable before, "
+                                          "2 taps ignored (no syllable left)\n",
+                    ""}));
     EXPECT_EQ(Read("out.stf"), "\\t 1\r\n@T\xC9t\xE9\r\n\r\nd\xE9j\xE0 vu la la\r\nfin");
     EXPECT_EQ(Read("song.stf"), "\\t 1\r\n@T\xC9t\xE9\r\n\r\nd\xE9j\xE0 $1:2:60$vu la $1:3:1$la\r\nfin");
 }
@@ -83,21 +82,18 @@ TEST_F(RetimeCommand, BadInputIsNamedAndNothingIsWritten) {
 
     // A header without ticks per quarter note is broken, as for every other command.
     Write("song.mid", MidiFile(1, 0, {EndOfTrack(), Cat({NoteOn(0, 0, 60, 90), EndOfTrack(480)})}));
-    const ProgramRun division = Sonkorac({"retime", Song("\\t 1\n\na\n"), "--taps", Taps("0\n")});
-    EXPECT_EQ(division.exitCode, 1);
-    EXPECT_EQ(division.err, dir.Path("song.mid") + ": Not a MIDI file.\n");
+    EXPECT_EQ(Sonkorac({"retime", Song("\\t 1\n\na\n"), "--taps", Taps("0\n")}),
+              (ProgramRun{1, "", dir.Path("song.mid") + ": Not a MIDI file.\n"}));
 }
 
 TEST_F(RetimeCommand, ShiftMovesEveryCodeOrRefusesNamingItsLine) {
     const std::string song = Song("\\t 1\n\na $1:2:0$b\n$\\t 1$c $ 2:1:+16$d\n");
-    const ProgramRun later = Sonkorac({"shift", song, "--by", "1:30"});
-    EXPECT_EQ(later.exitCode, 0);
-    EXPECT_EQ(later.out, song + ": 2 time codes shifted by 1:30\n");
+    EXPECT_EQ(Sonkorac({"shift", song, "--by", "1:30"}),
+              (ProgramRun{0, song + ": 2 time codes shifted by 1:30\n", ""}));
     EXPECT_EQ(Read("song.stf"), "\\t 1\n\na $1:3:30$b\n$\\t 1$c $2:2:46$d\n");
 
-    const ProgramRun before = Sonkorac({"shift", song, "--by", "-3", "--output", "out.stf"});
-    EXPECT_EQ(before.exitCode, 1);
-    EXPECT_EQ(before.err, song + ":3:4: Time code $1:3:30$ would move before 1:1:0.\n");
+    EXPECT_EQ(Sonkorac({"shift", song, "--by", "-3", "--output", "out.stf"}),
+              (ProgramRun{1, "", song + ":3:4: Time code $1:3:30$ would move before 1:1:0.\n"}));
     EXPECT_FALSE(Exists("out.stf"));
     EXPECT_EQ(Read("song.stf"), "\\t 1\n\na $1:3:30$b\n$\\t 1$c $2:2:46$d\n");
     EXPECT_EQ(Sonkorac({"shift", song, "--by", "1:120"}).exitCode, 2);

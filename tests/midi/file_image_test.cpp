@@ -36,10 +36,6 @@ Bytes RiffMidi(const Bytes& smf, const Bytes& before = {}) {
     return Cat({Text("RIFF"), Le32(body.size()), body});
 }
 
-std::string AsString(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 TEST(FileKind, IsToldByTheBytesAndOnlyThenByTheName) {
     const Bytes midi = MidiFile(1, 96, {EndOfTrack()});
     const Bytes karaoke = MidiFile(1, 96, {EndOfTrack(), Cat({Meta(0, 1, "@KMIDI KARAOKE FILE"), EndOfTrack()})});
@@ -62,7 +58,8 @@ TEST(FileKind, IsToldByTheBytesAndOnlyThenByTheName) {
         {Cat({Text("RIFF"), Le32(4), Text("RMID")}), "/songs/short.rmi", FileKind::NotMidi},
         {Text("MTh"), "/songs/cut.mid", FileKind::NotMidi},
     };
-    for (const auto& row : rows) EXPECT_EQ(DetectFileKind(AsString(row.head), row.name), row.kind) << row.name;
+    for (const auto& row : rows)
+        EXPECT_EQ(DetectFileKind(std::string(row.head.begin(), row.head.end()), row.name), row.kind) << row.name;
     TempFolder folder;
     EXPECT_EQ(DetectFileKindOfFile(folder.Write("wrapped.rmi", RiffMidi(midi))), FileKind::Midi);
     EXPECT_THROW(DetectFileKindOfFile(folder.Path("missing.mid")), IoError);

@@ -5,8 +5,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>  // environ
 
@@ -75,28 +78,44 @@ struct ProgramRun {
     int exitCode = -1;
     std::string out;
     std::string err;
+    bool operator==(const ProgramRun&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& out, const ProgramRun& run) {
+    return out << "exit code " << run.exitCode << ", output \"" << run.out << "\", errors \"" << run.err << "\"";
+}
 
-// Runs a program (found on the PATH when the name has no folder) with its standard
-// output and error sent to files in `dir`, never through a shell.
-inline ProgramRun RunProgram(const TempDir& dir, std::vector<std::string> args) {
-    std::vector<char*> argv;
+// Runs a program (found on the PATH when the name has no folder) with `environment` added,
+// no standard input and its output and error sent to files in `dir`, never through a
+// shell. A run still going after `seconds` is killed and reported as blocked (exit code
+// -2), so a regression that waits on a FIFO fails its test instead of hanging the suite.
+inline ProgramRun RunProgram(const TempDir& dir, std::vector<std::string> args,
+                             std::vector<std::string> environment = {}, int seconds = 60) {
+    std::vector<char*> argv, envp;
+    for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
     for (std::string& arg : args) argv.push_back(arg.data());
+    for (std::string& setting : environment) envp.push_back(setting.data());
     argv.push_back(nullptr);
-    const std::string outName = dir.Path("program.out");
-    const std::string errName = dir.Path("program.err");
+    envp.push_back(nullptr);
+    const std::string outName = dir.Path("program.out"), errName = dir.Path("program.err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t child = 0;
     ProgramRun run;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return run;
+    const int processHandle = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    pollfd ended{processHandle, POLLIN, 0};
+    const bool blocked = processHandle < 0 || ::poll(&ended, 1, seconds * 1000) != 1;
+    if (blocked) ::kill(child, SIGKILL);
+    if (processHandle >= 0) ::close(processHandle);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child) return run;
+    ::waitpid(child, &status, 0);
     // posix_spawnp may report a missing program only through the child's exit code 127.
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.exitCode = blocked ? -2 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.out = ReadText(outName);
     run.err = ReadText(errName);
     return run;
@@ -111,12 +130,16 @@ inline void StartPass(KaraokePass& pass, const std::string& input, const std::st
     if (pass.MidiError() == 0 && (mode == PassMode::Make || mode == PassMode::Export)) pass.WriteKaraokeTracks();
 }
 
+// The big-endian length at `at` of `file`.
+inline size_t Be32At(const Bytes& file, size_t at) {
+    return (size_t{file.at(at)} << 24) | (size_t{file.at(at + 1)} << 16) | (size_t{file.at(at + 2)} << 8) |
+           file.at(at + 3);
+}
+
 // The data of the chunk that starts at `offset` of `file` ("MTrk" and length skipped).
 inline Bytes ChunkData(const Bytes& file, size_t offset) {
-    const size_t length = (size_t{file.at(offset + 4)} << 24) | (size_t{file.at(offset + 5)} << 16) |
-                          (size_t{file.at(offset + 6)} << 8) | file.at(offset + 7);
-    return Bytes(file.begin() + static_cast<std::ptrdiff_t>(offset + 8),
-                 file.begin() + static_cast<std::ptrdiff_t>(offset + 8 + length));
+    const auto start = file.begin() + static_cast<std::ptrdiff_t>(offset + 8);
+    return Bytes(start, start + static_cast<std::ptrdiff_t>(Be32At(file, offset + 4)));
 }
 
 }  // namespace sonkora::passtest
@@ -248,9 +271,7 @@ inline ChunkedFile SplitChunks(const Bytes& file) {
     split.header.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at));
     while (at + 8 <= file.size() && std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
                                                file.begin() + static_cast<std::ptrdiff_t>(at + 4), "MTrk")) {
-        const size_t end = std::min(file.size(), at + 8 +
-                                                     ((size_t{file[at + 4]} << 24) | (size_t{file[at + 5]} << 16) |
-                                                      (size_t{file[at + 6]} << 8) | file[at + 7]));
+        const size_t end = std::min(file.size(), at + 8 + passtest::Be32At(file, at + 4));
         split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at),
                                   file.begin() + static_cast<std::ptrdiff_t>(end));
         at = end;
@@ -268,11 +289,8 @@ inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
     uint8_t running = 0;
     auto quantity = [&] {
         uint32_t value = 0;
-        while (i < chunk.size()) {
-            const uint8_t byte = chunk[i++];
-            value = (value << 7) | (byte & 0x7F);
-            if ((byte & 0x80) == 0) break;
-        }
+        for (uint8_t byte = 0x80; (byte & 0x80) != 0 && i < chunk.size();)
+            value = (value << 7) | ((byte = chunk[i++]) & 0x7F);
         return value;
     };
     while (i < chunk.size()) {
@@ -297,18 +315,13 @@ inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
     return texts;
 }
 
-// The song text an import wrote, after its three directive lines.
-// A song text's lines, ending in LF instead of CR LF for comparing.
-inline std::string LfLines(std::string text) {
+// The song text an import wrote, after its three directive lines, with LF line ends.
+inline std::string SongTextBody(std::string text) {
     for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
-    return text;
-}
-
-inline std::string SongTextBody(const std::string& songText) {
     size_t start = 0;
     for (int line = 0; line < 3 && start != std::string::npos; ++line)
-        if ((start = songText.find('\n', start)) != std::string::npos) ++start;
-    return start == std::string::npos ? std::string() : songText.substr(start);
+        if ((start = text.find('\n', start)) != std::string::npos) ++start;
+    return start == std::string::npos ? std::string() : text.substr(start);
 }
 
 }  // namespace sonkora::importtest

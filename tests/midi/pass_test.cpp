@@ -15,17 +15,12 @@ const Bytes Voice = Cat({Meta(0, 0x03, "Voice"), NoteOn(0, 0, 60, 64), Bytes{0x3
                          NoteOn(96, 0, 64, 64), NoteOff(48, 0, 64), EndOfTrack()});
 const Bytes Accompaniment = Cat({Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(384, 1, 40), EndOfTrack()});
 const Bytes Song = Cat({Header(1, 3, 96), Track(Conductor), Track(Voice), Track(Accompaniment), Text("tail")});
-const Bytes WordsName = Cat({{0x00, 0xFF, 0x03, 0x05}, Text("Words")});
-const Bytes WordsEnd = {0x00, 0xFF, 0x2F, 0x00};
+const Bytes WordsName = Meta(0, 0x03, "Words");
 const size_t InformationSize = 51;
 // A text that claims 256 MB in a track that ends inside it.
 const Bytes LongText =
     Cat({Header(1, 2, 96), Track(Conductor),
          Track(Cat({NoteOn(0, 0, 60, 64), {0x00, 0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0x7F}, Text("abc")}))});
-
-Bytes Lyric(uint8_t delta, uint8_t type, const std::string& text) {
-    return Cat({{delta, 0xFF, type, static_cast<uint8_t>(text.size())}, Text(text)});
-}
 
 struct PassTest : ::testing::Test {
     TempDir dir;
@@ -71,7 +66,7 @@ TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
     pass.FinishWords();
     pass.ClosePass();
     const Bytes d = Cat({Quantity(200000000 - 96), {0xFF, 0x01, 0x01, 'd'}});
-    EXPECT_EQ(WordsData(), Cat({WordsName, Lyric(0, 1, "a"), Lyric(0x60, 1, "b"), d, WordsEnd}));
+    EXPECT_EQ(WordsData(), Cat({WordsName, Meta(0, 1, "a"), Meta(0x60, 1, "b"), d, EndOfTrack()}));
     StartPass(pass, input, output, PassMode::Make, 1);
     pass.WriteLyric("x", 0x10000000);
     EXPECT_EQ(pass.MidiError(), 5);
@@ -218,7 +213,7 @@ TEST_F(PassTest, ExportedWordEndsWidenTheLengthField) {
     pass.ClosePass();
     EXPECT_EQ(pass.MidiError(), 0);
     EXPECT_EQ(ChunkData(ReadBytes(output), 14 + 8 + Conductor.size()),
-              Cat({WordsName, {0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Lyric(96, 5, "x "), WordsEnd}));
+              Cat({WordsName, {0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Meta(96, 5, "x "), EndOfTrack()}));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -38,9 +37,9 @@ std::string Hex(int value) {
 struct Pump {
     int32_t startTime = 0, baseTime = 0;
     uint16_t solo = 0;
-    std::string accepted;
+    std::string accepted{};
     int count = 0, offered = 0, capacity = -1;
-    std::function<void()> duringCall;
+    std::function<void()> duringCall{};
 
     void Run(MidiReader& reader) {
         reader.SendEvents(startTime, baseTime, solo, [this](const EventRecord& r) {
@@ -165,8 +164,7 @@ int32_t LoadAndPlay(const Bytes& file) {
     for (int32_t start : {-1, 0, 50}) {
         reader->SetMidiError(error);
         reader->RewindTracks();
-        Pump pump;
-        pump.startTime = start;
+        Pump pump{.startTime = start};
         pump.Run(*reader);
         EXPECT_LT(pump.offered, 1000);
     }
@@ -230,7 +228,7 @@ TEST(ReaderLoad, TracksOfManyBlocksFilesAndReloading) {
     for (int i = 0; i < 70000; ++i) data.insert(data.end(), {0x01, 0x3C, 0x40});  // running-status notes
     data = Cat({data, EndOfTrack()});
     passtest::TempDir dir;
-    passtest::WriteBytes(dir.Path("song.mid"), MidiFile(1, 96, {data, data}));
+    dir.Write("song.mid", MidiFile(1, 96, {data, data}));
     MidiReader reader;
     EXPECT_FALSE(reader.ReadMidiHeader()) << "nothing is open";
     EXPECT_EQ(reader.MidiError(), -5);
@@ -326,13 +324,11 @@ TEST(ReaderPump, MergesAndTimesTheRecords) {
     };
     for (const auto& c : cases) {
         auto reader = Load(c.file);
-        Pump pump;
-        pump.startTime = c.start;
-        pump.solo = c.solo;
+        Pump pump{.startTime = c.start, .solo = static_cast<uint16_t>(c.solo)};
         pump.Run(*reader);
-        EXPECT_EQ(pump.accepted, c.records) << c.what;
-        EXPECT_EQ(pump.startTime, c.startAfter) << c.what;
-        EXPECT_EQ(pump.baseTime, c.baseAfter) << c.what;
+        EXPECT_EQ(std::tuple(pump.accepted, pump.startTime, pump.baseTime),
+                  std::tuple(c.records, c.startAfter, c.baseAfter))
+            << c.what;
         pump.Run(*reader);
         EXPECT_EQ(pump.count, pump.offered) << c.what << ": nothing more after the end";
     }
@@ -342,9 +338,7 @@ TEST(ReaderPump, ARefusedEventIsOfferedAgainAndSysexAnswersAreNotWaitedFor) {
     auto reader = Load(MidiFile(1, 96,
                                 {Cat({Program(0, 0, 1), NoteOn(30, 0, 60, 1), Bytes{0x00, 0xF0, 0x02, 0x01, 0xF7},
                                       NoteOff(20, 0, 60), EndOfTrack()})}));
-    Pump pump;
-    pump.startTime = -1;
-    pump.capacity = 1;
+    Pump pump{.startTime = -1, .capacity = 1};
     pump.Run(*reader);
     EXPECT_EQ(pump.offered, 2) << "the pump stops at the first refusal";
     EXPECT_EQ(pump.startTime, 30) << "the refused first note still sets the start";
@@ -416,20 +410,15 @@ TEST(ReaderTypes, MessagesAndInstrumentNames) {
               "||||||Not a MIDI file.|Not a Type 1 MIDI file.|Unknown code in MIDI file.||Voice track too long.||"
               "Too many lyrics.|Too many tracks in MIDI file.|MIDI file is damaged: a track is cut short.|Type 2 MIDI "
               "file: its tracks are separate patterns, not one song. Save it as type 1 first.||");
+    // The ends of the instrument table and its neighbours; the listing tests read others.
     std::string names;
-    for (int index : {-1, 0, 4, 5, 7, 16, 31, 38, 62, 63, 76, 82, 83, 109, 127, 128, 129})
-        names += std::string(InstrumentName(index)) + "|";
-    EXPECT_EQ(names,
-              "|Acoustic Grand Piano|Rhodes Piano|Chorused Piano|Clavinet|Hammond Organ|Guitar Harmonics|Synth Bass "
-              "1|Synth Brass 1|Synth Brass 2|Bottle Blow|Lead 3 (calliope lead)|Lead 4 (chiff lead)|Bagpipe|Gunshot|"
-              "Drums||");
+    for (int index : {-1, 0, 127, 128, 129}) names += std::string(InstrumentName(index)) + "|";
+    EXPECT_EQ(names, "|Acoustic Grand Piano|Gunshot|Drums||");
     // The listing's instrument column is 23 wide: the guitars with a parenthesis fill it.
-    std::set<std::string> distinct;
     for (int index = 0; index <= 128; ++index) {
         const size_t width = std::strlen(InstrumentName(index));
         const bool widest = index == 24 || index == 25 || index == 27 || index == 28;
         EXPECT_TRUE(width > 0 && width <= 23 && (width == 23) == widest) << InstrumentName(index);
-        EXPECT_TRUE(distinct.insert(InstrumentName(index)).second) << InstrumentName(index);
     }
 }
 
