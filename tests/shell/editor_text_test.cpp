@@ -113,14 +113,6 @@ private slots:
         QCOMPARE(settings.FontSize, 14);
         QCOMPARE(settings.Parameters, std::string("/play %"));
         QCOMPARE(settings.FontName, std::string("Courier New"));
-
-        IniFile out;
-        WriteShellSettings(out, "View0", settings);
-        QCOMPARE(QString::fromStdString(out.ToString()),
-                 QStringLiteral("[ViewSettings]\nView0KaraokePlayer=\nView0Parameters=/play %\n"
-                                "View0CompilerMoreLyrics=0\nView0CompilerLessLyrics=1\nView0MidiOutDevice=\n"
-                                "View0FontName=Courier New\nView0FontPitch=0\nView0FontSize=14\n"
-                                "View0FontStyle=0\nView0HelpShown=0\n"));
     }
 
     void FileDialogFiltersMatchAnyCaseAndEveryFile() {

@@ -10,10 +10,10 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ShellHarness.h"
 #include "shell/EditorWindow.h"
 #include "shell/HyphenationDialog.h"
 #include "shell/MainWindow.h"
-#include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -34,10 +34,8 @@ class HyphenationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
     void TheLyricsAreHyphenatedInTheLanguageOfTheAtLLine() {
-        FrameFixture f;
+        Shell f;
         CopyPatterns(f.folder, {QStringLiteral("en.hyp"), QStringLiteral("fr.hyp")});
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Presentation);
         ModalAnswerer answers;
@@ -57,7 +55,7 @@ private slots:
         QCOMPARE(preselected, QStringLiteral("ENGLISH"));
         const QString once = SongText(editor)->toPlainText();
         QCOMPARE(once, QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain\n"));
-        QCOMPARE(Status(editor, "statusModified")->text(), QStringLiteral(" Modified"));
+        QCOMPARE(Status(editor, "statusModified"), QStringLiteral(" Modified"));
 
         // Again, from the tool button: the pieces are words of their own now, and no
         // hyphen goes beside one that is there.
@@ -71,11 +69,10 @@ private slots:
         QCOMPARE(SongText(editor)->toPlainText(), once);
         editor->undo();
         QCOMPARE(SongText(editor)->toPlainText(), QString::fromLatin1(Presentation));
-        QVERIFY(answers.Unexpected.isEmpty());
     }
 
     void CancelOrAnUnreadablePatternFileLeavesTheTextAsItWas() {
-        FrameFixture f;
+        Shell f;
         CopyPatterns(f.folder, {QStringLiteral("en.hyp")});
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n@LKLINGON\n\nPresentation\n");
         ModalAnswerer answers;
@@ -95,7 +92,6 @@ private slots:
         QVERIFY2(answers.Seen.last().contains(QStringLiteral("short.hyp")), qPrintable(answers.Seen.last()));
         QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n@LKLINGON\n\nPresentation\n"));
         QVERIFY(!SongText(editor)->document()->isModified());
-        QVERIFY(answers.AllUsed() && answers.Unexpected.isEmpty());
     }
 };
 

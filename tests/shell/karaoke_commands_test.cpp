@@ -5,11 +5,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QListWidget>
 #include <QTabWidget>
 
+#include "ShellHarness.h"
 #include "shell/EditorWindow.h"
 #include "shell/MainWindow.h"
-#include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -18,6 +19,15 @@ namespace {
 
 const QByteArray WorkedExample =
     "\\t 2\n\\m song.mid\n@LENGL\n@TMy Song\n\nHel-lo world,\nhow are you\n\nFine_ty $3:1:0$thanks\n";
+const QString Template = QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n");
+
+// The voice track dialog's answer: that line of its list.
+std::function<void(QDialog&)> ChooseTrack(int row) {
+    return [row](QDialog& dialog) {
+        Child<QListWidget>(&dialog, "tracks")->setCurrentRow(row);
+        dialog.accept();
+    };
+}
 
 }  // namespace
 
@@ -25,70 +35,52 @@ class KaraokeCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
     void ThePreviewPageSelectsTheLyricAtTheCaretAndBack() {
-        EditorFixture f(true);
+        Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("worked.stf"), WorkedExample);
-        // The caret inside "you" on "how are you".
-        const int line6 = SongText(editor)->LineStartIndex(6);
-        SongText(editor)->Select(line6 + 9, 0);
+        SongText(editor)->Select(SongText(editor)->LineStartIndex(6) + 9, 0);  // inside "you" of "how are you"
         editor->showPreview();
-        QCOMPARE(Pages(editor)->currentIndex(), 1);
-        QCOMPARE(Preview(editor)->toPlainText(), QStringLiteral("\nHello world,\nhow are you\n\nFinety thanks"));
-        const int line2 = Preview(editor)->LineStartIndex(2);
-        QCOMPARE(Preview(editor)->SelectionStart(), line2 + 7);
-        QCOMPARE(Preview(editor)->SelectionLength(), 4);  // " you"
         QCOMPARE(Pages(editor)->currentWidget(), Preview(editor));
-
-        // Back on the STF page from the caret on "world," in the preview: the source of
-        // that lyric, from its first letter to the start of the next line.
+        QCOMPARE(Preview(editor)->toPlainText(), QStringLiteral("\nHello world,\nhow are you\n\nFinety thanks"));
+        QCOMPARE(Preview(editor)->SelectionStart(), Preview(editor)->LineStartIndex(2) + 7);
+        QCOMPARE(Preview(editor)->SelectionLength(), 4);  // " you"
+        // Back from the caret on "world,": its source, from its first letter to the next line.
         Preview(editor)->Select(Preview(editor)->LineStartIndex(1) + 8, 0);
         editor->showSongText();
-        QCOMPARE(Pages(editor)->currentIndex(), 0);
-        const int line5 = SongText(editor)->LineStartIndex(5);
-        QCOMPARE(SongText(editor)->SelectionStart(), line5 + 7);
-        QCOMPARE(SongText(editor)->SelectionLength(), 7);  // "world," and its line end
         QCOMPARE(Pages(editor)->currentWidget(), SongText(editor));
-        // Nothing was written: the preview makes no file.
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("worked.kar"))));
+        QCOMPARE(SongText(editor)->SelectionStart(), SongText(editor)->LineStartIndex(5) + 7);
+        QCOMPARE(SongText(editor)->SelectionLength(), 7);                      // "world," and its line end
+        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("worked.kar"))));  // the preview makes no file
     }
 
     void AnErrorInTheLyricsEndsThePreviewWithoutABox() {
-        EditorFixture f(true);
+        Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("bad.stf"), "\\t 1\n\nHel-lo $x$world\n");
         ModalAnswerer answer;
         editor->showPreview();
         QVERIFY(answer.Seen.isEmpty());
-        QVERIFY(answer.Unexpected.isEmpty());
-        QVERIFY2(Preview(editor)->toPlainText().endsWith(QStringLiteral("Invalid MIDI time $x$.")),
-                 qPrintable(Preview(editor)->toPlainText()));
+        QVERIFY(Preview(editor)->toPlainText().endsWith(QStringLiteral("Invalid MIDI time $x$.")));
     }
 
     void MakeOnTheExampleSaysSoAndWritesTheKaraokeFile() {
-        EditorFixture f(true);
+        Shell f({.examples = true});
         EditorWindow* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example(QStringLiteral("jingle_bells.stf")));
         ModalAnswerer answer;
         answer.Press(QMessageBox::Ok);
-        editor->makeKaraoke();
+        QTest::keyClick(SongText(editor), Qt::Key_F8);
         QCOMPARE(answer.Seen, QStringList({"box: Karaoke file made succesfully"}));
-        QVERIFY(answer.Unexpected.isEmpty());
         QFile kar(f.Example(QStringLiteral("jingle_bells.kar")));
         QVERIFY(kar.open(QIODevice::ReadOnly));
         const QByteArray bytes = kar.readAll();
-        QVERIFY(bytes.startsWith("MThd"));
-        QVERIFY(bytes.contains("@TJingle Bells"));
-        QVERIFY(bytes.contains("\\Dash"));
-        QCOMPARE(editor->KarFileName(), f.Example(QStringLiteral("jingle_bells.kar")));
+        QVERIFY(bytes.startsWith("MThd") && bytes.contains("@TJingle Bells") && bytes.contains("\\Dash"));
         // Make fills the preview too while the song text page shows.
         QVERIFY(Preview(editor)->toPlainText().contains(QStringLiteral("Dashing through the snow")));
     }
 
     void AnErrorPutsTheCaretAtItsLineAndColumnAndLeavesNoFile() {
-        EditorFixture f(true);
-        QFile::copy(f.Example(QStringLiteral("jingle_bells.mid")), f.folder.Path(QStringLiteral("tune.mid")));
-        EditorWindow* editor = f.Open(QStringLiteral("err.stf"), "\\t 1\n\\m tune.mid\n\nHel-lo $x$world\n");
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("err.stf"), "\\t 1\n\\m song.mid\n\nHel-lo $x$world\n");
         ModalAnswerer answer;
         answer.Press(QMessageBox::Ok);
         editor->makeKaraoke();
@@ -100,63 +92,42 @@ private slots:
     }
 
     void AMissingMidiFileIsNamed() {
-        EditorFixture f(true);
+        Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("lost.stf"), "\\t 1\n\\m nowhere.mid\n\nla\n");
         ModalAnswerer answer;
-        answer.Press(QMessageBox::Ok);
+        answer.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
         editor->exportMidi();
-        QCOMPARE(answer.Seen, QStringList({"box: Karaoke file not specified."}));
-        answer.Press(QMessageBox::Ok);
         editor->makeKaraoke();
-        QCOMPARE(answer.Seen.last(),
-                 QStringLiteral("box: File %1 not found.").arg(f.folder.Path(QStringLiteral("nowhere.mid"))));
-        QVERIFY(answer.Unexpected.isEmpty());
+        QCOMPARE(answer.Seen,
+                 QStringList({"box: Karaoke file not specified.",
+                              "box: File " + f.folder.Path(QStringLiteral("nowhere.mid")) + " not found."}));
     }
 
     void VoiceTrackSelectionWritesTheChosenTrack() {
-        EditorFixture f(true);
+        Shell f({.examples = true});
         EditorWindow* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example(QStringLiteral("jingle_bells.stf")));
         ModalAnswerer answer;
-        answer.ChooseTrack(1);
-        editor->selectVoiceTrack();
-        QCOMPARE(answer.Seen.size(), qsizetype(1));
-        QVERIFY2(answer.Seen[0].startsWith(QStringLiteral("tracks: ")), qPrintable(answer.Seen[0]));
+        answer.Act(ChooseTrack(1)).Cancel();
+        QTest::keyClick(SongText(editor), Qt::Key_F6);
         QCOMPARE(editor->Document().Line(0), std::string("\\t 2"));
         QVERIFY(SongText(editor)->document()->isModified());
-
-        // Cancel leaves the text alone.
-        answer.Cancel();
-        editor->selectVoiceTrack();
+        editor->selectVoiceTrack();  // Cancel leaves the text alone
         QCOMPARE(editor->Document().Line(0), std::string("\\t 2"));
-        QVERIFY(answer.Unexpected.isEmpty());
+        QCOMPARE(answer.Seen, QStringList({"dialog: Select Voice Track", "dialog: Select Voice Track"}));
     }
 
-    void NewWithoutAMidiFileKeepsTheTemplate() {
-        EditorFixture f(true);
-        ModalAnswerer answer;
-        answer.Cancel();
-        f.frame->newDocument();
-        QCOMPARE(answer.Seen, QStringList({"file: Select MIDI file"}));
-        EditorWindow* editor = f.frame->ActiveEditor();
-        QVERIFY(editor);
-        QCOMPARE(SongText(editor)->toPlainText(),
-                 QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
-        QCOMPARE(editor->Document().LineCount(), 6);
-        QCOMPARE(editor->windowTitle(), QStringLiteral("untitled.stf"));
-    }
-
-    void NewWithAMidiFileNamesItAndAsksForTheVoiceTrack() {
-        EditorFixture f(true);
+    void NewAsksForTheMidiFileAndItsVoiceTrack() {
+        Shell f({.examples = true});
         ModalAnswerer answer;
         const QString midi = f.Example(QStringLiteral("jingle_bells.mid"));
-        answer.ChooseFile(midi).ChooseTrack(0);
+        answer.Cancel().ChooseFile(midi).Act(ChooseTrack(0));
         f.frame->newDocument();
-        QVERIFY(answer.AllUsed());
-        QVERIFY(answer.Unexpected.isEmpty());
-        EditorWindow* editor = f.frame->ActiveEditor();
-        QCOMPARE(SongText(editor)->toPlainText(),
-                 QStringLiteral("\\m %1\n\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n").arg(midi));
+        QCOMPARE(answer.Seen, QStringList({"file: Select MIDI file"}));
+        QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), Template);  // without a MIDI file
+        QCOMPARE(f.frame->ActiveEditor()->windowTitle(), QStringLiteral("untitled.stf"));
+        f.frame->newDocument();
+        QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), "\\m " + midi + "\n" + Template);
     }
 };
 
