@@ -1,12 +1,15 @@
-// Arbitrary bytes as a MIDI or karaoke file: a karaoke file and a lyrics export are made
-// from them with a few lyrics and a track switch, an import is run over them, and they
-// are listed as a plain MIDI file and as a Soft Karaoke file. Any crash, sanitizer
-// report or escaping exception is a finding.
+// Arbitrary bytes as a MIDI or karaoke file (plain, RIFF-wrapped or type 0, which the
+// pass splits): a karaoke file and a lyrics export are made from them with a few lyrics
+// and a track switch, an import is run over them, and they are listed as a plain MIDI
+// file and as a Soft Karaoke file. Any crash, sanitizer report or escaping exception is
+// a finding, and so is a file written whose track chunks claim bytes it does not have.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "FuzzWorkspace.h"
 #include "midi/KaraokePass.h"
@@ -21,6 +24,30 @@ namespace {
 void WriteInput(const std::string& path, const uint8_t* data, size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) std::abort();
+}
+
+uint32_t Be32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// A file the pass finished must hold every track chunk its header counts, in full.
+void CheckWritten(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) std::abort();
+    std::vector<uint8_t> bytes;
+    uint8_t block[65536];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+        bytes.insert(bytes.end(), block, block + got);
+    std::fclose(file);
+    if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) std::abort();
+    const unsigned count = (bytes[10] << 8) | bytes[11];
+    size_t at = 14;
+    for (unsigned i = 0; i < count; ++i) {
+        if (bytes.size() - at < 8 || std::memcmp(bytes.data() + at, "MTrk", 4) != 0) std::abort();
+        const uint32_t length = Be32(bytes.data() + at + 4);
+        if (bytes.size() - at - 8 < length) std::abort();
+        at += 8 + length;
+    }
 }
 
 void MakeFile(const Workspace& ws, PassMode mode, size_t seed) {
@@ -50,6 +77,7 @@ void MakeFile(const Workspace& ws, PassMode mode, size_t seed) {
         if (pass.MidiError() == 0) pass.FinishWords();
     }
     pass.ClosePass();
+    if (pass.MidiError() == 0 && tracks > 1) CheckWritten(ws.File("out.kar"));
 }
 
 void Import(const Workspace& ws) {
@@ -69,6 +97,7 @@ void Import(const Workspace& ws) {
     if (pass.MidiError() == 0) pass.NextNoteLyric("", found);
     if (pass.MidiError() == 0) pass.CopyRest();
     pass.ClosePass();
+    if (pass.MidiError() == 0) CheckWritten(ws.File("out.mid"));
 }
 
 }  // namespace

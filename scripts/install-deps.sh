@@ -11,12 +11,14 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
   # playback: built-in synthesizer, General MIDI soundfont, system MIDI ports
   libfluidsynth-dev timgm6mb-soundfont librtmidi-dev
+  # UltraStar export audio: the Ogg Vorbis encoder
+  libvorbis-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
   # hyphenation benchmark baseline: the library, its dictionaries, word lists
   libhyphen-dev hyphen-en-us hyphen-de hyphen-nl hyphen-en-gb wamerican wngerman wdutch wbritish
-  # headless checks: a real X server for screenshots, PDF text, an independent MIDI reader
-  xvfb xauth poppler-utils python3 python3-mido
+  # headless checks: a real X server for screenshots, PDF text, independent MIDI readers
+  xvfb xauth poppler-utils python3 python3-mido midicsv
   # desktop files: icon rendering at build time; the validators and manual page lint of
   # the install test; bash completion for the completion test
   librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info mandoc file

@@ -9,6 +9,7 @@
 #include <limits>
 #include <system_error>
 
+#include "common/CodePage.h"
 #include "common/IoError.h"
 #include "midi/MidiTypes.h"
 
@@ -42,8 +43,30 @@ std::string ReadSongTextBytes(const std::string& path) {
     return bytes;
 }
 
+Cp1252Conversion ReadSongTextInCodePage(const std::string& path, std::ostream& err) {
+    std::string bytes = ReadSongTextBytes(path);
+    if (!IsUtf8BeyondAscii(bytes)) return {std::move(bytes), {}, {}};
+    Cp1252Conversion converted = Utf8TextToCp1252(bytes);
+    err << path << ": read as UTF-8 and converted to Windows-1252, the character set of song texts\n";
+    // Lines end as the editor splits them: CR LF, LF or CR.
+    const std::string& text = converted.text;
+    size_t line = 1, lineStart = 0, p = 0;
+    for (size_t i = 0; i < converted.unmapped.size(); ++i) {
+        for (const size_t at = converted.unmappedAt[i]; p < at; ++p) {
+            if (text[p] == '\n' || (text[p] == '\r' && (p + 1 == text.size() || text[p + 1] != '\n'))) {
+                ++line;
+                lineStart = p + 1;
+            }
+        }
+        err << path << ":" << line << ":" << p - lineStart + 1 << ": " << CharacterName(converted.unmapped[i])
+            << " is not in Windows-1252 and reads as \"?\"\n";
+    }
+    err << std::flush;
+    return converted;
+}
+
 std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path) {
-    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(ReadSongTextBytes(path)));
+    return std::make_unique<ConsoleSongDocument>(path, SplitSongLines(ReadSongTextInCodePage(path, std::cerr).text));
 }
 
 void CompileConsole::InformationBox(const std::string& message, int /*helpContext*/) {

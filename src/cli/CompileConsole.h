@@ -15,6 +15,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ConsoleUserInterface.h"
+#include "common/CodePage.h"
 #include "compiler/CompileHost.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
@@ -44,6 +45,9 @@ private:
 std::unique_ptr<ConsoleSongDocument> LoadSongText(const std::string& path);
 // The same file's bytes as they are.
 std::string ReadSongTextBytes(const std::string& path);
+// The file's bytes in Windows-1252: a UTF-8 song text is converted, which `err` is told,
+// with the place of every character the code page cannot hold (each became '?').
+Cp1252Conversion ReadSongTextInCodePage(const std::string& path, std::ostream& err);
 
 class CompileConsole : public ConsoleUserInterface, public CompileHost {
 public:

@@ -11,7 +11,10 @@ const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"tracks", "[--kar] FILE", RunTracks},
         {"make", "SONG.stf [--track N] [--strict]", RunMake},
-        {"export", "SONG.stf [--track N] [--strict]", RunExport},
+        {"export",
+         "SONG.stf|FILE.kar [--format midi|lrc|elrc|vtt|ultrastar] [--output FILE] [--track N] [--strict] "
+         "[--audio [--mute-voice]]",
+         RunExport},
         {"check", "SONG.stf", RunCheck},
         {"hyphenate", "(SONG.stf [--output OUT.stf] | --words) [--lang NAME | --patterns FILE.hyp]", RunHyphenate},
         {"languages", "", RunLanguages},

@@ -8,17 +8,32 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <stdexcept>
 #include <system_error>
 
 #include "cli/CompileConsole.h"
+#include "common/CodePage.h"
 #include "common/IoError.h"
 #include "common/SafeSave.h"
 #include "compiler/SongDocument.h"
 
 namespace sonkora::cli {
 
-SongTextFile::SongTextFile(const std::string& path) : path_(path), bytes_(ReadSongTextBytes(path)) {
+namespace {
+
+// A UTF-8 song text is rewritten in Windows-1252 like every song text; one holding
+// characters the code page has not is left alone rather than having them turn into '?'.
+std::string ReadForRewriting(const std::string& path) {
+    Cp1252Conversion read = ReadSongTextInCodePage(path, std::cerr);
+    if (!read.unmapped.empty())
+        throw IoError(path, "holds characters that Windows-1252 cannot hold; change them in Sonkora first");
+    return std::move(read.text);
+}
+
+}  // namespace
+
+SongTextFile::SongTextFile(const std::string& path) : path_(path), bytes_(ReadForRewriting(path)) {
     lines_ = SplitSongLines(bytes_);
     // The same split, noting what ended each line.
     size_t i = 0;

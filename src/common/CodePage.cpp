@@ -1,6 +1,7 @@
 #include "common/CodePage.h"
 
 #include <array>
+#include <cstdio>
 
 namespace sonkora {
 
@@ -22,9 +23,13 @@ void AppendUtf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        // Everything in the table lies below U+10000.
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -111,11 +116,45 @@ Cp1252Conversion Utf8ToCp1252(std::string_view text) {
         if (auto byte = c == Replacement ? std::nullopt : CharToCp1252(c)) {
             result.text += static_cast<char>(*byte);
         } else {
+            result.unmappedAt.push_back(result.text.size());
             result.text += '?';
             result.unmapped.push_back(c);
         }
     }
     return result;
+}
+
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+    bool beyondAscii = false;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t start = pos;
+        const char32_t c = DecodeUtf8(bytes, pos);
+        // A malformed sequence is one byte read as U+FFFD; a real U+FFFD takes three.
+        if (c == Replacement && pos - start == 1) return false;
+        if (c >= 0x80) beyondAscii = true;
+    }
+    return beyondAscii;
+}
+
+Cp1252Conversion Utf8TextToCp1252(std::string_view bytes) {
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark) bytes.remove_prefix(ByteOrderMark.size());
+    return Utf8ToCp1252(bytes);
+}
+
+std::string CharacterName(char32_t code) {
+    std::string shown;
+    if (code < 0x20 || (code >= 0x7F && code < 0xA0) || code == 0x2028 || code == 0x2029) {
+        shown = "a control character";
+    } else {
+        shown = "\"";
+        AppendUtf8(shown, code);
+        shown += '"';
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " (U+%04X)", static_cast<unsigned>(code));
+    return shown + hex;
 }
 
 std::string FileNameFromSongText(std::string_view name) {

@@ -29,11 +29,27 @@ struct Cp1252Conversion {
     // Every character that had no byte, in order of appearance; each became '?' in
     // `text`. A malformed UTF-8 sequence counts as U+FFFD here.
     std::vector<char32_t> unmapped;
+    std::vector<size_t> unmappedAt;  // where each stands in `text`, as its '?'
 };
 
 // UTF-8 to Windows-1252. Characters the code page cannot hold are reported, not
 // dropped silently, so the caller can warn.
 Cp1252Conversion Utf8ToCp1252(std::string_view text);
+
+// Song texts written elsewhere (a Linux editor, a lyrics web page) often come in UTF-8.
+// True when `bytes` is well-formed UTF-8 holding at least one character beyond ASCII:
+// read as Windows-1252 it would show "Ã©" where "é" was meant. A text of ASCII only
+// reads the same either way, and one that is not well-formed UTF-8 is Windows-1252.
+//   IsUtf8BeyondAscii("caf\xC3\xA9") == true;  IsUtf8BeyondAscii("caf\xE9") == false
+bool IsUtf8BeyondAscii(std::string_view bytes);
+
+// A UTF-8 text file in Windows-1252: a leading byte-order mark is dropped, the rest
+// converted as Utf8ToCp1252 does.
+Cp1252Conversion Utf8TextToCp1252(std::string_view bytes);
+
+// A character named for a person, in UTF-8: the character in quotes and its code point,
+// "\"\xC4\x81\" (U+0101)", or "a control character (U+0007)".
+std::string CharacterName(char32_t code);
 
 // File names inside song texts ("\m", "\k" lines) are Windows-1252 like the rest of
 // the text, while this system names files in UTF-8. These convert at that boundary, so

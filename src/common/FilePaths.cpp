@@ -104,9 +104,14 @@ bool FileExists(const std::string& path) {
 }
 
 bool SameFile(const std::string& first, const std::string& second) {
+    namespace fs = std::filesystem;
     std::error_code error;
-    const bool same = std::filesystem::equivalent(first, second, error);
-    return same && !error;
+    if (fs::equivalent(first, second, error) && !error) return true;
+    // Names of files still to be written are compared as the places they name.
+    const fs::path a = fs::weakly_canonical(fs::absolute(first, error), error);
+    if (error) return false;
+    const fs::path b = fs::weakly_canonical(fs::absolute(second, error), error);
+    return !error && a == b;
 }
 
 }  // namespace sonkora

@@ -45,8 +45,9 @@ std::string JoinPath(std::string_view directory, std::string_view name);
 // True when something other than a directory exists under `path`.
 bool FileExists(const std::string& path);
 
-// True only when both names exist and lead to the same file (links and "./" included):
-// creating one must not wipe out the other before it was read.
+// True when both names lead to the same existing file (links and "./" included), or to
+// the same place once created ("a/../b.txt" and "b.txt"): creating one must not wipe out
+// the other before it was read.
 bool SameFile(const std::string& first, const std::string& second);
 
 }  // namespace sonkora

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <random>
 
 #include "common/FilePaths.h"
+#include "common/IoError.h"
 
 namespace sonkora {
 
@@ -108,6 +110,27 @@ void SafeSave::Discard() {
     if (!tempName_.empty()) ::unlink(tempName_.c_str());
     tempName_.clear();
     errno = error;
+}
+
+std::FILE* StagedFile::Open() {
+    struct stat existing {};
+    if (::stat(save_.Target().c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw IoError(save_.Target(), "is not a regular file");
+    std::FILE* stream = save_.Create() ? save_.Stream() : nullptr;
+    if (stream == nullptr) throw IoError(save_.Target(), std::string("cannot create: ") + std::strerror(errno));
+    return stream;
+}
+
+void StagedFile::Commit() {
+    if (!save_.Commit()) throw IoError(save_.Target(), std::string("cannot write: ") + std::strerror(errno));
+}
+
+void SaveFileSafely(const std::string& target, std::string_view bytes) {
+    StagedFile staged(target);
+    std::FILE* file = staged.Open();
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        throw IoError(target, std::string("cannot write: ") + std::strerror(errno));
+    staged.Commit();
 }
 
 }  // namespace sonkora

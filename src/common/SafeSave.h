@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <sys/types.h>
 
@@ -55,5 +56,31 @@ private:
     bool committed_ = false;
     mode_t mode_ = 0;
 };
+
+// SafeSave for writers that report failures as IoError rather than as results.
+//
+//   StagedFile out("/songs/a.lrc");   // nothing created yet
+//   std::FILE* f = out.Open();        // the temporary beside it
+//   fwrite(...); out.Commit();        // now "/songs/a.lrc", complete
+class StagedFile {
+public:
+    explicit StagedFile(std::string target) : save_(std::move(target)) {}
+
+    // Creates the temporary file. IoError when it cannot be created or when the target is
+    // something other than a regular file (a directory, a device).
+    std::FILE* Open();
+    // Flushes and renames into place. IoError when that fails; the target is then untouched.
+    void Commit();
+    void Discard() { save_.Discard(); }
+
+    const std::string& Target() const { return save_.Target(); }
+    const std::string& TempName() const { return save_.TempName(); }
+
+private:
+    SafeSave save_;
+};
+
+// The whole of `bytes` as the new content of `target`, through a StagedFile.
+void SaveFileSafely(const std::string& target, std::string_view bytes);
 
 }  // namespace sonkora

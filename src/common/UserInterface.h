@@ -26,6 +26,8 @@ inline constexpr int PlayFromCursor = 13003;
 inline constexpr int Stop = 13004;
 inline constexpr int PlayInKaraokePlayer = 13005;
 inline constexpr int Export = 13006;
+inline constexpr int TimingByEar = 13007;
+inline constexpr int LyricFormats = 13008;
 inline constexpr int KaraokePlayer = 15001;
 inline constexpr int Warnings = 15002;
 }  // namespace HelpContext

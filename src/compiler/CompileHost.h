@@ -14,6 +14,9 @@ struct CompilerSettings {
     bool CompilerLessLyrics = true;  // ask when notes are left without a lyric
     std::string KaraokePlayer;       // path of the external karaoke player; empty: none
     std::string Parameters = "%";    // its parameter template, "%" standing for the file
+    // Not empty: Make and Export write this file instead of the song's karaoke file (the
+    // lyric exports compile into a scratch file and keep the song's own .kar untouched).
+    std::string OutputFileName;
 };
 
 class CompileHost {

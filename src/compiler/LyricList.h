@@ -25,6 +25,7 @@ struct LyricRecord {
     int32_t Row = 0;      // preview line that shows the syllable
     int32_t Col = 0;      // column in that line where its display begins
     std::string Display;  // the syllable as the preview shows it (a blank prefix kept)
+    int32_t Track = 0;    // voice track that gave the time (Make, Play, Export)
 };
 
 class LyricList {

@@ -223,6 +223,7 @@ void Compilation::Compile() {
     c_.karFileName_ = directory + BaseNameOf(fileName) + ".kar";
 
     if (!ReadHeader()) return;
+    if (!settings_.OutputFileName.empty()) c_.karFileName_ = settings_.OutputFileName;
     if (ReadsDirectives(mode_)) {
         if (!CheckFiles()) return;
         if (mode_ == CompileKind::SelectTrack) {
@@ -471,6 +472,7 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     if (!Bind(text, syllable, time)) return false;
     LyricRecord& bound = c_.lyrics_.Open();
     bound.Time = time;
+    bound.Track = pass_.CurrentTrack();
     bound.Text = text;
     c_.lyrics_.AppendOpen(end);
     return true;
@@ -490,6 +492,8 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
             }
             if (Failed()) return false;
         }
+        // Also when nothing was written (an empty syllable): the next syllable's note is after this time.
+        if (WritesFile(mode_)) pass_.PassNotesThrough(explicitTime);
         time = explicitTime;
         ++counted_;
         return true;
@@ -501,17 +505,13 @@ bool Compilation::Bind(const std::string& text, const std::string& syllable, int
             time = pass_.CurrentTime();
             return true;
         }
-        std::string answer;
-        if (!pass_.EndOfTrack()) {
-            bool found = false;
-            pass_.NextNoteLyric(text, found);
-            if (Failed()) return false;
-            answer = "MIDI time of '" + syllable + "' is " +
-                     MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + ".";
-        } else {
-            answer = "MIDI time of '" + syllable + "' is unknown (no note event found).";
-        }
-        ShowError(answer, queryPlace_);
+        bool found = false;
+        if (!pass_.EndOfTrack()) pass_.NextNoteLyric(text, found);
+        if (Failed()) return false;
+        // A search past the last note reaches only the end of the track: no note's time.
+        const std::string answer = found ? "is " + MidiTimeToStr(pass_.CurrentTime(), pass_.Header().Division) + "."
+                                         : "is unknown (no note event found).";
+        ShowError("MIDI time of '" + syllable + "' " + answer, queryPlace_);
         return false;
     }
 

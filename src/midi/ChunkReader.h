@@ -2,6 +2,10 @@
 // The input side of the karaoke pass: a seekable MIDI file read through a 64 KiB buffer,
 // byte by byte within the current track chunk. Reading stops at the chunk's end, which
 // may be claimed beyond the end of the file.
+//
+// Offsets are those of the standard MIDI file: a RIFF MIDI file is read from its "data"
+// chunk on, and a type 0 file is read as the type 1 image it splits into (MidiFileImage),
+// held in memory.
 
 #include <cstdint>
 #include <cstdio>
@@ -26,7 +30,13 @@ public:
     ChunkReader& operator=(const ChunkReader&) = delete;
 
     // Opens a plain, seekable file and allocates the buffer. Throws IoError otherwise.
+    // A file that cannot be unwrapped or split leaves its code in PrepareError().
     void Open(const std::string& fileName);
+    int32_t PrepareError() const { return prepareError_; }
+    // The channel tracks that play notes when a type 0 file was split, else -1.
+    int SplitNoteTracks() const { return splitNoteTracks_; }
+    // The size of the MIDI file read.
+    int64_t Size() const { return fileSize_; }
     void Close();  // closes the file and frees the buffer
     bool IsOpen() const { return file_ != nullptr; }
     const std::string& FileName() const { return fileName_; }
@@ -62,6 +72,7 @@ public:
 
 private:
     void Refill();
+    void Prepare();
 
     std::FILE* file_ = nullptr;
     std::string fileName_;
@@ -71,6 +82,13 @@ private:
     int64_t start_ = 0;  // file offset of buffer_[0]
     int64_t fileSize_ = 0;
     int64_t chunkEnd_ = NoLimit;
+    int64_t base_ = 0;      // where the MIDI file starts in the file (RIFF)
+    bool limited_ = false;  // reads stop at fileSize_ (a RIFF file goes on after the MIDI data)
+    bool inMemory_ = false;
+    std::vector<uint8_t> image_;  // a split type 0 file
+    int64_t imagePosition_ = 0;
+    int32_t prepareError_ = 0;
+    int splitNoteTracks_ = -1;
 };
 
 }  // namespace sonkora

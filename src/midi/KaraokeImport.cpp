@@ -154,7 +154,7 @@ ImportResult ImportKaraoke(UserInterface& ui, ImportHost& host, const std::strin
     result.songTextName =
         AskSaveName(ui, proposals.songTextName.empty() ? directory + baseName + ".stf" : proposals.songTextName,
                     "STF files (*.stf)|*.stf", "stf");
-    if (result.songTextName.empty()) return result;
+    if (result.songTextName.empty() || !host.MayReplaceSongText(result.songTextName)) return result;
     result.midiName = AskSaveName(ui, proposals.midiName.empty() ? directory + baseName + ".mid" : proposals.midiName,
                                   "MIDI files (*.mid)|*.mid", "mid");
     if (result.midiName.empty()) return result;

@@ -31,6 +31,9 @@ public:
     virtual ~ImportHost() = default;
     // Opens the new song text in an editor window (sonkorac reports its path).
     virtual void OpenSongText(const std::string& fileName) = 0;
+    // Asked once the song text's name is chosen, before anything is written: false
+    // cancels the import (an open window holds unsaved edits of that file).
+    virtual bool MayReplaceSongText(const std::string& /*fileName*/) { return true; }
 };
 
 // Names to propose instead of the ones beside the karaoke file; empty keeps the default.

@@ -97,6 +97,7 @@ void KaraokePass::ResetState() {
     currentTime_ = 0;
     lastLyricTime_ = -1;
     lastNoteTime_ = -1;
+    noteFloor_ = -1;
     runningStatus_ = 0;
     endOfTrack_ = false;
     lineStart_ = true;
@@ -114,7 +115,7 @@ void KaraokePass::OpenPass(const std::string& inputName, const std::string& outp
     midiError_ = 0;
     mode_ = mode;
     header_ = MidiHeader{};
-    trackTable_.fill(TrackEntry{});
+    trackTable_.clear();
     indexed_ = false;
     restOffset_ = 0;
     lastChunkLength_ = 0;
@@ -141,6 +142,10 @@ void KaraokePass::OpenPass(const std::string& inputName, const std::string& outp
 
 void KaraokePass::ReadPassHeader() {
     RequireOpen("ReadPassHeader");
+    if (input_.PrepareError() != 0) {
+        midiError_ = input_.PrepareError();
+        return;
+    }
     input_.Seek(0);
     uint8_t bytes[14] = {};
     const size_t got = input_.Read(bytes, sizeof bytes);
@@ -152,11 +157,18 @@ void KaraokePass::ReadPassHeader() {
     header_.Format = static_cast<uint16_t>((bytes[8] << 8) | bytes[9]);
     header_.TrackCount = static_cast<uint16_t>((bytes[10] << 8) | bytes[11]);
     header_.Division = static_cast<uint16_t>((bytes[12] << 8) | bytes[13]);
-    if (header_.Format != 1) {
+    int written = header_.TrackCount;
+    if (mode_ == PassMode::Make) written += 2;
+    if (mode_ == PassMode::Convert) written -= 2;
+    if (mode_ == PassMode::Export) written += 1;
+    if (header_.Format == 2) {
+        midiError_ = MidiErrorCode::PatternFile;
+    } else if (header_.Format != 1) {
         midiError_ = MidiErrorCode::NotType1;
     } else if (header_.TrackCount == 0) {
         midiError_ = MidiErrorCode::NotMidiFile;
-    } else if (header_.TrackCount > MaxTracks) {
+    } else if (written > MaxTracks) {
+        // The karaoke tracks would not fit the header's 16-bit count.
         midiError_ = MidiErrorCode::TooManyTracks;
     } else if (mode_ == PassMode::Convert && header_.TrackCount < 3) {
         // Without its information and Words tracks this is no Soft Karaoke file, and the
@@ -165,10 +177,6 @@ void KaraokePass::ReadPassHeader() {
     }
     // A header that failed its check is not written: the output is discarded anyway.
     if (midiError_ != 0 || !WritesOutput(mode_)) return;
-    int written = header_.TrackCount;
-    if (mode_ == PassMode::Make) written += 2;
-    if (mode_ == PassMode::Convert) written -= 2;
-    if (mode_ == PassMode::Export) written += 1;
     bytes[10] = static_cast<uint8_t>(written >> 8);
     bytes[11] = static_cast<uint8_t>(written);
     WriteOutput(bytes, sizeof bytes);
@@ -184,6 +192,12 @@ void KaraokePass::ReadChunkHeader(bool copy) {
         return;
     }
     lastChunkLength_ = ReadBe32(bytes + 4);
+    if (input_.Tell() + lastChunkLength_ > input_.Size()) {
+        // Copied as it is, the chunk would claim bytes the written file does not have.
+        midiError_ = MidiErrorCode::DamagedFile;
+        input_.DropBuffer();
+        return;
+    }
     if (copy && WritesOutput(mode_)) {
         WriteOutput(bytes, sizeof bytes);
         CopyInput(lastChunkLength_);
@@ -198,15 +212,13 @@ void KaraokePass::SelectVoiceTrack(int n) {
     if (midiError_ == 0) {
         if (n < 1 || n >= header_.TrackCount)
             throw std::out_of_range("voice track " + std::to_string(n) + " is not a track of " + input_.FileName());
+        trackTable_.assign(1, TrackEntry{});
         for (int i = 0; i < header_.TrackCount && midiError_ == 0; ++i) {
             const int64_t chunkStart = input_.Tell();
             ReadChunkHeader(i == 0);
             if (midiError_ != 0) break;
             if (i == 0) restOffset_ = input_.Tell();
-            if (i > 0) {
-                TrackEntry& entry = trackTable_[static_cast<size_t>(i)];
-                entry = TrackEntry{chunkStart + 8, chunkStart + 8 + lastChunkLength_, 0, 0};
-            }
+            if (i > 0) trackTable_.push_back(TrackEntry{chunkStart + 8, chunkStart + 8 + lastChunkLength_, 0, 0});
             if (mode_ == PassMode::Convert && i + 1 == n) restOffset_ = input_.Tell();
         }
         indexed_ = midiError_ == 0;
@@ -267,7 +279,7 @@ void KaraokePass::NextNoteLyric(const std::string& text, bool& found) {
                 (event.MetaType == TextType || event.MetaType == LyricType))
                 songText_.Convert(event, noteTimes_, noteCount_, lyricIndex_, header_.Division);
         } else if ((status & 0xF0) == 0x90 && event.Data2 > 0 && mode_ != PassMode::Convert &&
-                   event.Time != lastNoteTime_ && event.Time > lastLyricTime_) {
+                   event.Time != lastNoteTime_ && event.Time > lastLyricTime_ && event.Time > noteFloor_) {
             found = true;
             if (mode_ == PassMode::Collect) {
                 if (noteTimes_.size() < static_cast<size_t>(MaxNoteTimes)) {
@@ -376,8 +388,17 @@ int64_t KaraokePass::EnterChunk() {
         return -1;
     }
     const int64_t nextChunk = chunkStart + 8 + ReadBe32(chunkHeader + 4);
+    if (nextChunk > input_.Size()) {
+        midiError_ = MidiErrorCode::DamagedFile;
+        return -1;
+    }
     input_.SetChunkEnd(nextChunk);
     return nextChunk;
+}
+
+int KaraokePass::ListedTrackCount() const {
+    const int split = input_.SplitNoteTracks();
+    return split < 0 ? header_.TrackCount : split + 1;
 }
 
 void KaraokePass::MoveToChunk(int64_t offset) {

@@ -17,7 +17,7 @@
 // error occurred, ClosePass. Test MidiError() after every step; on any error skip
 // FinishWords, close, and delete the output.
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -52,6 +52,9 @@ public:
     void WriteLyric(const std::string& text, int32_t time);
     void NextNoteLyric(const std::string& text, bool& found);
     void SwitchVoiceTrack(int n);
+    // A time code bound to no text still moves the voice on: the next note search takes
+    // only a note later than `time`, as if a lyric had been written there.
+    void PassNotesThrough(int32_t time) { noteFloor_ = std::max(noteFloor_, time); }
     void FinishWords();
     void CopyRest();
     void ReadChunkHeader(bool copy);
@@ -70,6 +73,9 @@ public:
     void MoveToChunk(int64_t offset);
 
     const MidiHeader& Header() const { return header_; }
+    // Chunks the track listing shows, chunk 0 included: all of them, except in a split
+    // type 0 file, whose channel tracks without notes come last and are not listed.
+    int ListedTrackCount() const;
     int32_t MidiError() const { return midiError_; }
     void SetMidiError(int32_t code) { midiError_ = code; }
     PassMode Mode() const { return mode_; }
@@ -106,7 +112,8 @@ private:
     WordsTrackWriter words_{midiError_};
     SongTextConverter songText_;
     uint8_t runningStatus_ = 0;
-    std::array<TrackEntry, MaxTracks> trackTable_{};
+    // Indexed by chunk, for the chunks SelectVoiceTrack really found (entry 0 unused).
+    std::vector<TrackEntry> trackTable_;
     bool indexed_ = false;  // the chunks were indexed by SelectVoiceTrack
     int64_t restOffset_ = 0;
     int64_t lastChunkLength_ = 0;
@@ -117,6 +124,7 @@ private:
     int32_t currentTime_ = 0;
     int32_t lastLyricTime_ = -1;
     int32_t lastNoteTime_ = -1;
+    int32_t noteFloor_ = -1;  // notes at or before this time are passed over
     bool endOfTrack_ = false;
     bool lineStart_ = true;
     int currentTrack_ = 0;

@@ -11,6 +11,7 @@
 
 #include "common/IoError.h"
 #include "midi/EventDecoder.h"
+#include "midi/MidiFileImage.h"
 
 namespace sonkora {
 
@@ -115,7 +116,57 @@ MidiReader::MidiReader() = default;
 MidiReader::~MidiReader() = default;
 
 int MidiReader::TrackLimit() const {
-    return std::min<int>(header_.TrackCount, MaxTracks);
+    return std::min<int>(header_.TrackCount, static_cast<int>(tracks_.size()));
+}
+
+const TrackData& MidiReader::Track(int index) const {
+    static const TrackData noTrack;
+    if (index < 0 || static_cast<size_t>(index) >= tracks_.size()) return noTrack;
+    return tracks_[static_cast<size_t>(index)];
+}
+
+void MidiReader::PrepareInput() {
+    Input& input = *input_;
+    if (input.offset != 0 || input.size == UnknownSize) return;  // a stream is read as it comes
+    ReadAt readAt = [&input](int64_t offset, uint8_t* target, size_t count) -> size_t {
+        if (input.file == nullptr) {
+            if (offset < 0 || static_cast<uint64_t>(offset) >= input.buffer.size()) return 0;
+            const size_t got = std::min(count, input.buffer.size() - static_cast<size_t>(offset));
+            if (got > 0) std::memcpy(target, input.buffer.data() + offset, got);
+            return got;
+        }
+        if (fseeko(input.file, static_cast<off_t>(offset), SEEK_SET) != 0) return 0;
+        const size_t got = std::fread(target, 1, count, input.file);
+        if (got < count && std::ferror(input.file) != 0) throw IoError(input.fileName, std::strerror(errno));
+        return got;
+    };
+    MidiPlace place;
+    if (!LocateMidi(readAt, input.size, place)) {
+        midiError_ = MidiErrorCode::NotMidiFile;
+        return;
+    }
+    const bool split = IsType0(readAt, place);
+    if (!place.riff && !split) {
+        if (input.file != nullptr && fseeko(input.file, 0, SEEK_SET) != 0)
+            throw IoError(input.fileName, std::strerror(errno));
+        return;
+    }
+    // The MIDI file inside is read whole: its size is what the file really holds.
+    std::vector<uint8_t> bytes(static_cast<size_t>(place.size));
+    bytes.resize(readAt(place.offset, bytes.data(), bytes.size()));
+    if (split) {
+        SplitResult result = SplitType0(bytes.data(), bytes.size());
+        if (result.midiError != 0) {
+            midiError_ = result.midiError;
+            return;
+        }
+        bytes = std::move(result.image);
+    }
+    auto replacement = std::make_unique<Input>();
+    replacement->fileName = input.fileName;
+    replacement->size = static_cast<int64_t>(bytes.size());
+    replacement->buffer = std::move(bytes);
+    input_ = std::move(replacement);
 }
 
 bool MidiReader::OpenMidi(const std::string& fileName) {
@@ -159,6 +210,8 @@ bool MidiReader::ReadMidiHeader() {
         midiError_ = MidiErrorCode::CannotRead;
         return false;
     }
+    PrepareInput();
+    if (midiError_ != MidiErrorCode::Success) return false;
     uint8_t bytes[HeaderChunkSize] = {};
     if (input_->Read(bytes, HeaderChunkSize) < HeaderChunkSize || std::memcmp(bytes, "MThd", 4) != 0) {
         midiError_ = MidiErrorCode::NotMidiFile;
@@ -171,11 +224,7 @@ bool MidiReader::ReadMidiHeader() {
     header_.Format = Be16(bytes + 8);
     header_.TrackCount = Be16(bytes + 10);
     header_.Division = Be16(bytes + 12);
-    if (header_.TrackCount == 0) {
-        midiError_ = MidiErrorCode::NotMidiFile;
-    } else if (header_.TrackCount > MaxTracks) {
-        midiError_ = MidiErrorCode::TooManyTracks;
-    }
+    if (header_.TrackCount == 0) midiError_ = MidiErrorCode::NotMidiFile;
     return midiError_ == MidiErrorCode::Success;
 }
 
@@ -187,7 +236,7 @@ bool MidiReader::LoadTracks() {
         if (midiError_ == MidiErrorCode::Success) midiError_ = MidiErrorCode::CannotRead;
         return false;
     }
-    const int count = TrackLimit();
+    const int count = header_.TrackCount;
     for (int index = 0; index < count && midiError_ == MidiErrorCode::Success; ++index) {
         uint8_t chunkHeader[ChunkHeaderSize] = {};
         if (input_->Read(chunkHeader, ChunkHeaderSize) < ChunkHeaderSize || std::memcmp(chunkHeader, "MTrk", 4) != 0) {
@@ -219,7 +268,7 @@ bool MidiReader::LoadTracks() {
             midiError_ = MidiErrorCode::CannotRead;
             break;
         }
-        TrackData& slot = tracks_[static_cast<size_t>(index)];
+        TrackData& slot = tracks_.emplace_back();
         slot.Length = static_cast<int32_t>(length);
         slot.Data = std::move(data);
         slot.Present = true;
@@ -274,7 +323,7 @@ bool MidiReader::ReadEvent(uint16_t track, MidiEvent& event) {
 }
 
 void MidiReader::FetchEvent(uint16_t track) {
-    if (track >= MaxTracks) return;
+    if (track >= tracks_.size()) return;
     TrackData& slot = tracks_[track];
     slot.State = ReadEvent(track, slot.Event) ? 1 : 2;
 }
@@ -364,7 +413,13 @@ void MidiReader::SendEvents(int32_t& startTime, int32_t& baseTime, uint16_t solo
 }
 
 void MidiReader::FreeTracks() {
-    for (TrackData& slot : tracks_) slot = TrackData{};
+    if (pumpBusy_) {
+        // Freed from inside the pump (by a sink): the pump still holds a slot, so the
+        // slots are emptied where they are instead of released.
+        for (TrackData& slot : tracks_) slot = TrackData{};
+        return;
+    }
+    tracks_ = std::vector<TrackData>();
 }
 
 }  // namespace sonkora

@@ -3,7 +3,6 @@
 // file (any format) and hands the events of all tracks, merged in time order, to the
 // MIDI toolkit through SendEvents. One object holds one song; whoever plays owns it.
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,18 +45,22 @@ public:
     const MidiHeader& Header() const { return header_; }
     int32_t MidiError() const { return midiError_; }
     void SetMidiError(int32_t code) { midiError_ = code; }
-    const TrackData& Track(int index) const { return tracks_[static_cast<size_t>(index)]; }
+    // The slot of a track; an empty slot for an index the song has no track for.
+    const TrackData& Track(int index) const;
 
 private:
     struct Input;
-    // Slots that may hold a track of the current song: the header's count, never more
-    // than there are slots, whatever the header said.
+    // Slots that may hold a track of the current song: those loaded, never more than
+    // the header's count.
     int TrackLimit() const;
+    // A RIFF file is unwrapped and a type 0 file split (MidiFileImage) before reading.
+    void PrepareInput();
 
     std::unique_ptr<Input> input_;
     MidiHeader header_;
     int32_t midiError_ = 0;
-    std::array<TrackData, MaxTracks> tracks_;
+    // One slot per chunk really loaded: a header's count alone allocates nothing.
+    std::vector<TrackData> tracks_;
     bool pumpBusy_ = false;
 };
 

@@ -12,6 +12,9 @@ const char* MidiErrorMessage(int32_t code) {
         case MidiErrorCode::VoiceTrackTooLong: return "Voice track too long.";
         case MidiErrorCode::TooManyLyrics: return "Too many lyrics.";
         case MidiErrorCode::TooManyTracks: return "Too many tracks in MIDI file.";
+        case MidiErrorCode::DamagedFile: return "MIDI file is damaged: a track is cut short.";
+        case MidiErrorCode::PatternFile:
+            return "Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.";
         default: return "";
     }
 }

@@ -11,12 +11,13 @@ namespace sonkora {
 
 struct MidiHeader {
     uint16_t Format = 0;
-    uint16_t TrackCount = 0;  // track chunks, conductor track included: 1 to 256
+    uint16_t TrackCount = 0;  // track chunks, conductor track included: 1 to 65535
     uint16_t Division = 0;    // ticks per quarter note (SMPTE divisions are not interpreted)
 };
 
-// The hard limit of track chunks in one file.
-inline constexpr int MaxTracks = 256;
+// The most track chunks a file can announce: its header counts them in 16 bits.
+// Readers hold only the chunks a file really has, never what its header claims.
+inline constexpr int MaxTracks = 65535;
 
 struct MidiEvent {
     int32_t Position = 0;  // offset of the event's first byte (its delta time)
@@ -66,6 +67,8 @@ inline constexpr int32_t UnknownCode = 3;
 inline constexpr int32_t VoiceTrackTooLong = 5;
 inline constexpr int32_t TooManyLyrics = 7;
 inline constexpr int32_t TooManyTracks = 8;
+inline constexpr int32_t DamagedFile = 9;   // a chunk claims more bytes than the file holds
+inline constexpr int32_t PatternFile = 10;  // type 2: independent patterns, no one song
 inline constexpr int32_t Reported = -1;
 inline constexpr int32_t Declined = -2;
 inline constexpr int32_t CannotCreateOutput = -3;
@@ -73,7 +76,7 @@ inline constexpr int32_t CannotCreateSongText = -4;
 inline constexpr int32_t CannotRead = -5;
 }  // namespace MidiErrorCode
 
-// MidiErrorMessages[code] for 1 to 8 ("" for the unused 4 and 6 and for any other code).
+// MidiErrorMessages[code] for 1 to 10 ("" for the unused 4 and 6 and for any other code).
 const char* MidiErrorMessage(int32_t code);
 
 // General MIDI program names, indexed -1 to 128: -1 is "" (no program change),

@@ -61,7 +61,7 @@ std::vector<std::string> FillTrackList(KaraokePass& pass, uint8_t kind, std::str
     message.clear();
     const bool softKaraoke = kind == ListKindSoftKaraoke;
     const int first = softKaraoke ? 3 : 1;
-    for (int i = 1; i < pass.Header().TrackCount && pass.MidiError() == 0; ++i) {
+    for (int i = 1; i < pass.ListedTrackCount() && pass.MidiError() == 0; ++i) {
         std::string name;
         std::string line;
         ListTrack(pass, name, line);

@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "common/FilePaths.h"
+#include "common/FoldUpper.h"
+#include "common/SafeSave.h"
 #include "midi/MidiReader.h"
+#include "playback/OggVorbisWriter.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/Synthesizer.h"
@@ -31,29 +34,36 @@ constexpr int64_t BlockFrames = 4096;
 
 // Lends the offline synthesizer to the toolkit, which closes what it opens, while the
 // renderer keeps pulling samples from it.
+// Notes on muted channels are held back here, so a backing track keeps the voice's
+// program changes and controllers but never sounds it.
 class LentSynthesizer final : public OutputDevice {
 public:
-    explicit LentSynthesizer(OfflineSynthesizer& synth) : synth_(synth) {}
+    LentSynthesizer(OfflineSynthesizer& synth, uint16_t mutedChannels) : synth_(synth), muted_(mutedChannels) {}
     bool Reset() override { return synth_.Reset(); }
-    void Send(std::span<const uint8_t> message) override { synth_.Send(message); }
+    void Send(std::span<const uint8_t> message) override {
+        if (!message.empty() && (message[0] & 0xF0) == 0x90 && (muted_ >> (message[0] & 0x0F) & 1) != 0) return;
+        synth_.Send(message);
+    }
     void Silence() override { synth_.Silence(); }
     void Prepare() override { synth_.Prepare(); }
 
 private:
     OfflineSynthesizer& synth_;
+    uint16_t muted_;
 };
 
 class OfflineCatalog final : public DeviceCatalog {
 public:
-    explicit OfflineCatalog(OfflineSynthesizer* synth) : synth_(synth) {}
+    OfflineCatalog(OfflineSynthesizer* synth, uint16_t mutedChannels) : synth_(synth), muted_(mutedChannels) {}
     std::vector<std::string> DeviceNames() override { return {SynthesizerName}; }
     std::unique_ptr<OutputDevice> Open(int index) override {
         if (index != 0 || synth_ == nullptr) return nullptr;
-        return std::make_unique<LentSynthesizer>(*synth_);
+        return std::make_unique<LentSynthesizer>(*synth_, muted_);
     }
 
 private:
     OfflineSynthesizer* synth_;
+    uint16_t muted_;
 };
 
 // Nothing to show and no timer: the renderer drives the engine itself.
@@ -69,7 +79,7 @@ public:
 
 class Renderer {
 public:
-    Renderer(OfflineSynthesizer& synth, WavWriter& wav)
+    Renderer(OfflineSynthesizer& synth, SampleWriter& wav)
         : synth_(synth), wav_(wav), samples_(static_cast<size_t>(BlockFrames) * 2) {}
 
     int64_t FrameAt(int64_t micros) const { return micros * synth_.SampleRate() / MicrosPerSecond; }
@@ -89,7 +99,7 @@ public:
 
 private:
     OfflineSynthesizer& synth_;
-    WavWriter& wav_;
+    SampleWriter& wav_;
     std::vector<int16_t> samples_;
     int64_t frames_ = 0;
 };
@@ -150,7 +160,7 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
                     HelpContext::General);
         return false;
     }
-    OfflineCatalog catalog(synth.get());
+    OfflineCatalog catalog(synth.get(), options.mutedChannels);
     ManualTimeSource time;
     SchedulerToolkit toolkit(catalog, time, SchedulerToolkit::Drive::ByHand);
     std::deque<ToolkitNotification> posted;
@@ -175,7 +185,13 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
         return false;
     }
 
-    WavWriter wav;
+    std::unique_ptr<SampleWriter> writer;
+    if (FoldUpper(ExtensionOf(options.wavFile)) == ".OGG") {
+        writer = std::make_unique<OggVorbisWriter>();
+    } else {
+        writer = std::make_unique<WavWriter>();
+    }
+    SampleWriter& wav = *writer;
     std::string wavError;
     if (!wav.Open(options.wavFile, options.sampleRate, 2, wavError)) {
         engine.StopPlaying();

@@ -1,5 +1,6 @@
 #include "playback/SystemDevices.h"
 
+#include <chrono>
 #include <utility>
 
 #include "playback/PlaybackModule.h"
@@ -40,6 +41,10 @@ void SystemDeviceCatalog::OpenSynthesizerInBackground() {
 
 void SystemDeviceCatalog::WaitForSynthesizer() const {
     if (pending_.valid()) pending_.wait();
+}
+
+bool SystemDeviceCatalog::SynthesizerReady() const {
+    return !pending_.valid() || pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 std::unique_ptr<OutputDevice> SystemDeviceCatalog::Open(int index) {

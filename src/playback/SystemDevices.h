@@ -35,6 +35,8 @@ public:
     void OpenSynthesizerInBackground();
     // Waits until what OpenSynthesizerInBackground started is done; at once without it.
     void WaitForSynthesizer() const;
+    // True unless what OpenSynthesizerInBackground started is still under way; never waits.
+    bool SynthesizerReady() const;
 
     std::string OpenError() const override { return lastError_; }
 

@@ -11,26 +11,27 @@
 #include <string>
 
 #include "common/SafeSave.h"
+#include "playback/SampleWriter.h"
 
 namespace sonkora {
 
-class WavWriter {
+class WavWriter final : public SampleWriter {
 public:
     // The most sample bytes a WAV file can describe: its sizes are 32-bit.
     static constexpr uint64_t MaxDataBytes = 0xFFFFFFFFull - 36;
 
     WavWriter() = default;
-    ~WavWriter();
+    ~WavWriter() override;
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 
     // False, with `error` saying why, when the temporary file cannot be created.
-    bool Open(const std::string& fileName, int sampleRate, int channels, std::string& error);
+    bool Open(const std::string& fileName, int sampleRate, int channels, std::string& error) override;
     // Throws IoError when the disk refuses, and std::length_error past MaxDataBytes.
-    void Write(std::span<const int16_t> samples);
+    void Write(std::span<const int16_t> samples) override;
     // Completes the header and puts the file in place. Throws IoError on failure (the
     // target is then untouched).
-    void Finish();
+    void Finish() override;
 
     uint64_t DataBytes() const { return dataBytes_; }
 

@@ -6,6 +6,7 @@
 
 #include <QKeyCombination>
 
+#include <optional>
 #include <span>
 
 #include "shell/ToolIcons.h"
@@ -25,9 +26,20 @@ struct CommandState {
     bool selection = false;     // the active pane has a selection
     bool clipboardText = false;
     bool undo = false;
+    bool redo = false;
 };
 
-enum class MenuId { File, Edit, Search, Karaoke, Options, Window, Help };
+enum class MenuId { File, Edit, Search, Karaoke, Options, Window, Help, ExportAs, ExportKaraokeFile };
+
+// The menu a submenu shows in (at the place of its first command); nothing for the menus
+// of the menu bar.
+constexpr std::optional<MenuId> ParentMenu(MenuId menu) {
+    switch (menu) {
+        case MenuId::ExportAs: return MenuId::Karaoke;
+        case MenuId::ExportKaraokeFile: return MenuId::File;
+        default: return std::nullopt;
+    }
+}
 
 // Which variant of the menu bar a command shows in: the File menu differs with and
 // without an editor window; the Edit, Search and Karaoke menus need one.
@@ -66,8 +78,16 @@ struct ToolButton {
     bool (*enabled)(const CommandState&);
 };
 
+// A second shortcut of a command, by the command's name: what users of other desktop
+// programs press (Ctrl+Y for Redo, Ctrl+Q to quit).
+struct AlternateShortcut {
+    const char* name;
+    QKeyCombination shortcut;
+};
+
 // The rows, in MainWindowCommands.cpp.
 std::span<const Command> Commands();
+std::span<const AlternateShortcut> AlternateShortcuts();
 std::span<const MenuTitle> MenuTitles();
 std::span<const ToolButton> ToolButtons();
 

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <utility>
+
 #include "compiler/SongCompiler.h"
 #include "shell/ShellServices.h"
 #include "shell/ShellSettings.h"
@@ -33,7 +35,10 @@ void EditorCompileHost::StopPlayback() {
 }
 
 void EditorCompileHost::PlaySong(const std::string& karFileName, bool fromCursor) {
-    services_.PlaySong(karFileName, &editor_, fromCursor);
+    if (const std::optional<int32_t> start = std::exchange(nextStart_, std::nullopt))
+        services_.PlaySongFrom(karFileName, &editor_, *start);
+    else
+        services_.PlaySong(karFileName, &editor_, fromCursor);
 }
 
 bool EditorCompileHost::StartProgram(const std::string& program, const std::string& parameters,

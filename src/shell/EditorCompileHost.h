@@ -2,7 +2,9 @@
 // EditorCompileHost: what a compilation asks of the editor window it ran for, the
 // settings, the preview, playback and the custom karaoke player.
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,10 @@ public:
                       std::function<void(const std::vector<std::string>&)> showPreview)
         : services_(services), editor_(editor), compiler_(compiler), showPreview_(std::move(showPreview)) {}
 
+    // The next PlaySong plays from this song time in ticks, not from the start or the caret.
+    void PlayNextFrom(int32_t startTick) { nextStart_ = startTick; }
+    void ForgetNextStart() { nextStart_.reset(); }
+
     CompilerSettings Settings() const override;
     void TakePreviewLines(const std::vector<std::string>& lines) override;
     void StopPlayback() override;
@@ -38,6 +44,7 @@ private:
     PlaybackEditor& editor_;
     const SongCompiler& compiler_;
     std::function<void(const std::vector<std::string>&)> showPreview_;
+    std::optional<int32_t> nextStart_;
 };
 
 }  // namespace sonkora

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "common/CodePage.h"
 #include "common/FilePaths.h"
 #include "shell/EditorText.h"
 #include "shell/SongTextEdit.h"
@@ -50,9 +51,26 @@ std::optional<QString> EditorDocument::Load(const QString& path) {
             problem = QStringLiteral("it is too large to be a song text");
     }
     if (!problem.isEmpty()) return QStringLiteral("Cannot read %1: %2").arg(path, problem);
-    pane_.setPlainText(FileBytesToPaneText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+    const std::string_view fileBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
+    pane_.setPlainText(FileBytesToPaneText(fileBytes));
     pane_.document()->setModified(false);
+    utf8Text_.clear();
+    if (IsUtf8BeyondAscii(fileBytes)) {
+        utf8Text_ = QString::fromUtf8(bytes);
+        if (utf8Text_.startsWith(QChar(0xFEFF))) utf8Text_.remove(0, 1);
+        utf8Text_.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
     return std::nullopt;
+}
+
+void EditorDocument::ConvertFromUtf8() {
+    if (utf8Text_.isEmpty()) return;
+    // One edit step, so that Undo brings the bytes as the file holds them back.
+    QTextCursor cursor(pane_.document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(utf8Text_);
+    utf8Text_.clear();
+    pane_.document()->setModified(true);
 }
 
 std::optional<QString> EditorDocument::Write(const QString& path) const {

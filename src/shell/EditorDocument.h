@@ -26,6 +26,11 @@ public:
     // Reads a song text file into the pane, unmodified; the message for the user when it
     // cannot be read (the pane then unchanged).
     std::optional<QString> Load(const QString& path);
+    // The text of a loaded file that is UTF-8 (a Linux editor's, a web page's), which
+    // the pane shows byte by byte until the user has it converted; empty for any other.
+    QString LoadedUtf8Text() const { return utf8Text_; }
+    // Puts that text into the pane, every character as it is meant, marked modified.
+    void ConvertFromUtf8();
     // Writes the pane's text to `path`, the previous version kept as one backup (.bak);
     // the message for the user when it cannot be written.
     std::optional<QString> Write(const QString& path) const;
@@ -42,6 +47,7 @@ public:
 private:
     SongTextEdit& pane_;
     QString path_;
+    QString utf8Text_;
 };
 
 }  // namespace sonkora

@@ -37,8 +37,8 @@ EditorPrinting::EditorPrinting(QWidget& window, EditorDocument& document, SongTe
       window_(window),
       document_(document),
       pane_(pane),
-      services_(services),
-      songTextPage_(std::move(songTextPage)) {}
+      songTextPage_(std::move(songTextPage)),
+      services_(services) {}
 
 EditorPrinting::~EditorPrinting() = default;
 
@@ -56,7 +56,7 @@ QString EditorPrinting::JobTitle() const {
     return QFileInfo(document_.Path()).fileName();
 }
 
-EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath) {
+EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath, const char* pdfEnding) {
     const bool installed = PrinterInstalled ? PrinterInstalled() : !QPrinterInfo::availablePrinters().isEmpty();
     if (installed) {
         QPrintDialog dialog(&Printer(), &window_);
@@ -72,7 +72,7 @@ EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath) {
                            HelpContext::General);
         return Target::None;
     }
-    pdfPath = WithExtension(document_.Path(), ".pdf");
+    pdfPath = WithExtension(document_.Path(), pdfEnding);
     if (pdfPath == document_.Path()) {
         services_.ErrorBox(QStringLiteral("No printer is installed, and the printout cannot be saved as %1: that is "
                                           "the song text itself.")
@@ -109,7 +109,7 @@ void EditorPrinting::Print(Target target, const QString& pdfPath, const QStringL
 void EditorPrinting::printStf() {
     if (!songTextPage_()) return;
     QString pdfPath;
-    const Target target = ChooseTarget(pdfPath);
+    const Target target = ChooseTarget(pdfPath, ".pdf");
     if (target == Target::None) return;
     Print(target, pdfPath, PaneLines(pane_.Text()));
 }
@@ -149,8 +149,9 @@ void EditorPrinting::printSongText() {
             return;
         }
 
+        // A name of its own: the song text's printout beside it must not be replaced.
         QString pdfPath;
-        const Target target = ChooseTarget(pdfPath);
+        const Target target = ChooseTarget(pdfPath, ".lyrics.pdf");
         if (target == Target::None) return;
         std::ostringstream sink;
         compiler.CompileSongText(CompileKind::PrintText, document_, ui, settings, &sink);

@@ -59,7 +59,7 @@ private:
     enum class Target { Printer, Pdf, None };
     // The print dialog when a printer is installed, else the PDF beside the song text
     // (`pdfPath`); None when the user cancelled or there is nowhere to put it.
-    Target ChooseTarget(QString& pdfPath);
+    Target ChooseTarget(QString& pdfPath, const char* pdfEnding);
     void Print(Target target, const QString& pdfPath, const QStringList& lines);
     QString JobTitle() const;
 

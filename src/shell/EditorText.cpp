@@ -1,5 +1,6 @@
 #include "shell/EditorText.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/CodePage.h"
@@ -57,6 +58,43 @@ std::string PaneCharsToBytes(const QString& text) {
         bytes += b < 0 ? '?' : static_cast<char>(b);
     }
     return bytes;
+}
+
+std::optional<QString> KeepUnmappedWords(const QString& paneLine, const std::string& hyphenated, int& skippedWords) {
+    // Which characters belong to a word that holds an unmapped character.
+    const qsizetype length = paneLine.size();
+    std::vector<bool> guarded(static_cast<size_t>(length), false);
+    for (qsizetype start = 0; start < length;) {
+        const auto isBlank = [&paneLine](qsizetype i) { return paneLine[i] == u' ' || paneLine[i] == u'\t'; };
+        if (isBlank(start)) {
+            ++start;
+            continue;
+        }
+        qsizetype end = start;
+        bool unmapped = false;
+        for (; end < length && !isBlank(end); ++end) unmapped = unmapped || CharToByte(paneLine[end]) < 0;
+        if (unmapped) {
+            ++skippedWords;
+            std::fill(guarded.begin() + start, guarded.begin() + end, true);
+        }
+        start = end;
+    }
+    QString merged;
+    merged.reserve(static_cast<qsizetype>(hyphenated.size()));
+    qsizetype i = 0;
+    for (const char byte : hyphenated) {
+        const int own = i < length ? CharToByte(paneLine[i]) : -2;
+        if (i < length && byte == (own < 0 ? '?' : static_cast<char>(own))) {
+            merged += paneLine[i++];
+        } else if (byte == '-') {
+            // A hyphen goes in after the character before it, inside that word.
+            if (i == 0 || !guarded[static_cast<size_t>(i - 1)]) merged += QLatin1Char('-');
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (i != length) return std::nullopt;
+    return merged;
 }
 
 QStringList PaneLines(const QString& text) {
@@ -138,13 +176,7 @@ QString CountText(int count, const QString& word) {
 }
 
 QString DescribeCharacter(char32_t code) {
-    QString shown;
-    if (code < 0x20 || (code >= 0x7F && code < 0xA0) || code == 0x2028 || code == 0x2029)
-        shown = QStringLiteral("a control character");
-    else
-        shown = QStringLiteral("\"%1\"").arg(QString::fromUcs4(&code, 1));
-    const QString hex = QStringLiteral("%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
-    return QStringLiteral("%1 (U+%2)").arg(shown, hex);
+    return QString::fromStdString(CharacterName(code));
 }
 
 }  // namespace sonkora

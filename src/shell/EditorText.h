@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,13 @@ struct UnmappedCharacter {
 
 // Every character of `text` that Windows-1252 cannot hold, in order.
 std::vector<UnmappedCharacter> FindUnmappedCharacters(const QString& text);
+
+// A pane line written back by a command that only inserts hyphens into its words
+// (`hyphenated`, the line's bytes with '-' added). The characters the code page cannot
+// hold, '?' in the bytes, are kept, and a word (a run between spaces or tabs) holding
+// one gets no hyphen, since the hyphenation never saw it whole. `skippedWords` counts
+// those words. Nothing when `hyphenated` is not the line with hyphens added.
+std::optional<QString> KeepUnmappedWords(const QString& paneLine, const std::string& hyphenated, int& skippedWords);
 
 // The counts shown under the panes: lines, paragraphs (runs of non-blank lines that
 // follow at least one blank line) and the title of the first line starting "@T".

@@ -51,7 +51,7 @@ EditorWindow::EditorWindow(ShellServices& services)
     ViewName = "Edit";
     document_.SetPath(QString::fromStdString(services.Environment().DocumentDirectory) +
                       QStringLiteral("untitled.stf"));
-    setWindowTitle(QStringLiteral("untitled.stf"));
+    ShowFileName(QStringLiteral("untitled.stf"));
     CreatePanes();
     CreateStatusStrip();
     CreateContextMenu();
@@ -80,8 +80,10 @@ void EditorWindow::CreatePanes() {
     songText_->setObjectName(QStringLiteral("songText"));
     preview_ = new PreviewPane(pages_);
     preview_->setObjectName(QStringLiteral("preview"));
-    pages_->addTab(songText_, QStringLiteral("S&TF"));
-    pages_->addTab(preview_, QStringLiteral("&Preview"));
+    // The captions carry no mnemonic: Alt+T and Alt+P belong to the window's page
+    // actions below, and two owners of one key would leave Qt to trigger neither.
+    pages_->addTab(songText_, QStringLiteral("STF"));
+    pages_->addTab(preview_, QStringLiteral("Preview"));
     layout->addWidget(pages_, 1);
 
     connect(songText_, &QPlainTextEdit::textChanged, this, &EditorWindow::UpdateStatus);
@@ -90,6 +92,7 @@ void EditorWindow::CreatePanes() {
     for (SongTextEdit* pane : {songText_, static_cast<SongTextEdit*>(preview_)})
         connect(pane, &QPlainTextEdit::selectionChanged, this, &EditorWindow::StateChanged);
     connect(songText_, &QPlainTextEdit::undoAvailable, this, &EditorWindow::StateChanged);
+    connect(songText_, &QPlainTextEdit::redoAvailable, this, &EditorWindow::StateChanged);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditorWindow::StateChanged);
     connect(pages_, &QTabWidget::currentChanged, this, &EditorWindow::CurrentTabChanged);
 
@@ -155,8 +158,21 @@ void EditorWindow::CreateContextMenu() {
     preview_->SetContextMenu(contextMenu_);
 }
 
+void EditorWindow::ShowFileName(const QString& name) {
+    setWindowTitle(name);
+    // The frame shows "Sonkora - [song.stf]" while the window is maximized, with the
+    // platform's mark of a modified document: the placeholder lives in the title of
+    // the area's window, so that the editor's own title (the Window menu's entry) stays
+    // the bare name.
+    if (window_) {
+        window_->setWindowTitle(name + QStringLiteral("[*]"));
+        window_->setWindowModified(document_.IsModified());
+    }
+}
+
 void EditorWindow::AttachWindow(QMdiSubWindow* window) {
     window_ = window;
+    ShowFileName(windowTitle());
     normalRect_ = window->geometry();
     window->installEventFilter(this);
     // F1 on an item of the context menu opens its help, as in the menus.
@@ -195,6 +211,7 @@ void EditorWindow::UpdateStatus() {
     if (modified != shownModified_) {
         shownModified_ = modified;
         statusModified_->setText(modified ? QStringLiteral(" Modified") : QString());
+        if (window_) window_->setWindowModified(modified);
     }
     const StatusCounts counts = CountStatus(PaneLines(songText_->Text()));
     statusLines_->setText(CountText(counts.Lines, QStringLiteral("line")));
@@ -220,6 +237,10 @@ bool EditorWindow::CanUndo() const {
     return songText_->document()->isUndoAvailable();
 }
 
+bool EditorWindow::CanRedo() const {
+    return songText_->document()->isRedoAvailable();
+}
+
 void EditorWindow::UpdateContextMenu() {
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     const bool editable = IsEditable();
@@ -242,11 +263,33 @@ bool EditorWindow::LoadFile(const QString& path) {
         if (services_) services_->ErrorBox(*problem, HelpContext::General);
         return false;
     }
-    setWindowTitle(QFileInfo(path).fileName());
+    untitled_ = false;
+    ShowFileName(QFileInfo(path).fileName());
+    if (!document_.LoadedUtf8Text().isEmpty()) OfferUtf8Conversion();
     shownModified_ = true;  // forces the label to be written
     songText_->moveCursor(QTextCursor::Start);
     UpdateStatus();
     return true;
+}
+
+void EditorWindow::OfferUtf8Conversion() {
+    if (!services_ || services_->Batch()) return;
+    QString message = QStringLiteral(
+                          "%1 is written in UTF-8, while song texts use the Windows-1252 character set, "
+                          "so its special letters show wrongly.")
+                          .arg(windowTitle());
+    const std::vector<UnmappedCharacter> unmapped = FindUnmappedCharacters(document_.LoadedUtf8Text());
+    if (!unmapped.empty()) {
+        message += QStringLiteral("\n\nLine %1 holds %2, which a song text cannot hold.")
+                       .arg(unmapped.front().Line + 1)
+                       .arg(DescribeCharacter(unmapped.front().Code));
+        if (unmapped.size() > 1)
+            message += QStringLiteral(" The text holds %1 more such characters.").arg(unmapped.size() - 1);
+        message += QStringLiteral(" Change them before you save.");
+    }
+    message += QStringLiteral("\n\nConvert the text? It is saved in Windows-1252.");
+    if (services_->QueryBox(message, HelpContext::SpecialLetters, false) == QMessageBox::Yes)
+        document_.ConvertFromUtf8();
 }
 
 void EditorWindow::SetText(const QString& text) {
@@ -277,17 +320,34 @@ bool EditorWindow::ConfirmUnmappedCharacters(const QString& purpose) {
     return false;
 }
 
+void EditorWindow::ShowSavedCharacters() {
+    // The file holds "?" for each character the code page cannot hold; the pane shows
+    // the same, as one step Undo can take back.
+    const std::vector<UnmappedCharacter> unmapped = FindUnmappedCharacters(songText_->Text());
+    if (unmapped.empty()) return;
+    QTextCursor cursor(songText_->document());
+    cursor.beginEditBlock();
+    for (auto it = unmapped.rbegin(); it != unmapped.rend(); ++it) {
+        cursor.setPosition(it->Position);
+        cursor.setPosition(it->Position + it->Length, QTextCursor::KeepAnchor);
+        cursor.insertText(QString(it->Length, QLatin1Char('?')));
+    }
+    cursor.endEditBlock();
+}
+
 bool EditorWindow::Save() {
     const QString fileName = FileName();
     if (!fileName.isEmpty() && IsReadOnlyFile(fileName) && services_)
         services_->WarningBox(QStringLiteral("%1 is read only.").arg(QFileInfo(fileName).fileName()),
                               HelpContext::General);
-    if (fileName.isEmpty() || IsReadOnlyFile(fileName)) return SaveAs();
+    // A document that was never saved has no file yet: its name is chosen first.
+    if (untitled_ || fileName.isEmpty() || IsReadOnlyFile(fileName)) return SaveAs();
     if (!ConfirmUnmappedCharacters(QStringLiteral("Save"))) return false;
     if (const auto problem = document_.Write(fileName)) {
         if (services_) services_->ErrorBox(*problem, HelpContext::General);
         return false;
     }
+    ShowSavedCharacters();
     document_.SetModified(false);
     UpdateStatus();
     return true;
@@ -295,11 +355,22 @@ bool EditorWindow::Save() {
 
 bool EditorWindow::SaveAs() {
     if (!services_) return false;
+    // A new document is offered as untitled.stf in the folder the file dialogs used last.
+    const QString proposal = untitled_ ? QFileInfo(FileName()).fileName() : FileName();
     const auto chosen = services_->AskSaveFileName(QStringLiteral("STF (*.stf)|*.stf"), QStringLiteral("Save As"),
-                                                   HelpContext::General, QStringLiteral("stf"), FileName());
+                                                   HelpContext::Files, QStringLiteral("stf"), proposal);
     if (!chosen) return false;
+    // The file dialog replaces files without asking, as it always has for a document
+    // saved under another name; a new document would silently take the place of
+    // another song text, though (two new songs saved one after the other).
+    if (untitled_ && QFileInfo::exists(*chosen) &&
+        services_->QueryBox(
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(*chosen).fileName()),
+            HelpContext::General, false) != QMessageBox::Yes)
+        return false;
     document_.SetPath(*chosen);
-    setWindowTitle(QFileInfo(*chosen).fileName());
+    untitled_ = false;
+    ShowFileName(QFileInfo(*chosen).fileName());
     return Save();
 }
 
@@ -338,6 +409,7 @@ void EditorWindow::LoadViewSettings(const IniFile& ini, const std::string& prefi
     PersistentView::LoadViewSettings(ini, prefix);
     const QString fileName = QString::fromStdString(ini.ReadString(ViewSettingsSection, prefix + "FileName", ""));
     document_.SetPath(fileName);
+    untitled_ = fileName.isEmpty();
     if (!fileName.isEmpty() && FileExists(fileName.toStdString())) LoadFile(fileName);
 }
 
@@ -412,6 +484,10 @@ void EditorWindow::undo() {
     if (IsEditable()) songText_->undo();
 }
 
+void EditorWindow::redo() {
+    if (IsEditable()) songText_->redo();
+}
+
 void EditorWindow::cut() {
     if (IsEditable()) songText_->cut();
 }
@@ -443,16 +519,25 @@ void EditorWindow::insertSpecialLetter() {
 
 void EditorWindow::hyphenate() {
     if (!services_ || !IsEditable()) return;
+    int skipped = 0;
     {
         GroupedEdits grouped(document_, *songText_->document());
         try {
-            Hyphenation(grouped, compiler_, *ui_, services_->Environment().ProgramDirectory);
+            if (Hyphenation(grouped, compiler_, *ui_, services_->Environment().ProgramDirectory))
+                skipped = grouped.SkippedWords;
         } catch (const std::exception& error) {
             ReportCompileFailure(error);
         }
     }
     compiler_.FreePreviewLines();
     UpdateStatus();
+    if (skipped > 0 && services_)
+        services_->InformationBox(
+            QStringLiteral("%1 left without hyphens: %2 characters a song text cannot hold (Windows-1252). "
+                           "Change them, or hyphenate those words by hand.")
+                .arg(skipped == 1 ? QStringLiteral("1 word was") : QStringLiteral("%1 words were").arg(skipped),
+                     skipped == 1 ? QStringLiteral("it holds") : QStringLiteral("they hold")),
+            HelpContext::SpecialLetters);
 }
 
 void EditorWindow::find() {

@@ -7,6 +7,7 @@
 // plays the song text cannot be changed and the syllables being sung are selected in
 // both panes.
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -18,9 +19,11 @@
 #include <vector>
 
 #include "compiler/SongCompiler.h"
+#include "formats/KaraokeExport.h"
 #include "playback/PlaybackInterfaces.h"
 #include "shell/EditorDocument.h"
 #include "shell/PersistentView.h"
+#include "shell/TimingRecording.h"
 
 class QAction;
 class QLabel;
@@ -53,6 +56,9 @@ public:
     void DetachFromServices() { services_ = nullptr; }
 
     QString FileName() const { return document_.Path(); }
+    // Never saved: the file name is only a proposal.
+    bool IsUntitled() const { return untitled_; }
+    bool IsModified() const { return document_.IsModified(); }
     // What the last compilation made or read.
     QString MidiFileName() const { return QString::fromStdString(compiler_.MidiFileName()); }
     QString KarFileName() const { return QString::fromStdString(compiler_.KarFileName()); }
@@ -78,6 +84,7 @@ public:
     bool IsEditable() const;  // the song text page shows and no song of it plays
     bool HasSelection() const;
     bool CanUndo() const;
+    bool CanRedo() const;
     void UpdateContextMenu();
 
     // PersistentView
@@ -109,6 +116,7 @@ public:
     void printSongText();
     void printSetup();
     void undo();
+    void redo();
     void cut();
     void copy();
     void paste();
@@ -128,6 +136,14 @@ public:
     void stop();
     void playInKaraokePlayer();
     void exportMidi();
+    void exportLrc();
+    void exportEnhancedLrc();
+    void exportWebVtt();
+    void exportUltraStar();
+    void shiftTimeCodes();
+    void recordTiming();
+    // True while Record Timing runs in this window.
+    bool Recording() const { return recording_ != nullptr; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -138,8 +154,11 @@ private:
     void CreateStatusStrip();
     void CreateContextMenu();
     void UpdateStatus();
+    void ShowFileName(const QString& name);
     void StateChanged();
     bool ConfirmUnmappedCharacters(const QString& purpose);
+    void ShowSavedCharacters();
+    void OfferUtf8Conversion();
     void ShowPage(int index);
     void CurrentTabChanged(int index);
     // The page change: before the Preview page shows, and after any page shows.
@@ -148,6 +167,8 @@ private:
     bool ThisSongPlays() const;
     void RunCompileAndAct(CompileKind mode, bool fromCursor, bool external);
     void ReportCompileFailure(const std::exception& error);
+    void ExportLyrics(ExportFormat format);
+    void FinishRecording();
 
     ShellServices* services_;
     QTabWidget* pages_ = nullptr;
@@ -170,9 +191,11 @@ private:
     std::unique_ptr<EditorCompileHost> host_;
     QMdiSubWindow* window_ = nullptr;
     SongTextEdit* activePane_ = nullptr;
+    bool untitled_ = true;  // never saved: Save asks for a name
     bool shownModified_ = false;
     int currentPage_ = 0;
     bool changingPage_ = false;
+    QPointer<TimingRecording> recording_;  // a child of the song text pane
     std::optional<int32_t> playbackTime_;  // the time last highlighted while playing
     QRect normalRect_;
     QPoint minimizedPosition_{-1, -1};

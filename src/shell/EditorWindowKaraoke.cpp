@@ -20,6 +20,7 @@
 #include "shell/ShellSettings.h"
 #include "shell/ShellUserInterface.h"
 #include "shell/SongTextEdit.h"
+#include "shell/TimingRecording.h"
 
 namespace sonkora {
 
@@ -132,6 +133,8 @@ void EditorWindow::PageShown() {
 
 void EditorWindow::ShowLyricsAt(int32_t time) {
     playbackTime_ = time;
+    // A recording shows the syllable the next tap times, not the one being sung.
+    if (recording_) return recording_->HighlightNext();
     const std::optional<LyricHighlight> highlight = LyricsAtTime(compiler_.Lyrics(), time);
     if (!highlight) return;
     songText_->Select(highlight->Source.Start, highlight->Source.Length);
@@ -145,6 +148,7 @@ void EditorWindow::SetReadOnly(bool readOnly) {
     // The caret stays visible and movable, so the song text can still be read through.
     if (readOnly) songText_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     if (!readOnly) playbackTime_.reset();
+    if (!readOnly && recording_) FinishRecording();
     StateChanged();
 }
 

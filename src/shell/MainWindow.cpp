@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -16,34 +17,21 @@
 #include "midi/KaraokeImport.h"
 #include "playback/PlaybackEngine.h"
 #include "shell/AboutBox.h"
+#include "shell/EditorCompileHost.h"
 #include "shell/EditorWindow.h"
 #include "shell/HelpWindow.h"
 #include "shell/HyphenationDialog.h"
 #include "shell/KaraokePlayerDialog.h"
+#include "shell/LyricExport.h"
 #include "shell/MidiSetupDialog.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellUserInterface.h"
 #include "shell/SpecialLettersDialog.h"
+#include "shell/TimingSettingsDialog.h"
 #include "shell/ToolIcons.h"
 #include "shell/WarningsDialog.h"
 
 namespace sonkora {
-
-namespace {
-
-// The editor window the import opens its song text in.
-class ImportWindowHost final : public ImportHost {
-public:
-    explicit ImportWindowHost(MainWindow& window) : window_(window) {}
-    void OpenSongText(const std::string& fileName) override {
-        window_.CreateEditor()->LoadFile(QString::fromStdString(fileName));
-    }
-
-private:
-    MainWindow& window_;
-};
-
-}  // namespace
 
 MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment) {
@@ -53,6 +41,7 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     setWindowIcon(MakeProgramIcon());
     setMinimumSize(640, 480);
     setProperty("sonkoraHelpContext", HelpContext::General);
+    setAcceptDrops(true);
 
     editorFont_ = FontFromSettings(settings_);
 
@@ -81,6 +70,7 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     hyphenationDialog_ = new HyphenationDialog(*this, this);
     warningsDialog_ = new WarningsDialog(*this, this);
     midiSetupDialog_ = new MidiSetupDialog(this, midi_->Toolkit());
+    connect(midiSetupDialog_, &MidiSetupDialog::HelpRequested, this, [this] { ShowHelp(HelpContext::MidiSetup); });
 
     MergeMenus();
     UpdateFrameControls();
@@ -153,6 +143,41 @@ EditorWindow* MainWindow::CreateEditor(bool show) {
     return editor;
 }
 
+namespace {
+
+// Two names of one file compare equal: links and "./" resolved where the file exists.
+QString ComparablePath(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+}  // namespace
+
+EditorWindow* MainWindow::EditorOf(const QString& path) const {
+    if (path.isEmpty()) return nullptr;
+    const QString wanted = ComparablePath(path);
+    for (EditorWindow* editor : childOrder_)
+        if (!editor->IsUntitled() && ComparablePath(editor->FileName()) == wanted) return editor;
+    return nullptr;
+}
+
+void MainWindow::ActivateEditor(EditorWindow* editor) {
+    QMdiSubWindow* window = editor->Window();
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    mdiArea_->setActiveSubWindow(window);
+    editor->setFocus();
+}
+
+void MainWindow::OpenEditorOn(const QString& path) {
+    if (EditorWindow* open = EditorOf(path)) {
+        ActivateEditor(open);
+        return;
+    }
+    CreateEditor()->LoadFile(path);
+}
+
 void MainWindow::SetEditorFont(const QFont& font) {
     editorFont_ = font;
     for (EditorWindow* editor : childOrder_) editor->SetPaneFont(font);
@@ -177,43 +202,72 @@ HelpWindow* MainWindow::Help() {
 }
 
 bool MainWindow::ShowHelp(int helpContext) {
-    return Help()->ShowContext(helpContext);
+    HelpWindow* help = Help();
+    // Asked for from a modal dialog, the help window would be blocked by it, behind the
+    // program's windows and deaf to input until the dialog closed. It is modal itself
+    // then, above the dialog, which stays open beneath it.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality wanted = modal && modal != help ? Qt::ApplicationModal : Qt::NonModal;
+    if (help->windowModality() != wanted) {
+        help->hide();  // the modality changes only while the window is hidden
+        help->setWindowModality(wanted);
+    }
+    return help->ShowContext(helpContext);
 }
 
 // ---------------------------------------------------------------------------------
 // Commands
 
 void MainWindow::newDocument() {
-    EditorWindow* editor = CreateEditor();
-    editor->SetText(QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n"));
-    if (const auto midiFile =
-            AskOpenFileName(QStringLiteral("MIDI files (*.mid)|*.mid"), QStringLiteral("Select MIDI file"),
-                            HelpContext::General, QStringLiteral("mid"))) {
-        editor->SetMidiFileLine(*midiFile);
-        editor->selectVoiceTrack();
-    }
+    NewSongTextFor(AskOpenFileName(QStringLiteral("MIDI files (*.mid;*.midi;*.kar;*.rmi)|*.mid;*.midi;*.kar;*.rmi"),
+                                   QStringLiteral("Select MIDI file"), HelpContext::Files, QStringLiteral("mid")));
 }
 
 void MainWindow::openDocument() {
     const auto fileName = AskOpenFileName(QStringLiteral("STF files (*.stf)|*.stf"), QStringLiteral("Open file"),
-                                          HelpContext::General, QStringLiteral("stf"));
+                                          HelpContext::Files, QStringLiteral("stf"));
     if (!fileName) return;
-    CreateEditor()->LoadFile(*fileName);
+    OpenEditorOn(*fileName);
+    if (EditorOf(*fileName)) NoteRecentFile(*fileName);
 }
 
 void MainWindow::importKaraoke() {
     const auto fileName =
-        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar)|*.kar"), QStringLiteral("Import Karaoke File"),
-                        HelpContext::Import, QStringLiteral("kar"));
+        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar;*.mid;*.midi;*.rmi)|*.kar;*.mid;*.midi;*.rmi"),
+                        QStringLiteral("Import Karaoke File"), HelpContext::Import, QStringLiteral("kar"));
+    if (fileName) ImportKaraokeFile(*fileName);
+}
+
+void MainWindow::ExportKaraokeFile(ExportFormat format) {
+    const auto fileName =
+        AskOpenFileName(QStringLiteral("Karaoke Files (*.kar)|*.kar"), QStringLiteral("Export Karaoke File"),
+                        HelpContext::LyricFormats, QStringLiteral("kar"));
     if (!fileName) return;
     // The voice track list of a Soft Karaoke file starts at its fourth track.
     ShellUserInterface ui(*this, 3);
-    ImportWindowHost host(*this);
-    try {
-        ImportKaraoke(ui, host, fileName->toStdString());
-    } catch (const std::exception& error) {
-        ErrorBox(MessageText(error.what()), HelpContext::ErrorMessages);
-    }
+    ExportLyricFile(*this, ui, format, *fileName, nullptr, CompilerSettingsOf(settings_));
+}
+
+void MainWindow::exportKarAsLrc() {
+    ExportKaraokeFile(ExportFormat::Lrc);
+}
+
+void MainWindow::exportKarAsEnhancedLrc() {
+    ExportKaraokeFile(ExportFormat::EnhancedLrc);
+}
+
+void MainWindow::exportKarAsWebVtt() {
+    ExportKaraokeFile(ExportFormat::WebVtt);
+}
+
+void MainWindow::exportKarAsUltraStar() {
+    ExportKaraokeFile(ExportFormat::UltraStar);
+}
+
+void MainWindow::timingSetup() {
+    TimingSettingsDialog dialog(*this, this);
+    dialog.Show(settings_);
+    if (dialog.exec() == QDialog::Accepted) dialog.Store(settings_);
 }
 
 void MainWindow::exitProgram() {

@@ -11,19 +11,22 @@
 // (MainWindow.cpp), the menus and tool bar built from the command table
 // (MainWindowMenus.cpp), playback hosting (MainWindowPlayback.cpp), the window session,
 // start, restore and save (MainWindowSession.cpp), and the boxes and file dialogs
-// (MainWindowDialogs.cpp).
+// (MainWindowDialogs.cpp), and the opening of files given to the program, dropped on
+// it or chosen from the recent files (MainWindowFiles.cpp).
 
 #include <QFont>
 #include <QList>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/RecentFiles.h"
 #include "playback/PlaybackInterfaces.h"
 #include "shell/PersistentView.h"
 #include "shell/ShellEnvironment.h"
@@ -40,6 +43,8 @@ class QTimer;
 class QToolBar;
 
 namespace sonkora {
+
+enum class ExportFormat : uint8_t;
 
 class EditorWindow;
 class HelpWindow;
@@ -81,6 +86,7 @@ public:
     bool PickSpecialLetter() override;
     bool Playing() const override;
     PlaybackEditor* PlayingEditor() const override;
+    void PlaySongFrom(const std::string& karFileName, PlaybackEditor* editor, int32_t startTick) override;
     void PlaySong(const std::string& karFileName, PlaybackEditor* editor, bool fromCursor) override;
     void PlayTrack(const std::string& fileName, int track) override;
     void StopPlaying() override;
@@ -101,6 +107,11 @@ public:
     EditorWindow* ActiveEditor() const;
     // A new editor window, shown maximized and active unless `show` is false.
     EditorWindow* CreateEditor(bool show = true);
+    // The editor window on `path`, if one is open.
+    EditorWindow* EditorOf(const QString& path) const;
+    void ActivateEditor(EditorWindow* editor);
+    // The window on `path`: the open one brought forward, or a new one.
+    void OpenEditorOn(const QString& path);
 
     // Opens the device of the MidiOutDevice setting (the first one when it is empty,
     // whose name then becomes the setting).
@@ -130,10 +141,26 @@ public:
     WindowPlacement GetPlacement() const override;
     void SetPlacement(const WindowPlacement& placement) override;
 
+    // Opens each file by what it is: a song text in an editor window, a karaoke file
+    // through the import, a MIDI file as a new song text naming it (with the voice track
+    // dialog). A file that cannot be read is reported and the others still open.
+    void OpenFiles(const QStringList& paths);
+    // The files of the command line, opened once the window shows (instead of the
+    // example song of a first start).
+    void SetFilesToOpen(const QStringList& paths) { filesToOpen_ = paths; }
+    // The recently used files, newest first; choosing one that is gone drops it.
+    const RecentFiles& Recent() const { return recent_; }
+    void openRecentFile(const QString& path);
+
     // The commands of the main window's own menus.
     void newDocument();
     void openDocument();
     void importKaraoke();
+    void exportKarAsLrc();
+    void exportKarAsEnhancedLrc();
+    void exportKarAsWebVtt();
+    void exportKarAsUltraStar();
+    void timingSetup();
     void exitProgram();
     void midiSetup();
     void karaokePlayerSetup();
@@ -156,13 +183,16 @@ protected:
     bool event(QEvent* event) override;
     void customEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Menus and tool bar (MainWindowMenus.cpp).
     void CreateMenus();
-    QMenu* BuildMenu(MenuId id, bool withEditor);
+    QMenu* BuildMenu(MenuId id, bool withEditor, QWidget* parent = nullptr);
+    void ExportKaraokeFile(ExportFormat format);
     QAction* ActionFor(const Command& command);
     void CreateToolBar();
     void CreateStatusBar();
@@ -177,6 +207,16 @@ private:
 
     // Playback (MainWindowPlayback.cpp): the toolkit, the engine, their notifications.
     void StartPlayback();
+    void OpenOutputAfterStart();
+
+    // Files (MainWindowFiles.cpp).
+    bool OpenFile(const QString& path);
+    void NewSongTextFor(const std::optional<QString>& midiFile);
+    void ImportKaraokeFile(const QString& path);
+    void NoteRecentFile(const QString& path);
+    void FillRecentMenu(QMenu* menu);
+    void AddRecentMenus();
+    void RefreshRecentMenus();
 
     void SubWindowActivated(QMdiSubWindow* window);
     void LoadMainSettings(const IniFile& ini, const std::string& prefix);
@@ -201,6 +241,8 @@ private:
     bool shownOnce_ = false;
     bool startFinished_ = false;
     QString lastDirectory_;  // where the file dialogs open next
+    RecentFiles recent_;
+    QStringList filesToOpen_;
 
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusLine_ = nullptr;

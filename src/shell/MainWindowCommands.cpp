@@ -25,6 +25,9 @@ bool CanPlay(S s) {
 bool CanStop(S s) {
     return s.editorOpen && s.playing;
 }
+bool CanRecord(S s) {
+    return s.editable && !s.playing;
+}
 bool PlayerSet(S s) {
     return s.playerSet;
 }
@@ -36,6 +39,9 @@ bool Editable(S s) {
 }
 bool CanUndo(S s) {
     return s.undo && s.editable;
+}
+bool CanRedo(S s) {
+    return s.redo && s.editable;
 }
 bool CanCut(S s) {
     return s.selection && s.editable;
@@ -62,6 +68,17 @@ constexpr Command CommandRows[] = {
      "Save the file in the active editor window under a new name", nullptr, &E::saveDocumentAs, nullptr},
     {MenuId::File, Shown::Always, true, "importKaraoke", "&Import Karaoke...", None, HelpContext::Import,
      "Import the lyrics from an existing karaoke file", &M::importKaraoke, nullptr, nullptr},
+    {MenuId::ExportKaraokeFile, Shown::Always, false, "exportKarAsLrc", "&LRC...", None, HelpContext::LyricFormats,
+     "Export the lyrics of a karaoke file as LRC for music players", &M::exportKarAsLrc, nullptr, nullptr},
+    {MenuId::ExportKaraokeFile, Shown::Always, false, "exportKarAsEnhancedLrc", "&Enhanced LRC...", None,
+     HelpContext::LyricFormats, "Export the lyrics of a karaoke file as enhanced LRC for music players",
+     &M::exportKarAsEnhancedLrc, nullptr, nullptr},
+    {MenuId::ExportKaraokeFile, Shown::Always, false, "exportKarAsWebVtt", "&WebVTT...", None,
+     HelpContext::LyricFormats, "Export the lyrics of a karaoke file as WebVTT captions", &M::exportKarAsWebVtt,
+     nullptr, nullptr},
+    {MenuId::ExportKaraokeFile, Shown::Always, false, "exportKarAsUltraStar", "&UltraStar...", None,
+     HelpContext::LyricFormats, "Export a karaoke file for singing games: UltraStar notes with pitch, and its audio",
+     &M::exportKarAsUltraStar, nullptr, nullptr},
     {MenuId::File, Shown::WithEditor, true, "printStf", "&Print STF...", Qt::CTRL | Qt::Key_P, HelpContext::General,
      "Print the complete contents of the active editor window", nullptr, &E::printStf, SongTextPage},
     {MenuId::File, Shown::WithEditor, false, "printSongText", "P&rint Song Text...", None, HelpContext::None,
@@ -73,6 +90,8 @@ constexpr Command CommandRows[] = {
 
     {MenuId::Edit, Shown::WithEditor, false, "undo", "&Undo", Qt::CTRL | Qt::Key_Z, HelpContext::General,
      "Undo the previous editor operation", nullptr, &E::undo, CanUndo},
+    {MenuId::Edit, Shown::WithEditor, false, "redo", "&Redo", Qt::CTRL | Qt::SHIFT | Qt::Key_Z, HelpContext::General,
+     "Redo the editor operation that was undone", nullptr, &E::redo, CanRedo},
     {MenuId::Edit, Shown::WithEditor, true, "cut", "Cu&t", Qt::CTRL | Qt::Key_X, HelpContext::General,
      "Remove the selected text and put in the clipboard", nullptr, &E::cut, CanCut},
     {MenuId::Edit, Shown::WithEditor, false, "copy", "&Copy", Qt::CTRL | Qt::Key_C, HelpContext::General,
@@ -113,13 +132,32 @@ constexpr Command CommandRows[] = {
     {MenuId::Karaoke, Shown::WithEditor, true, "playInKaraokePlayer", "Play In &Karaoke Player", None,
      HelpContext::PlayInKaraokePlayer, "Make and play the karaoke file in a custom karaoke player", nullptr,
      &E::playInKaraokePlayer, PlayerSet},
-    {MenuId::Karaoke, Shown::WithEditor, true, "exportMidi", "&Export As MIDI File With Lyrics", None,
+    {MenuId::Karaoke, Shown::WithEditor, true, "recordTiming", "&Record Timing", Qt::CTRL | Qt::Key_R,
+     HelpContext::TimingByEar,
+     "Play the song from before the syllable at the cursor and time each syllable with a press of Space", nullptr,
+     &E::recordTiming, CanRecord},
+    {MenuId::Karaoke, Shown::WithEditor, false, "shiftTimeCodes", "S&hift Time Codes...", None,
+     HelpContext::TimingByEar, "Move every time code of the selection or of the whole text by the same amount",
+     nullptr, &E::shiftTimeCodes, Editable},
+    {MenuId::ExportAs, Shown::WithEditor, true, "exportMidi", "&MIDI With Lyrics", None,
      HelpContext::Export, "Export the STF text as a MIDI file with lyrics", nullptr, &E::exportMidi, nullptr},
+    {MenuId::ExportAs, Shown::WithEditor, false, "exportLrc", "&LRC...", None, HelpContext::LyricFormats,
+     "Export the lyrics as LRC, one time a line, for music players", nullptr, &E::exportLrc, nullptr},
+    {MenuId::ExportAs, Shown::WithEditor, false, "exportEnhancedLrc", "&Enhanced LRC...", None,
+     HelpContext::LyricFormats, "Export the lyrics as enhanced LRC, one time a syllable, for music players",
+     nullptr, &E::exportEnhancedLrc, nullptr},
+    {MenuId::ExportAs, Shown::WithEditor, false, "exportWebVtt", "&WebVTT...", None, HelpContext::LyricFormats,
+     "Export the lyrics as WebVTT captions for video players and web pages", nullptr, &E::exportWebVtt, nullptr},
+    {MenuId::ExportAs, Shown::WithEditor, false, "exportUltraStar", "&UltraStar...", None,
+     HelpContext::LyricFormats, "Export the song for singing games: UltraStar notes with pitch, and its audio",
+     nullptr, &E::exportUltraStar, nullptr},
 
     {MenuId::Options, Shown::Always, false, "midiSetup", "&Midi Setup...", None, HelpContext::General,
      "Select Midi output device", &M::midiSetup, nullptr, NotPlaying},
     {MenuId::Options, Shown::Always, false, "karaokePlayerSetup", "&Karaoke Player...", None,
      HelpContext::KaraokePlayer, "Set up custom karaoke player", &M::karaokePlayerSetup, nullptr, nullptr},
+    {MenuId::Options, Shown::Always, false, "timingSetup", "&Timing By Ear...", None, HelpContext::TimingByEar,
+     "Set the snap window, latency and pre-roll of Record Timing", &M::timingSetup, nullptr, nullptr},
     {MenuId::Options, Shown::Always, true, "chooseFont", "&Font...", None, HelpContext::None,
      "Select the editor font", &M::chooseFont, nullptr, nullptr},
     {MenuId::Options, Shown::Always, false, "warningsSetup", "&Warnings...", None, HelpContext::Warnings,
@@ -149,12 +187,19 @@ constexpr Command CommandRows[] = {
      "Test Sonkora", &M::runBatch, nullptr, nullptr},
 };
 
+constexpr AlternateShortcut AlternateShortcutRows[] = {
+    {"redo", Qt::CTRL | Qt::Key_Y},
+    {"exitProgram", Qt::CTRL | Qt::Key_Q},
+};
+
 constexpr MenuTitle MenuTitleRows[] = {
     {MenuId::File, "&File", "File management commands"},
     {MenuId::Edit, "&Edit", "Undo editor operations and clipboard access"},
     {MenuId::Search, "&Search", "Text search commands"},
     {MenuId::Karaoke, "&Karaoke", "Make or play karaoke files"},
     {MenuId::Options, "&Options", "Options"},
+    {MenuId::ExportAs, "&Export As", "Export the song text as a MIDI file or as lyrics for other players"},
+    {MenuId::ExportKaraokeFile, "Export &Karaoke File As", "Export the lyrics of a karaoke file for other players"},
     {MenuId::Window, "&Window", "Manipulate and access active editor windows"},
     {MenuId::Help, "&Help", "Access online help"},
 };
@@ -165,9 +210,9 @@ constexpr ToolButton ToolButtonRows[] = {
     {ToolIcon::Save, false, "saveButton", "Save file|Save the file in the active editor window", nullptr,
      &E::saveDocument, EditorOpen},
     {ToolIcon::SpecialLetters, true, "specialLettersButton", "Special letters|Insert a special letter in the text",
-     nullptr, &E::insertSpecialLetter, EditorOpen},
+     nullptr, &E::insertSpecialLetter, Editable},
     {ToolIcon::Hyphenation, false, "hyphenationButton",
-     "Hyphenation|Automatic hyphenation of the text in the active editor window", nullptr, &E::hyphenate, EditorOpen},
+     "Hyphenation|Automatic hyphenation of the text in the active editor window", nullptr, &E::hyphenate, Editable},
     {ToolIcon::Make, true, "makeButton", "Make|Make a karaoke file of the active editor window", nullptr,
      &E::makeKaraoke, EditorOpen},
     {ToolIcon::Play, false, "playButton", "Play|Make and play the karaoke file in the active editor window", nullptr,
@@ -178,6 +223,9 @@ constexpr ToolButton ToolButtonRows[] = {
     // Stop also ends a track audition or the about box's tune, which play without an
     // editor; with no editor open the button has nothing to show it on.
     {ToolIcon::Stop, false, "stopButton", "Stop|Stop playing", &M::StopPlaying, nullptr, CanStop},
+    {ToolIcon::RecordTiming, false, "recordTimingButton",
+     "Record timing|Play the song and time each syllable with a press of Space", nullptr, &E::recordTiming,
+     CanRecord},
     {ToolIcon::PlayInPlayer, true, "playInPlayerButton",
      "Play in custom karaoke player|Make and play the karaoke file in a custom karaoke player", nullptr,
      &E::playInKaraokePlayer, PlayerSet},
@@ -188,6 +236,10 @@ constexpr ToolButton ToolButtonRows[] = {
 
 std::span<const Command> Commands() {
     return CommandRows;
+}
+
+std::span<const AlternateShortcut> AlternateShortcuts() {
+    return AlternateShortcutRows;
 }
 
 std::span<const MenuTitle> MenuTitles() {

@@ -59,13 +59,12 @@ std::optional<QString> MainWindow::AskSaveFileName(const QString& filter, const 
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
         dialog.setDefaultSuffix(defaultExtension);
-        if (!proposal.isEmpty()) {
-            dialog.setDirectory(QFileInfo(proposal).absolutePath());
-            dialog.selectFile(QFileInfo(proposal).fileName());
-        } else {
-            dialog.setDirectory(lastDirectory_.isEmpty() ? QString::fromStdString(environment_.DocumentDirectory)
-                                                         : lastDirectory_);
-        }
+        // A bare name (a new document's) is offered in the folder used last.
+        const QString lastFolder =
+            lastDirectory_.isEmpty() ? QString::fromStdString(environment_.DocumentDirectory) : lastDirectory_;
+        const bool bareName = !proposal.isEmpty() && QFileInfo(proposal).fileName() == proposal;
+        dialog.setDirectory(proposal.isEmpty() || bareName ? lastFolder : QFileInfo(proposal).absolutePath());
+        if (!proposal.isEmpty()) dialog.selectFile(QFileInfo(proposal).fileName());
         AddHelpButton(dialog, *this, helpContext);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         const QString chosen = dialog.selectedFiles().first();
@@ -89,6 +88,8 @@ QMessageBox::StandardButton MainWindow::ShowBox(QMessageBox::Icon icon, const QS
         box.setEscapeButton(QMessageBox::Cancel);
     else if (buttons & QMessageBox::No)
         box.setEscapeButton(QMessageBox::No);
+    else if (buttons & QMessageBox::Ok)
+        box.setEscapeButton(QMessageBox::Ok);  // beside Help, the box would not pick one itself
     for (;;) {
         box.exec();
         if (help && box.clickedButton() == help) {

@@ -18,6 +18,8 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "common/UserInterface.h"
 #include "shell/CommandTable.h"
@@ -42,6 +44,7 @@ void MainWindow::CreateMenus() {
     optionsMenu_ = BuildMenu(MenuId::Options, false);
     windowMenu_ = BuildMenu(MenuId::Window, false);
     helpMenu_ = BuildMenu(MenuId::Help, false);
+    AddRecentMenus();
     windowCommands_ = windowMenu_->actions();
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     FillWindowMenu();
@@ -49,16 +52,30 @@ void MainWindow::CreateMenus() {
         ->setVisible(QFileInfo(QString::fromStdString(environment_.BatchDirectory())).isDir());
 }
 
-QMenu* MainWindow::BuildMenu(MenuId id, bool withEditor) {
+QMenu* MainWindow::BuildMenu(MenuId id, bool withEditor, QWidget* parent) {
     const auto title = std::find_if(MenuTitles().begin(), MenuTitles().end(),
                                     [id](const MenuTitle& entry) { return entry.menu == id; });
-    auto* menu = new QMenu(QString::fromLatin1(title->title), this);
+    auto* menu = new QMenu(QString::fromLatin1(title->title), parent ? parent : this);
     menu->menuAction()->setStatusTip(QString::fromLatin1(title->hint));
     menu->menuAction()->setProperty(HelpContextProperty, HelpContext::General);
     menu->installEventFilter(this);
     connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
+    // A submenu's commands go into it, the submenu made at the place of its first one.
+    std::vector<std::pair<MenuId, QMenu*>> submenus;
     for (const Command& command : Commands()) {
-        if (command.menu != id || (command.shown == Shown::WithEditor && !withEditor)) continue;
+        if (command.shown == Shown::WithEditor && !withEditor) continue;
+        if (command.menu != id) {
+            if (ParentMenu(command.menu) != id) continue;
+            auto made = std::find_if(submenus.begin(), submenus.end(),
+                                     [&command](const auto& entry) { return entry.first == command.menu; });
+            if (made == submenus.end()) {
+                if (command.separatorBefore && !menu->isEmpty()) menu->addSeparator();
+                QMenu* submenu = BuildMenu(command.menu, withEditor, menu);
+                menu->addMenu(submenu);
+                submenus.emplace_back(command.menu, submenu);
+            }
+            continue;
+        }
         if (command.separatorBefore && !menu->isEmpty()) menu->addSeparator();
         menu->addAction(ActionFor(command));
     }
@@ -70,7 +87,11 @@ QAction* MainWindow::ActionFor(const Command& command) {
         if (row == &command) return action;
     auto* action = new QAction(QString::fromLatin1(command.caption), this);
     action->setObjectName(QString::fromLatin1(command.name));
-    if (command.shortcut.key() != Qt::Key(0)) action->setShortcut(QKeySequence(command.shortcut));
+    QList<QKeySequence> shortcuts;
+    if (command.shortcut.key() != Qt::Key(0)) shortcuts << QKeySequence(command.shortcut);
+    for (const AlternateShortcut& alternate : AlternateShortcuts())
+        if (qstrcmp(alternate.name, command.name) == 0) shortcuts << QKeySequence(alternate.shortcut);
+    action->setShortcuts(shortcuts);
     action->setStatusTip(QString::fromLatin1(command.hint));
     action->setProperty(HelpContextProperty, command.helpContext);
     if (command.windowCommand)
@@ -113,9 +134,9 @@ void MainWindow::CreateStatusBar() {
     gauge_ = new QProgressBar(this);
     gauge_->setObjectName(QStringLiteral("gauge"));
     gauge_->setFixedWidth(123);
-    gauge_->setRange(0, 100);
-    gauge_->setValue(100);
-    gauge_->setTextVisible(true);
+    gauge_->setRange(0, 1);
+    gauge_->setValue(0);
+    gauge_->setTextVisible(false);  // until a song plays
     gauge_->setAlignment(Qt::AlignCenter);
     gauge_->setStyleSheet(
         QStringLiteral("QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"
@@ -203,6 +224,7 @@ CommandState MainWindow::CurrentState() const {
         state.editable = editor->IsEditable();
         state.selection = editor->HasSelection();
         state.undo = editor->CanUndo();
+        state.redo = editor->CanRedo();
     }
     return state;
 }

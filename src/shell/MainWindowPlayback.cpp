@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <atomic>
 
+#include "common/FoldUpper.h"
 #include "playback/MidiToolkit.h"
 #include "playback/PlaybackEngine.h"
+#include "playback/Synthesizer.h"
 #include "shell/MainWindow.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellUserInterface.h"
@@ -72,6 +74,33 @@ bool MainWindow::OpenMidiOutput() {
     return opened;
 }
 
+void MainWindow::OpenOutputAfterStart() {
+    // The built-in synthesizer takes a while to open (its sound font, the sound server),
+    // so it opens off this thread and the window answers meanwhile; Play pressed before
+    // it is ready waits for it. A MIDI port opens at once.
+    const std::string& device = settings_.MidiOutDevice;
+    if (!device.empty() && FoldUpper(device) != FoldUpper(SynthesizerName)) {
+        OpenMidiOutput();
+        return;
+    }
+    midi_->OpenOutputInBackground();
+    if (midi_->OutputReady()) {
+        OpenMidiOutput();
+        return;
+    }
+    auto* poll = new QTimer(this);
+    poll->setInterval(10);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (!midi_->OutputReady()) return;
+        poll->stop();
+        poll->deleteLater();
+        // Play or the MIDI setup may have opened a device meanwhile.
+        if (engine_->MidiOut() == 0 && !Playing()) OpenMidiOutput();
+        UpdateFrameControls();
+    });
+    poll->start();
+}
+
 void MainWindow::CloseMidiOutput() {
     if (engine_) engine_->CloseMidiOutput();
 }
@@ -80,6 +109,13 @@ void MainWindow::PlaySong(const std::string& karFileName, PlaybackEditor* editor
     engine_->StopPlaying();
     ++playbackNumber_->Value;
     engine_->PlaySong(karFileName, editor, fromCursor);
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+}
+
+void MainWindow::PlaySongFrom(const std::string& karFileName, PlaybackEditor* editor, int32_t startTick) {
+    engine_->StopPlaying();
+    ++playbackNumber_->Value;
+    engine_->PlaySongFrom(karFileName, editor, startTick);
     settings_.MidiOutDevice = engine_->MidiOutDevice();
 }
 
@@ -113,6 +149,15 @@ void MainWindow::customEvent(QEvent* event) {
 }
 
 void MainWindow::SetGauge(int32_t maximum, int32_t progress) {
+    // With no song playing the gauge is empty and says nothing: a full "100%" bar
+    // would read as something finished or going on.
+    const bool active = Playing();
+    gauge_->setTextVisible(active);
+    if (!active) {
+        gauge_->setRange(0, 1);
+        gauge_->setValue(0);
+        return;
+    }
     // A song of no length still shows a full bar, not a busy one.
     const int top = std::max(1, maximum);
     gauge_->setRange(0, top);

@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
+#include "common/ExampleCopy.h"
 #include "common/IniFile.h"
 #include "common/UserInterface.h"
 #include "playback/PlaybackEngine.h"
@@ -35,6 +37,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::LoadMainSettings(const IniFile& ini, const std::string& prefix) {
     ReadShellSettings(ini, prefix, settings_);
+    ReadTimingSettings(ini, settings_);
     engine_->SetMidiOutDevice(settings_.MidiOutDevice);
     SetEditorFont(FontFromSettings(settings_));
 }
@@ -59,6 +62,10 @@ void MainWindow::RestoreViews() {
         if (value == "Main") LoadMainSettings(ini, key);
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         if (it->second != "Edit") continue;
+        // A file listed twice opens once.
+        const QString fileName =
+            QString::fromStdString(ini.ReadString(ViewSettingsSection, it->first + "FileName", ""));
+        if (EditorOf(fileName)) continue;
         EditorWindow* editor = CreateEditor(false);
         editor->LoadViewSettings(ini, it->first);
         mdiArea_->setActiveSubWindow(editor->Window());
@@ -66,8 +73,14 @@ void MainWindow::RestoreViews() {
     for (const auto& [key, value] : views)
         if (value == "Main") LoadViewSettings(ini, key);
 
-    // A first start meets a working song at once.
-    if (!haveIni) OpenExampleSong();
+    recent_.Load(ini);
+    // The files the program was started with, once the window is on the screen (their
+    // dialogs and messages need it behind them); else a first start meets a working song.
+    if (!filesToOpen_.isEmpty())
+        QTimer::singleShot(0, this, [this] { OpenFiles(std::exchange(filesToOpen_, {})); });
+    else if (!haveIni)
+        OpenExampleSong();
+    RefreshRecentMenus();
     UpdateFrameControls();
 }
 
@@ -75,13 +88,26 @@ void MainWindow::FinishStart() {
     if (startFinished_) return;
     startFinished_ = true;
     // A missing device is told once, here; the program runs on without one.
-    OpenMidiOutput();
+    OpenOutputAfterStart();
     UpdateFrameControls();
     if (settings_.HelpShown != HelpShownMark && ShowHelp(HelpContext::General)) settings_.HelpShown = HelpShownMark;
 }
 
 void MainWindow::OpenExampleSong() {
     QDir examples(QString::fromStdString(environment_.ExamplesDirectory()));
+    // An installed program's folder cannot be written, and Make writes beside the song:
+    // the user gets copies of their own in the documents folder.
+    if (environment_.DocumentDirectory != environment_.ProgramDirectory) {
+        const std::string userExamples = environment_.DocumentDirectory + "examples/";
+        try {
+            CopyMissingFiles(environment_.ExamplesDirectory(), userExamples);
+            examples.setPath(QString::fromStdString(userExamples));
+        } catch (const std::exception& error) {
+            ErrorBox(QStringLiteral("The example songs could not be copied to your documents folder: %1")
+                         .arg(QString::fromStdString(error.what())),
+                     HelpContext::General);
+        }
+    }
     const QStringList songs = examples.entryList({QStringLiteral("*.stf")}, QDir::Files, QDir::Name);
     if (songs.isEmpty()) return;
     CreateEditor()->LoadFile(examples.filePath(songs.first()));
@@ -104,6 +130,7 @@ void MainWindow::SaveViews() {
     }
     ini.EraseSection(ViewsSection);
     ini.EraseSection(ViewSettingsSection);
+    recent_.Save(ini);
     ini.WriteString(ViewsSection, "View0", ViewName);
     SaveViewSettings(ini, "View0");
     int number = 1;
@@ -150,6 +177,7 @@ void MainWindow::SaveViewSettings(IniFile& ini, const std::string& prefix) {
     settings_.MidiOutDevice = engine_->MidiOutDevice();
     PersistentView::SaveViewSettings(ini, prefix);
     WriteShellSettings(ini, prefix, settings_);
+    WriteTimingSettings(ini, settings_);
 }
 
 void MainWindow::LoadViewSettings(const IniFile& ini, const std::string& prefix) {

@@ -8,6 +8,7 @@
 
 #include "common/UserInterface.h"
 #include "playback/MidiToolkit.h"
+#include "shell/ShellServices.h"
 
 namespace sonkora {
 
@@ -19,9 +20,9 @@ constexpr int MaxDevices = 1024;
 
 }  // namespace
 
-MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialog(parent) {
+MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialog(parent), toolkit_(toolkit) {
     setWindowTitle(QStringLiteral("Midi Setup"));
-    setProperty("sonkoraHelpContext", HelpContext::General);
+    setProperty("sonkoraHelpContext", HelpContext::MidiSetup);
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(QStringLiteral("&Midi output device"), this);
     devices_ = new QListWidget(this);
@@ -30,20 +31,10 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     layout->addWidget(label);
     layout->addWidget(devices_, 1);
 
-    for (int index = 0; index < MaxDevices; ++index) {
-        const std::optional<std::string> name = toolkit.DeviceName(index);
-        if (!name) break;
-        if (name->empty()) continue;
-        auto* item = new QListWidgetItem(QString::fromStdString(*name), devices_);
-        // The exact bytes the toolkit gave, for the comparison with the setting.
-        item->setData(Qt::UserRole, QByteArray::fromStdString(*name));
-    }
-
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
     buttons->addButton(QDialogButtonBox::Cancel);
-    // There is no topic of this dialog's own to open from here.
-    buttons->addButton(QDialogButtonBox::Help)->setEnabled(false);
+    connect(buttons->addButton(QDialogButtonBox::Help), &QPushButton::clicked, this, &MidiSetupDialog::HelpRequested);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -53,10 +44,33 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     devices_->setFocus();
 }
 
+void MidiSetupDialog::showEvent(QShowEvent* event) {
+    ListDevices();
+    ApplySelection();
+    QDialog::showEvent(event);
+}
+
+void MidiSetupDialog::ListDevices() {
+    devices_->clear();
+    for (int index = 0; index < MaxDevices; ++index) {
+        const std::optional<std::string> name = toolkit_.DeviceName(index);
+        if (!name) break;
+        if (name->empty()) continue;
+        auto* item = new QListWidgetItem(QString::fromStdString(*name), devices_);
+        // The exact bytes the toolkit gave, for the comparison with the setting.
+        item->setData(Qt::UserRole, QByteArray::fromStdString(*name));
+    }
+}
+
 void MidiSetupDialog::SelectDevice(const std::string& device) {
+    wanted_ = device;
+    ApplySelection();
+}
+
+void MidiSetupDialog::ApplySelection() {
     int row = 0;
     for (int i = 0; i < devices_->count(); ++i) {
-        if (devices_->item(i)->data(Qt::UserRole).toByteArray().toStdString() == device) {
+        if (devices_->item(i)->data(Qt::UserRole).toByteArray().toStdString() == wanted_) {
             row = i;
             break;
         }

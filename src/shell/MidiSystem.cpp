@@ -14,6 +14,7 @@ public:
     MidiToolkit& Toolkit() override { return toolkit_; }
     void OpenOutputInBackground() override { catalog_.OpenSynthesizerInBackground(); }
     void WaitForOutput() override { catalog_.WaitForSynthesizer(); }
+    bool OutputReady() const override { return catalog_.SynthesizerReady(); }
 
 private:
     // Declared before the toolkit, which uses both until it is gone.

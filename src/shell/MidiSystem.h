@@ -21,6 +21,8 @@ public:
     virtual void OpenOutputInBackground() {}
     // Waits until what OpenOutputInBackground started is done.
     virtual void WaitForOutput() {}
+    // False while what OpenOutputInBackground started is still under way; never waits.
+    virtual bool OutputReady() const { return true; }
 };
 
 // The devices of this machine, played in real time.

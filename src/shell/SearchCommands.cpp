@@ -1,5 +1,6 @@
 #include "shell/SearchCommands.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -101,13 +102,26 @@ SearchCommands::SearchCommands(QWidget* owner, QPlainTextEdit* pane) : QObject(o
     connect(replaceDialog_, &FindDialog::ReplaceAll, this, [this] { ReplaceWith(true); });
 }
 
+void SearchCommands::ShareFrameKeys(QDialog* dialog) {
+    // The playback keys (F9 Play, F7 Play From Cursor, Esc Stop) act while a search
+    // dialog has the focus as they do in the editor: a song is started and stopped while
+    // its text is being looked through. Esc closes the dialog whenever Stop has nothing
+    // to do.
+    QWidget* frame = owner_->window();
+    if (frame == owner_) return;
+    for (const char* name : {"play", "playFromCursor", "stop"})
+        if (auto* action = frame->findChild<QAction*>(QString::fromLatin1(name))) dialog->addAction(action);
+}
+
 void SearchCommands::find() {
+    ShareFrameKeys(findDialog_);
     findDialog_->show();
     findDialog_->raise();
     findDialog_->activateWindow();
 }
 
 void SearchCommands::replace() {
+    ShareFrameKeys(replaceDialog_);
     replaceDialog_->show();
     replaceDialog_->raise();
     replaceDialog_->activateWindow();
@@ -125,6 +139,16 @@ void SearchCommands::ReplaceWith(bool all) {
     const QString searchText = replaceDialog_->SearchText();
     const QString replacement = replaceDialog_->ReplaceText();
     const SearchOptions options = replaceDialog_->Options();
+    // While its song plays the song text is read-only: a replacement would move the
+    // syllables under the highlight that follows the song.
+    if (pane_->isReadOnly()) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Sonkora"),
+                        QStringLiteral("The song text cannot be changed while its song is playing. Stop the song "
+                                       "(Esc) and replace then."),
+                        QMessageBox::Ok, replaceDialog_->isVisible() ? replaceDialog_ : owner_);
+        box.exec();
+        return;
+    }
     // The selection is replaced when it is the search text in any letter case, even
     // with Match case set: it is what the last Find Next selected, or what the user
     // picked on purpose.

@@ -7,6 +7,7 @@
 
 #include "shell/SearchText.h"
 
+class QDialog;
 class QPlainTextEdit;
 class QWidget;
 
@@ -50,6 +51,7 @@ private:
     // message when nothing is found.
     void FindWith(const FindDialog& dialog);
     void ReplaceWith(bool all);
+    void ShareFrameKeys(QDialog* dialog);
     void ShowCannotFind(const QString& searchText);
 
     QWidget* owner_;

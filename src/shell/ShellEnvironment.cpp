@@ -43,6 +43,11 @@ ShellEnvironment ShellEnvironment::ForProgram(const std::string& programDirector
                                               const std::string& userConfigDirectory,
                                               const std::string& userDocumentDirectory) {
     ShellEnvironment env = InDirectory(programDirectory);
+    // New documents start in the user's folder even when the program's folder could be
+    // written: the program's folder is no place for the user's songs.
+    const std::string documents = WithSeparator(userDocumentDirectory);
+    QDir().mkpath(QString::fromStdString(documents));
+    env.DocumentDirectory = documents;
     if (DirectoryIsWritable(env.ProgramDirectory)) return env;
 
     const std::string config = WithSeparator(userConfigDirectory);
@@ -53,10 +58,6 @@ ShellEnvironment ShellEnvironment::ForProgram(const std::string& programDirector
     if (QFileInfo::exists(QString::fromStdString(env.IniWritePath)) ||
         !QFileInfo::exists(QString::fromStdString(env.IniReadPath)))
         env.IniReadPath = env.IniWritePath;
-
-    const std::string documents = WithSeparator(userDocumentDirectory);
-    QDir().mkpath(QString::fromStdString(documents));
-    env.DocumentDirectory = documents;
     return env;
 }
 

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,12 @@
 class QWidget;
 
 namespace sonkora {
+
+// The help topics only the program's own dialogs open, beside the shared ones.
+namespace HelpContext {
+inline constexpr int Files = 10001;      // the Open, Save As and Select MIDI file dialogs
+inline constexpr int MidiSetup = 15003;  // Options, Midi Setup
+}  // namespace HelpContext
 
 class EditorWindow;
 class MidiToolkit;
@@ -65,6 +72,8 @@ public:
     // The editor whose song plays; none during a track audition or the about box's tune.
     virtual PlaybackEditor* PlayingEditor() const = 0;
     virtual void PlaySong(const std::string& karFileName, PlaybackEditor* editor, bool fromCursor) = 0;
+    // The same from a song time in ticks (a recording's pre-roll).
+    virtual void PlaySongFrom(const std::string& karFileName, PlaybackEditor* editor, int32_t startTick) = 0;
     // Auditions one track (numbers from 1), together with the conductor track.
     virtual void PlayTrack(const std::string& fileName, int track) = 0;
     virtual void StopPlaying() = 0;

@@ -40,6 +40,30 @@ void WriteShellSettings(IniFile& ini, const std::string& prefix, const ShellSett
     ini.WriteInteger(ViewSettingsSection, prefix + "HelpShown", s.HelpShown);
 }
 
+namespace {
+
+const std::string TimingSection = "TimingByEar";
+
+int ReadMilliseconds(const IniFile& ini, const std::string& key, int current, int limit, int fallback) {
+    const int value = ini.ReadInteger(TimingSection, key, current);
+    return value >= 0 && value <= limit ? value : fallback;
+}
+
+}  // namespace
+
+void ReadTimingSettings(const IniFile& ini, ShellSettings& s) {
+    const ShellSettings defaults;
+    s.SnapWindowMs = ReadMilliseconds(ini, "SnapWindow", s.SnapWindowMs, MaxSnapWindowMs, defaults.SnapWindowMs);
+    s.LatencyMs = ReadMilliseconds(ini, "Latency", s.LatencyMs, MaxLatencyMs, defaults.LatencyMs);
+    s.PreRollMs = ReadMilliseconds(ini, "PreRoll", s.PreRollMs, MaxPreRollMs, defaults.PreRollMs);
+}
+
+void WriteTimingSettings(IniFile& ini, const ShellSettings& s) {
+    ini.WriteInteger(TimingSection, "SnapWindow", s.SnapWindowMs);
+    ini.WriteInteger(TimingSection, "Latency", s.LatencyMs);
+    ini.WriteInteger(TimingSection, "PreRoll", s.PreRollMs);
+}
+
 QFont FontFromSettings(const ShellSettings& s) {
     QFont font(QString::fromStdString(s.FontName));
     if (s.FontPitch == 2) {

@@ -129,6 +129,13 @@ QIcon MakeToolIcon(ToolIcon which) {
             p.drawLine(QPointF(12, 17), QPointF(12, 20.5));
             DrawTriangle(p, QRectF(9, 6, 7, 8), Green.lighter(130));
             break;
+        case ToolIcon::RecordTiming:
+            // A record mark beside the play triangle: taps recorded while the song plays.
+            DrawTriangle(p, QRectF(3, 5, 10, 14), Green);
+            p.setPen(QPen(Red.darker(140), 1));
+            p.setBrush(Red);
+            p.drawEllipse(QRectF(12, 7, 10, 10));
+            break;
     }
     p.end();
     return QIcon(pixmap);

@@ -17,6 +17,7 @@ enum class ToolIcon {
     PlayFromCursor,
     Stop,
     PlayInPlayer,
+    RecordTiming,
 };
 
 QIcon MakeToolIcon(ToolIcon which);

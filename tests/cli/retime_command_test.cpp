@@ -18,11 +18,11 @@ protected:
     std::string Song(const std::string& text) { return Write("song.stf", Text(text)); }
     std::string Taps(const std::string& text) { return Write("taps.txt", Text(text)); }
     std::string Read(const std::string& name) {
-        const Bytes bytes = ReadBytes(dir.File(name));
+        const Bytes bytes = ReadBytes(dir.Path(name));
         return std::string(bytes.begin(), bytes.end());
     }
     size_t FileCount() const {
-        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.File("")), {}));
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}));
     }
 };
 
@@ -40,9 +40,9 @@ TEST_F(RetimeCommand, RewritesTheSongInPlaceKeepingItsBytes) {
 
     // A second pass from syllable 2 on the notes takes the codes out again; the rest is ignored.
     const ProgramRun again = Sonkorac(
-        {"retime", song, "--taps", Taps("0.5\n1\n1.5\n2\n2.5\n3\n"), "--from", "2", "--output", dir.File("out.stf")});
+        {"retime", song, "--taps", Taps("0.5\n1\n1.5\n2\n2.5\n3\n"), "--from", "2", "--output", dir.Path("out.stf")});
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_EQ(again.out, dir.File("out.stf") +
+    EXPECT_EQ(again.out, dir.Path("out.stf") +
                              ": 0 time codes written, 2 removed, 0 taps moved after the syllable before, "
                              "2 taps ignored (no syllable left)\n");
     EXPECT_EQ(Read("out.stf"), "\\t 1\r\n@T\xC9t\xE9\r\n\r\nd\xE9j\xE0 vu la la\r\nfin");
@@ -87,7 +87,7 @@ TEST_F(RetimeCommand, BadInputIsNamedAndNothingIsWritten) {
         for (const std::string& option : row.options) args.push_back(option == "$T" ? taps : option);
         const ProgramRun run = Sonkorac(args);
         std::string err = row.err;
-        for (const auto& [mark, name] : {std::pair{"$S", song}, {"$T", taps}, {"$M", dir.File("song.mid")}})
+        for (const auto& [mark, name] : {std::pair{"$S", song}, {"$T", taps}, {"$M", dir.Path("song.mid")}})
             if (const size_t at = err.find(mark); at != std::string::npos) err.replace(at, 2, name);
         EXPECT_EQ(run.exitCode, row.exitCode) << row.err;
         EXPECT_EQ(run.err.substr(0, run.exitCode == 2 ? err.size() : std::string::npos), err);
@@ -98,7 +98,7 @@ TEST_F(RetimeCommand, BadInputIsNamedAndNothingIsWritten) {
     Write("song.mid", MidiFile(1, 0, {EndOfTrack(), Cat({NoteOn(0, 0, 60, 90), EndOfTrack(480)})}));
     const ProgramRun division = Sonkorac({"retime", Song("\\t 1\n\na\n"), "--taps", Taps("0\n")});
     EXPECT_EQ(division.exitCode, 1);
-    EXPECT_EQ(division.err, dir.File("song.mid") + ": Not a MIDI file.\n");
+    EXPECT_EQ(division.err, dir.Path("song.mid") + ": Not a MIDI file.\n");
 }
 
 TEST_F(RetimeCommand, ShiftMovesEveryCodeOrRefusesNamingItsLine) {

@@ -10,23 +10,19 @@ namespace {
 
 // The C library's own converter, an independent reference; empty when it has none.
 std::string IconvCp1252ToUtf8(std::string bytes) {
-    iconv_t cd = iconv_open("UTF-8", "CP1252");
+    const iconv_t cd = iconv_open("UTF-8", "CP1252");
     if (cd == reinterpret_cast<iconv_t>(-1)) return {};
     std::string out(bytes.size() * 4, '\0');
-    char* in = bytes.data();
-    char* outPtr = out.data();
-    size_t inLeft = bytes.size();
-    size_t outLeft = out.size();
-    const size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    char *in = bytes.data(), *outPtr = out.data();
+    size_t inLeft = bytes.size(), outLeft = out.size();
+    const bool failed = iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1);
     iconv_close(cd);
-    if (result == static_cast<size_t>(-1)) return {};
     out.resize(out.size() - outLeft);
-    return out;
+    return failed ? std::string() : out;
 }
 
 TEST(CodePage, EveryByteSurvivesTheRoundTripAndAgreesWithTheSystemConverter) {
-    std::string all;
-    std::string defined;
+    std::string all, defined;
     for (int b = 0; b < 256; ++b) {
         const char32_t c = Cp1252ToChar(static_cast<unsigned char>(b));
         EXPECT_EQ(CharToCp1252(c), std::optional<unsigned char>(b)) << "byte " << b;
@@ -51,14 +47,10 @@ TEST(CodePage, Utf8ToCp1252ReportsWhatItCannotMapAsQuestionMarks) {
         size_t unmapped;
     } cases[] = {
         {"Zo\xC3\xAB \xE2\x98\xBA \xC5\xB8\xE2\x82\xAC", "Zo\xEB ? \x9F\x80", 1},  // all but the smiley fit
-        {"\xC4\x80\xC2\x80", "??", 2},  // U+0100, and U+0080, whose byte holds the euro sign
-        {"\xF0\x9F\x98\x80"
-         "x",
-         "?x", 1},  // beyond the basic plane
+        {"\xC4\x80\xC2\x80", "??", 2},   // U+0100, and U+0080, whose byte holds the euro sign
+        {"\xF0\x9F\x98\x80x", "?x", 1},  // beyond the basic plane
         // Malformed input: each bad byte is one character that could not be mapped.
-        {"a\xFF"
-         "b",
-         "a?b", 1},                       // a byte that never starts a sequence
+        {"a\xFF!", "a?!", 1},             // a byte that never starts a sequence
         {"a\xC3", "a?", 1},               // cut off at the end
         {"\xC3(", "?(", 1},               // missing continuation
         {"\xC3\xC3\xA9", "?\xE9", 1},     // a lead byte where a continuation belongs

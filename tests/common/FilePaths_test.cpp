@@ -2,47 +2,42 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <vector>
 
 namespace sonkora {
 namespace {
 
 TEST(FilePaths, NamesDirectoriesAndExtensions) {
-    // A directory part ends with exactly one separator; a backslash is part of a name.
-    for (const auto& [path, directory] : {std::pair{"/songs/a.stf", "/songs/"},
-                                          {"songs/a.stf", "songs/"},
-                                          {"/a.stf", "/"},
-                                          {"/songs/", "/songs/"},
-                                          {"/songs//a.stf", "/songs/"},
-                                          {"a.stf", ""},
-                                          {"", ""},
-                                          {"C:\\songs\\a.stf", ""}})
+    // Path, directory, file name, extension, base name. A directory part ends with exactly
+    // one separator; a backslash is part of a name.
+    for (const auto& [path, directory, name, extension, base] : std::vector<std::array<std::string, 5>>{
+             {"/songs/a.b.stf", "/songs/", "a.b.stf", ".stf", "a.b"},
+             {"songs/a.stf", "songs/", "a.stf", ".stf", "a"},
+             {"/a.stf", "/", "a.stf", ".stf", "a"},
+             {"/songs.d/", "/songs.d/", "", "", ""},
+             {"/songs//a", "/songs/", "a", "", "a"},
+             {"", "", "", "", ""},
+             {"C:\\songs\\a.stf", "", "C:\\songs\\a.stf", ".stf", "C:\\songs\\a"}}) {
         EXPECT_EQ(DirectoryOf(path), directory) << path;
-    EXPECT_EQ(FileNameOf("/songs/a.stf"), "a.stf");
-    EXPECT_EQ(FileNameOf("/songs/"), "");
-    EXPECT_EQ(ExtensionOf("/songs/a.b.stf"), ".stf");
-    EXPECT_EQ(ExtensionOf("/songs.d/a"), "");
-    EXPECT_EQ(BaseNameOf("/songs/a.b.stf"), "a.b");
-    EXPECT_EQ(BaseNameOf("/songs.d/a"), "a");
+        EXPECT_EQ(FileNameOf(path), name) << path;
+        EXPECT_EQ(ExtensionOf(path), extension) << path;
+        EXPECT_EQ(BaseNameOf(path), base) << path;
+    }
     EXPECT_EQ(ChangeExtension("/songs/a.stf", ".kar"), "/songs/a.kar");
     EXPECT_EQ(ChangeExtension("/songs.d/a", ".bak"), "/songs.d/a.bak");
     EXPECT_EQ(ChangeExtension("a.", ".prn"), "a.prn");
-    EXPECT_TRUE(HasDirectory("sub/a.mid"));
-    EXPECT_FALSE(HasDirectory("a.mid"));
-    EXPECT_EQ(JoinPath("/songs/", "a.mid"), "/songs/a.mid");
-    EXPECT_EQ(JoinPath("/songs", "a.mid"), "/songs/a.mid");
+    EXPECT_TRUE(HasDirectory("sub/a.mid") && !HasDirectory("a.mid"));
+    for (const char* directory : {"/songs/", "/songs"}) EXPECT_EQ(JoinPath(directory, "a.mid"), "/songs/a.mid");
     EXPECT_EQ(JoinPath("", "a.mid"), "a.mid");
-}
 
-TEST(FilePaths, ProgramDirectoryHoldsTheRunningTestAndFileExistsForFilesOnly) {
-    const std::string directory = ProgramDirectory();
-    ASSERT_FALSE(directory.empty());
-    EXPECT_EQ(directory.front(), '/');
-    EXPECT_EQ(directory.back(), '/');
-    EXPECT_TRUE(FileExists(directory + "common_tests"));
-    EXPECT_FALSE(FileExists(directory));
-    EXPECT_FALSE(FileExists(directory + "no such file"));
-    EXPECT_FALSE(FileExists(""));
+    // The program's directory holds the running test; FileExists is true for files only.
+    const std::string program = ProgramDirectory();
+    ASSERT_FALSE(program.empty());
+    EXPECT_TRUE(program.front() == '/' && program.back() == '/') << program;
+    EXPECT_TRUE(FileExists(program + "common_tests"));
+    for (const std::string& none : {program, program + "no such file", std::string()}) EXPECT_FALSE(FileExists(none));
 }
 
 }  // namespace

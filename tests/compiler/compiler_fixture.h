@@ -26,6 +26,9 @@ using passtest::ReadText;
 using passtest::TempDir;
 using passtest::WriteBytes;
 using Lines = std::vector<std::string>;
+constexpr CompileKind Make = CompileKind::Make, Export = CompileKind::Export, Play = CompileKind::Play,
+                      SelectTrack = CompileKind::SelectTrack, Check = CompileKind::Check,
+                      Preview = CompileKind::Preview, PrintText = CompileKind::PrintText;
 
 // Numbers and texts joined into one string, so that a row of a table is one comparison.
 template <typename... Parts>
@@ -109,6 +112,15 @@ inline InMemory CompileInMemory(CompileKind kind, const std::vector<std::string>
     result.printed = printed.str();
     result.caret = document.CaretIndex();
     return result;
+}
+
+// A voice of `count` notes (key 60), one every beat of 480 ticks from `start`, each ended
+// 10 ticks later.
+inline Bytes Beats(int count, uint32_t start = 0, uint8_t channel = 0) {
+    Bytes data;
+    for (int i = 0; i < count; ++i)
+        data = Cat({data, NoteOn(i == 0 ? start : 470, channel, 60, 100), NoteOff(10, channel, 60)});
+    return Cat({data, EndOfTrack()});
 }
 
 // A voice of one note-on (key 60) at each tick, each ended 10 ticks later.

@@ -42,8 +42,7 @@ Trace Lex(const std::vector<std::string>& lines, int firstLine = 0) {
 
 TEST(Lexer, EmitsSyllablesWithTheirPrefixes) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"Hel-lo world,", "how are you", "", "Fine_ty thanks"},
-         "[\\Hel][lo][ world,][/how][ are][ you][\\Fine][ty][ thanks]"},
+        // The example song's prefixes are checked with its preview records.
         // A doubled hyphen, or one before a blank or a line end, leaves an empty syllable.
         {{"Hel--lo wor- ld-", "x"}, "[\\Hel][][lo][ wor][][ ld][][/x]"},
         // Unescaped digits vanish and split nothing, yet a word of them is a syllable.

@@ -15,7 +15,7 @@ protected:
     Retiming() {
         std::vector<uint32_t> offbeats;
         for (uint32_t tick = 240; tick < 7200; tick += 480) offbeats.push_back(tick);
-        WriteBytes(dir.File("song.mid"), MidiFile(1, 480,
+        WriteBytes(dir.Path("song.mid"), MidiFile(1, 480,
                                                   {Cat({Tempo(0, 500000), Tempo(1920, 250000), EndOfTrack(7000)}),
                                                    NotesAt(EveryBeat(16)), NotesAt(offbeats)}));
     }
@@ -23,7 +23,7 @@ protected:
     MemorySongDocument Song(const Lines& body) const {
         Lines lines = {"\\t 1", "\\m song.mid", ""};
         lines.insert(lines.end(), body.begin(), body.end());
-        return MemorySongDocument(dir.File("song.stf"), lines);
+        return MemorySongDocument(dir.Path("song.stf"), lines);
     }
     static Lines Body(const MemorySongDocument& document) {
         return Lines(document.Lines().begin() + 3, document.Lines().end());

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -42,15 +41,9 @@ HandMadeImage Patterns() {
     image.Code(0xE9, 3), image.Code(0xC9, 3);  // é, É
     image.Code(0xF1, 130);                     // ñ
     // Operation: number, distance, value, next.
-    for (const auto& [n, distance, value, next] : std::vector<std::array<std::uint8_t, 4>>{{1, 1, 1, 0},
-                                                                                           {2, 0, 1, 0},
-                                                                                           {3, 2, 2, 1},
-                                                                                           {5, 3, 5, 0},
-                                                                                           {6, 200, 1, 0},
-                                                                                           {7, 255, 1, 0},
-                                                                                           {8, 2, 2, 0},
-                                                                                           {9, 1, 1, 2}})
-        image.Op(n, distance, value, next);
+    const std::uint8_t ops[][4] = {{1, 1, 1, 0},   {2, 0, 1, 0},   {3, 2, 2, 1}, {5, 3, 5, 0},
+                                   {6, 200, 1, 0}, {7, 255, 1, 0}, {8, 2, 2, 0}, {9, 1, 1, 2}};
+    for (const auto& op : ops) image.Op(op[0], op[1], op[2], op[3]);
     image.Entry('c', Leaf, 9, 'c');
     image.Entry('i', Leaf, 2, 'i');
     image.Entry(3, Leaf, 2, 3);
@@ -66,61 +59,38 @@ HandMadeImage Patterns() {
     return image;
 }
 
-struct Case {
-    std::string word;
-    std::string expected;
-};
-
-void ExpectAll(const HyphenationEngine& engine, const std::vector<Case>& cases) {
-    for (const Case& c : cases) EXPECT_EQ(engine.Hyphenate(c.word), c.expected) << "word " << c.word;
+void ExpectAll(const HyphenationEngine& engine, const std::vector<std::pair<std::string, std::string>>& cases) {
+    for (const auto& [word, expected] : cases) EXPECT_EQ(engine.Hyphenate(word), expected) << "word " << word;
 }
 
-TEST(HandMadePatterns, TheWalkGivesEachPatternItsValuesAndTheGreatestWins) {
+// The walk itself is checked against a reference on compiled files (PatternCompiler_test);
+// these are what a compiled file never holds: links that wrap, far distances, a vowel code
+// for an accented letter.
+TEST(HandMadePatterns, TheWalkGivesEachPatternItsValuesAndTheEdgeRulesHold) {
     HyphenationEngine engine;
     ASSERT_TRUE(engine.LoadPatternImage(Patterns().Bytes()));
     ExpectAll(engine, {
-                          {"banter", "ban-ter"},    // n1t
-                          {"BANTER", "BAN-TER"},    // upper case shares the codes
+                          {"BANTER", "BAN-TER"},    // n1t; upper case shares the codes
                           {"panther", "panther"},   // n2th outweighs n1t
-                          {"basko", "bas-ko"},      // s1k
                           {"baskin", "bask-in"},    // s2k1i: one chain sets two gaps, and 2 outweighs s1k
-                          {"opus", "o-pus"},        // o1p
-                          {"undo", "un-do"},        // .un1
-                          {"fundo", "fundo"},       // "un" inside the word is not at its start
+                          {"fundo", "fundo"},       // .un1: "un" inside the word is not at its start
                           {"lovely", "love-ly"},    // 1ly. starts at the fifth of six letters
                           {"equator", "equ-ator"},  // q, then 7950 + "u" wraps to entry 0, which holds "u"
                           {"eqat", "eqat"},         // 7950 + "a" wraps too, and entry 0 does not hold "a"
                           {"agzab", "agz-ab"},      // entry 8000 is still there
                           {"awwa", "awwa"},         // distance 200 points far outside the word
                           {"awxaba", "awxa-ba"},    // distance 255 from the x is the gap after the next letter
-                      });
-}
-
-TEST(HandMadePatterns, FirstAndLastSyllablesShortWordsAndHyphensTheWordHolds) {
-    HyphenationEngine engine;
-    ASSERT_TRUE(engine.LoadPatternImage(Patterns().Bytes()));
-    ExpectAll(engine, {
-                          {"idol", "i-dol"},  // vowel then consonant: the first letter may stand alone
                           {"\xC9"
                            "den",
-                           "\xC9-den"},                  // so may an accented vowel (code 3)
-                          {"iamb", "iamb"},              // vowel then vowel: it may not
-                          {"cinema", "ci-nema"},         // nor may a consonant
+                           "\xC9-den"},                  // an accented vowel (code 3) may stand alone first
                           {"\xF1o\xF1o", "\xF1o\xF1o"},  // code 130 is no vowel
-                          {"icta", "ic-ta"},             // a break after a consonant second letter wins
-                          {"tica", "ti-ca"},  // consonant and vowel, and a vowel before: two letters may stay
-                          {"ciao", "ciao"},   // two vowels: at least three letters
-                          {"tict", "tict"},   // two consonants: at least three letters
-                          {"ccca", "ccca"},   // no vowel before the last two letters: at least three
-                          {"", ""},
+                          {"cinema", "ci-nema"},         // nor is a consonant
                           {"ic", "ic"},
                           {"ido", "i-do"},
-                          {"ica", "ica"},
                           // 1c1 asks for breaks on both sides of a hyphen the word holds.
                           {"tic-ca", "ti-c-ca"},
                           {"-cic-", "-c-ic-"},
                           {std::string(64, 'c'), std::string(64, 'c')},  // longer than 63: unchanged
-                          {std::string(1000, 'c'), std::string(1000, 'c')},
                       });
     const std::string longest = engine.Hyphenate(std::string(63, 'c'));
     EXPECT_EQ(longest.size(), 63U + 59U);  // every gap but the first and the last two

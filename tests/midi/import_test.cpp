@@ -182,7 +182,7 @@ TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
     const std::vector<std::pair<Bytes, std::string>> cases = {
         {KaraokeFile(96, WordsTrack({}, "Lyrics"), {voice}), "Not a Soft Karaoke file"},
         {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
-        {cut, "File " + kar + " is damaged: a track ends inside an event."},
+        {cut, "MIDI file is damaged: a track is cut short."},
     };
     EXPECT_EQ(Import().outcome, ImportOutcome::NotFound);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"File " + kar + " not found."});

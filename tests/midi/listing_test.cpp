@@ -59,7 +59,9 @@ TEST_F(ListingTest, SoftKaraokeFileIsCheckedByItsTrackNamesFoldedTheDosWay) {
 
 TEST_F(ListingTest, DamagedFilesGiveTheirMessage) {
     EXPECT_EQ(List(Text("just some text, not a song"), ListKindPlainMidi).message, "Not a MIDI file.");
-    EXPECT_EQ(List(MidiFile(0, 96, {Piano}), ListKindPlainMidi).message, "Not a Type 1 MIDI file.");
+    EXPECT_EQ(List(MidiFile(2, 96, {Conductor, Piano}), ListKindPlainMidi).message,
+              "Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.");
+    EXPECT_EQ(List(MidiFile(0, 96, {Conductor, Piano}), ListKindPlainMidi).message, "Not a Type 1 MIDI file.");
     const TrackList foreign =
         List(Cat({Header(1, 3, 96), Track(Conductor), Track(Piano), Text("XFIH"), Be32(0)}), ListKindPlainMidi);
     EXPECT_EQ(foreign.message, "Unknown code in MIDI file.");

@@ -6,17 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/UserInterface.h"
@@ -102,10 +97,8 @@ private:
 
 class RecordingUi final : public UserInterface {
 public:
-    void ErrorBox(const std::string& message, int helpContext) override { errors.emplace_back(message, helpContext); }
-    void InformationBox(const std::string& message, int helpContext) override {
-        errors.emplace_back(message, helpContext);
-    }
+    void ErrorBox(const std::string& message, int help) override { errors.emplace_back(message, help); }
+    void InformationBox(const std::string& message, int help) override { errors.emplace_back(message, help); }
     bool QueryBox(const std::string&, int) override { return true; }
     Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
     std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override {
@@ -190,8 +183,6 @@ inline Bytes Controller(uint32_t delta, uint8_t channel, uint8_t controller, uin
 constexpr int64_t At120(int64_t ticks) {
     return (ticks * 500000 + 95) / 96;
 }
-
-using test::TempFolder;
 
 class EngineTest : public ::testing::Test {
 protected:

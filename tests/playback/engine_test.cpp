@@ -8,6 +8,7 @@ namespace sonkora::test {
 namespace {
 
 using Messages = std::vector<Bytes>;
+using Errors = std::vector<std::pair<std::string, int>>;
 
 // Track 0 with a tempo change and channel state before tick 96 and notes on both sides.
 Bytes SongWithStateBeforeTick96() {
@@ -150,7 +151,7 @@ TEST_F(EngineTest, FailuresShowTheirMessageOnceAndLeaveTheSongTextEditable) {
         ui.errors.clear();
         const int updates = frame.controlUpdates;
         engine.PlaySong(c.file, &editor, false);
-        EXPECT_EQ(ui.errors, (std::vector<std::pair<std::string, int>>{{c.message, HelpContext::General}}));
+        EXPECT_EQ(ui.errors, (Errors{{c.message, HelpContext::General}}));
         ExpectIdle();
         EXPECT_EQ(frame.controlUpdates, updates + 2) << "once for playing, once for idle";
     }
@@ -161,34 +162,26 @@ TEST_F(EngineTest, TheDeviceSettingChoosesTheDeviceAndOneThatCannotOpenIsReporte
     const std::string song = folder.Write("state.mid", SongWithStateBeforeTick96());
     const struct {
         std::string setting;
-        std::set<int> failOpen, failReset;
+        int failOpen, failReset;  // a device index, or -1
         std::vector<int> opened;
-        std::string settingAfter, error;
-        std::string openError = {};
+        std::string settingAfter, error, openError;  // the error without "Cannot open Midi output device "
     } cases[] = {
-        {"", {}, {}, {0}, "Test Synth", ""},    // the first device, whose name becomes the setting
-        {"port b", {}, {}, {1}, "port b", ""},  // names match whatever their case
-        {"Nope", {}, {}, {}, "Nope", "Cannot open Midi output device Nope"},
+        {"", -1, -1, {0}, "Test Synth", "", ""},    // the first device, whose name becomes the setting
+        {"port b", -1, -1, {1}, "port b", "", ""},  // names match whatever their case
+        {"Nope", -1, -1, {}, "Nope", "Nope", ""},
         // The first device's name becomes the setting even though it failed; the second
         // device then no longer matches.
-        {"", {0}, {}, {0}, "Test Synth", "Cannot open Midi output device Test Synth"},
+        {"", 0, -1, {0}, "Test Synth", "Test Synth", ""},
         // The catalog's reason is told when the device did not open, not when its reset failed.
-        {"",
-         {0},
-         {},
-         {0},
-         "Test Synth",
-         "Cannot open Midi output device Test Synth (no sound output)",
-         "no sound output"},
-        {"Port B", {}, {1}, {1}, "Port B", "Cannot open Midi output device Port B", "no sound output"},
+        {"", 0, -1, {0}, "Test Synth", "Test Synth (no sound output)", "no sound output"},
+        {"Port B", -1, 1, {1}, "Port B", "Port B", "no sound output"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting + " " + c.error);
         engine.CloseMidiOutput();
         ui.errors.clear();
         catalog.log = DeviceLog{};
-        catalog.failOpen = c.failOpen;
-        catalog.failReset = c.failReset;
+        catalog.failOpen = {c.failOpen}, catalog.failReset = {c.failReset};
         catalog.openError = c.openError;
         engine.SetMidiOutDevice(c.setting);
         engine.PlaySong(song, &editor, false);
@@ -200,9 +193,9 @@ TEST_F(EngineTest, TheDeviceSettingChoosesTheDeviceAndOneThatCannotOpenIsReporte
             engine.StopPlaying();
             continue;
         }
-        EXPECT_EQ(ui.errors, (std::vector<std::pair<std::string, int>>{{c.error, HelpContext::General}}));
+        EXPECT_EQ(ui.errors, (Errors{{"Cannot open Midi output device " + c.error, HelpContext::General}}));
         EXPECT_EQ(engine.MidiOut(), 0u);
-        EXPECT_EQ(catalog.log.closes, c.failReset.empty() ? 0 : 1) << "a device that failed its reset is closed";
+        EXPECT_EQ(catalog.log.closes, c.failReset < 0 ? 0 : 1) << "a device that failed its reset is closed";
         ExpectIdle();
     }
     // Opening again closes the open device first instead of losing it.

@@ -114,10 +114,10 @@ TEST(CursorStartTimeTest, StartsAtTheLyricOfTheCaretsLine) {
     EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), 0) << "no lyric at all";
     editor.lyrics = {{10, 100}, {20, 200}, {30, 300}};
     // Before the first lyric, on it, between two, on the last, after the last.
-    for (const auto& [caret, start] :
-         std::vector<std::pair<int32_t, int32_t>>{{0, 100}, {10, 100}, {25, 200}, {30, 300}, {500, 300}}) {
-        editor.caretLineStart = caret;
-        EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), start) << "caret " << caret;
+    const int32_t carets[] = {0, 10, 25, 30, 500}, starts[] = {100, 100, 200, 300, 300};
+    for (size_t i = 0; i < std::size(carets); ++i) {
+        editor.caretLineStart = carets[i];
+        EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), starts[i]) << "caret " << carets[i];
     }
     editor.lyrics = {{0, -1}};
     EXPECT_EQ(PlaybackEngine::CursorStartTime(editor), 0) << "a lyric without a time does not start an audition";

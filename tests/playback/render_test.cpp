@@ -152,5 +152,38 @@ TEST_F(RenderTest, FailuresAreReportedAndLeaveNoFileBehindAndNoOldOneChanged) {
     EXPECT_EQ(files, 4u);
 }
 
+TEST_F(RenderTest, OggVorbisHasItsHeaderAndTheSongsLength) {
+    RenderOptions options;
+    options.midiFile = folder.Write("wood.mid", WoodBlockSong());
+    options.wavFile = folder.Path("wood.ogg");
+    RenderSummary summary;
+    ASSERT_TRUE(RenderSong(options, ui, &summary));
+    const Bytes ogg = ReadBytes(options.wavFile);
+    ASSERT_GT(ogg.size(), 58u);
+    // The first page holds the identification header alone: stereo, 44.1 kHz.
+    EXPECT_EQ(Bytes(ogg.begin(), ogg.begin() + 6), Cat({Text("OggS"), {0, 2}}));
+    EXPECT_EQ(Bytes(ogg.begin() + 28, ogg.begin() + 44), Cat({{1}, Text("vorbis"), Le(0, 4), {2}, Le(44100, 4)}));
+    // The last page ends the stream, and its granule position is the number of frames.
+    size_t last = ogg.size() - 27;
+    while (last > 0 && !std::equal(ogg.begin() + last, ogg.begin() + last + 4, "OggS")) --last;
+    EXPECT_EQ(ogg[last + 5] & 4, 4);
+    int64_t granule = 0;
+    for (int i = 7; i >= 0; --i) granule = granule << 8 | ogg[last + 6 + i];
+    EXPECT_EQ(granule, summary.frames);
+    EXPECT_GE(granule, 66150);  // the song's 1.5 s, plus at most half a second of dying sound
+    EXPECT_LE(granule, 66150 + 22050);
+}
+
+TEST_F(RenderTest, MutedChannelsStaySilent) {
+    RenderOptions options;
+    options.midiFile = folder.Write("wood.mid", WoodBlockSong());
+    options.wavFile = folder.Path("wood.wav");
+    options.mutedChannels = 1 << 9;
+    ASSERT_TRUE(RenderSong(options, ui));
+    const std::vector<int16_t> left = ReadWav(options.wavFile);
+    ASSERT_FALSE(left.empty());
+    EXPECT_TRUE(Onsets(left, 50).empty());
+}
+
 }  // namespace
 }  // namespace sonkora::test

@@ -1,20 +1,14 @@
 // The editor window's document life: bytes kept on load, save with one backup, the
-// read-only path into Save As, the close question's answers, the status strip, menu
-// enabling on each page, and characters the code page cannot hold.
-#include <QtTest>
+// read-only path into Save As, a new document saved only under a name the user chose, a
+// file never open in two windows, an import over edited text, the close question's
+// answers (for the window and at exit), menu enabling on each page, and characters the
+// code page cannot hold.
 
-#include <QApplication>
-#include <QClipboard>
-#include <QFile>
-#include <QLineEdit>
+#include <QFileDialog>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QMimeData>
-#include <QTabWidget>
 
 #include "ShellHarness.h"
-#include "shell/EditorWindow.h"
-#include "shell/MainWindow.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -39,7 +33,6 @@ private slots:
     void LoadKeepsEveryByteAndSaveKeepsOneBackup() {
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nfirst\n");
-        QCOMPARE(editor->windowTitle(), QStringLiteral("song.stf"));
         QCOMPARE(SongText(editor)->toPlainText(), QString::fromUtf8("\\t 1\n@TCaf\xC3\xA9 \xE2\x82\xAC\n\nfirst\n"));
         QCOMPARE(editor->Document().Line(1), std::string("@TCaf\xE9 \x80"));
         QCOMPARE(SongText(editor)->textCursor().position(), 0);
@@ -58,22 +51,7 @@ private slots:
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nfirst\r\nsecond!\r\n");
     }
 
-    void ANewWindowTakesPastedLinesAndSavesUntitledWithoutAsking() {
-        Shell f;
-        EditorWindow* editor = f.frame->CreateEditor();
-        auto* data = new QMimeData;
-        data->setText(QStringLiteral("a\r\nb\rc") + QChar(QChar::LineSeparator) + QStringLiteral("d"));
-        QApplication::clipboard()->setMimeData(data);
-        Action(editor, "paste")->trigger();
-        QCOMPARE(editor->Document().LineCount(), 4);
-        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("a\nb\nc\nd"));
-        ModalAnswerer answer;
-        QVERIFY(editor->Save());
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("untitled.stf")), QByteArray("a\r\nb\r\nc\r\nd\r\n"));
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("untitled.bak"))));
-    }
-
-    void AReadOnlyFileIsSavedElsewhereOnlyThroughSaveAs() {
+    void AReadOnlyFileIsNamedAndSavedElsewhereOnlyThroughSaveAs() {
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("locked.stf"), "old\n");
         QFile::setPermissions(f.folder.Path(QStringLiteral("locked.stf")), QFileDevice::ReadOwner);
@@ -96,14 +74,112 @@ private slots:
         QCOMPARE(f.frame->Editors().size(), qsizetype(1));
     }
 
+    void ANewDocumentIsSavedOnlyUnderANameTheUserChose() {
+        Shell f;
+        const QString songs = f.folder.Path(QStringLiteral("songs"));
+        QVERIFY(QDir().mkpath(songs));
+        EditorWindow* first = f.frame->CreateEditor();
+        Type(first, QStringLiteral("first song"));
+        QString offered;  // the folder and name the Save As dialog offers
+        auto look = [&](QDialog& dialog) {
+            offered = static_cast<QFileDialog&>(dialog).directory().absolutePath() + QLatin1Char('/') +
+                      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            dialog.reject();
+        };
+        ModalAnswerer answer;
+        answer.Act(look);
+        QTest::keyClick(SongText(first), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(answer.Seen, QStringList({"file: Save As"}));
+        QCOMPARE(offered, QDir(f.folder.Path()).absolutePath() + QStringLiteral("/untitled.stf"));
+        // Cancelled: nothing was written anywhere, the text is still unsaved.
+        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("untitled.stf"))) && Modified(first));
+        answer.ChooseFile(songs + QStringLiteral("/one.stf"));
+        QVERIFY(first->Save());
+        // Saved once, the document is saved in place from now on.
+        Type(first, QStringLiteral("!"));
+        QVERIFY(first->Save());
+        QCOMPARE(f.folder.ReadFile(QStringLiteral("songs/one.stf")), QByteArray("first song!\r\n"));
+
+        // The second new song is offered in the folder used last, and does not replace
+        // the first one without a question.
+        EditorWindow* second = f.frame->CreateEditor();
+        Type(second, QStringLiteral("second"));
+        answer.Act(look).ChooseFile(songs + QStringLiteral("/one.stf")).Press(QMessageBox::No);
+        QVERIFY(!second->Save());
+        QCOMPARE(offered, songs + QStringLiteral("/untitled.stf"));
+        QVERIFY(!second->Save());
+        QCOMPARE(answer.Seen.last(), QStringLiteral("box: one.stf already exists.\nDo you want to replace it?"));
+        QCOMPARE(f.folder.ReadFile(QStringLiteral("songs/one.stf")), QByteArray("first song!\r\n"));
+        QVERIFY(Modified(second));
+    }
+
+    void AFileIsNeverOpenInTwoWindows() {
+        Shell f;
+        EditorWindow* song = f.Open(QStringLiteral("song.stf"), "one\n");
+        f.frame->CreateEditor();  // another window in front
+        Type(song, QStringLiteral(" edited"));
+        ModalAnswerer answer;
+        // The same file under another spelling of its name activates its window.
+        answer.ChooseFile(f.folder.Path(QStringLiteral("./song.stf")));
+        Action(f.frame.get(), "openDocument")->trigger();
+        QCOMPARE(f.frame->Editors().size(), qsizetype(2));
+        QCOMPARE(f.frame->ActiveEditor(), song);
+        QCOMPARE(SongText(song)->toPlainText(), QStringLiteral("one\n edited"));
+
+        // A session that lists a file twice opens it once.
+        const QByteArray path = f.folder.Path(QStringLiteral("song.stf")).toUtf8();
+        f.folder.WriteFile(QStringLiteral("twice/Sonkora.ini"),
+                           "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n"
+                           "[ViewSettings]\nView0HelpShown=40\nView1FileName=" +
+                               path + "\nView2FileName=" + path + "\n");
+        ShellEnvironment twice = f.folder.Environment();
+        twice.IniReadPath = twice.IniWritePath = f.folder.Path(QStringLiteral("twice/Sonkora.ini")).toStdString();
+        MainWindow frame(twice);
+        frame.show();
+        QCOMPARE(frame.Editors().size(), qsizetype(1));
+        QVERIFY(frame.close());
+    }
+
+    void AnImportOverAnEditedOpenSongTextAsksAndReloadsIt() {
+        Shell f;
+        EditorWindow* song = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        ModalAnswerer answer;
+        answer.Press(QMessageBox::Ok);
+        Action(song, "makeKaraoke")->trigger();  // song.kar, whose import proposes song.stf
+        SongText(song)->appendPlainText(QStringLiteral("my own line"));
+        answer.ChooseFile(f.folder.Path(QStringLiteral("song.kar")))
+            .Press(QMessageBox::Yes)  // overwrite song.stf
+            .Press(QMessageBox::No);  // but not the edits
+        Action(song, "importKaraoke")->trigger();
+        QCOMPARE(answer.Seen.last(),
+                 QStringLiteral("box: song.stf is open and has changes that are not saved. The import replaces the "
+                                "file, and the changes are lost.\n\nImport anyway?"));
+        QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), SixSyllables);
+        QVERIFY(SongText(song)->toPlainText().endsWith(QStringLiteral("my own line")));
+
+        answer.ChooseFile(f.folder.Path(QStringLiteral("song.kar")))
+            .Press(QMessageBox::Yes)
+            .Press(QMessageBox::Yes)
+            .Press(QMessageBox::Yes)  // overwrite song.mid
+            .ChooseTrack(0);
+        Action(song, "importKaraoke")->trigger();
+        // One window on the file, showing what the import wrote.
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+        QVERIFY(!Modified(song));
+        QCOMPARE(SongText(song)->toPlainText().toUtf8(),
+                 f.folder.ReadFile(QStringLiteral("song.stf")).replace("\r\n", "\n"));
+    }
+
     void TheCloseQuestionHasThreeAnswers() {
         Shell f;
         EditorWindow* kept = f.Open(QStringLiteral("a.stf"), "a\n");
         Type(kept, QStringLiteral("x"));
         ModalAnswerer answer;
-        answer.Press(QMessageBox::Cancel);
+        answer.Press(QMessageBox::Cancel).Press(QMessageBox::Cancel);
         QVERIFY(!kept->Window()->close());
-        QCOMPARE(answer.Seen.last(), QStringLiteral("box: Save changes to 'a.stf'?"));
+        QVERIFY(!f.frame->close());  // an exit cancelled keeps everything and writes nothing
+        QCOMPARE(answer.Seen, QStringList(2, QStringLiteral("box: Save changes to 'a.stf'?")));
+        QCOMPARE(f.folder.ReadFile(QStringLiteral("Sonkora.ini")), QuietIni);
         answer.Press(QMessageBox::No);
         QVERIFY(kept->Window()->close());
         QCOMPARE(f.folder.ReadFile(QStringLiteral("a.stf")), QByteArray("a\n"));
@@ -146,19 +222,14 @@ private slots:
                 QVERIFY2(!item->isEnabled(), qPrintable(item->text()));
         editor->showSongText();
         QCOMPARE(Pages(editor)->currentWidget(), SongText(editor));
-    }
-
-    void FindAndFindAgainSearchTheSongText() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("f.stf"), "la la\nla\n");
-        Action(editor, "find")->trigger();
-        auto* dialog = Child<QDialog>(editor, "findDialog");
-        QVERIFY(dialog && dialog->isVisible());
-        QTest::keyClicks(Child<QLineEdit>(dialog, "findWhat"), QStringLiteral("la"));
-        dialog->close();
-        QTest::keyClick(SongText(editor), Qt::Key_F3);
-        QTest::keyClick(SongText(editor), Qt::Key_F3);
-        QCOMPARE(SongText(editor)->SelectionStart(), 3);
+        // Pasted line ends of every kind make lines of their own.
+        auto* data = new QMimeData;
+        data->setText(QStringLiteral("a\r\nb\rc") + QChar(QChar::LineSeparator) + QStringLiteral("d"));
+        QApplication::clipboard()->setMimeData(data);
+        SongText(editor)->selectAll();
+        Action(editor, "paste")->trigger();
+        QCOMPARE(editor->Document().LineCount(), 4);
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("a\nb\nc\nd"));
     }
 
     void ACharacterTheCodePageCannotHoldIsNamedBeforeSaving() {
@@ -176,9 +247,6 @@ private slots:
         QCOMPARE(SongText(editor)->SelectionStart(), 5);
         QCOMPARE(SongText(editor)->SelectionLength(), 1);
         QCOMPARE(f.folder.ReadFile(QStringLiteral("u.stf")), QByteArray("one\ntwo\n"));
-        answer.Press(QMessageBox::Yes);
-        QVERIFY(editor->Save());
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("u.stf")), QByteArray("one\r\nt?wo\r\n"));
     }
 
     void TheCompilerEditsTheSongTextAsBytes() {

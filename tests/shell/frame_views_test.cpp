@@ -1,21 +1,17 @@
 // The main window: its start and end (the ini file written, the editors reopening in
-// their order and place, the example song meeting a new user, an exit the user
-// cancels), the menus merging with an editor, and every command's key and help topic.
-#include <QtTest>
-
-#include <QApplication>
-#include <QLabel>
+// their order and place, the example song meeting a new user), the menus merging with
+// an editor, every command's key and help topic, and the help window: its index, keyword
+// search, the contents shown once at the first start, and help from a modal dialog.
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QWindow>
 
 #include "ShellHarness.h"
-#include "shell/EditorWindow.h"
+#include "common/UserInterface.h"
 #include "shell/HelpWindow.h"
-#include "shell/MainWindow.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -41,6 +37,10 @@ QStringList MenuTitles(MainWindow& frame) {
     return titles;
 }
 
+QUrl Shown(HelpWindow* help) {
+    return Child<QTextBrowser>(help, "browser")->source();
+}
+
 }  // namespace
 
 class FrameViewsTest : public QObject {
@@ -48,23 +48,19 @@ class FrameViewsTest : public QObject {
 
 private slots:
     void FirstStartOpensTheExampleAndEndsWithTheFrameKeys() {
-        TestProgramFolder folder;
-        folder.Copy(QStringLiteral("examples"));
-        {
-            MainWindow frame(folder.Environment());
-            frame.show();
-            QCOMPARE(frame.Editors().size(), qsizetype(1));
-            QCOMPARE(frame.Editors().first()->FileName(), folder.Path(QStringLiteral("examples/jingle_bells.stf")));
-            QVERIFY(SongText(frame.Editors().first())->toPlainText().startsWith(QStringLiteral("\\t 1\n")));
-            QVERIFY(frame.close());
-        }
+        Shell f({.ini = {}, .shipped = {"examples"}});
+        const TestProgramFolder& folder = f.folder;
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+        QCOMPARE(f.frame->ActiveEditor()->FileName(), folder.Path(QStringLiteral("examples/jingle_bells.stf")));
+        QVERIFY(SongText(f.frame->ActiveEditor())->toPlainText().startsWith(QStringLiteral("\\t 1\n")));
+        QVERIFY(f.frame->close());
         QCOMPARE(Value(folder, QStringLiteral("View1")), QStringLiteral("Edit"));
         QCOMPARE(Keys(folder).join(' '),
                  QStringLiteral("[Views] View0 View1 [ViewSettings] View0State View0NormalGeometry View0MaxGeometry "
                                 "View0MinGeometry View0KaraokePlayer View0Parameters View0CompilerMoreLyrics "
                                 "View0CompilerLessLyrics View0MidiOutDevice View0FontName View0FontPitch View0FontSize "
                                 "View0FontStyle View0HelpShown View1State View1NormalGeometry View1MaxGeometry "
-                                "View1MinGeometry View1FileName"));
+                                "View1MinGeometry View1FileName [TimingByEar] SnapWindow Latency PreRoll"));
         QCOMPARE(Value(folder, QStringLiteral("View0State")), QStringLiteral("3"));
         QCOMPARE(Value(folder, QStringLiteral("View0Parameters")), QStringLiteral("%"));
         QCOMPARE(Value(folder, QStringLiteral("View0CompilerMoreLyrics")), QStringLiteral("1"));
@@ -73,20 +69,13 @@ private slots:
     }
 
     void EditorsAreSavedActiveFirstAndReopenInThatOrderAndPlace() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), QuietIni);
-        folder.WriteFile(QStringLiteral("a.stf"), "\\t 1\r\n@TFirst\r\n");
-        folder.WriteFile(QStringLiteral("b.stf"), "\\t 2\r\n@TSecond\r\n");
-        {
-            MainWindow frame(folder.Environment());
-            frame.show();
-            QVERIFY(frame.Editors().isEmpty());  // the ini exists: no example
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("a.stf")));
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("b.stf")));
-            frame.ActiveEditor()->Window()->showNormal();
-            frame.ActiveEditor()->Window()->setGeometry(20, 30, 300, 200);
-            QVERIFY(frame.close());
-        }
+        Shell f;
+        const TestProgramFolder& folder = f.folder;
+        QVERIFY(f.frame->Editors().isEmpty());  // the ini exists: no example
+        f.Open(QStringLiteral("a.stf"), "\\t 1\r\n@TFirst\r\n");
+        f.Open(QStringLiteral("b.stf"), "\\t 2\r\n@TSecond\r\n")->Window()->showNormal();
+        f.frame->ActiveEditor()->Window()->setGeometry(20, 30, 300, 200);
+        QVERIFY(f.frame->close());
         QCOMPARE(Keys(folder).mid(0, 4), QStringList({"[Views]", "View0", "View1", "View2"}));
         QCOMPARE(Value(folder, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("b.stf")));
         QCOMPARE(Value(folder, QStringLiteral("View2FileName")), folder.Path(QStringLiteral("a.stf")));
@@ -100,48 +89,34 @@ private slots:
             Child<QMdiArea>(&again, "mdiArea")->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(created.size(), qsizetype(2));
         QCOMPARE(created[0]->widget()->windowTitle(), QStringLiteral("a.stf"));
-        QCOMPARE(again.ActiveEditor()->windowTitle(), QStringLiteral("b.stf"));
         QCOMPARE(SongText(again.ActiveEditor())->toPlainText(), QStringLiteral("\\t 2\n@TSecond\n"));
         QCOMPARE(again.ActiveEditor()->Window()->geometry(), QRect(20, 30, 300, 200));
         QVERIFY(again.close());
     }
 
     void SavedEditorsComeBackOnTheAreaAndAGoneFileEmpty() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"),
-                         "[Views]\nView0=Main\nView1=Edit\nView7=Other\n[ViewSettings]\nView0HelpShown=40\n"
-                         "View1State=1\nView1FileName=/nowhere/gone.stf\nView1NormalGeometry=9000,9000,9300,9200\n");
-        MainWindow frame(folder.Environment());
-        frame.show();
-        QCOMPARE(frame.Editors().size(), qsizetype(1));
-        EditorWindow* editor = frame.Editors().first();
+        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView7=Other\n[ViewSettings]\nView0HelpShown=40\n"
+                        "View1State=1\nView1FileName=/nowhere/gone.stf\nView1NormalGeometry=9000,9000,9300,9200\n"});
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+        EditorWindow* editor = f.frame->Editors().first();
         QCOMPARE(editor->FileName(), QStringLiteral("/nowhere/gone.stf"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("untitled.stf"));
         QVERIFY(SongText(editor)->toPlainText().isEmpty());
         // Saved far off any screen: brought back inside the area, its size kept.
-        const QRect area = Child<QMdiArea>(&frame, "mdiArea")->viewport()->rect();
-        QVERIFY(area.contains(editor->Window()->geometry()));
+        QVERIFY(Child<QMdiArea>(f.frame.get(), "mdiArea")->viewport()->rect().contains(editor->Window()->geometry()));
         QCOMPARE(editor->Window()->size(), QSize(300, 200));
-        QVERIFY(frame.close());
     }
 
     void AFileNameTheSettingsCannotHoldIsNamedAndLeftOut() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), QuietIni);
-        folder.WriteFile(QStringLiteral("odd\nname.stf"), "x\n");
-        folder.WriteFile(QStringLiteral("plain.stf"), "y\n");
-        {
-            MainWindow frame(folder.Environment());
-            frame.show();
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("plain.stf")));
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("odd\nname.stf")));
-            ModalAnswerer answer;
-            answer.Press(QMessageBox::Ok);
-            QVERIFY(frame.close());
-            QVERIFY(answer.Seen.size() == 1 && answer.Seen[0].contains(QStringLiteral("odd\nname.stf")));
-        }
-        QCOMPARE(Keys(folder).mid(0, 4), QStringList({"[Views]", "View0", "View1", "[ViewSettings]"}));
-        QCOMPARE(Value(folder, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("plain.stf")));
+        Shell f;
+        f.Open(QStringLiteral("plain.stf"), "y\n");
+        f.Open(QStringLiteral("odd\nname.stf"), "x\n");
+        ModalAnswerer answer;
+        answer.Press(QMessageBox::Ok);
+        QVERIFY(f.frame->close());
+        QVERIFY(answer.Seen.size() == 1 && answer.Seen[0].contains(QStringLiteral("odd\nname.stf")));
+        QCOMPARE(Keys(f.folder).mid(0, 4), QStringList({"[Views]", "View0", "View1", "[ViewSettings]"}));
+        QCOMPARE(Value(f.folder, QStringLiteral("View1FileName")), f.folder.Path(QStringLiteral("plain.stf")));
     }
 
     void SettingsAreReadFromTheFrameKeys() {
@@ -154,19 +129,6 @@ private slots:
         QVERIFY(f.frame->close());
         QVERIFY(IniLines(f.folder.ReadFile(QStringLiteral("Sonkora.ini")))
                     .contains(QStringLiteral("View0Parameters=-x %")));
-    }
-
-    void ExitCancelledByTheCloseQuestionKeepsEverything() {
-        Shell f;
-        SongText(f.frame->CreateEditor())->insertPlainText(QStringLiteral("words"));
-        ModalAnswerer answer;
-        answer.Press(QMessageBox::Cancel);
-        QVERIFY(!f.frame->close());
-        QCOMPARE(answer.Seen, QStringList({"box: Save changes to 'untitled.stf'?"}));
-        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("Sonkora.ini")), QuietIni);  // nothing written
-        answer.Press(QMessageBox::No);
-        QVERIFY(f.frame->close());
     }
 
     void MenusMergeWithTheActiveEditor() {
@@ -182,12 +144,39 @@ private slots:
         EditorWindow* editor = frame.CreateEditor();
         QCOMPARE(MenuTitles(frame),
                  QStringList({"&File", "&Edit", "&Search", "&Karaoke", "&Options", "&Window", "&Help"}));
-        QCOMPARE(frame.menuBar()->actions().first()->menu()->actions().size(), 14);  // the editor's File menu
+        // The editor's File menu, Export Karaoke File As and Open Recent included.
+        QCOMPARE(frame.menuBar()->actions().first()->menu()->actions().size(), 16);
         QVERIFY(Action(&frame, "saveButton")->isEnabled() && Action(&frame, "tileWindows")->isEnabled());
         editor->Window()->close();
         QCoreApplication::processEvents();
         QCOMPARE(MenuTitles(frame), QStringList({"&File", "&Options", "&Window", "&Help"}));
         QVERIFY(!Action(&frame, "saveButton")->isEnabled());
+    }
+
+    void AltPAndAltTSwitchThePagesAndThePreviewDisablesTheEditingButtons() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n\nla\n");
+        SongText(editor)->setFocus();
+        const QStringList editing = {"specialLettersButton", "hyphenationButton", "insertSpecialLetter", "hyphenate"};
+        for (int page : {1, 0}) {
+            QTest::keyClick(page == 0 ? Preview(editor) : SongText(editor), page == 0 ? Qt::Key_T : Qt::Key_P,
+                            Qt::AltModifier);
+            QCOMPARE(Pages(editor)->currentIndex(), page);
+            Refresh(f.frame.get());
+            for (const QString& name : editing)
+                QVERIFY2(Action(f.frame.get(), qPrintable(name))->isEnabled() == (page == 0), qPrintable(name));
+        }
+    }
+
+    void TheFrameTitleNamesTheDocumentOnceWithTheModifiedMark() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "la\n");
+        QCOMPARE(f.frame->windowHandle()->title(), QStringLiteral("Sonkora - [song.stf]"));
+        QTest::keyClicks(SongText(editor), QStringLiteral("x"));
+        QCOMPARE(f.frame->windowHandle()->title(), QStringLiteral("Sonkora - [song.stf*]"));
+        QVERIFY(editor->Save());
+        QCOMPARE(f.frame->windowHandle()->title(), QStringLiteral("Sonkora - [song.stf]"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("song.stf"));  // the Window menu lists the bare name
     }
 
     void EveryCommandHasItsKeyAndHelpTopic_data() {
@@ -210,8 +199,7 @@ private slots:
         }
     }
     void EveryCommandHasItsKeyAndHelpTopic() {
-        Shell f;
-        f.folder.Copy(QStringLiteral("help"));
+        Shell f({.shipped = {"help"}});
         f.Open(QStringLiteral("song.stf"), SixSyllables);
         QAction* action = Action(f.frame.get(), QTest::currentDataTag());
         QCOMPARE(action->shortcut().toString(), Fetch<QString>("key"));
@@ -222,6 +210,71 @@ private slots:
         menu->setActiveAction(action);
         QTest::keyClick(menu, Qt::Key_F1);
         QCOMPARE(Child<QTextBrowser>(f.frame->Help(), "browser")->source().fileName(), Fetch<QString>("topic"));
+    }
+
+    void TheIndexMapsContextsAndKeywords() {
+        const HelpIndex index =
+            ParseHelpIndex(QStringLiteral("# comment\n\n20000\tcontents.html\tcontents\n13001\tmake.html\tF8;Make\n"
+                                          "-\tsong.html#time\t$$;time query\nnot a line\n20004\t\n"));
+        QCOMPARE(index.Topics.size(), 2);
+        QCOMPARE(index.Topics.value(13001), QStringLiteral("make.html"));
+        QStringList keywords;
+        for (const HelpKeyword& k : index.Keywords) keywords << k.Keyword + QLatin1Char('>') + k.Target;
+        QCOMPARE(keywords, QStringList({"$$>song.html#time", "contents>contents.html", "F8>make.html", "Make>make.html",
+                                        "time query>song.html#time"}));
+    }
+
+    void KeywordSearchFindsTheTopic() {
+        HelpWindow help(QStringLiteral(SONKORA_SOURCE_DIR "/help"));
+        help.ShowKeywordSearch(QStringLiteral("backu"));
+        QCOMPARE(Child<QListWidget>(&help, "keywordList")->currentItem()->text(), QStringLiteral("backup"));
+        QTest::keyClick(Child<QLineEdit>(&help, "keywordEdit"), Qt::Key_Return);
+        QCOMPARE(Shown(&help).fileName(), QStringLiteral("editor.html"));
+        QCOMPARE(Shown(&help).fragment(), QStringLiteral("saving"));
+    }
+
+    void TheContentsShowOnceAtTheFirstStart() {
+        {
+            Shell f({.ini = {}, .shipped = {"help"}});
+            QTRY_VERIFY(f.frame->Help()->isVisible());
+            QCOMPARE(Shown(f.frame->Help()).fileName(), QStringLiteral("contents.html"));
+            QVERIFY(f.frame->close());
+            QVERIFY(!f.frame->Help()->isVisible());  // closed with the program
+            QVERIFY(f.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=40"));
+        }
+        // Any other stored value shows them again.
+        Shell older({.ini = "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=39\n", .shipped = {"help"}});
+        QTRY_VERIFY(older.frame->Help()->isVisible());
+        // Without topics nothing shows, and the next start tries again.
+        Shell without({.ini = {}});
+        QVERIFY(!without.frame->Help()->ShowContext(HelpContext::General) && !without.frame->Help()->isVisible());
+        QVERIFY(without.frame->close());
+        QVERIFY(without.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=0"));
+    }
+
+    void HelpFromAModalDialogComesUpUsableOnTheDialogsTopic() {
+        Shell f({.shipped = {"help"}});
+        QVERIFY(!f.frame->Help()->isVisible());  // shown before
+        ModalAnswerer answer;
+        answer.Act([&](QDialog& dialog) {
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+            // In front and taking input: the modal window now is the help, not the dialog.
+            QVERIFY(f.frame->Help()->isVisible() && QApplication::activeModalWidget() == f.frame->Help());
+            QCOMPARE(Shown(f.frame->Help()).fileName(), QStringLiteral("midi-setup.html"));
+            f.frame->Help()->close();
+            QVERIFY(dialog.isVisible());
+            dialog.reject();
+        });
+        Action(f.frame.get(), "midiSetup")->trigger();
+        QCOMPARE(answer.Seen, QStringList({"dialog: Midi Setup"}));
+        // From the menu, the help window is an ordinary window again.
+        Action(f.frame.get(), "helpContents")->trigger();
+        QCOMPARE(f.frame->Help()->windowModality(), Qt::NonModal);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        // Esc closes a message box beside its Help button.
+        answer.Act([](QDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+        f.frame->WarningBox(QStringLiteral("Something to read."), HelpContext::General);
+        QCOMPARE(answer.Seen.last(), QStringLiteral("box: Something to read."));
     }
 };
 

@@ -1,19 +1,10 @@
 // The Hyphenation command in an editor window: the language dialog with the song text's
 // language preselected, the lyric lines hyphenated and the header left alone, one Undo
 // taking it all back, and what stops the command before anything changes.
-#include <QtTest>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
 
 #include "ShellHarness.h"
-#include "shell/EditorWindow.h"
-#include "shell/HyphenationDialog.h"
-#include "shell/MainWindow.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -40,19 +31,16 @@ private slots:
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Presentation);
         ModalAnswerer answers;
         QStringList listed;
-        QString preselected;
-        answers.Act([&](QDialog& d) {
-            auto& dialog = dynamic_cast<HyphenationDialog&>(d);
-            for (int i = 0; i < Child<QComboBox>(&dialog, "languages")->count(); ++i)
-                listed << Child<QComboBox>(&dialog, "languages")->itemText(i);
-            preselected = Child<QComboBox>(&dialog, "languages")->currentText();
+        answers.Act([&](QDialog& dialog) {
+            auto* languages = Child<QComboBox>(&dialog, "languages");
+            for (int i = 0; i < languages->count(); ++i) listed << languages->itemText(i);
+            listed.sort();
+            listed << languages->currentText();  // preselected
             dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         });
-        editor->hyphenate();
+        QTest::keyClick(SongText(editor), Qt::Key_F5);
         QCOMPARE(answers.Seen, QStringList({"dialog: Hyphenation Language"}));
-        listed.sort();
-        QCOMPARE(listed, QStringList({"ENGLISH", "FRENCH"}));
-        QCOMPARE(preselected, QStringLiteral("ENGLISH"));
+        QCOMPARE(listed, QStringList({"ENGLISH", "FRENCH", "ENGLISH"}));
         const QString once = SongText(editor)->toPlainText();
         QCOMPARE(once, QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain\n"));
         QCOMPARE(Status(editor, "statusModified"), QStringLiteral(" Modified"));
@@ -65,10 +53,10 @@ private slots:
                  QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-a-tion\na-gain\n"));
 
         // One Undo takes one whole hyphenation back.
-        editor->undo();
-        QCOMPARE(SongText(editor)->toPlainText(), once);
-        editor->undo();
-        QCOMPARE(SongText(editor)->toPlainText(), QString::fromLatin1(Presentation));
+        for (const QString& before : {once, QString::fromLatin1(Presentation)}) {
+            QTest::keyClick(SongText(editor), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(SongText(editor)->toPlainText(), before);
+        }
     }
 
     void CancelOrAnUnreadablePatternFileLeavesTheTextAsItWas() {
@@ -81,16 +69,41 @@ private slots:
             index = Child<QComboBox>(&d, "languages")->currentIndex();  // no match: the first
             d.reject();
         });
-        editor->hyphenate();
+        Action(editor, "hyphenate")->trigger();
         QCOMPARE(index, 0);
-        QVERIFY(!SongText(editor)->document()->isModified());
 
         // A pattern file shorter than its identification cannot be read: told, nothing changed.
         f.folder.WriteFile(QStringLiteral("short.hyp"), "Sonkora Hyphenation SHORT V2.0");
         answers.Press(QMessageBox::Ok);
-        editor->hyphenate();
+        Action(editor, "hyphenate")->trigger();
         QVERIFY2(answers.Seen.last().contains(QStringLiteral("short.hyp")), qPrintable(answers.Seen.last()));
         QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n@LKLINGON\n\nPresentation\n"));
+        QVERIFY(!SongText(editor)->document()->isModified());
+    }
+
+    void WordsWithCharactersTheCodePageCannotHoldAreLeftAloneAndSavedAsTheFileHoldsThem() {
+        Shell f;
+        CopyPatterns(f.folder, {QStringLiteral("en.hyp")});
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n@LENGL\n\nPresentation\n");
+        SongText(editor)->moveCursor(QTextCursor::End);
+        SongText(editor)->insertPlainText(QString::fromUtf8("presentation Ma\xC5\x82presentation again\n"));
+        ModalAnswerer answers;
+        answers.Act([](QDialog& d) { d.accept(); }).Press(QMessageBox::Ok);
+        QTest::keyClick(SongText(editor), Qt::Key_F5);
+        QCOMPARE(answers.Seen.last(),
+                 QStringLiteral("box: 1 word was left without hyphens: it holds characters a song text cannot hold "
+                                "(Windows-1252). Change them, or hyphenate those words by hand."));
+        QCOMPARE(
+            SongText(editor)->toPlainText(),
+            QString::fromUtf8("\\t 1\n@LENGL\n\nPre-sen-ta-tion\npre-sen-ta-tion Ma\xC5\x82presentation a-gain\n"));
+        // Saved with "?" after the warning, the pane shows the file's text.
+        answers.Press(QMessageBox::Yes);
+        QVERIFY(editor->Save());
+        QVERIFY(answers.Seen.last().startsWith(QStringLiteral("box: Line 5 holds")));
+        const QString saved =
+            QStringLiteral("\\t 1\n@LENGL\n\nPre-sen-ta-tion\npre-sen-ta-tion Ma?presentation a-gain\n");
+        QCOMPARE(QString::fromLatin1(f.folder.ReadFile(QStringLiteral("song.stf"))).remove(QLatin1Char('\r')), saved);
+        QCOMPARE(SongText(editor)->toPlainText(), saved);
         QVERIFY(!SongText(editor)->document()->isModified());
     }
 };

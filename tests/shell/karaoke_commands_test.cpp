@@ -1,16 +1,11 @@
-// The Karaoke menu and the page change through the compiler core: the preview and both
-// selection mappings on the worked example, Make on the example song with its success
-// box and file, an error placing the caret, voice track selection and a new song text.
-#include <QtTest>
-
-#include <QApplication>
-#include <QFile>
-#include <QListWidget>
-#include <QTabWidget>
+// The Karaoke menu through the compiler core: the preview and both selection mappings
+// on the worked example, Make with its success box, file and errors, voice track
+// selection, a new song text, LRC export and Shift Time Codes; File, Import Karaoke with
+// its questions and audition; and the batch run, made and printed to files without a word.
+#include <QMenuBar>
 
 #include "ShellHarness.h"
-#include "shell/EditorWindow.h"
-#include "shell/MainWindow.h"
+#include "shell/VoiceTrackDialog.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -20,14 +15,6 @@ namespace {
 const QByteArray WorkedExample =
     "\\t 2\n\\m song.mid\n@LENGL\n@TMy Song\n\nHel-lo world,\nhow are you\n\nFine_ty $3:1:0$thanks\n";
 const QString Template = QStringLiteral("\\t 1\n@LENGL\n@T<title>\n@T<artist>\n@T<copyright>\n\n");
-
-// The voice track dialog's answer: that line of its list.
-std::function<void(QDialog&)> ChooseTrack(int row) {
-    return [row](QDialog& dialog) {
-        Child<QListWidget>(&dialog, "tracks")->setCurrentRow(row);
-        dialog.accept();
-    };
-}
 
 }  // namespace
 
@@ -53,17 +40,8 @@ private slots:
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("worked.kar"))));  // the preview makes no file
     }
 
-    void AnErrorInTheLyricsEndsThePreviewWithoutABox() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("bad.stf"), "\\t 1\n\nHel-lo $x$world\n");
-        ModalAnswerer answer;
-        editor->showPreview();
-        QVERIFY(answer.Seen.isEmpty());
-        QVERIFY(Preview(editor)->toPlainText().endsWith(QStringLiteral("Invalid MIDI time $x$.")));
-    }
-
     void MakeOnTheExampleSaysSoAndWritesTheKaraokeFile() {
-        Shell f({.examples = true});
+        Shell f({.shipped = {"examples"}});
         EditorWindow* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example(QStringLiteral("jingle_bells.stf")));
         ModalAnswerer answer;
@@ -78,56 +56,179 @@ private slots:
         QVERIFY(Preview(editor)->toPlainText().contains(QStringLiteral("Dashing through the snow")));
     }
 
-    void AnErrorPutsTheCaretAtItsLineAndColumnAndLeavesNoFile() {
+    void AnErrorEndsThePreviewSilentlyAndMakePutsTheCaretOnIt() {
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("err.stf"), "\\t 1\n\\m song.mid\n\nHel-lo $x$world\n");
-        ModalAnswerer answer;
+        ModalAnswerer answer;  // no box on the preview page
+        QTest::keyClick(SongText(editor), Qt::Key_P, Qt::AltModifier);
+        QVERIFY(Preview(editor)->toPlainText().endsWith(QStringLiteral("Invalid MIDI time $x$.")));
+        QTest::keyClick(Preview(editor), Qt::Key_T, Qt::AltModifier);
         answer.Press(QMessageBox::Ok);
-        editor->makeKaraoke();
+        QTest::keyClick(SongText(editor), Qt::Key_F8);
         QCOMPARE(answer.Seen, QStringList({"box: Invalid MIDI time $x$."}));
         // Just after the opening "$", the eighth character of line 3.
         QCOMPARE(SongText(editor)->textCursor().position(), SongText(editor)->LineStartIndex(3) + 8);
         QCOMPARE(SongText(editor)->SelectionLength(), 0);
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("err.kar"))));
-    }
-
-    void AMissingMidiFileIsNamed() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("lost.stf"), "\\t 1\n\\m nowhere.mid\n\nla\n");
-        ModalAnswerer answer;
+        // A MIDI file that is not there is named; Export MIDI before Make says there is nothing.
+        EditorWindow* lost = f.Open(QStringLiteral("lost.stf"), "\\t 1\n\\m nowhere.mid\n\nla\n");
         answer.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
-        editor->exportMidi();
-        editor->makeKaraoke();
-        QCOMPARE(answer.Seen,
+        Action(lost, "exportMidi")->trigger();
+        Action(lost, "makeKaraoke")->trigger();
+        QCOMPARE(answer.Seen.mid(1),
                  QStringList({"box: Karaoke file not specified.",
                               "box: File " + f.folder.Path(QStringLiteral("nowhere.mid")) + " not found."}));
     }
 
     void VoiceTrackSelectionWritesTheChosenTrack() {
-        Shell f({.examples = true});
+        Shell f({.shipped = {"examples"}});
         EditorWindow* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example(QStringLiteral("jingle_bells.stf")));
         ModalAnswerer answer;
-        answer.Act(ChooseTrack(1)).Cancel();
+        answer.ChooseTrack(1).Cancel();
         QTest::keyClick(SongText(editor), Qt::Key_F6);
         QCOMPARE(editor->Document().Line(0), std::string("\\t 2"));
         QVERIFY(SongText(editor)->document()->isModified());
-        editor->selectVoiceTrack();  // Cancel leaves the text alone
+        Action(editor, "selectVoiceTrack")->trigger();  // Cancel leaves the text alone
         QCOMPARE(editor->Document().Line(0), std::string("\\t 2"));
         QCOMPARE(answer.Seen, QStringList({"dialog: Select Voice Track", "dialog: Select Voice Track"}));
     }
 
     void NewAsksForTheMidiFileAndItsVoiceTrack() {
-        Shell f({.examples = true});
+        Shell f({.shipped = {"examples"}});
         ModalAnswerer answer;
         const QString midi = f.Example(QStringLiteral("jingle_bells.mid"));
-        answer.Cancel().ChooseFile(midi).Act(ChooseTrack(0));
-        f.frame->newDocument();
+        answer.Cancel().ChooseFile(midi).ChooseTrack(0);
+        Action(f.frame.get(), "newDocument")->trigger();
         QCOMPARE(answer.Seen, QStringList({"file: Select MIDI file"}));
         QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), Template);  // without a MIDI file
         QCOMPARE(f.frame->ActiveEditor()->windowTitle(), QStringLiteral("untitled.stf"));
-        f.frame->newDocument();
+        Action(f.frame.get(), "newDocument")->trigger();
         QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), "\\m " + midi + "\n" + Template);
+    }
+
+    void LrcExportWritesTheChosenFileAndNamesIt() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("six.stf"), SixSyllables);
+        const QString output = f.folder.Path(QStringLiteral("out.lrc"));
+        ModalAnswerer answer;
+        answer.ChooseFile(output).Press(QMessageBox::Ok);
+        Action(editor, "exportLrc")->trigger();
+        QVERIFY2(answer.Seen.size() == 2 && answer.Seen[0] == QStringLiteral("file: Export As LRC") &&
+                     answer.Seen[1].contains(output),
+                 qPrintable(answer.Seen.join(QLatin1Char('|'))));
+        const QByteArray lrc = f.folder.ReadFile(QStringLiteral("out.lrc"));
+        QVERIFY2(lrc.contains("[00:00.00]Hello world\n[00:01.50]how are you\n"), lrc.constData());
+    }
+
+    void ShiftTimeCodesMovesThemAsOneUndoStepOrNamesTheLineFallingBeforeTheStart() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("codes.stf"), "\\t 1\n\nHel-$2:1:0$lo\n$1:1:60$world\n");
+        ModalAnswerer answer;
+        const auto shiftBy = [&](const QString& amount, bool refused = false) {
+            answer.Act([amount](QDialog& dialog) {
+                Child<QLineEdit>(&dialog, "amount")->setText(amount);
+                dialog.accept();
+            });
+            if (refused) answer.Press(QMessageBox::Ok);
+            Action(editor, "shiftTimeCodes")->trigger();
+        };
+        shiftBy(QStringLiteral("1:30"));
+        QCOMPARE(editor->Document().Line(2), std::string("Hel-$2:2:30$lo"));
+        QCOMPARE(editor->Document().Line(3), std::string("$1:2:90$world"));
+        QTest::keyClick(SongText(editor), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n\nHel-$2:1:0$lo\n$1:1:60$world\n"));
+        // Only the selection's code moves.
+        SongText(editor)->Select(SongText(editor)->LineStartIndex(2), 12);
+        shiftBy(QStringLiteral("-2"));
+        QCOMPARE(editor->Document().Line(2), std::string("Hel-$1:3:0$lo"));
+        QCOMPARE(editor->Document().Line(3), std::string("$1:1:60$world"));
+        QTest::keyClick(SongText(editor), Qt::Key_Z, Qt::ControlModifier);
+        // A code that would fall before 1:1:0: its line named, nothing changed.
+        SongText(editor)->Select(0, 0);
+        shiftBy(QStringLiteral("-1"), true);
+        QVERIFY2(answer.Seen.last().startsWith(QStringLiteral("box: Line 4, column 1:")),
+                 qPrintable(answer.Seen.last()));
+        QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n\nHel-$2:1:0$lo\n$1:1:60$world\n"));
+    }
+
+    void ImportingAKaraokeFileOpensItsSongText() {
+        Shell f;
+        // The karaoke file of the six-note song, made by Make.
+        EditorWindow* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        ModalAnswerer answers;
+        answers.Press(QMessageBox::Ok);
+        Action(maker, "makeKaraoke")->trigger();
+        Action(maker, "closeWindow")->trigger();
+        QDir().mkpath(f.folder.Path(QStringLiteral("imp")));
+        QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("imp/hit.kar"))));
+
+        int soloTrack = 0;
+        answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Act([&](QDialog& dialog) {
+            QCOMPARE(Child<QListWidget>(&dialog, "tracks")->count(), 2);
+            Child<QPushButton>(&dialog, "playTrack")->click();
+            soloTrack = f.frame->Engine().SoloTrack();  // the first listed: the file's fourth track
+            dialog.accept();
+        });
+        Action(f.frame.get(), "importKaraoke")->trigger();
+        QCOMPARE(soloTrack, 3);
+        QVERIFY(!f.frame->Playing());
+
+        const QString dir = f.folder.Path(QStringLiteral("imp/"));
+        EditorWindow* editor = f.frame->ActiveEditor();
+        QCOMPARE(editor->FileName(), dir + QStringLiteral("hit.stf"));
+        const QString text = SongText(editor)->toPlainText();
+        QVERIFY2(text.startsWith(QStringLiteral("\\t 1\n\\m %1hit.mid\n\\k %1hit_1.kar\n").arg(dir)), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Hel-lo world\nhow are you")), qPrintable(text));
+        // The imported song text makes a karaoke file again, beside the original.
+        answers.Press(QMessageBox::Ok);
+        Action(editor, "makeKaraoke")->trigger();
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully"));
+        QVERIFY(QFile::exists(dir + QStringLiteral("hit_1.kar")));
+
+        // Importing again asks about the song text that is there; Cancel writes nothing.
+        QFile::remove(dir + QStringLiteral("hit.mid"));
+        answers.ChooseFile(dir + QStringLiteral("hit.kar")).Press(QMessageBox::Cancel);
+        Action(f.frame.get(), "importKaraoke")->trigger();
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: File %1hit.stf already exists. \rOverwrite?").arg(dir));
+        QVERIFY(!QFile::exists(dir + QStringLiteral("hit.mid")));
+
+        // A MIDI file without the karaoke tracks is refused.
+        QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("plain.kar")));
+        answers.ChooseFile(f.folder.Path(QStringLiteral("plain.kar"))).Press(QMessageBox::Ok);
+        Action(f.frame.get(), "importKaraoke")->trigger();
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file"));
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+    }
+
+    void TheBatchRunMakesAndPrintsEverySongTextOfItsFolderSilently() {
+        Shell without;
+        QVERIFY(!Action(without.frame.get(), "runBatch")->isVisible());
+        Shell f({.files = {{"TEST/song.mid", SixNoteSong()},
+                           {"TEST/good.stf", SixSyllables},
+                           // One syllable too many: the question about it is answered Yes without asking.
+                           {"TEST/more.stf", "\\t 1\n\\m song.mid\n\nHel-lo world\nhow are you now\n"},
+                           // A mistake: no karaoke file, no print file, no message.
+                           {"TEST/bad.stf", "\\t 1\n\\m song.mid\n\nla " + QByteArray(130, 'a') + "\n"}}});
+        QVERIFY(Action(f.frame.get(), "runBatch")->isVisible());
+        QCOMPARE(f.frame->menuBar()->actions().last()->menu()->actions().last(), Action(f.frame.get(), "runBatch"));
+        ModalAnswerer answers;
+        Action(f.frame.get(), "runBatch")->trigger();
+        QVERIFY(!f.frame->Batch() && f.frame->Editors().isEmpty());
+        for (const char* name : {"good", "more"}) {
+            const QString base = QStringLiteral("TEST/%1").arg(QLatin1String(name));
+            QVERIFY2(QFile::exists(f.folder.Path(base + QStringLiteral(".kar"))), name);
+            QVERIFY2(f.folder.ReadFile(base + QStringLiteral(".prn")).contains("Hello world\r\nhow are you"), name);
+        }
+        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("TEST/bad.kar"))) &&
+                !QFile::exists(f.folder.Path(QStringLiteral("TEST/bad.prn"))));
+        QCOMPARE(f.folder.ReadFile(QStringLiteral("TEST/good.stf")), SixSyllables);
+        // Outside the batch run the same mistake is told again.
+        EditorWindow* editor = f.frame->CreateEditor();
+        editor->LoadFile(f.folder.Path(QStringLiteral("TEST/bad.stf")));
+        answers.Press(QMessageBox::Ok);
+        QTest::keyClick(SongText(editor), Qt::Key_F8);
+        QCOMPARE(answers.Seen, QStringList({"box: Syllable too long."}));
     }
 };
 

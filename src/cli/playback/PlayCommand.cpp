@@ -144,8 +144,9 @@ private:
 
 int RunPlay(const Arguments& args) {
     std::string problem;
-    const auto parsed = playback::ParsePlaybackArguments(args, {"play", false, true}, problem);
+    auto parsed = playback::ParsePlaybackArguments(args, {"play", false, true}, problem);
     if (!parsed) return UsageError(problem);
+    if (!playback::CompileSongText(*parsed)) return 1;
     const std::optional<int32_t> start = playback::StartTick(*parsed, problem);
     if (!start) return UsageError("play: " + problem);
     if (!playback::PlaybackModuleLoads()) return 1;

@@ -2,7 +2,11 @@
 
 #include <charconv>
 #include <iostream>
+#include <memory>
 
+#include "cli/CompileConsole.h"
+#include "common/FilePaths.h"
+#include "common/FoldUpper.h"
 #include "midi/MidiReader.h"
 #include "midi/TimeCode.h"
 #include "playback/PlaybackModule.h"
@@ -19,6 +23,15 @@ std::optional<int> ParseTrack(const std::string& text) {
     return value;
 }
 
+// The compile console with the program's Play at its end: the karaoke file made is kept
+// for the command to play.
+class PlayCompileConsole final : public CompileConsole {
+public:
+    using CompileConsole::CompileConsole;
+    void PlaySong(const std::string& karFileName, bool /*fromCursor*/) override { made = karFileName; }
+    std::string made;
+};
+
 }  // namespace
 
 bool PlaybackModuleLoads() {
@@ -26,6 +39,21 @@ bool PlaybackModuleLoads() {
     if (PlaybackModule::Get(error) != nullptr) return true;
     std::cerr << "sonkorac: " << error << "\n";
     return false;
+}
+
+bool CompileSongText(PlaybackArguments& args) {
+    if (FoldUpper(ExtensionOf(args.file)) != ".STF") return true;
+    const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(args.file);
+    SongCompiler compiler;
+    PlayCompileConsole console(*document, compiler, std::cout, std::cerr);
+    // As make does: the lyric count warnings are shown, and the song plays anyway.
+    console.SetQueryAnswer(true);
+    CompileAndAct(compiler, CompileKind::Play, false, false, *document, console, console);
+    if (compiler.MidiError() != 0 || console.made.empty()) return false;
+    args.file = console.made;
+    // The karaoke file has its information and Words tracks after chunk 0.
+    if (args.track) *args.track += 2;
+    return true;
 }
 
 std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, const ArgumentRules& rules,
@@ -55,7 +83,7 @@ std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, c
                 }
                 parsed.track = ParseTrack(value);
                 if (!parsed.track) {
-                    problem = command + ": --track wants a track number from 1 to 255, not '" + value + "'";
+                    problem = command + ": --track wants a track number from 1 to 65534, not '" + value + "'";
                     return std::nullopt;
                 }
             } else {

@@ -15,7 +15,7 @@ struct PlaybackArguments {
     std::string output;                 // render only
     std::optional<std::string> device;  // play only
     std::optional<std::string> from;    // a time code bar:beat:unit
-    std::optional<int> track;           // 1 to 255
+    std::optional<int> track;           // 1 to 65534
 };
 
 struct ArgumentRules {
@@ -27,6 +27,13 @@ struct ArgumentRules {
 // The parsed arguments, or the usage problem.
 std::optional<PlaybackArguments> ParsePlaybackArguments(const Arguments& args, const ArgumentRules& rules,
                                                         std::string& problem);
+
+// A song text (a .stf file) is played as the Play command of the program plays it: the
+// song text is compiled into its karaoke file, which is then played. On success `args`
+// names the karaoke file, and a --track number N (a voice track of the song text's MIDI
+// file, as in its "\t" line) names the same track there, chunk N + 2. False when the
+// compilation failed; its messages are on standard error.
+bool CompileSongText(PlaybackArguments& args);
 
 // The start tick of --from in this song, 0 without --from. A time code that is not
 // bar:beat:unit is a usage problem; a song whose header cannot be read gives 0 here and

@@ -10,8 +10,9 @@ namespace sonkora::cli {
 
 int RunRender(const Arguments& args) {
     std::string problem;
-    const auto parsed = playback::ParsePlaybackArguments(args, {"render", true, false}, problem);
+    auto parsed = playback::ParsePlaybackArguments(args, {"render", true, false}, problem);
     if (!parsed) return UsageError(problem);
+    if (!playback::CompileSongText(*parsed)) return 1;
     const std::optional<int32_t> start = playback::StartTick(*parsed, problem);
     if (!start) return UsageError("render: " + problem);
     if (!playback::PlaybackModuleLoads()) return 1;

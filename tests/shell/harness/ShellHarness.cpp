@@ -1,23 +1,11 @@
 #include "ShellHarness.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QTabWidget>
 
 #include <algorithm>
 
-#include "shell/EditorWindow.h"
-#include "shell/MainWindow.h"
 #include "support/MidiBytes.h"
 
 namespace sonkora::test {
@@ -157,6 +145,13 @@ ModalAnswerer& ModalAnswerer::Cancel() {
     return Act([](QDialog& dialog) { dialog.reject(); });
 }
 
+ModalAnswerer& ModalAnswerer::ChooseTrack(int row) {
+    return Act([row](QDialog& dialog) {
+        Child<QListWidget>(&dialog, "tracks")->setCurrentRow(row);
+        dialog.accept();
+    });
+}
+
 ModalAnswerer& ModalAnswerer::Act(std::function<void(QDialog&)> action) {
     replies_.push_back(std::move(action));
     return *this;
@@ -196,9 +191,10 @@ void ModalAnswerer::Poll() {
 }
 
 Shell::Shell(ShellOptions options) {
-    if (options.examples) folder.Copy(QStringLiteral("examples"));
-    folder.WriteFile(QStringLiteral("Sonkora.ini"), options.ini);
+    for (const QString& shipped : options.shipped) folder.Copy(shipped);
+    if (!options.ini.isEmpty()) folder.WriteFile(QStringLiteral("Sonkora.ini"), options.ini);
     folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
+    for (const auto& [name, bytes] : options.files) folder.WriteFile(name, bytes);
     ModalAnswerer quiet(false);  // a start without devices says so
     quiet.Press(QMessageBox::Ok);
     frame = std::make_unique<MainWindow>(folder.Environment({}, std::move(options.devices)));
@@ -206,7 +202,7 @@ Shell::Shell(ShellOptions options) {
     frame->FinishStart();
     // Active, so that the command keys reach it.
     frame->activateWindow();
-    QTest::qWaitForWindowActive(frame.get());
+    if (!QTest::qWaitForWindowActive(frame.get())) qWarning("The main window did not become active.");
 }
 
 Shell::~Shell() {
@@ -221,33 +217,9 @@ EditorWindow* Shell::Open(const QString& name, const QByteArray& bytes) {
     return editor;
 }
 
-TestMidiSystem& Shell::Midi() {
-    return dynamic_cast<TestMidiSystem&>(frame->Midi());
-}
-
 void Shell::At(int64_t micros) {
     Midi().RunUntil(*frame, micros);
     frame->Tick();
-}
-
-SongTextEdit* SongText(QWidget* editor) {
-    return Child<SongTextEdit>(editor, "songText");
-}
-
-SongTextEdit* Preview(QWidget* editor) {
-    return Child<SongTextEdit>(editor, "preview");
-}
-
-QTabWidget* Pages(QWidget* editor) {
-    return Child<QTabWidget>(editor, "pages");
-}
-
-QString Status(QWidget* editor, const char* name) {
-    return Child<QLabel>(editor, name)->text();
-}
-
-QAction* Action(QWidget* widget, const char* name) {
-    return Child<QAction>(widget->window(), name);
 }
 
 void Refresh(QWidget* widget) {

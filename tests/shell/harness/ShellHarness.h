@@ -1,13 +1,21 @@
 #pragma once
-// What every shell test shares: a program folder of its own, a MIDI system of recording
-// devices on a clock moved by hand, a main window started on both, an answerer for the
-// modal boxes and dialogs an action opens, and the widgets a user sees, found by name.
+// What every shell test shares (with the headers most of them use): a program folder of its own, a MIDI system of
+// recording devices on a clock moved by hand, a main window started on both, an answerer for the modal boxes and
+// dialogs an action opens, and the widgets a user sees, found by name.
 
-#include <QByteArray>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
-#include <QObject>
-#include <QString>
-#include <QStringList>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -21,21 +29,14 @@
 #include <vector>
 
 #include "playback/OutputDevice.h"
+#include "playback/PlaybackEngine.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/TimeSource.h"
+#include "shell/EditorWindow.h"
+#include "shell/MainWindow.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellEnvironment.h"
 #include "shell/SongTextEdit.h"
-
-class QAction;
-class QDialog;
-class QLabel;
-class QTabWidget;
-
-namespace sonkora {
-class EditorWindow;
-class MainWindow;
-}  // namespace sonkora
 
 namespace sonkora::test {
 
@@ -98,6 +99,8 @@ public:
     ModalAnswerer& Press(QMessageBox::StandardButton button);
     ModalAnswerer& ChooseFile(const QString& path);
     ModalAnswerer& Cancel();
+    // The voice track dialog's answer: that line of its list.
+    ModalAnswerer& ChooseTrack(int row);
     // Anything done to the next modal dialog; `action` must close it.
     ModalAnswerer& Act(std::function<void(QDialog&)> action);
 
@@ -120,11 +123,12 @@ private:
 inline const QByteArray QuietIni = "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n";
 
 // A main window on a program folder of its own that holds song.mid (SixNoteSong), its
-// windows closed without questions at the end.
+// windows closed without questions at the end. Without `ini` the start is a first one.
 struct ShellOptions {
     std::vector<std::string> devices = {"Test Synth", "Port B"};
     QByteArray ini = QuietIni;
-    bool examples = false;
+    QStringList shipped = {};                                // folders the project ships, copied first
+    std::vector<std::pair<QString, QByteArray>> files = {};  // more files in the folder at start
 };
 struct Shell {
     explicit Shell(ShellOptions options = {});
@@ -134,7 +138,7 @@ struct Shell {
     // An editor window on a new song text file.
     EditorWindow* Open(const QString& name, const QByteArray& bytes);
     QString Example(const QString& name) const { return folder.Path(QStringLiteral("examples/") + name); }
-    TestMidiSystem& Midi();
+    TestMidiSystem& Midi() { return dynamic_cast<TestMidiSystem&>(frame->Midi()); }
     // Time passes to `micros` and the window's timer ticks once.
     void At(int64_t micros);
 
@@ -148,13 +152,23 @@ template <class T>
 T* Child(const QObject* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
-SongTextEdit* SongText(QWidget* editor);
-SongTextEdit* Preview(QWidget* editor);
-QTabWidget* Pages(QWidget* editor);
-QString Status(QWidget* editor, const char* name);
+inline SongTextEdit* SongText(QWidget* editor) {
+    return Child<SongTextEdit>(editor, "songText");
+}
+inline SongTextEdit* Preview(QWidget* editor) {
+    return Child<SongTextEdit>(editor, "preview");
+}
+inline QTabWidget* Pages(QWidget* editor) {
+    return Child<QTabWidget>(editor, "pages");
+}
+inline QString Status(QWidget* editor, const char* name) {
+    return Child<QLabel>(editor, name)->text();
+}
 // A command of the main window `widget` lives in, and the refresh of their enabling
 // that opening a menu does.
-QAction* Action(QWidget* widget, const char* name);
+inline QAction* Action(QWidget* widget, const char* name) {
+    return Child<QAction>(widget->window(), name);
+}
 void Refresh(QWidget* widget);
 
 // The value of a column of the current data row, where QFETCH's local is not needed.

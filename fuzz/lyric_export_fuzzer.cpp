@@ -1,0 +1,77 @@
+// Arbitrary bytes as a karaoke file to export in every lyric format, on a voice track
+// chosen by the last byte. Beyond crashes, sanitizer reports and escaping exceptions,
+// these are findings:
+//  - the karaoke file changed;
+//  - a failed export left a file behind, or a successful one anything but its output;
+//  - an output that is not valid UTF-8, or holds a carriage return.
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "FuzzWorkspace.h"
+#include "common/CodePage.h"
+#include "common/UserInterface.h"
+#include "formats/KaraokeExport.h"
+
+using namespace sonkora;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Answers : public UserInterface {
+public:
+    explicit Answers(int track) : track_(track) {}
+    void ErrorBox(const std::string&, int) override {}
+    void InformationBox(const std::string&, int) override {}
+    bool QueryBox(const std::string&, int) override { return true; }
+    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
+    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
+        if (items.empty()) return std::nullopt;
+        return track_ % static_cast<int>(items.size());
+    }
+    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
+    bool Batch() const override { return true; }
+
+private:
+    int track_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const fuzz::Workspace ws("sonkora-export-fuzz");
+    ws.Clear("");
+    const std::string kar = ws.File("in.kar");
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::ofstream(kar, std::ios::binary) << bytes;
+    for (const ExportFormat format :
+         {ExportFormat::Lrc, ExportFormat::EnhancedLrc, ExportFormat::WebVtt, ExportFormat::UltraStar}) {
+        Answers ui(size > 0 ? data[size - 1] : 0);
+        ExportRequest request;
+        request.format = format;
+        request.inputFile = kar;
+        request.outputFile = ws.File("out");
+        request.withVoice = true;
+        const bool written = ExportKaraoke(request, ui).written;
+        if (ReadAll(kar) != bytes) std::abort();
+        const std::set<std::string> expected =
+            written ? std::set<std::string>{"in.kar", "out"} : std::set<std::string>{"in.kar"};
+        if (ws.Names() != expected) std::abort();
+        if (written) {
+            const std::string out = ReadAll(ws.File("out"));
+            if (out.find('\r') != std::string::npos) std::abort();
+            // U+FFFD stands for malformed UTF-8: the exports never write the character itself.
+            for (const char32_t c : Utf8ToCp1252(out).unmapped)
+                if (c == 0xFFFD) std::abort();
+            ws.Clear("in.kar");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,143 @@
+// MIDI files as people bring them (made by tests/data/midi/make_midi.py): type 0, RIFF,
+// type 2 and files cut short, through tracks, make, export, import and render. What
+// sonkorac writes from them is then read by mido and midicsv (check_midi_files.py).
+#include <algorithm>
+#include <filesystem>
+
+#include "cli_fixture.h"
+
+namespace sonkora::clitest {
+namespace {
+
+std::string DataFile(const std::string& name) {
+    return std::string(SONKORA_TEST_DATA_DIR) + "/midi/" + name;
+}
+
+// The verse's 23 syllables, one per note of its melody.
+const std::string Verse =
+    "\\Lan-tern light on the hill /Call-ing me home a-gain\r\n"
+    "\\Riv-er run-ning slow /Stars a-bove the snow, yes!\r\n";
+
+class MidiFiles : public SonkoracTest {
+protected:
+    // A song text over `midi` with voice track `track`; returns its name.
+    std::string Song(const std::string& name, const std::string& midi, int track) {
+        std::filesystem::copy_file(DataFile(midi), dir.Path(midi), std::filesystem::copy_options::overwrite_existing);
+        const std::string text = "\\t " + std::to_string(track) + "\r\n\\m " + midi + "\r\n\\k " + name +
+                                 ".kar\r\n@TLantern Light\r\n\r\n" + Verse;
+        return Write(name + ".stf", Text(text));
+    }
+    // The independent readers' verdict on files written here: empty when all is well.
+    std::string Check(std::vector<std::string> files) {
+        files.insert(files.begin(), std::string(SONKORA_TEST_DATA_DIR) + "/../cli/check_midi_files.py");
+        files.insert(files.begin(), "/usr/bin/python3");
+        const ProgramRun run = RunProgram(dir, files);
+        return run.exitCode == 0 ? "" : run.out + run.err;
+    }
+};
+
+TEST_F(MidiFiles, Type0AndRiffFilesAreListedByChannelAndMadeIntoValidType1Files) {
+    const std::string byChannel =
+        "1    2   Electric Bass (finger)   \n"
+        "2    4   Voice Oohs               \n"
+        "3    10  Drums                    \n";
+    for (const char* file : {"type0_channels.mid", "type0_channels.rmi"}) {
+        const ProgramRun listed = Sonkorac({"tracks", DataFile(file)});
+        EXPECT_EQ(listed.exitCode, 0) << file << listed.err;
+        EXPECT_EQ(listed.out, byChannel) << file;
+    }
+    // The melody is channel 4, the second line: its notes take the syllables.
+    for (const char* command : {"make", "export"}) {
+        ASSERT_EQ(Sonkorac({command, Song("plain", "type0_channels.mid", 2)}).exitCode, 0) << command;
+        ASSERT_EQ(Sonkorac({command, Song("wrapped", "type0_channels.rmi", 2)}).exitCode, 0) << command;
+        EXPECT_EQ(ReadBytes(dir.Path("plain.kar")), ReadBytes(dir.Path("wrapped.kar"))) << command;
+        EXPECT_EQ(Check({dir.Path("plain.kar")}), "") << command;
+    }
+    ASSERT_EQ(Sonkorac({"make", Song("plain", "type0_channels.mid", 2)}).exitCode, 0);
+    const ChunkedFile made = SplitChunks(ReadBytes(dir.Path("plain.kar")));
+    ASSERT_EQ(made.chunks.size(), 7u);  // conductor, karaoke tracks, three note channels, channel 6
+    const std::vector<Timed> words = MetaTexts(made.chunks[2]);
+    ASSERT_EQ(words.size(), 24u);  // the title and the 23 syllables
+    EXPECT_EQ(words[1].time, 768);
+    EXPECT_EQ(words[23].time, 768 + 48 * 36);
+    // A RIFF file around a type 1 song gives what the song alone gives, byte for byte.
+    ASSERT_EQ(Sonkorac({"make", Song("plain", "type1_song.mid", 1)}).exitCode, 0);
+    ASSERT_EQ(Sonkorac({"make", Song("wrapped", "type1_info.rmi", 1)}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.Path("plain.kar")), ReadBytes(dir.Path("wrapped.kar")));
+    EXPECT_EQ(Check({dir.Path("plain.kar")}), "");
+}
+
+TEST_F(MidiFiles, AKaraokeFileInARiffWrapperImportsAsTheFileItself) {
+    std::vector<std::string> songTexts;
+    for (const std::string& kar :
+         {std::string(SONKORA_TEST_DATA_DIR) + "/kar/classic.kar", DataFile("classic_kar.rmi")}) {
+        const ProgramRun run =
+            Sonkorac({"import", kar, "--track", "1", "--stf", dir.Path("i.stf"), "--mid", dir.Path("i.mid"), "--yes"});
+        ASSERT_EQ(run.exitCode, 0) << kar << run.err;
+        const std::string text = ReadText(dir.Path("i.stf"));
+        songTexts.push_back(text.substr(text.find("\\k")));
+        songTexts.push_back(ReadText(dir.Path("i.mid")));
+    }
+    EXPECT_EQ(songTexts[1], songTexts[3]);
+    EXPECT_EQ(songTexts[0].substr(songTexts[0].find('\n')), songTexts[2].substr(songTexts[2].find('\n')));
+}
+
+TEST_F(MidiFiles, DamagedAndType2FilesAreRefusedWithTheirReasonAndLeaveNothing) {
+    const std::string cut = "MIDI file is damaged: a track is cut short.\n";
+    const std::string type2 =
+        "Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"tracks", DataFile("cut_last_track.mid")}, DataFile("cut_last_track.mid") + ": " + cut},
+        {{"tracks", "--kar", DataFile("cut_last_track.kar")}, DataFile("cut_last_track.kar") + ": " + cut},
+        {{"tracks", DataFile("type2_patterns.mid")}, DataFile("type2_patterns.mid") + ": " + type2},
+        {{"make", Song("cut", "cut_last_track.mid", 1)}, dir.Path("cut_last_track.mid") + ": " + cut},
+        {{"export", Song("cut", "cut_last_track.mid", 1)}, dir.Path("cut_last_track.mid") + ": " + cut},
+        {{"make", Song("patterns", "type2_patterns.mid", 1)}, dir.Path("type2_patterns.mid") + ": " + type2},
+        {{"import", DataFile("cut_last_track.kar"), "--track", "1", "--stf", dir.Path("i.stf"), "--mid",
+          dir.Path("i.mid")},
+         DataFile("cut_last_track.kar") + ": " + cut},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = Sonkorac(c.args);
+        EXPECT_EQ(run.exitCode, 1) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(run.err, c.message) << c.args[0];
+        EXPECT_FALSE(Exists("cut.kar") || Exists("patterns.kar") || Exists("i.stf") || Exists("i.mid")) << c.args[0];
+    }
+}
+
+TEST_F(MidiFiles, AFileOfMoreThan256TracksIsMadeIntoAKaraokeFileThatReadsBack) {
+    Bytes file = Cat({Header(1, 300, 96), Track(EndOfTrack())});
+    for (int i = 1; i < 300; ++i)
+        file = Cat({file, Track(Cat({NoteOn(static_cast<uint32_t>(i), 0, 60, 64), EndOfTrack()}))});
+    Write("many.mid", file);
+    Write("many.stf", Text("\\t 299\r\n\\m many.mid\r\n\r\nla\r\n"));
+    const ProgramRun made = Sonkorac({"make", dir.Path("many.stf")});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const ChunkedFile kar = SplitChunks(ReadBytes(dir.Path("many.kar")));
+    ASSERT_EQ(kar.chunks.size(), 302u);
+    EXPECT_EQ(MetaTexts(kar.chunks[2]).back().time, 299);
+    const ProgramRun listed = Sonkorac({"tracks", "--kar", dir.Path("many.kar")});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 299);
+    EXPECT_EQ(Check({dir.Path("many.kar")}), "");
+}
+
+TEST_F(MidiFiles, RenderTakesASongTextAndPlaysTheKaraokeFileItMakes) {
+    if (Sonkorac({}).err.find(" render ") == std::string::npos) GTEST_SKIP() << "built without playback";
+    const ProgramRun run = Sonkorac({"render", Song("song", "type0_channels.mid", 2), dir.Path("song.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Check({dir.Path("song.kar")}), "");
+    EXPECT_GT(std::filesystem::file_size(dir.Path("song.wav")), 44u * 50000);
+    // A song text error stops it before anything is played.
+    Write("bad.stf", Text("\\t 9\r\n\\m type0_channels.mid\r\n\r\nla\r\n"));
+    const ProgramRun bad = Sonkorac({"render", dir.Path("bad.stf"), dir.Path("bad.wav")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("greater than number of tracks"), std::string::npos) << bad.err;
+    EXPECT_FALSE(Exists("bad.wav"));
+}
+
+}  // namespace
+}  // namespace sonkora::clitest

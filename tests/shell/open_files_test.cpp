@@ -1,0 +1,155 @@
+// Files given to the program: `sonkora FILE...` opens each by what it is (a song text,
+// a karaoke file through the import, a MIDI file as a new song text with the voice
+// track dialog), a file that cannot be read is reported while the others still open,
+// a UTF-8 song text is offered for conversion; and the recent files of the File menu,
+// kept in Sonkora.ini, with a file that is gone taken off the list when chosen.
+
+#include <QTemporaryDir>
+
+#include "ShellHarness.h"
+
+using namespace sonkora;
+using namespace sonkora::test;
+
+namespace {
+
+QStringList EditorFiles(const MainWindow& frame) {
+    QStringList files;
+    for (EditorWindow* editor : frame.Editors()) files.prepend(QFileInfo(editor->FileName()).fileName());
+    return files;
+}
+
+QStringList RecentNames(const MainWindow& frame) {
+    QStringList names;
+    for (const std::string& entry : frame.Recent().Entries())
+        names << QFileInfo(QString::fromStdString(entry)).fileName();
+    return names;
+}
+
+}  // namespace
+
+class OpenFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void FilesOfTheCommandLineOpenByWhatTheyAre() {
+        Shell f;
+        {
+            // The karaoke file of the six-note song, made by Make.
+            EditorWindow* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
+            ModalAnswerer answers;
+            answers.Press(QMessageBox::Ok);
+            Action(maker, "makeKaraoke")->trigger();
+            Action(maker, "closeWindow")->trigger();
+            QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("HIT.KAR"))));
+        }
+        f.folder.WriteFile(QStringLiteral("utf8.stf"), "\\t 1\r\n@TCaf\xC3\xA9 \xE2\x80\x9Cso\xC4\x81\xE2\x80\x9D\r\n");
+        QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("tune.midi")));
+
+        ModalAnswerer answers;
+        answers
+            .Press(QMessageBox::Ok)    // missing.stf
+            .ChooseTrack(0)            // tune.midi
+            .Press(QMessageBox::Ok)    // text.mid, no MIDI file
+            .ChooseTrack(0)            // HIT.KAR, imported
+            .Press(QMessageBox::Yes);  // utf8.stf, converted
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(f.folder.Path());
+        f.folder.WriteFile(QStringLiteral("text.mid"), "\\t 1\n");
+        f.frame->OpenFiles({QStringLiteral("song.stf"), f.folder.Path(QStringLiteral("missing.stf")),
+                            QStringLiteral("tune.midi"), QStringLiteral("text.mid"), QStringLiteral("HIT.KAR"),
+                            QStringLiteral("utf8.stf")});
+        QDir::setCurrent(previous);
+        QVERIFY2(answers.Seen[0].startsWith(
+                     QStringLiteral("box: Cannot open %1").arg(f.folder.Path(QStringLiteral("missing.stf")))),
+                 qPrintable(answers.Seen[0]));
+        QCOMPARE(answers.Seen[1], QStringLiteral("dialog: Select Voice Track"));
+        QCOMPARE(answers.Seen[2],
+                 QStringLiteral("box: %1 is not a MIDI file.").arg(f.folder.Path(QStringLiteral("text.mid"))));
+        QVERIFY2(answers.Seen[4].contains(QStringLiteral("is written in UTF-8")) &&
+                     answers.Seen[4].contains(QStringLiteral("Line 2 holds \"\u0101\" (U+0101)")),
+                 qPrintable(answers.Seen[4]));
+
+        // The MIDI file became a new song text naming it; the karaoke file was imported.
+        QCOMPARE(EditorFiles(*f.frame), (QStringList{QStringLiteral("song.stf"), QStringLiteral("untitled.stf"),
+                                                     QStringLiteral("HIT.stf"), QStringLiteral("utf8.stf")}));
+        const QList<EditorWindow*> editors = f.frame->Editors();
+        const QString fromMidi = SongText(editors[2])->toPlainText();
+        QVERIFY2(fromMidi.contains(QStringLiteral("\\m %1").arg(f.folder.Path(QStringLiteral("tune.midi")))),
+                 qPrintable(fromMidi));
+        QVERIFY2(SongText(editors[1])->toPlainText().contains(QStringLiteral("Hel-lo world")), "imported lyrics");
+        // Converted in the editor, every character as meant, and marked modified.
+        QCOMPARE(SongText(editors[0])->toPlainText(), QStringLiteral("\\t 1\n@TCaf\u00E9 \u201Cso\u0101\u201D\n"));
+        QVERIFY(SongText(editors[0])->document()->isModified());
+        QCOMPARE(RecentNames(*f.frame), (QStringList{QStringLiteral("utf8.stf"), QStringLiteral("HIT.KAR"),
+                                                     QStringLiteral("tune.midi"), QStringLiteral("song.stf")}));
+    }
+
+    void RecentFilesAreKeptAndAGoneOneIsDroppedWhenChosen() {
+        Shell f;
+        const TestProgramFolder& folder = f.folder;
+        ModalAnswerer answers;
+        for (int i = 1; i <= 9; ++i) {
+            f.folder.WriteFile(QStringLiteral("s%1.stf").arg(i), "\\t 1\n");
+            answers.ChooseFile(folder.Path(QStringLiteral("s%1.stf").arg(i)));
+            Action(f.frame.get(), "openDocument")->trigger();
+        }
+        for (EditorWindow* editor : f.frame->Editors()) editor->closeWindow();
+        QVERIFY(f.frame->close());
+
+        // The next start lists eight of them in the File menu, newest first.
+        QVERIFY(QFile::remove(folder.Path(QStringLiteral("s8.stf"))));
+        MainWindow frame(folder.Environment());
+        frame.show();
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        auto* menu = frame.findChild<QMenu*>(QStringLiteral("recentFiles"));
+        QCOMPARE(menu->actions().size(), 8);
+        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("&1 %1").arg(folder.Path(QStringLiteral("s9.stf"))));
+        QCOMPARE(menu->actions()[7]->text(), QStringLiteral("&8 %1").arg(folder.Path(QStringLiteral("s2.stf"))));
+        answers.Press(QMessageBox::Ok);
+        menu->actions()[1]->trigger();  // s8.stf, gone
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: %1 no longer exists; it is taken off the list of recent "
+                                                     "files.")
+                                          .arg(folder.Path(QStringLiteral("s8.stf"))));
+        QVERIFY(frame.Editors().isEmpty());
+        menu->actions()[3]->trigger();  // s5.stf, now the fourth
+        QCOMPARE(EditorFiles(frame), QStringList{QStringLiteral("s5.stf")});
+        QCOMPARE(menu->actions().size(), 7);
+        QCOMPARE(RecentNames(frame).first(), QStringLiteral("s5.stf"));
+
+        // Redo is there under both its keys.
+        SongTextEdit* text = SongText(frame.ActiveEditor());
+        text->setFocus();
+        QTest::keyClicks(text, QStringLiteral("a"));
+        for (QKeyCombination redo : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
+            text->undo();
+            QCOMPARE(text->toPlainText(), QStringLiteral("\\t 1\n"));
+            QTest::keyClick(text, redo.key(), redo.keyboardModifiers());
+            QCOMPARE(text->toPlainText(), QStringLiteral("a\\t 1\n"));
+        }
+        text->document()->setModified(false);
+        frame.close();
+    }
+
+    void AnInstalledFirstStartOpensTheExampleFromTheUsersDocuments() {
+        TestProgramFolder folder;
+        folder.Copy(QStringLiteral("examples"));
+        QTemporaryDir documents;
+        ShellEnvironment environment = folder.Environment();
+        environment.DocumentDirectory = documents.path().toStdString() + "/";
+        ModalAnswerer quiet;
+        MainWindow frame(environment);
+        frame.show();
+        QVERIFY(frame.ActiveEditor());
+        QCOMPARE(frame.ActiveEditor()->FileName(), documents.filePath(QStringLiteral("examples/jingle_bells.stf")));
+        // Make writes beside the song, in a folder the user can write.
+        QFile copy(documents.filePath(QStringLiteral("examples/jingle_bells.mid")));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), folder.ReadFile(QStringLiteral("examples/jingle_bells.mid")));
+        frame.close();
+    }
+};
+
+QTEST_MAIN(OpenFilesTest)
+#include "open_files_test.moc"
