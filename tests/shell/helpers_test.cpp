@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("header, verse, verse") << "\\t 1\n\nverse one\n\nverse two" << 5 << 2 << "";
         QTest::newRow("only blanks and tabs") << " \n\t\n  \t " << 3 << 0 << "";
         QTest::newRow("starts with a blank line") << "\nfirst\nstill first\n\nsecond\n\n\n" << 7 << 2 << "";
+        QTest::newRow("empty text") << "" << 0 << 0 << "";
         QTest::newRow("first @T wins") << "@TOne\n@TTwo" << 2 << 0 << "One";
         QTest::newRow("title keeps its blank") << "@T Spaced" << 1 << 0 << " Spaced";
         QTest::newRow("@T not at the start") << " @TNo\nx@TNo" << 2 << 0 << "";
