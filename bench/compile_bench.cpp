@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "QuietUi.h"
 #include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
@@ -27,22 +28,12 @@
 namespace {
 
 using namespace sonkora;
+using bench::QuietUi;
 using Clock = std::chrono::steady_clock;
 
 constexpr int Division = 480;
 constexpr int Syllables = 520;  // of 110 characters each: about 60 KiB of Words
 constexpr int SyllableLength = 110;
-
-class QuietUi : public UserInterface {
-public:
-    void ErrorBox(const std::string& message, int) override { std::cerr << "error: " << message << "\n"; }
-    void InformationBox(const std::string&, int) override {}
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return false; }
-};
 
 void Put32(std::string& out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);

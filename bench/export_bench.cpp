@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "QuietUi.h"
 #include "SyntheticSong.h"
 #include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
@@ -28,17 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int Division = 480;
 constexpr int Syllables = 5000;
-
-class QuietUi : public UserInterface {
-public:
-    void ErrorBox(const std::string& message, int) override { std::cerr << "error: " << message << "\n"; }
-    void InformationBox(const std::string&, int) override {}
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return false; }
-};
 
 // A conductor with a tempo change every 64 notes, a voice of 5,000 notes and an
 // accompaniment track.

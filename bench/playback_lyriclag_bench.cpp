@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "QuietUi.h"
 #include "midi/MidiWriter.h"
 #include "playback/NotificationQueue.h"
 #include "playback/PlaybackEngine.h"
@@ -30,6 +31,7 @@
 namespace {
 
 using namespace sonkora;
+using bench::QuietUi;
 using Clock = std::chrono::steady_clock;
 
 constexpr int Division = 480;
@@ -85,17 +87,6 @@ class NullCatalog final : public DeviceCatalog {
 public:
     std::vector<std::string> DeviceNames() override { return {"Recorder"}; }
     std::unique_ptr<OutputDevice> Open(int) override { return std::make_unique<NullDevice>(); }
-};
-
-class QuietUi final : public UserInterface {
-public:
-    void ErrorBox(const std::string& message, int) override { std::cerr << "error: " << message << "\n"; }
-    void InformationBox(const std::string&, int) override {}
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return false; }
 };
 
 class BenchFrame final : public PlaybackFrame {

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "QuietUi.h"
 #include "SyntheticSong.h"
 #include "common/UserInterface.h"
 #include "compiler/Retiming.h"
@@ -25,17 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr uint16_t Division = 480;
 constexpr uint32_t Step = 240;  // a syllable every eighth note
-
-class QuietUi : public UserInterface {
-public:
-    void ErrorBox(const std::string& message, int) override { std::cerr << "error: " << message << "\n"; }
-    void InformationBox(const std::string&, int) override {}
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return false; }
-};
 
 // A conductor whose tempo changes every four bars, and a voice of one note a syllable.
 Bytes SongBytes(int syllables, std::vector<TempoChange>& tempos) {

@@ -35,6 +35,9 @@ public:
     // 0 when the device is ready; an open counts only if this succeeds.
     virtual int ResetDevice(MidiHandle device) = 0;
     virtual void CloseDevice(MidiHandle device) = 0;
+    // Why the open device can no longer sound (its sound output went away), in words for
+    // the user; empty while it works.
+    virtual std::string DeviceLost(MidiHandle) { return {}; }
     // Before the first event of each playback.
     virtual void PrepareDevice(MidiHandle device) = 0;
     // 0: accepted; non-zero: refused for now, offer the same record at the next feed request.

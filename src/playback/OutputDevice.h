@@ -30,6 +30,11 @@ public:
 
     // A new song is about to start: controllers back to their defaults, nothing sounding.
     virtual void Prepare();
+
+    // Why the device can no longer sound, once that is so (the sound server of the
+    // built-in synthesizer went away), in words for the user; empty while it works.
+    // Called from any thread.
+    virtual std::string Lost() const { return {}; }
 };
 
 class DeviceCatalog {

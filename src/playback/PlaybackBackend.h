@@ -35,10 +35,12 @@ public:
 
 class PlaybackBackend {
 public:
-    // The built-in synthesizer with a sound output; nothing when the soundfont cannot be
-    // loaded or no sound output opens within a few seconds. Once silenced it renders
-    // nothing and hands nothing to the sound output until Prepare wakes it.
-    virtual std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, AudioObserver* observer) = 0;
+    // The built-in synthesizer with a sound output; nothing, with `error` saying why in
+    // words for the user, when the soundfont cannot be loaded or no sound output opens
+    // within a few seconds. Once silenced it renders nothing and hands nothing to the
+    // sound output until Prepare wakes it; Lost() tells when its output has gone.
+    virtual std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, AudioObserver* observer,
+                                                          std::string& error) = 0;
     // Nothing, with `error` saying why, when the soundfont cannot be loaded.
     virtual std::unique_ptr<OfflineSynthesizer> CreateOfflineSynthesizer(const std::string& soundFont, int sampleRate,
                                                                          std::string& error) = 0;
@@ -54,7 +56,7 @@ protected:
 // The module's one exported function, by this name: the back-end when the module was
 // built for `version`, otherwise nullptr.
 inline constexpr const char* PlaybackBackendEntryName = "SonkoraPlaybackBackend";
-inline constexpr int PlaybackBackendVersion = 1;
+inline constexpr int PlaybackBackendVersion = 2;
 using PlaybackBackendEntry = PlaybackBackend* (*)(int version);
 
 // The module's file name, in the programs' own folder.

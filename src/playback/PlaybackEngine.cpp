@@ -36,6 +36,13 @@ PlaybackEngine::~PlaybackEngine() {
 }
 
 bool PlaybackEngine::OpenMidiOutput() {
+    const std::string failure = OpenMidiOutputQuietly();
+    if (failure.empty()) return true;
+    ui_.ErrorBox(failure, HelpContext::General);
+    return false;
+}
+
+std::string PlaybackEngine::OpenMidiOutputQuietly() {
     // An open device is closed first rather than forgotten while it still sounds.
     if (midiOut_ != 0) CloseMidiOutput();
     for (int index = 0; midiOut_ == 0; ++index) {
@@ -45,13 +52,19 @@ bool PlaybackEngine::OpenMidiOutput() {
         midiOut_ = toolkit_.OpenDevice(index);
         if (midiOutDevice_.empty()) midiOutDevice_ = *name;
     }
-    if (midiOut_ != 0 && toolkit_.ResetDevice(midiOut_) == 0) return true;
+    if (midiOut_ != 0 && toolkit_.ResetDevice(midiOut_) == 0) {
+        deviceProblem_.clear();
+        return {};
+    }
     const std::string reason = midiOut_ == 0 ? toolkit_.OpenDeviceError() : std::string();
-    ui_.ErrorBox("Cannot open Midi output device " + midiOutDevice_ + (reason.empty() ? "" : " (" + reason + ")"),
-                 HelpContext::General);
     if (midiOut_ != 0) toolkit_.CloseDevice(midiOut_);
     midiOut_ = 0;
-    return false;
+    deviceProblem_ = "Cannot open Midi output device " + midiOutDevice_ + (reason.empty() ? "" : " (" + reason + ")");
+    return WithAdvice(deviceProblem_);
+}
+
+std::string PlaybackEngine::WithAdvice(const std::string& message) const {
+    return deviceAdvice_.empty() ? message : message + ".\n\n" + deviceAdvice_;
 }
 
 void PlaybackEngine::CloseMidiOutput() {
@@ -203,6 +216,16 @@ void PlaybackEngine::MidiPlaybackEnded() {
 }
 
 void PlaybackEngine::Tick() {
+    if (playing_ && midiOut_ != 0) {
+        const std::string lost = toolkit_.DeviceLost(midiOut_);
+        if (!lost.empty()) {
+            deviceProblem_ = "Playback stopped: " + lost;
+            StopPlaying();
+            CloseMidiOutput();  // the next Play opens it afresh, perhaps on a sound server started again
+            ui_.ErrorBox(WithAdvice(deviceProblem_), HelpContext::General);
+            return;
+        }
+    }
     follower_.Tick(
         playing_ && playEditor_ != nullptr && soloTrack_ == 0, startTime_, playEditor_,
         [this] { return toolkit_.ReadClock(); },

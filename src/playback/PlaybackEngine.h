@@ -33,8 +33,16 @@ public:
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
     // Opens the device named by MidiOutDevice (the first device when that is empty, whose
-    // name then becomes the setting).
+    // name then becomes the setting); tells the user when it cannot.
     bool OpenMidiOutput();
+    // The same without a word: what the user would be told, empty when the device opened.
+    std::string OpenMidiOutputQuietly();
+    // Said after every message about a device that failed: where another one is chosen
+    // ("Choose another device in ..."). Empty: nothing is added.
+    void SetDeviceAdvice(std::string advice) { deviceAdvice_ = std::move(advice); }
+    // What went wrong with the output device last (it did not open, or it lost its
+    // sound), without the advice; empty once a device is open and sounding.
+    const std::string& DeviceProblem() const { return deviceProblem_; }
     void CloseMidiOutput();
 
     // Plays a compiled karaoke file for an editor window, from the start or from the
@@ -51,7 +59,8 @@ public:
     // The toolkit wants more events / ran out of events.
     void MidiFeedRequest();
     void MidiPlaybackEnded();
-    // One tick of the frame's 20 ms timer.
+    // One tick of the frame's 20 ms timer. A device that can no longer sound (its sound
+    // server went away) stops the playback, is closed and is reported.
     void Tick();
 
     // The start time play from cursor would use for this editor.
@@ -73,6 +82,7 @@ private:
     void BeginPlay(PlaybackEditor* editor);
     bool MeasureSong();
     void SendSongEvents();
+    std::string WithAdvice(const std::string& message) const;
 
     MidiToolkit& toolkit_;
     UserInterface& ui_;
@@ -88,6 +98,8 @@ private:
     int32_t songTicks_ = 0;
     MidiHandle midiOut_ = 0;
     std::string midiOutDevice_;
+    std::string deviceAdvice_;
+    std::string deviceProblem_;
 };
 
 }  // namespace sonkora

@@ -49,6 +49,11 @@ bool Scheduler::ResetDevice() {
     return device_ != nullptr && device_->Reset();
 }
 
+std::string Scheduler::DeviceLost() const {
+    std::lock_guard lock(deviceMutex_);
+    return device_ != nullptr ? device_->Lost() : std::string();
+}
+
 void Scheduler::ResetQueue() {
     queue_.clear();
     pendingSysex_.clear();

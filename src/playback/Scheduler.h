@@ -32,6 +32,7 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "midi/MidiTypes.h"
@@ -76,6 +77,8 @@ public:
     void AttachDevice(OutputDevice* device);
     // True when a device is attached and its reset succeeded.
     bool ResetDevice();
+    // Why the attached device can no longer sound; empty while it works or with none.
+    std::string DeviceLost() const;
 
     // Before the first record of a playback: empty queue, clock at 0 and stopped,
     // default tempo, device prepared.

@@ -62,6 +62,11 @@ void SchedulerToolkit::CloseDevice(MidiHandle device) {
     handle_ = 0;
 }
 
+std::string SchedulerToolkit::DeviceLost(MidiHandle device) {
+    if (device == 0 || device != handle_) return {};
+    return scheduler_.DeviceLost();
+}
+
 void SchedulerToolkit::PrepareDevice(MidiHandle device) {
     if (device == 0 || device != handle_) return;
     scheduler_.Prepare();

@@ -33,6 +33,7 @@ public:
     std::string OpenDeviceError() const override { return catalog_.OpenError(); }
     int ResetDevice(MidiHandle device) override;
     void CloseDevice(MidiHandle device) override;
+    std::string DeviceLost(MidiHandle device) override;
     void PrepareDevice(MidiHandle device) override;
     int QueueEvent(MidiHandle device, const EventRecord& record) override;
     void StartClock() override;

@@ -22,9 +22,7 @@ std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, std:
         error = "no General MIDI soundfont found";
         return nullptr;
     }
-    std::unique_ptr<OutputDevice> synth = backend->OpenSynthesizer(soundFont, observer);
-    if (synth == nullptr) error = "the soundfont did not load or no sound output opened";
-    return synth;
+    return backend->OpenSynthesizer(soundFont, observer, error);
 }
 
 std::unique_ptr<OfflineSynthesizer> CreateOfflineSynthesizer(const std::string& soundFont, int sampleRate,

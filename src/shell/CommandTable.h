@@ -8,6 +8,8 @@
 
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "shell/ToolIcons.h"
 
@@ -90,5 +92,9 @@ std::span<const Command> Commands();
 std::span<const AlternateShortcut> AlternateShortcuts();
 std::span<const MenuTitle> MenuTitles();
 std::span<const ToolButton> ToolButtons();
+
+// Where the command of this name is found, as the user reads the menus:
+// "midiSetup" -> "Options > Midi Setup...". Empty for a name that is not in the table.
+std::string MenuPath(std::string_view commandName);
 
 }  // namespace sonkora

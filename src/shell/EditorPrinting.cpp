@@ -1,7 +1,6 @@
 #include "shell/EditorPrinting.h"
 
 #include <QFileInfo>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -16,6 +15,7 @@
 #include "shell/EditorDocument.h"
 #include "shell/EditorText.h"
 #include "shell/LineWriter.h"
+#include "shell/PrintSetupDialog.h"
 #include "shell/ShellServices.h"
 #include "shell/ShellSettings.h"
 #include "shell/ShellUserInterface.h"
@@ -52,13 +52,17 @@ QPrinter& EditorPrinting::Printer() {
     return *printer_;
 }
 
+QString EditorPrinting::PdfReason() const {
+    return pdfChosen_ ? QStringLiteral("The printout") : QStringLiteral("No printer is installed, so the printout");
+}
+
 QString EditorPrinting::JobTitle() const {
     return QFileInfo(document_.Path()).fileName();
 }
 
 EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath, const char* pdfEnding) {
-    const bool installed = PrinterInstalled ? PrinterInstalled() : !QPrinterInfo::availablePrinters().isEmpty();
-    if (installed) {
+    const bool installed = PrinterInstalled ? PrinterInstalled() : !InstalledPrinters().isEmpty();
+    if (installed && !pdfChosen_) {
         QPrintDialog dialog(&Printer(), &window_);
         dialog.setWindowTitle(QStringLiteral("Print"));
         // Lines are placed on pages as they are written, so there is no page range to
@@ -81,9 +85,8 @@ EditorPrinting::Target EditorPrinting::ChooseTarget(QString& pdfPath, const char
         return Target::None;
     }
     if (QFileInfo::exists(pdfPath) &&
-        services_.QueryBox(QStringLiteral("No printer is installed, so the printout is saved as a PDF file: %1.\n\n"
-                                          "That file already exists. Replace it?")
-                               .arg(pdfPath),
+        services_.QueryBox(QStringLiteral("%1 is saved as a PDF file: %2.\n\nThat file already exists. Replace it?")
+                               .arg(PdfReason(), pdfPath),
                            HelpContext::General, false) != QMessageBox::Yes)
         return Target::None;
     return Target::Pdf;
@@ -99,9 +102,7 @@ void EditorPrinting::Print(Target target, const QString& pdfPath, const QStringL
         return;
     }
     if (PrintLinesToPdf(pdfPath, Printer().pageLayout(), font, JobTitle(), lines, error))
-        services_.InformationBox(
-            QStringLiteral("No printer is installed, so the printout was saved as %1.").arg(pdfPath),
-            HelpContext::General);
+        services_.InformationBox(QStringLiteral("%1 was saved as %2.").arg(PdfReason(), pdfPath), HelpContext::General);
     else
         services_.ErrorBox(QStringLiteral("Cannot write %1: %2").arg(pdfPath, error), HelpContext::General);
 }
@@ -164,9 +165,12 @@ void EditorPrinting::printSongText() {
 }
 
 void EditorPrinting::printSetup() {
-    QPageSetupDialog dialog(&Printer(), &window_);
-    dialog.setWindowTitle(QStringLiteral("Print Setup"));
-    dialog.exec();
+    PrintSetupDialog dialog(&window_, Printer(), InstalledPrinters(), pdfChosen_);
+    if (dialog.exec() == QDialog::Accepted) pdfChosen_ = dialog.PdfChosen();
+}
+
+QStringList EditorPrinting::InstalledPrinters() const {
+    return PrinterNames ? PrinterNames() : QPrinterInfo::availablePrinterNames();
 }
 
 }  // namespace sonkora

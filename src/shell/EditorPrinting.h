@@ -2,14 +2,14 @@
 // EditorPrinting: printing from an editor window. Print STF puts every line of the song text on paper
 // as it stands, escape codes and all; Print Song Text checks the text and then prints
 // only the lyrics, laid out as they are sung (the compiler's print pass); Print Setup
-// chooses the paper and margins of the window's printer.
+// chooses the window's printer (or a PDF file) and its paper and margins.
 //
 // The lines go through LineWriter, which writes each line below the previous one in
 // the song text pane's font and begins a new page when the page is full. A line wider
 // than the page goes on over the next lines rather than being cut off at the edge.
 //
-// Where no printer is installed the printout becomes a PDF file beside the song text,
-// and the user is told where:   /songs/song.stf  ->  /songs/song.pdf
+// Where no printer is installed, or Print Setup chose it, the printout becomes a PDF file
+// beside the song text, and the user is told where:   /songs/song.stf  ->  /songs/song.pdf
 // While the batch run's menu item is visible, Print Song Text writes the lyrics to a
 // text file beside the song text instead, without any dialog:
 //   /songs/song.stf  ->  /songs/song.prn   (Windows-1252 bytes, each line ending CR LF)
@@ -54,6 +54,8 @@ public:
     std::function<bool()> PrintsToFile;
     // Whether a printer is installed. Unset, the system is asked.
     std::function<bool()> PrinterInstalled;
+    // The printers Print Setup offers, by name. Unset, the system is asked.
+    std::function<QStringList()> PrinterNames;
 
 private:
     enum class Target { Printer, Pdf, None };
@@ -62,6 +64,9 @@ private:
     Target ChooseTarget(QString& pdfPath, const char* pdfEnding);
     void Print(Target target, const QString& pdfPath, const QStringList& lines);
     QString JobTitle() const;
+    QStringList InstalledPrinters() const;
+    // How the PDF message begins: why the printout went to a file.
+    QString PdfReason() const;
 
     QWidget& window_;
     EditorDocument& document_;
@@ -69,6 +74,7 @@ private:
     std::function<bool()> songTextPage_;
     ShellServices& services_;
     std::unique_ptr<QPrinter> printer_;
+    bool pdfChosen_ = false;  // Print Setup chose the PDF file over the printers
 };
 
 }  // namespace sonkora

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -203,16 +204,25 @@ HelpWindow* MainWindow::Help() {
 
 bool MainWindow::ShowHelp(int helpContext) {
     HelpWindow* help = Help();
-    // Asked for from a modal dialog, the help window would be blocked by it, behind the
-    // program's windows and deaf to input until the dialog closed. It is modal itself
-    // then, above the dialog, which stays open beneath it.
+    // A modal dialog blocks every window but its own: asked for from one, the help window
+    // becomes a window of that dialog, in front of it and usable while the dialog stays
+    // open and usable too. When the dialog closes, the help window is the program's own
+    // again and stays where it is.
     QWidget* modal = QApplication::activeModalWidget();
-    const Qt::WindowModality wanted = modal && modal != help ? Qt::ApplicationModal : Qt::NonModal;
-    if (help->windowModality() != wanted) {
-        help->hide();  // the modality changes only while the window is hidden
-        help->setWindowModality(wanted);
+    if (modal == help || (modal && help->isAncestorOf(modal))) modal = nullptr;
+    if (modal && help->parentWidget() != modal) {
+        SetHelpOwner(modal);
+        modal->installEventFilter(this);
     }
     return help->ShowContext(helpContext);
+}
+
+void MainWindow::SetHelpOwner(QWidget* owner) {
+    const bool shown = !help_->isHidden();
+    const QRect place = help_->geometry();
+    help_->setParent(owner, Qt::Window);  // hides it
+    help_->setGeometry(place);
+    if (shown) help_->show();
 }
 
 // ---------------------------------------------------------------------------------
@@ -302,7 +312,11 @@ void MainWindow::warningsSetup() {
 }
 
 void MainWindow::chooseFont() {
-    QFontDialog dialog(editorFont_, this);
+    // The dialog lists the fonts as they are installed: a name that only stands for one
+    // of them ("Courier New" for Liberation Mono) would select nothing.
+    QFont current = editorFont_;
+    current.setFamily(QFontInfo(editorFont_).family());
+    QFontDialog dialog(current, this);
     dialog.setWindowTitle(QStringLiteral("Font"));
     dialog.setOption(QFontDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted) return;

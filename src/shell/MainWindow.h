@@ -208,6 +208,12 @@ private:
     // Playback (MainWindowPlayback.cpp): the toolkit, the engine, their notifications.
     void StartPlayback();
     void OpenOutputAfterStart();
+    // Opens the device of the setting as OpenMidiOutput does, but a failure is only
+    // noted (status bar, MIDI setup), not put in a box: nobody asked for sound yet.
+    void OpenMidiOutputQuietly();
+    void ShowDeviceProblem();
+    // Makes the help window a window of `owner` (a modal dialog), or of nobody.
+    void SetHelpOwner(QWidget* owner);
 
     // Files (MainWindowFiles.cpp).
     bool OpenFile(const QString& path);
@@ -247,6 +253,7 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusLine_ = nullptr;
     QProgressBar* gauge_ = nullptr;
+    QLabel* outputStatus_ = nullptr;
     QTimer* tickTimer_ = nullptr;
 
     // The dialogs made when the program starts and kept until it ends.

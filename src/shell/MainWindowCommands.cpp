@@ -250,4 +250,22 @@ std::span<const ToolButton> ToolButtons() {
     return ToolButtonRows;
 }
 
+std::string MenuPath(std::string_view commandName) {
+    auto plain = [](std::string_view caption) {
+        std::string text;
+        for (char c : caption)
+            if (c != '&') text += c;
+        return text;
+    };
+    for (const Command& command : CommandRows) {
+        if (command.name != commandName) continue;
+        std::string path = plain(command.caption);
+        for (std::optional<MenuId> menu = command.menu; menu; menu = ParentMenu(*menu))
+            for (const MenuTitle& title : MenuTitleRows)
+                if (title.menu == *menu) path = plain(title.title) + " > " + path;
+        return path;
+    }
+    return {};
+}
+
 }  // namespace sonkora

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QTimer>
 
 #include "common/UserInterface.h"
 #include "shell/FileDialogFilter.h"
@@ -90,11 +91,13 @@ QMessageBox::StandardButton MainWindow::ShowBox(QMessageBox::Icon icon, const QS
         box.setEscapeButton(QMessageBox::No);
     else if (buttons & QMessageBox::Ok)
         box.setEscapeButton(QMessageBox::Ok);  // beside Help, the box would not pick one itself
+    bool helpAsked = false;
     for (;;) {
+        // The box comes back for the answer, the help window in front of it as its own.
+        if (helpAsked) QTimer::singleShot(0, this, [this, helpContext] { ShowHelp(helpContext); });
         box.exec();
         if (help && box.clickedButton() == help) {
-            // The help window is not blocked by the box; the box comes back for the answer.
-            ShowHelp(helpContext);
+            helpAsked = true;
             continue;
         }
         const auto answer = box.standardButton(box.clickedButton());

@@ -24,6 +24,7 @@
 #include "common/UserInterface.h"
 #include "shell/CommandTable.h"
 #include "shell/EditorWindow.h"
+#include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ToolIcons.h"
 
@@ -141,7 +142,12 @@ void MainWindow::CreateStatusBar() {
     gauge_->setStyleSheet(
         QStringLiteral("QProgressBar { background: silver; border: 1px solid gray; font-weight: bold; color: black; }"
                        "QProgressBar::chunk { background: blue; }"));
+    // Without a working output the program still starts; this says so until one works.
+    outputStatus_ = new QLabel(this);
+    outputStatus_->setObjectName(QStringLiteral("outputStatus"));
+    outputStatus_->hide();
     statusBar()->addWidget(statusLine_, 1);
+    statusBar()->addPermanentWidget(outputStatus_);
     statusBar()->addPermanentWidget(gauge_);
     statusBar()->setSizeGripEnabled(true);
 }
@@ -159,6 +165,16 @@ void MainWindow::ShowHint(const QString& hint) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The dialog that holds the help window closes: the help window stays open and
+    // outlives it, handed to the modal dialog beneath (a box's dialog), else the program's own again.
+    if (event->type() == QEvent::Hide && help_ && watched == help_->parentWidget()) {
+        watched->removeEventFilter(this);
+        QWidget* beneath = QApplication::activeModalWidget();
+        const bool usable = beneath && beneath != watched && beneath != help_ && !help_->isAncestorOf(beneath) &&
+                            !static_cast<QWidget*>(watched)->isAncestorOf(beneath);
+        SetHelpOwner(usable ? beneath : nullptr);
+        if (usable) beneath->installEventFilter(this);
+    }
     // F1 on a highlighted menu item opens the help topic of that item.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
@@ -241,6 +257,7 @@ void MainWindow::UpdateCommands() {
 void MainWindow::UpdateFrameControls() {
     UpdateCommands();
     for (EditorWindow* editor : childOrder_) editor->UpdateContextMenu();
+    ShowDeviceProblem();
 }
 
 void MainWindow::EditorStateChanged(EditorWindow* editor) {

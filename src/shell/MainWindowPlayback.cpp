@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -14,7 +15,9 @@
 #include "playback/MidiToolkit.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/Synthesizer.h"
+#include "shell/CommandTable.h"
 #include "shell/MainWindow.h"
+#include "shell/MidiSetupDialog.h"
 #include "shell/MidiSystem.h"
 #include "shell/ShellUserInterface.h"
 #include "shell/VoiceTrackDialog.h"
@@ -47,6 +50,7 @@ void MainWindow::StartPlayback() {
     midi_ = environment_.CreateMidiSystem ? environment_.CreateMidiSystem() : CreateSystemMidi();
     ui_ = std::make_unique<ShellUserInterface>(*this);
     engine_ = std::make_unique<PlaybackEngine>(midi_->Toolkit(), *ui_, *this);
+    engine_->SetDeviceAdvice("To choose another device: " + MenuPath("midiSetup"));
     playbackNumber_ = std::make_shared<PlaybackNumber>();
     midi_->Toolkit().SetNotificationHandler([this, number = playbackNumber_](ToolkitNotification notification) {
         const QEvent::Type type =
@@ -74,18 +78,37 @@ bool MainWindow::OpenMidiOutput() {
     return opened;
 }
 
+void MainWindow::OpenMidiOutputQuietly() {
+    engine_->SetMidiOutDevice(settings_.MidiOutDevice);
+    engine_->OpenMidiOutputQuietly();
+    settings_.MidiOutDevice = engine_->MidiOutDevice();
+    ShowDeviceProblem();
+}
+
+void MainWindow::ShowDeviceProblem() {
+    if (!outputStatus_ || !engine_) return;
+    const QString problem = QString::fromStdString(engine_->DeviceProblem());
+    outputStatus_->setText(
+        problem.isEmpty() ? QString()
+                          : QStringLiteral("No sound output (%1)").arg(QString::fromStdString(MenuPath("midiSetup"))));
+    outputStatus_->setToolTip(problem);
+    outputStatus_->setVisible(!problem.isEmpty());
+    if (midiSetupDialog_) midiSetupDialog_->SetDeviceProblem(problem);
+}
+
 void MainWindow::OpenOutputAfterStart() {
     // The built-in synthesizer takes a while to open (its sound font, the sound server),
     // so it opens off this thread and the window answers meanwhile; Play pressed before
-    // it is ready waits for it. A MIDI port opens at once.
+    // it is ready waits for it. A MIDI port opens at once. A device that does not open
+    // is noted quietly: Play then tells why.
     const std::string& device = settings_.MidiOutDevice;
     if (!device.empty() && FoldUpper(device) != FoldUpper(SynthesizerName)) {
-        OpenMidiOutput();
+        OpenMidiOutputQuietly();
         return;
     }
     midi_->OpenOutputInBackground();
     if (midi_->OutputReady()) {
-        OpenMidiOutput();
+        OpenMidiOutputQuietly();
         return;
     }
     auto* poll = new QTimer(this);
@@ -95,7 +118,7 @@ void MainWindow::OpenOutputAfterStart() {
         poll->stop();
         poll->deleteLater();
         // Play or the MIDI setup may have opened a device meanwhile.
-        if (engine_->MidiOut() == 0 && !Playing()) OpenMidiOutput();
+        if (engine_->MidiOut() == 0 && !Playing()) OpenMidiOutputQuietly();
         UpdateFrameControls();
     });
     poll->start();

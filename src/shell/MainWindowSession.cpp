@@ -87,7 +87,8 @@ void MainWindow::RestoreViews() {
 void MainWindow::FinishStart() {
     if (startFinished_) return;
     startFinished_ = true;
-    // A missing device is told once, here; the program runs on without one.
+    // A missing device is noted, not put in a box: the program runs on without one and
+    // Play tells why.
     OpenOutputAfterStart();
     UpdateFrameControls();
     if (settings_.HelpShown != HelpShownMark && ShowHelp(HelpContext::General)) settings_.HelpShown = HelpShownMark;

@@ -24,6 +24,11 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     setWindowTitle(QStringLiteral("Midi Setup"));
     setProperty("sonkoraHelpContext", HelpContext::MidiSetup);
     auto* layout = new QVBoxLayout(this);
+    problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("deviceProblem"));
+    problem_->setWordWrap(true);
+    problem_->hide();
+    layout->addWidget(problem_);
     auto* label = new QLabel(QStringLiteral("&Midi output device"), this);
     devices_ = new QListWidget(this);
     devices_->setObjectName(QStringLiteral("devices"));
@@ -40,7 +45,7 @@ MidiSetupDialog::MidiSetupDialog(QWidget* parent, MidiToolkit& toolkit) : QDialo
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(devices_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     devices_->setMinimumWidth(320);
-    setFixedSize(sizeHint());
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // grows and shrinks with the note above the list
     devices_->setFocus();
 }
 
@@ -77,6 +82,11 @@ void MidiSetupDialog::ApplySelection() {
     }
     if (devices_->count() > 0) devices_->setCurrentRow(row);
     devices_->setFocus();
+}
+
+void MidiSetupDialog::SetDeviceProblem(const QString& problem) {
+    problem_->setText(problem);
+    problem_->setVisible(!problem.isEmpty());
 }
 
 std::string MidiSetupDialog::SelectedDevice() const {

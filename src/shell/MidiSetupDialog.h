@@ -8,6 +8,7 @@
 
 #include <string>
 
+class QLabel;
 class QListWidget;
 
 namespace sonkora {
@@ -25,6 +26,8 @@ public:
     void SelectDevice(const std::string& device);
     // The selected line's text; empty when the list is empty.
     std::string SelectedDevice() const;
+    // What went wrong with the output device, shown above the list; empty hides it.
+    void SetDeviceProblem(const QString& problem);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,6 +43,7 @@ private:
 
     MidiToolkit& toolkit_;
     QListWidget* devices_ = nullptr;
+    QLabel* problem_ = nullptr;
     std::string wanted_;
 };
 

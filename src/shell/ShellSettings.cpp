@@ -1,5 +1,7 @@
 #include "shell/ShellSettings.h"
 
+#include <QFontInfo>
+
 #include "common/IniFile.h"
 #include "shell/WindowPlacement.h"
 
@@ -83,6 +85,8 @@ QFont FontFromSettings(const ShellSettings& s) {
 
 void StoreFont(const QFont& font, ShellSettings& s) {
     s.FontName = font.family().toStdString();
+    // The pitch of the font really used, not of the request.
+    s.FontPitch = QFontInfo(font).fixedPitch() ? 2 : 1;
     if (font.pointSize() > 0) s.FontSize = font.pointSize();
     s.FontStyle =
         (font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) | (font.underline() ? 4 : 0) | (font.strikeOut() ? 8 : 0);

@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <string>
+#include <vector>
 
 namespace sonkora {
 namespace {
@@ -67,6 +68,42 @@ TEST(CodePage, Utf8ToCp1252ReportsWhatItCannotMapAsQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1252("\xE2\x98\xBA").unmapped, std::vector<char32_t>{U'\u263A'});
     // A sequence cut off by the end of the text, though memory goes on after it.
     EXPECT_EQ(Utf8ToCp1252(std::string_view("\xE2\x82\xAC", 2)).text, "??");
+}
+
+TEST(Utf8Text, DetectedOnlyWhenWellFormedAndBeyondAscii) {
+    const struct {
+        std::string bytes;
+        bool utf8;
+    } rows[] = {
+        {"Gr\xC3\xBC\xC3\x9F Gott, Stra\xC3\x9F"
+         "e",
+         true},
+        {"\xE2\x82\xAC 5, \xE2\x80\x9Cquoted\xE2\x80\x9D", true},
+        {"\xEF\xBB\xBFplain", true},  // a byte-order mark says so
+        {"emoji \xF0\x9F\x8E\xA4", true},
+        {"\xEF\xBF\xBD", true},      // U+FFFD written as such
+        {"plain ASCII\r\n", false},  // reads the same either way
+        {"", false},
+        {"Gr\xFC\xDF Gott", false},      // Windows-1252
+        {"caf\xC3\xA9 caf\xE9", false},  // one Windows-1252 byte spoils it
+        {"cut \xE2\x82", false},         // the malformed kinds are the decoder's, checked above
+    };
+    for (const auto& row : rows) EXPECT_EQ(IsUtf8BeyondAscii(row.bytes), row.utf8) << row.bytes;
+}
+
+TEST(Utf8Text, ConvertsToTheCodePageAndNamesWhatItCannotHold) {
+    // The byte-order mark goes; each character the code page lacks is a "?" at its place.
+    const Cp1252Conversion lost = Utf8TextToCp1252(
+        "\xEF\xBB\xBF\xE2\x80\x9E"
+        "a\xC4\x81\xE2\x82\xAC\nb\xF0\x9F\x8E\xA4");
+    EXPECT_EQ(lost.text,
+              "\x84"
+              "a?\x80\nb?");
+    EXPECT_EQ(lost.unmapped, (std::vector<char32_t>{0x101, 0x1F3A4}));
+    EXPECT_EQ(lost.unmappedAt, (std::vector<size_t>{2, 6}));
+    EXPECT_EQ(CharacterName(0x101), "\"\xC4\x81\" (U+0101)");
+    EXPECT_EQ(CharacterName(0x1F3A4), "\"\xF0\x9F\x8E\xA4\" (U+1F3A4)");
+    EXPECT_EQ(CharacterName(0x07), "a control character (U+0007)");
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include "common/ExampleCopy.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <set>
 #include <string>
 
 #include "common/IoError.h"
@@ -25,10 +22,7 @@ TEST(ExampleCopy, CopiesWhatIsMissingAndKeepsTheUsersOwn) {
     CopyMissingFiles(folder.Path("shipped"), folder.Path("docs/Sonkora/examples"));
     EXPECT_EQ(test::ReadFile(folder.Path("docs/Sonkora/examples/song.stf")), "changed by the user");
     EXPECT_EQ(test::ReadFile(folder.Path("docs/Sonkora/examples/song.mid")), "MThd");
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path("docs/Sonkora/examples")))
-        names.insert(entry.path().filename());
-    EXPECT_EQ(names, (std::set<std::string>{"song.mid", "song.stf"}));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("docs/Sonkora/examples/sub")));
 
     // A folder that cannot be made is reported.
     folder.Write("file", std::string("x"));

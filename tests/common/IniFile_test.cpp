@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "common/IoError.h"
+#include "common/RecentFiles.h"
 #include "support/TempFolder.h"
 
 namespace sonkora {
@@ -19,7 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-// A fresh directory for the ini file.
 struct TempDir : test::TempFolder {
     std::string ini = Path("Sonkora.ini");
 };
@@ -49,13 +49,13 @@ TEST(IniFile, KeepsEverythingInFileOrderAndValuesVerbatim) {
     EXPECT_EQ(ini.ToString(), "[Views]\nView0=Main\n\n[V]\nState=3\n");
 }
 
-TEST(IniFile, NamesMatchWithoutRegardToCaseAndTheFirstOfRepeatedNamesWins) {
+TEST(IniFile, NamesMatchWithoutRegardToCaseNewKeysEndTheirSectionAndErasingTakesEverySection) {
     IniFile ini;
-    ini.LoadFromString("[ViewSettings]\nView1FileName=/a.stf\n");
-    EXPECT_EQ(ini.ReadString("viewsettings", "VIEW1FILENAME", ""), "/a.stf");
+    ini.LoadFromString("[ViewSizes]\nView1FileName=/a.stf\n");
+    EXPECT_EQ(ini.ReadString("viewsizes", "VIEW1FILENAME", ""), "/a.stf");
     // Rewriting keeps the file's spelling of the key, so no second key appears.
-    ini.WriteString("VIEWSETTINGS", "view1filename", "/b.stf");
-    EXPECT_EQ(ini.ToString(), "[ViewSettings]\nView1FileName=/b.stf\n");
+    ini.WriteString("VIEWSIZES", "view1filename", "/b.stf");
+    EXPECT_EQ(ini.ToString(), "[ViewSizes]\nView1FileName=/b.stf\n");
     // Only ASCII letters fold: 0xC9 and 0xE9 are different names.
     ini.WriteString("S", "\xC9", "upper");
     EXPECT_EQ(ini.ReadString("S", "\xE9", "none"), "none");
@@ -65,10 +65,8 @@ TEST(IniFile, NamesMatchWithoutRegardToCaseAndTheFirstOfRepeatedNamesWins) {
     EXPECT_EQ(ini.ReadString("S", "m", "missing"), "missing");
     ini.WriteString("S", "k", "new");
     EXPECT_EQ(ini.ToString(), "[S]\nk=new\nk=second\n[s]\nk=third\nm=other\n");
-}
 
-TEST(IniFile, WritesNewKeysAtTheEndOfTheirSectionAndErasesEverySectionOfAName) {
-    IniFile ini;
+    // New keys go at the end of their section; erasing takes every section of the name.
     ini.LoadFromString("[A]\nx=1\n; last word of A\n\n[B]\ny=2\n[Views]\nView0=Main\n[views]\nView9=Edit\n");
     ini.WriteString("A", "z", "3");
     ini.WriteInteger("C", "n", -5);
@@ -79,10 +77,8 @@ TEST(IniFile, WritesNewKeysAtTheEndOfTheirSectionAndErasesEverySectionOfAName) {
               "View9=Edit\n[C]\nn=-5\n");
     ini.EraseSection("VIEWS");
     EXPECT_EQ(ini.ToString(), "[A]\nx=one\n; last word of A\nz=3\n\n[B]\ny=2\nx=4\n[C]\nn=-5\n");
-    EXPECT_TRUE(ini.ReadSection("Views").empty());
     ini.WriteString("Views", "View0", "Main");
     EXPECT_EQ(ini.ReadSectionValues("Views"), (Pairs{{"View0", "Main"}}));
-    EXPECT_EQ(ini.ReadSectionValues("C"), (Pairs{{"n", "-5"}}));
 }
 
 TEST(IniFile, ParsesIntegers) {
@@ -145,6 +141,24 @@ TEST(IniFile, LoadAndSaveThroughTheDiskAndALinkAndFailuresChangeNothing) {
         EXPECT_EQ(error.FileName(), dir.ini);
     }
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Sonkora.ini"}) << "no temporary file is left";
+}
+
+TEST(RecentFiles, KeptInTheSettingsBesideTheOtherSections) {
+    IniFile ini;
+    ini.LoadFromString(
+        "[Views]\nView0=Main\n"
+        "[Recent Files]\nFile1=/a b/é.stf\nFile2=\nFile3=/a b/é.stf\nFile4= /lead.kar\n"
+        "[Other]\nKey=1\n");
+    RecentFiles recent;
+    recent.Load(ini);
+    EXPECT_EQ(recent.Entries(), (std::vector<std::string>{"/a b/é.stf", " /lead.kar"}));
+
+    recent.Add("/new.mid");
+    recent.Add("line\nbreak.stf");  // would break the settings file
+    recent.Save(ini);
+    EXPECT_EQ(ini.ToString(),
+              "[Views]\nView0=Main\n[Other]\nKey=1\n"
+              "[Recent Files]\nFile1=/new.mid\nFile2=/a b/é.stf\nFile3= /lead.kar\n");
 }
 
 // A disk that fills up halfway through the file, made with a file size limit in a child

@@ -1,5 +1,5 @@
 // The compilations that write no file: the preview with its lyric records, printing the
-// song text, the syntax check and reading the language line.
+// song text and the syntax check. Reading the language line is the hyphenation command's.
 #include <gtest/gtest.h>
 
 #include "compiler_fixture.h"
@@ -20,9 +20,7 @@ TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
     const SongCompiler example = CompileInMemory(Preview, ExampleSong).compiler;
     EXPECT_EQ(example.MidiError(), 0);
     EXPECT_EQ(example.PreviewLines(), (Lines{"", "Hello world,", "how are you", "", "Finety thanks"}));
-    EXPECT_EQ(Records(example.Lyrics()),
-              (Lines{"35 \\Hel 1:0", "39 lo 1:3", "42  world, 1:5", "49 /how 2:0", "53  are 2:3", "57  you 2:7",
-                     "61 \\Fine 4:0", "67 ty 4:4", "70  thanks 4:6", "83  0:0"}));
+    // Where each record came from is held by the caret mappings of the lyric list.
     EXPECT_EQ(example.Lyrics()[2].Display, " world,");
 
     // Empty syllables show nothing; before the first preview line they stand at 0:0.
@@ -61,26 +59,6 @@ TEST(Check, ReadsOnlyTheLyricBodyAndIsSilentInABatchRun) {
     EXPECT_EQ(batch.compiler.MidiError(), -1);
     EXPECT_TRUE(batch.shown.empty());
     EXPECT_EQ(batch.caret, 0);
-}
-
-TEST(Language, ReadsTheLastLanguageLineAndFindsTheLyrics) {
-    MemorySongDocument french("/songs/song.stf", {"", "\\t x", "@LENGL", "@TMy Song",
-                                                  "@Lfran\xE7"
-                                                  "ais",
-                                                  "", "", "  la", "@Lnot here"});
-    MemorySongDocument none("/songs/song.stf", {"\\t 1", "@TTitle"});
-    RecordingUi ui(french);
-    SongCompiler compiler;
-    compiler.CompileSongText(CompileKind::Language, french, ui);
-    EXPECT_EQ(compiler.MidiError(), 0);
-    EXPECT_EQ(compiler.Language(),
-              "fran\xE7"
-              "ais");
-    EXPECT_EQ(compiler.LyricStartLine(), 7);
-    compiler.CompileSongText(CompileKind::Language, none, ui);
-    EXPECT_EQ(compiler.Language(), "");
-    EXPECT_EQ(compiler.LyricStartLine(), 2);
-    EXPECT_TRUE(ui.log.empty());
 }
 
 }  // namespace

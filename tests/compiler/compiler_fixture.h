@@ -123,21 +123,4 @@ inline Bytes Beats(int count, uint32_t start = 0, uint8_t channel = 0) {
     return Cat({data, EndOfTrack()});
 }
 
-// A voice of one note-on (key 60) at each tick, each ended 10 ticks later.
-inline Bytes NotesAt(const std::vector<uint32_t>& ticks, uint8_t channel = 0) {
-    Bytes data;
-    uint32_t now = 0;
-    for (const uint32_t tick : ticks) {
-        data = Cat({data, NoteOn(tick - now, channel, 60, 100), NoteOff(10, channel, 60)});
-        now = tick + 10;
-    }
-    return Cat({data, EndOfTrack()});
-}
-
-inline std::vector<uint32_t> EveryBeat(int count, uint32_t start = 0) {
-    std::vector<uint32_t> ticks;
-    for (int i = 0; i < count; ++i) ticks.push_back(start + 480 * static_cast<uint32_t>(i));
-    return ticks;
-}
-
 }  // namespace sonkora::compilertest

@@ -3,17 +3,11 @@
 // scratch folder, the folder of the shipped pattern files, and a plain dictionary-based
 // Liang hyphenator to check compiled pattern files against.
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,24 +58,6 @@ using test::ReadFile;
 // Where the build put the shipped pattern files (beside the executables).
 inline std::string ShippedPatternFolder() {
     return std::string(SONKORA_PATTERN_DIR) + "/";
-}
-
-// The languages whose shipped file hypgen --fit made from a larger set: file tag and
-// the name of the TeX source in data/hyphenation ("hyph-<source>...").
-struct FittedLanguage {
-    const char* tag;
-    const char* source;
-    bool exceptions;  // hyph-<source>.hyp.txt belongs to the full set
-};
-inline constexpr FittedLanguage FittedLanguages[] = {
-    {"de", "de-1996", false}, {"nl", "nl", true}, {"en-gb", "en-gb", true}};
-
-// The fitted pattern file of a shipped tag, or "" for a language shipped in full.
-inline std::string FittedSource(const std::string& tag) {
-    for (const FittedLanguage& language : FittedLanguages)
-        if (tag == language.tag)
-            return std::string(SONKORA_PATTERN_SOURCE_DIR) + "/hyph-" + language.source + ".fit.tex";
-    return "";
 }
 
 // Liang's method with the engine's first- and last-syllable rules, written as simply as

@@ -1,8 +1,4 @@
 // sonkorac languages and sonkorac hyphenate, run as a user runs them.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,46 +8,27 @@
 #include <vector>
 
 #include "hyphenation/HyphenationTestSupport.h"
+#include "midi/pass_fixture.h"
 
 namespace sonkora {
 namespace {
 
+using passtest::ProgramRun;
 using ::testing::HasSubstr;
 using testing::ReadFile;
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
 class Sonkorac : public ::testing::Test {
 protected:
-    ProgramRun Run(std::vector<std::string> args, const std::string& input = "") {
-        const std::string in = folder.Write("stdin", input), out = folder.Path("stdout"), err = folder.Path("stderr");
+    ProgramRun Run(std::vector<std::string> args) {
         args.insert(args.begin(), SONKORAC_PATH);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int inFd = open(in.c_str(), O_RDONLY);
-            const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (inFd < 0 || outFd < 0 || errFd < 0) _exit(127);
-            dup2(inFd, 0), dup2(outFd, 1), dup2(errFd, 2);
-            std::vector<char*> argv;
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        ProgramRun run;
-        int status = 0;
-        if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-        run.out = ReadFile(out);
-        run.err = ReadFile(err);
-        return run;
+        return passtest::RunProgram(folder, std::move(args));
     }
+    // The word list goes in on the standard input, by a shell that only redirects.
     ProgramRun Hyphenate(std::vector<std::string> args, const std::string& input = "") {
-        args.insert(args.begin(), "hyphenate");
-        return Run(std::move(args), input);
+        args.insert(
+            args.begin(),
+            {"/bin/sh", "-c", "exec \"$0\" hyphenate \"$@\" < '" + folder.Write("stdin", input) + "'", SONKORAC_PATH});
+        return passtest::RunProgram(folder, std::move(args));
     }
     std::string Song(const std::string& text) { return folder.Write("song.stf", text); }
 

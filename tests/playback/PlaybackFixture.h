@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/UserInterface.h"
+#include "playback/AudioOutputWatch.h"
 #include "playback/OutputDevice.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/PlaybackInterfaces.h"
@@ -56,22 +57,33 @@ struct DeviceLog {
     }
 };
 
+// With a watch, it stands for the built-in synthesizer: the test plays its audio driver
+// by calling Pulled on the watch.
 class RecordingDevice final : public OutputDevice {
 public:
-    RecordingDevice(const TimeSource& time, DeviceLog& log, bool resetSucceeds = true)
-        : time_(time), log_(log), resetSucceeds_(resetSucceeds) {}
+    RecordingDevice(const TimeSource& time, DeviceLog& log, bool resetSucceeds = true,
+                    AudioOutputWatch* watch = nullptr)
+        : time_(time), log_(log), resetSucceeds_(resetSucceeds), watch_(watch) {}
     ~RecordingDevice() override { ++log_.closes; }
     bool Reset() override { return resetSucceeds_; }
     void Send(std::span<const uint8_t> message) override {
         log_.sent.push_back(Sent{time_.NowMicros(), Bytes(message.begin(), message.end())});
     }
-    void Silence() override { ++log_.silences; }
-    void Prepare() override { ++log_.prepares; }
+    void Silence() override {
+        ++log_.silences;
+        if (watch_) watch_->Idled();
+    }
+    void Prepare() override {
+        ++log_.prepares;
+        if (watch_) watch_->Woken(time_.NowMicros());
+    }
+    std::string Lost() const override { return watch_ ? watch_->Lost(time_.NowMicros()) : std::string(); }
 
 private:
     const TimeSource& time_;
     DeviceLog& log_;
     bool resetSucceeds_;
+    AudioOutputWatch* watch_;
 };
 
 class RecordingCatalog final : public DeviceCatalog {
@@ -81,14 +93,15 @@ public:
     std::unique_ptr<OutputDevice> Open(int index) override {
         log.opened.push_back(index);
         if (failOpen.count(index) != 0) return nullptr;
-        return std::make_unique<RecordingDevice>(time_, log, failReset.count(index) == 0);
+        return std::make_unique<RecordingDevice>(time_, log, failReset.count(index) == 0, watch);
     }
 
     std::string OpenError() const override { return openError; }
 
     DeviceLog log;
     std::set<int> failOpen, failReset;
-    std::string openError;  // what the catalog says about any failed open
+    std::string openError;              // what the catalog says about any failed open
+    AudioOutputWatch* watch = nullptr;  // given to every device opened
 
 private:
     const TimeSource& time_;

@@ -46,19 +46,6 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyA
     EXPECT_EQ(engine.Follower().LastShownLyric(), 3);
 }
 
-TEST_F(FollowerTest, SongWithoutAWordsTrackPlaysWithoutHighlight) {
-    engine.PlaySong(
-        folder.Write(
-            "two.mid",
-            MidiFile(1, 96, {Cat({EndOfTrack()}), Cat({NoteOn(0, 0, 60, 1), NoteOff(96, 0, 60), EndOfTrack()})})),
-        &editor, false);
-    ASSERT_TRUE(engine.Playing());
-    EXPECT_TRUE(engine.Follower().LyricTimes().empty());
-    TickAt(50);
-    EXPECT_TRUE(editor.shown.empty());
-    EXPECT_EQ(catalog.log.OfKind(0x90).size(), 1u);
-}
-
 TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {
     Play();
     int nested = 0;
@@ -83,17 +70,7 @@ TEST_F(FollowerTest, EditorThatStopsTheSongWhileHighlightingLeavesTheGaugeIdle) 
     EXPECT_TRUE(frame.progressUpdates.empty());
 }
 
-TEST_F(FollowerTest, PlayFromCursorHighlightsTheLyricAtTheStartOnTheFirstTick) {
-    editor.lyrics = {{0, 10}, {20, 20}, {30, 20}, {40, 40}};
-    editor.caretLineStart = 25;  // the caret's line begins after the lyric at 20
-    Play(true);
-    ASSERT_EQ(engine.StartTime(), 20);
-    engine.Tick();
-    EXPECT_EQ(editor.shown, (Ticks{20}));
-    TickAt(20);  // clock 20 is song time 40
-    EXPECT_EQ(editor.shown, (Ticks{20, 40}));
-}
-
+// Play From Cursor highlighting its first lyric at once is the shell's playback test.
 TEST_F(FollowerTest, GaugeFollowsTheSongTimeEveryTwentiethTickAlsoDuringAnAudition) {
     const std::string song = folder.Write("song.kar", KaraokeSong());
     engine.PlayTrack(song, 1);

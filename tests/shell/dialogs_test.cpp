@@ -1,6 +1,8 @@
 // The dialogs: the voice track dialog with its audition, Midi Setup, Karaoke Player and
 // Special Letters, each with its help topic and effect, and the about box with its tune.
 
+#include <QFontDialog>
+
 #include "ShellHarness.h"
 #include "shell/AboutBox.h"
 #include "shell/CreditsView.h"
@@ -101,8 +103,30 @@ private slots:
         // Without devices the list is empty, and OK stores an empty name and says so.
         answers.Act([](QDialog& d) { d.accept(); }).Press(QMessageBox::Ok);
         Action(none.frame.get(), "midiSetup")->trigger();
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Cannot open Midi output device "));
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Cannot open Midi output device .\n\n"
+                                                     "To choose another device: Options > Midi Setup..."));
         QCOMPARE(none.frame->Settings().MidiOutDevice, std::string());
+    }
+
+    void TheFontDialogStartsOnTheEditorsFontAndStoresThePitchOfTheChoice() {
+        Shell f({.ini = QuietIni + "View0FontName=Courier New\nView0FontPitch=0\nView0FontSize=11\n"});
+        const QString shown = QFontInfo(f.frame->EditorFont()).family();
+        std::optional<QFont> start;
+        ModalAnswerer answers;
+        for (const auto& [family, pitch] : {std::pair{"DejaVu Sans", 1}, {"DejaVu Sans Mono", 2}}) {
+            answers.Act([&](QDialog& dialog) {
+                auto& fonts = dynamic_cast<QFontDialog&>(dialog);
+                if (!start) start = fonts.currentFont();
+                fonts.setCurrentFont(QFont(QString::fromLatin1(family), 12));
+                fonts.accept();
+            });
+            Action(f.frame.get(), "chooseFont")->trigger();
+            QCOMPARE(f.frame->Settings().FontName + '/' + std::to_string(f.frame->Settings().FontPitch),
+                     family + ('/' + std::to_string(pitch)));
+        }
+        QVERIFY2(start->family() == shown && start->pointSize() == 11, qPrintable(start->toString()));
+        QVERIFY(f.frame->close());
+        QVERIFY(f.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0FontPitch=2"));
     }
 
     void TheKaraokePlayerDialogSetsThePlayerAndItsButtonOnlyOnOk() {

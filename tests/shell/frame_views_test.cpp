@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QWindow>
@@ -252,29 +253,63 @@ private slots:
         QVERIFY(without.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=0"));
     }
 
-    void HelpFromAModalDialogComesUpUsableOnTheDialogsTopic() {
+    // Keys go through the window system, where a window a modal dialog blocks never sees them.
+    void HelpFromAModalDialogOrItsBoxIsUsableWhileTheyStayOpenAndUsable() {
         Shell f({.shipped = {"help"}});
-        QVERIFY(!f.frame->Help()->isVisible());  // shown before
+        HelpWindow* help = f.frame->Help();
+        auto* browser = Child<QTextBrowser>(help, "browser");
+        auto search = [help](const char* text) {
+            auto* edit = Child<QLineEdit>(help, "keywordEdit");
+            for (QAction* action : help->findChildren<QAction*>())
+                if (action->text() == QStringLiteral("&Index") && !edit->isVisible()) action->trigger();
+            edit->clear();
+            edit->setFocus();
+            for (const char* c = text; *c; ++c) QTest::keyClick(help->windowHandle(), *c);
+            return edit->text();
+        };
         ModalAnswerer answer;
         answer.Act([&](QDialog& dialog) {
             dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
-            // In front and taking input: the modal window now is the help, not the dialog.
-            QVERIFY(f.frame->Help()->isVisible() && QApplication::activeModalWidget() == f.frame->Help());
-            QCOMPARE(Shown(f.frame->Help()).fileName(), QStringLiteral("midi-setup.html"));
-            f.frame->Help()->close();
-            QVERIFY(dialog.isVisible());
-            dialog.reject();
+            QCOMPARE(Shown(help).fileName(), QStringLiteral("midi-setup.html"));
+            QCOMPARE(search("tempo"), QStringLiteral("tempo"));
+            help->resize(360, 160);  // a page taller than the window scrolls
+            browser->setFocus();
+            QApplication::processEvents();
+            QTest::keyClick(help->windowHandle(), Qt::Key_PageDown);
+            QVERIFY(browser->verticalScrollBar()->value() > 0);
+            auto* devices = Child<QListWidget>(&dialog, "devices");
+            devices->setFocus();
+            QTest::keyClick(dialog.windowHandle(), Qt::Key_Down);
+            QCOMPARE(devices->currentRow(), 1);
+            help->close();
+            QTest::keyClick(dialog.windowHandle(), Qt::Key_Return);
         });
         Action(f.frame.get(), "midiSetup")->trigger();
-        QCOMPARE(answer.Seen, QStringList({"dialog: Midi Setup"}));
-        // From the menu, the help window is an ordinary window again.
+        QCOMPARE(f.frame->Settings().MidiOutDevice, std::string("Port B"));  // accepted with Return
+        // The help window outlives the dialog as the program's own again.
+        QVERIFY(help->parentWidget() == nullptr);
         Action(f.frame.get(), "helpContents")->trigger();
-        QCOMPARE(f.frame->Help()->windowModality(), Qt::NonModal);
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
-        // Esc closes a message box beside its Help button.
-        answer.Act([](QDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-        f.frame->WarningBox(QStringLiteral("Something to read."), HelpContext::General);
-        QCOMPARE(answer.Seen.last(), QStringLiteral("box: Something to read."));
+        QVERIFY(help->isVisible() && QApplication::activeModalWidget() == nullptr);
+
+        // A box's Help brings the help window up in front of the box once it is back; Esc
+        // closes a box beside its Help button.
+        QString typed;
+        answer
+            .Act([&](QDialog& dialog) {
+                f.frame->WarningBox(QStringLiteral("Something to read."), HelpContext::General);
+                QVERIFY(dialog.isVisible());
+                dialog.reject();
+            })
+            .Act([](QDialog& box) { dynamic_cast<QMessageBox&>(box).button(QMessageBox::Help)->click(); })
+            .Act([&](QDialog& box) {
+                typed = search("midi");
+                help->close();
+                QTest::keyClick(box.windowHandle(), Qt::Key_Escape);
+            });
+        Action(f.frame.get(), "midiSetup")->trigger();
+        QCOMPARE(typed, QStringLiteral("midi"));
+        QCOMPARE(answer.Seen.mid(1),
+                 QStringList({"dialog: Midi Setup", "box: Something to read.", "box: Something to read."}));
     }
 };
 

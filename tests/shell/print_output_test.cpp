@@ -2,6 +2,7 @@
 // pages as the font needs, long lines carried over rather than cut off, Print STF and
 // Print Song Text with and without a printer, and the .prn file of the batch run.
 
+#include <QComboBox>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -158,6 +159,40 @@ private slots:
         QVERIFY2(pdf.Text.contains(QStringLiteral("Hello world,")), qPrintable(pdf.Text));
         QVERIFY(pdf.Text.contains(QStringLiteral("Finety thanks Café")) && !pdf.Text.contains("song.mid"));
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("song.pdf"))));
+    }
+
+    void PrintSetupChoosesAPrinterOrThePdfFile() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
+        const QString pdf = f.folder.Path(QStringLiteral("song.pdf"));
+        const QString toPdf = "box: The printout was saved as " + pdf + ".", beside = "PDF file beside the song text";
+        const struct {
+            QStringList installed, offered;  // offered: what Print Setup lists, the preselected one first
+            int choose;
+            QString printGoesTo;
+        } cases[] = {{{"Office", "Lab"}, {"Office", "Lab", beside}, 1, "dialog: Print"},
+                     {{"Office"}, {"Office", beside}, 1, toPdf},
+                     {{}, {beside}, 0, toPdf}};  // without printers the PDF file is still offered
+        ModalAnswerer answers;
+        for (const auto& c : cases) {
+            QFile::remove(pdf);
+            editor->Printing().PrinterNames = [&c] { return c.installed; };
+            QStringList offered;
+            answers.Act([&](QDialog& dialog) {
+                auto* printers = Child<QComboBox>(&dialog, "printers");
+                offered << printers->currentText();
+                for (int i = 0; i < printers->count(); ++i)
+                    if (i != printers->currentIndex()) offered << printers->itemText(i);
+                printers->setCurrentIndex(c.choose);
+                dialog.accept();
+            });
+            Action(editor, "printSetup")->trigger();
+            answers.Act([](QDialog& dialog) { dialog.reject(); });
+            Action(editor, "printStf")->trigger();
+            QCOMPARE(offered, c.offered);
+            QCOMPARE(answers.Seen.mid(answers.Seen.size() - 2), QStringList({"dialog: Print Setup", c.printGoesTo}));
+            QCOMPARE(QFile::exists(pdf), c.printGoesTo == toPdf);
+        }
     }
 
     void ABrokenSongTextShowsTheErrorAndPrintsNothing_data() {

@@ -162,6 +162,7 @@ int RunPlay(const Arguments& args) {
     TerminalLyrics lyrics(parsed->file, std::cout);
     PlaybackEngine engine(toolkit, ui, frame);
     if (parsed->device) engine.SetMidiOutDevice(*parsed->device);
+    engine.SetDeviceAdvice("\"sonkorac devices\" lists the devices; --device NAME chooses one");
 
     if (parsed->track) {
         engine.PlayTrack(parsed->file, *parsed->track);

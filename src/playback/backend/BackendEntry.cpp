@@ -10,8 +10,9 @@ namespace {
 
 class SystemBackend final : public PlaybackBackend {
 public:
-    std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, AudioObserver* observer) override {
-        return RealtimeSynthesizer::Open(soundFont, observer);
+    std::unique_ptr<OutputDevice> OpenSynthesizer(const std::string& soundFont, AudioObserver* observer,
+                                                  std::string& error) override {
+        return RealtimeSynthesizer::Open(soundFont, observer, error);
     }
     std::unique_ptr<OfflineSynthesizer> CreateOfflineSynthesizer(const std::string& soundFont, int sampleRate,
                                                                  std::string& error) override {

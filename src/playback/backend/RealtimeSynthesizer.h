@@ -21,14 +21,17 @@ struct AudioStream;
 
 class RealtimeSynthesizer final : public OutputDevice {
 public:
-    // Nothing when the soundfont cannot be loaded or no sound output opens.
-    static std::unique_ptr<RealtimeSynthesizer> Open(const std::string& soundFont, AudioObserver* observer);
+    // Nothing, with `error` saying why, when the soundfont cannot be loaded or no sound
+    // output opens.
+    static std::unique_ptr<RealtimeSynthesizer> Open(const std::string& soundFont, AudioObserver* observer,
+                                                     std::string& error);
     ~RealtimeSynthesizer() override;
 
     bool Reset() override;
     void Send(std::span<const uint8_t> message) override;
     void Silence() override;
     void Prepare() override;
+    std::string Lost() const override;
 
 private:
     RealtimeSynthesizer(std::shared_ptr<FluidCore> core, std::shared_ptr<AudioStream> stream);

@@ -195,9 +195,8 @@ Shell::Shell(ShellOptions options) {
     if (!options.ini.isEmpty()) folder.WriteFile(QStringLiteral("Sonkora.ini"), options.ini);
     folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
     for (const auto& [name, bytes] : options.files) folder.WriteFile(name, bytes);
-    ModalAnswerer quiet(false);  // a start without devices says so
-    quiet.Press(QMessageBox::Ok);
-    frame = std::make_unique<MainWindow>(folder.Environment({}, std::move(options.devices)));
+    frame = std::make_unique<MainWindow>(
+        folder.Environment([&](TestMidiSystem& midi) { midi.failOpen = options.failOpen; }, options.devices));
     frame->show();
     frame->FinishStart();
     // Active, so that the command keys reach it.

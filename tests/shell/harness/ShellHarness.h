@@ -129,6 +129,7 @@ struct ShellOptions {
     QByteArray ini = QuietIni;
     QStringList shipped = {};                                // folders the project ships, copied first
     std::vector<std::pair<QString, QByteArray>> files = {};  // more files in the folder at start
+    std::set<int> failOpen = {};                             // devices that cannot be opened
 };
 struct Shell {
     explicit Shell(ShellOptions options = {});
