@@ -15,7 +15,7 @@ namespace sonkora {
 FindDialog::FindDialog(QWidget* parent, bool withReplace) : QDialog(parent) {
     setWindowTitle(withReplace ? QStringLiteral("Replace") : QStringLiteral("Find"));
     setModal(false);
-    setObjectName(withReplace ? QStringLiteral("ReplaceDialog") : QStringLiteral("FindDialog"));
+    setObjectName(withReplace ? QStringLiteral("replaceDialog") : QStringLiteral("findDialog"));
 
     auto* fields = new QGridLayout;
     findWhat_ = new QLineEdit(this);
