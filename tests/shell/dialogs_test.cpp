@@ -1,5 +1,6 @@
-// The dialogs: the voice track dialog with its audition, Midi Setup, Karaoke Player and
-// Special Letters, each with its help topic and effect, and the about box with its tune.
+// The dialogs: the voice track dialog with its audition, Midi Setup, the Font dialog,
+// Karaoke Player and Special Letters, each with its help topic and effect, and the about
+// box with its tune.
 
 #include <QFontDialog>
 
@@ -109,7 +110,10 @@ private slots:
     }
 
     void TheFontDialogStartsOnTheEditorsFontAndStoresThePitchOfTheChoice() {
-        Shell f({.ini = QuietIni + "View0FontName=Courier New\nView0FontPitch=0\nView0FontSize=11\n"});
+        Shell f({.ini = QuietIni + "View0FontName=Courier New\nView0FontPitch=0\nView0FontSize=11\nView0FontStyle=2\n"
+                                   "View0KaraokePlayer=/usr/bin/true\nView0Parameters=-x %\n"});
+        QVERIFY(Action(f.frame.get(), "playInPlayerButton")->isEnabled());  // the player read from the settings
+        QVERIFY(Preview(f.frame->CreateEditor())->font().italic());
         const QString shown = QFontInfo(f.frame->EditorFont()).family();
         std::optional<QFont> start;
         ModalAnswerer answers;
@@ -127,6 +131,7 @@ private slots:
         QVERIFY2(start->family() == shown && start->pointSize() == 11, qPrintable(start->toString()));
         QVERIFY(f.frame->close());
         QVERIFY(f.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0FontPitch=2"));
+        QVERIFY(f.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0Parameters=-x %"));
     }
 
     void TheKaraokePlayerDialogSetsThePlayerAndItsButtonOnlyOnOk() {

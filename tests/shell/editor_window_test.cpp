@@ -127,17 +127,10 @@ private slots:
         QCOMPARE(SongText(song)->toPlainText(), QStringLiteral("one\n edited"));
 
         // A session that lists a file twice opens it once.
-        const QByteArray path = f.folder.Path(QStringLiteral("song.stf")).toUtf8();
-        f.folder.WriteFile(QStringLiteral("twice/Sonkora.ini"),
-                           "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n"
-                           "[ViewSettings]\nView0HelpShown=40\nView1FileName=" +
-                               path + "\nView2FileName=" + path + "\n");
-        ShellEnvironment twice = f.folder.Environment();
-        twice.IniReadPath = twice.IniWritePath = f.folder.Path(QStringLiteral("twice/Sonkora.ini")).toStdString();
-        MainWindow frame(twice);
-        frame.show();
-        QCOMPARE(frame.Editors().size(), qsizetype(1));
-        QVERIFY(frame.close());
+        Shell twice({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
+                            "View1FileName=$FOLDER/song.stf\nView2FileName=$FOLDER/song.stf\n",
+                     .files = {{"song.stf", "one\n"}}});
+        QCOMPARE(twice.frame->Editors().size(), qsizetype(1));
     }
 
     void AnImportOverAnEditedOpenSongTextAsksAndReloadsIt() {
@@ -230,23 +223,6 @@ private slots:
         Action(editor, "paste")->trigger();
         QCOMPARE(editor->Document().LineCount(), 4);
         QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("a\nb\nc\nd"));
-    }
-
-    void ACharacterTheCodePageCannotHoldIsNamedBeforeSaving() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("u.stf"), "one\ntwo\n");
-        SongText(editor)->Select(5, 0);
-        SongText(editor)->insertPlainText(QString(QChar(0x142)));
-        ModalAnswerer answer;
-        answer.Press(QMessageBox::No);
-        QVERIFY(!editor->Save());
-        QCOMPARE(answer.Seen.size(), qsizetype(1));
-        QVERIFY2(answer.Seen[0].contains(QStringLiteral("Line 2 holds \"")) && answer.Seen[0].contains("(U+0142)"),
-                 qPrintable(answer.Seen[0]));
-        // Back in the text with the character selected; nothing was written.
-        QCOMPARE(SongText(editor)->SelectionStart(), 5);
-        QCOMPARE(SongText(editor)->SelectionLength(), 1);
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("u.stf")), QByteArray("one\ntwo\n"));
     }
 
     void TheCompilerEditsTheSongTextAsBytes() {

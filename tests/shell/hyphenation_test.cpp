@@ -96,10 +96,17 @@ private slots:
         QCOMPARE(
             SongText(editor)->toPlainText(),
             QString::fromUtf8("\\t 1\n@LENGL\n\nPre-sen-ta-tion\npre-sen-ta-tion Ma\xC5\x82presentation a-gain\n"));
+        // Saving asks first; No selects the character and writes nothing.
+        answers.Press(QMessageBox::No);
+        QVERIFY(!editor->Save());
+        QVERIFY2(answers.Seen.last().startsWith("box: Line 5 holds \"") && answers.Seen.last().contains("(U+0142)"),
+                 qPrintable(answers.Seen.last()));
+        QCOMPARE(SongText(editor)->SelectionStart(), SongText(editor)->toPlainText().indexOf(QChar(0x142)));
+        QVERIFY(SongText(editor)->SelectionLength() == 1 &&
+                !f.folder.ReadFile(QStringLiteral("song.stf")).contains("pre"));
         // Saved with "?" after the warning, the pane shows the file's text.
         answers.Press(QMessageBox::Yes);
         QVERIFY(editor->Save());
-        QVERIFY(answers.Seen.last().startsWith(QStringLiteral("box: Line 5 holds")));
         const QString saved =
             QStringLiteral("\\t 1\n@LENGL\n\nPre-sen-ta-tion\npre-sen-ta-tion Ma?presentation a-gain\n");
         QCOMPARE(QString::fromLatin1(f.folder.ReadFile(QStringLiteral("song.stf"))).remove(QLatin1Char('\r')), saved);

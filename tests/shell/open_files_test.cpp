@@ -4,8 +4,6 @@
 // a UTF-8 song text is offered for conversion; and the recent files of the File menu,
 // kept in Sonkora.ini, with a file that is gone taken off the list when chosen.
 
-#include <QTemporaryDir>
-
 #include "ShellHarness.h"
 
 using namespace sonkora;
@@ -86,31 +84,30 @@ private slots:
 
     void RecentFilesAreKeptAndAGoneOneIsDroppedWhenChosen() {
         Shell f;
-        const TestProgramFolder& folder = f.folder;
         ModalAnswerer answers;
         for (int i = 1; i <= 9; ++i) {
             f.folder.WriteFile(QStringLiteral("s%1.stf").arg(i), "\\t 1\n");
-            answers.ChooseFile(folder.Path(QStringLiteral("s%1.stf").arg(i)));
+            answers.ChooseFile(f.folder.Path(QStringLiteral("s%1.stf").arg(i)));
             Action(f.frame.get(), "openDocument")->trigger();
         }
         for (EditorWindow* editor : f.frame->Editors()) editor->closeWindow();
         QVERIFY(f.frame->close());
 
         // The next start lists eight of them in the File menu, newest first.
-        QVERIFY(QFile::remove(folder.Path(QStringLiteral("s8.stf"))));
-        MainWindow frame(folder.Environment());
+        QVERIFY(QFile::remove(f.folder.Path(QStringLiteral("s8.stf"))));
+        MainWindow frame(f.folder.Environment());
         frame.show();
         frame.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&frame));
         auto* menu = frame.findChild<QMenu*>(QStringLiteral("recentFiles"));
         QCOMPARE(menu->actions().size(), 8);
-        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("&1 %1").arg(folder.Path(QStringLiteral("s9.stf"))));
-        QCOMPARE(menu->actions()[7]->text(), QStringLiteral("&8 %1").arg(folder.Path(QStringLiteral("s2.stf"))));
+        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("&1 %1").arg(f.folder.Path(QStringLiteral("s9.stf"))));
+        QCOMPARE(menu->actions()[7]->text(), QStringLiteral("&8 %1").arg(f.folder.Path(QStringLiteral("s2.stf"))));
         answers.Press(QMessageBox::Ok);
         menu->actions()[1]->trigger();  // s8.stf, gone
         QCOMPARE(answers.Seen.last(), QStringLiteral("box: %1 no longer exists; it is taken off the list of recent "
                                                      "files.")
-                                          .arg(folder.Path(QStringLiteral("s8.stf"))));
+                                          .arg(f.folder.Path(QStringLiteral("s8.stf"))));
         QVERIFY(frame.Editors().isEmpty());
         menu->actions()[3]->trigger();  // s5.stf, now the fourth
         QCOMPARE(EditorFiles(frame), QStringList{QStringLiteral("s5.stf")});

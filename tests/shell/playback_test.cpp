@@ -60,7 +60,7 @@ private slots:
                 !Child<QProgressBar>(f.frame.get(), "gauge")->isTextVisible());
     }
 
-    void WhileItsSongPlaysNothingChangesTheSongText() {
+    void WhileItsSongPlaysNothingChangesTheSongTextAndPlayFromCursorStartsAtTheCaretsLine() {
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
         QApplication::clipboard()->setText(QStringLiteral("clip"));
@@ -78,11 +78,8 @@ private slots:
         QCOMPARE(SongText(editor)->toPlainText(), before);
         QTest::keyClick(SongText(editor), Qt::Key_Escape);
         QVERIFY(!f.frame->Playing() && Action(editor, "paste")->isEnabled() && !SongText(editor)->isReadOnly());
-    }
-
-    void PlayFromCursorStartsAtTheLyricOfTheCaretsLine() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        // Play From Cursor starts at the lyric of the caret's line.
+        f.Midi().sent.clear();
         SongText(editor)->Select(SongText(editor)->LineStartIndex(5) + 6, 0);  // inside "how are you"
         QTest::keyClick(SongText(editor), Qt::Key_F7);
         QCOMPARE(f.frame->Engine().StartTime(), 288);
@@ -97,21 +94,7 @@ private slots:
         QCOMPARE(f.frame->Engine().StartTime(), 0);
     }
 
-    void ClosingItsWindowOrANewSongStopsTheSong() {
-        Shell f;
-        EditorWindow* first = f.Open(QStringLiteral("song.stf"), SixSyllables);
-        EditorWindow* second = f.Open(QStringLiteral("again.stf"), SixSyllables);
-        second->play();
-        f.frame->PlaySong(second->KarFileName().toStdString(), first, false);
-        QVERIFY(!SongText(second)->isReadOnly());
-        second->closeWindow();  // not its song: it goes on
-        QCOMPARE(f.frame->PlayingEditor(), first);
-        first->closeWindow();
-        QVERIFY(!f.frame->Playing());
-        f.At(3 * Quarter);  // the clock going on reaches nothing that is gone
-    }
-
-    void NotificationsComeAsEventsOfTheWindowAndAnOldEndStopsNoNewSong() {
+    void NotificationsComeAsEventsAndOnlyItsOwnEndOrWindowStopsASong() {
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
         TestMidiSystem& midi = f.Midi();
@@ -132,11 +115,30 @@ private slots:
         f.frame->PlaySong(editor->KarFileName().toStdString(), editor, false);
         QCoreApplication::sendPostedEvents(f.frame.get(), 0);
         QVERIFY(f.frame->Playing());
+        // A new song over a playing one; closing a window stops only its own song.
+        EditorWindow* first = f.Open(QStringLiteral("first.stf"), SixSyllables);
+        EditorWindow* second = f.Open(QStringLiteral("again.stf"), SixSyllables);
+        second->play();
+        f.frame->PlaySong(second->KarFileName().toStdString(), first, false);
+        QVERIFY(!SongText(second)->isReadOnly());
+        second->closeWindow();  // not its song: it goes on
+        QCOMPARE(f.frame->PlayingEditor(), first);
+        first->closeWindow();
+        QVERIFY(!f.frame->Playing());
+        f.At(3 * Quarter);  // the clock going on reaches nothing that is gone
     }
 
-    void RecordTimingTapsBecomeCodesAsOneUndoStep() {
-        Shell f;
+    void RecordTimingStartsAPreRollBeforeTheCaretAndItsTapsBecomeCodesAsOneUndoStep() {
+        Shell f({.ini = QuietIni + "[TimingByEar]\nPreRoll=1000\n"});
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        SongText(editor)->Select(SongText(editor)->LineStartIndex(5), 0);  // "how", at 1.5 s
+        Action(editor, "recordTiming")->trigger();
+        QCOMPARE(f.frame->Engine().StartTime(), 96);  // 0.5 s
+        QVERIFY(Selected(SongText(editor)).startsWith(QStringLiteral("how")));
+        // Stop without a tap leaves the text as it was.
+        QTest::keyClick(SongText(editor), Qt::Key_Escape);
+        QVERIFY(!editor->Recording() && !SongText(editor)->document()->isModified());
+        SongText(editor)->Select(0, 0);
         auto line = [editor] { return SongText(editor)->toPlainText().split(QLatin1Char('\n')).value(4); };
         QTest::keyClick(SongText(editor), Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(f.frame->PlayingEditor(), editor);
@@ -166,25 +168,7 @@ private slots:
         QCOMPARE(SongText(editor)->toPlainText().toUtf8(), SixSyllables);
     }
 
-    void RecordTimingStartsAPreRollBeforeTheCaretsSyllable() {
-        Shell f({.ini = QuietIni + "[TimingByEar]\nPreRoll=1000\n"});
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
-        SongText(editor)->Select(SongText(editor)->LineStartIndex(5), 0);  // "how", at 1.5 s
-        Action(editor, "recordTiming")->trigger();
-        QCOMPARE(f.frame->Engine().StartTime(), 96);  // 0.5 s
-        QVERIFY(Selected(SongText(editor)).startsWith(QStringLiteral("how")));
-        // Stop without a tap leaves the text as it was.
-        QTest::keyClick(SongText(editor), Qt::Key_Escape);
-        QVERIFY(!editor->Recording() && !SongText(editor)->document()->isModified());
-    }
-
-    void TheDeviceOpensAtStartAndAMissingOneIsNotedQuietlyAndPlayExplains() {
-        {
-            Shell first({.ini = {}});
-            QTRY_COMPARE(first.frame->Settings().MidiOutDevice, std::string("Test Synth"));  // the first, kept
-            QVERIFY(first.frame->close());
-            QVERIFY(first.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0MidiOutDevice=Test Synth"));
-        }
+    void AMissingDeviceIsNotedQuietlyAtStartAndPlayExplains() {
         // Without an output the start is quiet: a note in the status bar and in Midi Setup.
         ModalAnswerer answers;  // a box at start would come unanswered
         Shell f({.failOpen = {0}});

@@ -166,32 +166,30 @@ private slots:
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
         const QString pdf = f.folder.Path(QStringLiteral("song.pdf"));
         const QString toPdf = "box: The printout was saved as " + pdf + ".", beside = "PDF file beside the song text";
-        const struct {
-            QStringList installed, offered;  // offered: what Print Setup lists, the preselected one first
-            int choose;
-            QString printGoesTo;
-        } cases[] = {{{"Office", "Lab"}, {"Office", "Lab", beside}, 1, "dialog: Print"},
-                     {{"Office"}, {"Office", beside}, 1, toPdf},
-                     {{}, {beside}, 0, toPdf}};  // without printers the PDF file is still offered
+        // Printers installed, what Print Setup lists (the preselected one first), the one chosen, where printing goes.
+        using Case = std::tuple<QStringList, QStringList, int, QString>;
         ModalAnswerer answers;
-        for (const auto& c : cases) {
+        for (const auto& [installed, listed, choose, printGoesTo] :
+             {Case{{"Office", "Lab"}, {"Office", "Lab", beside}, 1, "dialog: Print"},
+              Case{{"Office"}, {"Office", beside}, 1, toPdf},
+              Case{{}, {beside}, 0, toPdf}}) {  // the PDF file always offered
             QFile::remove(pdf);
-            editor->Printing().PrinterNames = [&c] { return c.installed; };
+            editor->Printing().PrinterNames = [names = installed] { return names; };
             QStringList offered;
             answers.Act([&](QDialog& dialog) {
                 auto* printers = Child<QComboBox>(&dialog, "printers");
                 offered << printers->currentText();
                 for (int i = 0; i < printers->count(); ++i)
                     if (i != printers->currentIndex()) offered << printers->itemText(i);
-                printers->setCurrentIndex(c.choose);
+                printers->setCurrentIndex(choose);
                 dialog.accept();
             });
             Action(editor, "printSetup")->trigger();
             answers.Act([](QDialog& dialog) { dialog.reject(); });
             Action(editor, "printStf")->trigger();
-            QCOMPARE(offered, c.offered);
-            QCOMPARE(answers.Seen.mid(answers.Seen.size() - 2), QStringList({"dialog: Print Setup", c.printGoesTo}));
-            QCOMPARE(QFile::exists(pdf), c.printGoesTo == toPdf);
+            QCOMPARE(offered, listed);
+            QCOMPARE(answers.Seen.mid(answers.Seen.size() - 2), QStringList({"dialog: Print Setup", printGoesTo}));
+            QCOMPARE(QFile::exists(pdf), printGoesTo == toPdf);
         }
     }
 

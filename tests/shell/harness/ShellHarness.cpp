@@ -110,14 +110,13 @@ QByteArray TestProgramFolder::ReadFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-ModalAnswerer::ModalAnswerer(bool strict) : strict_(strict) {
+ModalAnswerer::ModalAnswerer() {
     timer_.setInterval(5);
     connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::Poll);
     timer_.start();
 }
 
 ModalAnswerer::~ModalAnswerer() {
-    if (!strict_) return;
     if (!unexpected_.isEmpty()) QTest::qFail(qPrintable("unexpected: " + unexpected_.join(", ")), __FILE__, __LINE__);
     if (!replies_.empty())
         QTest::qFail(qPrintable(QStringLiteral("%1 replies unused").arg(replies_.size())), __FILE__, __LINE__);
@@ -192,7 +191,8 @@ void ModalAnswerer::Poll() {
 
 Shell::Shell(ShellOptions options) {
     for (const QString& shipped : options.shipped) folder.Copy(shipped);
-    if (!options.ini.isEmpty()) folder.WriteFile(QStringLiteral("Sonkora.ini"), options.ini);
+    if (!options.ini.isEmpty())
+        folder.WriteFile(QStringLiteral("Sonkora.ini"), options.ini.replace("$FOLDER/", folder.Path().toUtf8()));
     folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
     for (const auto& [name, bytes] : options.files) folder.WriteFile(name, bytes);
     frame = std::make_unique<MainWindow>(

@@ -94,7 +94,7 @@ private:
 // end the test fails when a modal came with no reply queued or a reply went unused.
 class ModalAnswerer : public QObject {
 public:
-    explicit ModalAnswerer(bool strict = true);
+    ModalAnswerer();
     ~ModalAnswerer() override;
     ModalAnswerer& Press(QMessageBox::StandardButton button);
     ModalAnswerer& ChooseFile(const QString& path);
@@ -112,7 +112,6 @@ private:
 
     // Modals that came with no reply queued (each cancelled), or that a reply missed.
     QStringList unexpected_;
-    bool strict_;
     std::deque<std::function<void(QDialog&)>> replies_;
     bool busy_ = false;                // a reply is scheduled
     std::vector<QDialog*> answering_;  // dialogs whose reply runs, perhaps opening others
@@ -126,7 +125,7 @@ inline const QByteArray QuietIni = "[Views]\nView0=Main\n[ViewSettings]\nView0He
 // windows closed without questions at the end. Without `ini` the start is a first one.
 struct ShellOptions {
     std::vector<std::string> devices = {"Test Synth", "Port B"};
-    QByteArray ini = QuietIni;
+    QByteArray ini = QuietIni;                               // "$FOLDER/" stands for the program folder
     QStringList shipped = {};                                // folders the project ships, copied first
     std::vector<std::pair<QString, QByteArray>> files = {};  // more files in the folder at start
     std::set<int> failOpen = {};                             // devices that cannot be opened
