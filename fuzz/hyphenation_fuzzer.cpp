@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "compiler/HyphenationCommand.h"
 #include "hyphenation/HyphenationEngine.h"
+#include "hyphenation/PatternFileCheck.h"
 
 namespace {
 
@@ -38,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data + 1), textLength);
     const std::string_view file(reinterpret_cast<const char*>(data + 1 + textLength), size - 1 - textLength);
 
+    // The check must stand any bytes; the engine must stand whatever it lets through,
+    // and the rest too, since a caller may load an image without it.
+    const std::optional<sonkora::PatternFileProblem> problem = sonkora::CheckPatternImage(file);
+    if (problem && problem->text.empty()) __builtin_trap();
     sonkora::HyphenationEngine engine;
     if (!engine.LoadPatternImage(file)) return 0;
 

@@ -4,7 +4,9 @@
 //  - the karaoke file changed;
 //  - a failed import left a file behind, or a successful one left a temporary file;
 //  - the imported song text does not compile back: any error in the song text itself
-//    (a syllable too long, a time code out of order or invalid) is a fault of the import.
+//    (a syllable too long, a time code out of order or invalid) is a fault of the import;
+//  - leaving the karaoke texts out of the bytes moved another event of a rewritten track
+//    in time or changed it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
 #include "midi/KaraokeImport.h"
+#include "midi/KaraokeTexts.h"
 #include "midi/MidiTypes.h"
 
 using namespace sonkora;
@@ -59,6 +62,30 @@ private:
     std::string lastError_;
 };
 
+// Every event but the karaoke texts keeps its tick and content in the rewritten tracks.
+void CheckStripping(const std::vector<uint8_t>& file) {
+    const KaraokeSurvey survey = SurveyKaraokeTexts(file);
+    const std::vector<uint8_t> stripped = WithoutKaraokeTexts(file, survey, false);
+    const KaraokeSurvey after = SurveyKaraokeTexts(stripped);
+    if (after.chunks.size() != survey.chunks.size()) std::abort();
+    const bool softKaraoke = survey.form == KaraokeForm::SoftKaraoke;
+    for (size_t i = 0; i < survey.chunks.size(); ++i) {
+        std::vector<MidiEvent> kept;
+        for (MidiEvent& event : ChunkEvents(file, survey.chunks[i]))
+            if (!IsKaraokeText(event, softKaraoke && i == 2)) kept.push_back(std::move(event));
+        std::vector<MidiEvent> got = ChunkEvents(stripped, after.chunks[i]);
+        // A track cut after its last words gets an end of track that keeps its length.
+        if (got.size() == kept.size() + 1 && got.back().Status == 0xFF && got.back().MetaType == 0x2F) got.pop_back();
+        const bool rewritten = survey.chunks[i].dataLength != after.chunks[i].dataLength;
+        if (!rewritten) continue;
+        if (got.size() != kept.size()) std::abort();
+        for (size_t e = 0; e < got.size(); ++e)
+            if (got[e].Time != kept[e].Time || got[e].Status != kept[e].Status || got[e].MetaType != kept[e].MetaType ||
+                got[e].Data1 != kept[e].Data1 || got[e].Data2 != kept[e].Data2 || got[e].Text != kept[e].Text)
+                std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -71,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         out << bytes;
         if (!out) std::abort();
     }
+    CheckStripping(std::vector<uint8_t>(data, data + size));
     Answers answers(size > 0 ? data[size - 1] : 0);
     const ImportResult result = ImportKaraoke(answers, answers, kar);
     answers.TakeError();

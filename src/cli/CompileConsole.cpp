@@ -1,53 +1,26 @@
 #include "cli/CompileConsole.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <limits>
-#include <system_error>
 
 #include "common/CodePage.h"
+#include "common/InterruptCleanup.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
+#include "common/TerminalText.h"
 #include "midi/MidiTypes.h"
 
 namespace sonkora::cli {
 
-namespace {
-
-// Character indexes of a song text are 32-bit, as in the editor.
-constexpr std::uintmax_t MaxSongTextSize = std::numeric_limits<int32_t>::max() / 2;
-
-}  // namespace
-
 std::string ReadSongTextBytes(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status)) throw IoError(path, "no such file");
-    if (std::filesystem::is_directory(status)) throw IoError(path, "is a directory, not a song text");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw IoError(path, std::string("cannot open: ") + std::strerror(errno));
-    if (std::filesystem::is_regular_file(status)) {
-        const std::uintmax_t size = std::filesystem::file_size(path, error);
-        if (!error && size > MaxSongTextSize) throw IoError(path, "too large for a song text");
-    }
-    std::string bytes;
-    char block[65536];
-    while (file.read(block, sizeof block) || file.gcount() > 0) {
-        bytes.append(block, static_cast<size_t>(file.gcount()));
-        if (bytes.size() > MaxSongTextSize) throw IoError(path, "too large for a song text");
-    }
-    if (file.bad()) throw IoError(path, std::string("cannot read: ") + std::strerror(errno));
-    return bytes;
+    // The editor's limit; a FIFO or a device is refused before it is opened.
+    return ReadWholeFile(path, MaxEditableFileSize);
 }
 
 Cp1252Conversion ReadSongTextInCodePage(const std::string& path, std::ostream& err) {
     std::string bytes = ReadSongTextBytes(path);
     if (!IsUtf8BeyondAscii(bytes)) return {std::move(bytes), {}, {}};
     Cp1252Conversion converted = Utf8TextToCp1252(bytes);
-    err << path << ": read as UTF-8 and converted to Windows-1252, the character set of song texts\n";
+    err << TerminalSafe(path) << ": read as UTF-8 and converted to Windows-1252, the character set of song texts\n";
     // Lines end as the editor splits them: CR LF, LF or CR.
     const std::string& text = converted.text;
     size_t line = 1, lineStart = 0, p = 0;
@@ -58,8 +31,8 @@ Cp1252Conversion ReadSongTextInCodePage(const std::string& path, std::ostream& e
                 lineStart = p + 1;
             }
         }
-        err << path << ":" << line << ":" << p - lineStart + 1 << ": " << CharacterName(converted.unmapped[i])
-            << " is not in Windows-1252 and reads as \"?\"\n";
+        err << TerminalSafe(path) << ":" << line << ":" << p - lineStart + 1 << ": "
+            << CharacterName(converted.unmapped[i]) << " is not in Windows-1252 and reads as \"?\"\n";
     }
     err << std::flush;
     return converted;
@@ -73,8 +46,24 @@ void CompileConsole::InformationBox(const std::string& message, int /*helpContex
     (compiler_.MidiError() == 0 ? Out() : Err()) << ConsoleText(message) << std::flush;
 }
 
+Answer CompileConsole::ConfirmBox(const std::string& message, int /*helpContext*/) {
+    const std::string warning = message.substr(0, message.find('\r'));
+    Err() << ErrorPlace(message) << "warning: " << warning << '\n';
+    if (stripLyrics_) {
+        Err() << "They are left out (--strip-lyrics).\n" << std::flush;
+        return Answer::Yes;
+    }
+    if (strict_) {
+        Err() << "Leave them out with --strip-lyrics.\n" << std::flush;
+        return Answer::Cancel;
+    }
+    Err() << "They are copied as they are; --strip-lyrics leaves them out.\n" << std::flush;
+    return Answer::No;
+}
+
 void CompileConsole::PlaySong(const std::string& karFileName, bool /*fromCursor*/) {
-    Err() << karFileName << ": sonkorac does not play songs; open the song text in Sonkora to play it\n" << std::flush;
+    Err() << TerminalSafe(karFileName) << ": sonkorac does not play songs; open the song text in Sonkora to play it\n"
+          << std::flush;
 }
 
 std::string CompileConsole::ErrorPlace(const std::string& /*message*/) {
@@ -91,6 +80,8 @@ std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allow
         const std::string& arg = args[i];
         if (allowChoices && arg == "--strict") {
             options.strict = true;
+        } else if (allowChoices && arg == "--strip-lyrics") {
+            options.stripLyrics = true;
         } else if (allowChoices && arg == "--track") {
             if (i + 1 == args.size()) return "--track needs a track number";
             options.track = ParseListNumber(args[++i]);
@@ -112,12 +103,15 @@ int RunCompileAndAct(const Arguments& args, CompileKind kind) {
     if (const std::optional<std::string> problem = ParseCompileOptions(args, true, options))
         return UsageError(*problem);
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    // Ctrl+C during the make removes the file being written; the earlier one stays.
+    InstallInterruptCleanup();
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
     console.SetTrackChoice(options.track);
     // As in a batch run the questions are answered Yes, unless the caller wants the
     // file only when lyrics and notes agree.
     console.SetQueryAnswer(!options.strict);
+    console.SetSourceLyricsChoice(options.stripLyrics, options.strict);
     CompileAndAct(compiler, kind, false, false, *document, console, console);
     return compiler.MidiError() == 0 ? 0 : 1;
 }

@@ -57,12 +57,26 @@ public:
     // A compilation that failed says so on standard error, success on standard output.
     void InformationBox(const std::string& message, int helpContext) override;
 
-    // Both lyric count warnings on, as in a fresh installation.
-    CompilerSettings Settings() const override { return {}; }
+    // Both lyric count warnings on, as in a fresh installation; no lyric records or
+    // preview lines, which only a window shows.
+    CompilerSettings Settings() const override { return ConsoleSettings(); }
+    static CompilerSettings ConsoleSettings() {
+        CompilerSettings settings;
+        settings.KeepLyricRecords = settings.KeepPreviewLines = false;
+        return settings;
+    }
     // There is no preview pane to fill.
     void TakePreviewLines(const std::vector<std::string>&) override {}
     // Nothing ever plays in sonkorac, so there is nothing to stop.
     void StopPlayback() override {}
+    // The only Yes/No/Cancel question of a compilation: old words in the MIDI file. They
+    // are left out with --strip-lyrics; otherwise --strict refuses the file, and without
+    // it they are kept with a warning.
+    Answer ConfirmBox(const std::string& message, int helpContext) override;
+    void SetSourceLyricsChoice(bool strip, bool strict) {
+        stripLyrics_ = strip;
+        strict_ = strict;
+    }
     // Playing and handing over to a player need the Sonkora window.
     void PlaySong(const std::string& karFileName, bool fromCursor) override;
     bool StartProgram(const std::string&, const std::string&, const std::string&) override { return false; }
@@ -73,13 +87,16 @@ protected:
 private:
     ConsoleSongDocument& document_;
     const SongCompiler& compiler_;
+    bool stripLyrics_ = false;
+    bool strict_ = false;
 };
 
-// The command line of make and export: SONG [--track N] [--strict].
+// The command line of make and export: SONG [--track N] [--strict] [--strip-lyrics].
 struct CompileOptions {
     std::string songFile;
     std::optional<int> track;
     bool strict = false;
+    bool stripLyrics = false;
 };
 // Reads the options; a usage problem is returned as its text.
 std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allowChoices, CompileOptions& options);

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "common/TerminalText.h"
+
 namespace sonkora::cli {
 
 std::string ConsoleUserInterface::ConsoleText(const std::string& message) {
@@ -12,11 +14,12 @@ std::string ConsoleUserInterface::ConsoleText(const std::string& message) {
     std::string lines;
     for (const char c : text) lines += c == '\r' ? '\n' : c;
     if (lines.empty() || lines.back() != '\n') lines += '\n';
-    return lines;
+    // Messages quote song texts and file names, which may hold control characters.
+    return TerminalSafe(lines, LineBreaks::Keep);
 }
 
 void ConsoleUserInterface::ErrorBox(const std::string& message, int /*helpContext*/) {
-    err_ << ErrorPlace(message) << ConsoleText(message) << std::flush;
+    err_ << TerminalSafe(ErrorPlace(message)) << ConsoleText(message) << std::flush;
 }
 
 void ConsoleUserInterface::InformationBox(const std::string& message, int /*helpContext*/) {
@@ -38,7 +41,8 @@ std::optional<int> ConsoleUserInterface::SelectTrack(const std::string& fileName
     if (!trackChoice_) return std::nullopt;
     const int number = *trackChoice_;
     if (number < 1 || static_cast<size_t>(number) > items.size()) {
-        err_ << fileName << ": --track " << number << " is not in the list of " << items.size() << " tracks\n"
+        err_ << TerminalSafe(fileName) << ": --track " << number << " is not in the list of " << items.size()
+             << " tracks\n"
              << std::flush;
         return std::nullopt;
     }

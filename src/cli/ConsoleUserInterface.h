@@ -35,8 +35,9 @@ public:
     void SetTrackChoice(std::optional<int> listNumber) { trackChoice_ = listNumber; }
     void SetSaveFileName(std::optional<std::string> name) { saveFileName_ = std::move(name); }
 
-    // A box's text as console lines: carriage returns become line breaks, and a question's
-    // closing "Continue?" is dropped since nobody is asked.
+    // A box's text as console lines: carriage returns become line breaks, a question's
+    // closing "Continue?" is dropped since nobody is asked, and control characters are
+    // shown as "?" (TerminalSafe).
     static std::string ConsoleText(const std::string& message);
 
 protected:

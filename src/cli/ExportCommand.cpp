@@ -1,5 +1,5 @@
 // sonkorac export SONG.stf|FILE.kar [--format midi|lrc|elrc|vtt|ultrastar] [--output FILE]
-//   [--track N] [--strict] [--audio [--mute-voice]]
+//   [--track N] [--strict] [--strip-lyrics] [--audio [--mute-voice]]
 // --format midi (the default) is Export As MIDI File With Lyrics; the other formats are
 // the lyric exports, from a song text or straight from a Soft Karaoke file.
 #include <iostream>
@@ -8,6 +8,7 @@
 #include "cli/CompileConsole.h"
 #include "common/FilePaths.h"
 #include "common/FoldUpper.h"
+#include "common/TerminalText.h"
 #include "formats/KaraokeExport.h"
 #ifdef SONKORA_WITH_PLAYBACK
 #include "playback/OfflineAudioRenderer.h"
@@ -38,7 +39,7 @@ struct ExportOptions {
     std::string outputFile;
     bool audio = false;
     bool muteVoice = false;
-    Arguments compileArgs;  // what the MIDI export reads: the song, --track, --strict
+    Arguments compileArgs;  // what the MIDI export reads: the song, --track, --strict, --strip-lyrics
 };
 
 std::optional<std::string> ParseExportOptions(const Arguments& args, ExportOptions& options) {
@@ -62,6 +63,11 @@ std::optional<std::string> ParseExportOptions(const Arguments& args, ExportOptio
     if ((options.audio || options.muteVoice) && options.format != "ultrastar")
         return "--audio and --mute-voice are for --format ultrastar";
     if (options.muteVoice && !options.audio) return "--mute-voice needs --audio";
+    if (options.format != "midi") {
+        for (const std::string& arg : options.compileArgs) {
+            if (arg == "--strip-lyrics") return "--strip-lyrics is for the MIDI export; the lyric formats copy no MIDI";
+        }
+    }
     return std::nullopt;
 }
 
@@ -89,9 +95,9 @@ int RunExport(const Arguments& args) {
     request.muteVoice = options.muteVoice;
     const bool karaokeInput = FoldUpper(ExtensionOf(compile.songFile)) == ".KAR";
     if (karaokeInput && request.format == ExportFormat::UltraStar && !compile.track) {
-        std::cerr << compile.songFile
+        std::cerr << TerminalSafe(compile.songFile)
                   << ": UltraStar needs the melody: name the voice track with --track N (see sonkorac tracks --kar "
-                  << compile.songFile << ")\n";
+                  << TerminalSafe(compile.songFile) << ")\n";
         return 1;
     }
     request.withVoice = karaokeInput && compile.track.has_value();

@@ -10,6 +10,8 @@
 // its line ends are kept as the file had them. Words are read one per line, in
 // Windows-1252 like song texts, or in UTF-8 when a line is valid UTF-8 with letters
 // beyond ASCII (and written back the same way).
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,8 +23,10 @@
 #include "cli/SongTextFile.h"
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/InterruptCleanup.h"
 #include "common/IoError.h"
 #include "common/SafeSave.h"
+#include "common/TerminalText.h"
 #include "compiler/HyphenationCommand.h"
 #include "hyphenation/HyphenationEngine.h"
 #include "hyphenation/LanguageList.h"
@@ -70,12 +74,20 @@ std::optional<std::string> ParseOptions(const Arguments& args, HyphenateOptions&
     return std::nullopt;
 }
 
+// The hyphenated text is data: redirected, it keeps every byte (a tab, a carriage
+// return); only a terminal gets control characters shown as "?".
+std::string ForStandardOutput(const std::string& bytes) {
+    static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    return terminal ? TerminalSafe(bytes, LineBreaks::Keep) : bytes;
+}
+
 std::string NoPatternFiles(const std::string& directory) {
-    return "sonkorac: no hyphenation pattern files (*.hyp) in " + directory + "\n";
+    return "sonkorac: no hyphenation pattern files (*.hyp) in " + TerminalSafe(directory) + "\n";
 }
 
 std::string NoLanguage(const std::string& language) {
-    return "sonkorac: no hyphenation patterns for the language '" + language + "' (see sonkorac languages)\n";
+    return "sonkorac: no hyphenation patterns for the language '" + TerminalSafe(language) +
+           "' (see sonkorac languages)\n";
 }
 
 // The index of the language for --lang among the listed names, if one matches.
@@ -107,8 +119,9 @@ public:
             return found;
         }
         if (!LanguageMatches(names[static_cast<std::size_t>(selected)], songCompiler_.Language())) {
-            Err() << "sonkorac: note: no hyphenation patterns for the song's language '" << songCompiler_.Language()
-                  << "'; using " << names[static_cast<std::size_t>(selected)] << "\n"
+            Err() << "sonkorac: note: no hyphenation patterns for the song's language '"
+                  << TerminalSafe(songCompiler_.Language()) << "'; using "
+                  << TerminalSafe(names[static_cast<std::size_t>(selected)]) << "\n"
                   << std::flush;
         }
         return selected;
@@ -167,6 +180,7 @@ int HyphenateSong(const HyphenateOptions& options) {
             return UsageError("--output names the song text itself; choose another file");
     }
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    InstallInterruptCleanup();
     const LineEnds ends = ReadLineEnds(options.songFile);
     SongCompiler compiler;
     HyphenateConsole console(*document, compiler, options.language);
@@ -182,7 +196,7 @@ int HyphenateSong(const HyphenateOptions& options) {
 
     const std::string bytes = JoinLines(*document, ends);
     if (options.output.empty()) {
-        std::cout << bytes << std::flush;
+        std::cout << ForStandardOutput(bytes) << std::flush;
         if (!std::cout) throw IoError("standard output", "cannot be written");
     } else {
         WriteFileSafely(options.output, bytes);
@@ -282,8 +296,8 @@ int HyphenateWords(const HyphenateOptions& options) {
         if (options.language) {
             chosen = MatchName(names, *options.language);
         } else {
-            std::cerr << "sonkorac: note: no language given; using " << names[static_cast<std::size_t>(*chosen)]
-                      << "\n";
+            std::cerr << "sonkorac: note: no language given; using "
+                      << TerminalSafe(names[static_cast<std::size_t>(*chosen)]) << "\n";
         }
         if (!chosen) {
             std::cerr << NoLanguage(*options.language);
@@ -303,11 +317,11 @@ int HyphenateWords(const HyphenateOptions& options) {
         out += HyphenateWord(engine, line);
         out += '\n';
         if (out.size() >= 1 << 16) {
-            std::cout << out;
+            std::cout << ForStandardOutput(out);
             out.clear();
         }
     }
-    std::cout << out << std::flush;
+    std::cout << ForStandardOutput(out) << std::flush;
     if (!std::cout) throw IoError("standard output", "cannot be written");
     if (std::cin.bad()) throw IoError("standard input", "cannot be read");
     return 0;

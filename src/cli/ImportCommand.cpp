@@ -7,10 +7,14 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/ConsoleUserInterface.h"
 #include "common/FilePaths.h"
+#include "common/InterruptCleanup.h"
+#include "common/RegularFile.h"
+#include "common/TerminalText.h"
 #include "midi/KaraokeImport.h"
 
 namespace sonkora::cli {
@@ -73,11 +77,17 @@ public:
         if (overwrite_) return Answer::Yes;
         std::string firstLine = message.substr(0, message.find('\r'));
         while (!firstLine.empty() && firstLine.back() == ' ') firstLine.pop_back();
-        Err() << firstLine << "\n" << std::flush;
+        Err() << TerminalSafe(firstLine) << "\n" << std::flush;
         return Answer::Cancel;
     }
 
-    void OpenSongText(const std::string& fileName) override { Out() << fileName << "\n" << std::flush; }
+    void OpenSongText(const std::string& fileName) override { Out() << TerminalSafe(fileName) << "\n" << std::flush; }
+
+    // One warning line per change, as compilers write them.
+    void ReportChanges(const std::string& fileName, const std::vector<std::string>& changes) override {
+        for (const std::string& change : changes) Err() << fileName << ": warning: " << change << "\n";
+        Err() << std::flush;
+    }
 
 protected:
     std::string ErrorPlace(const std::string& /*message*/) override { return karaokeFile_ + ": "; }
@@ -94,7 +104,7 @@ int RunImport(const Arguments& args) {
     if (const std::optional<std::string> problem = ParseImportOptions(args, options))
         return UsageError("import: " + *problem);
     if (!FileExists(options.karaokeFile)) {
-        std::cerr << "File " << options.karaokeFile << " not found.\n";
+        std::cerr << TerminalSafe(FileNotFoundMessage(options.karaokeFile)) << "\n";
         return 1;
     }
     if (!options.track) {
@@ -103,6 +113,7 @@ int RunImport(const Arguments& args) {
         return UsageError("import: choose the voice track with --track N from the list above");
     }
 
+    InstallInterruptCleanup();
     ImportConsole console(options.karaokeFile, options.overwrite);
     console.SetTrackChoice(options.track);
     // The console never offers a save dialog: an output is taken or the import stops.

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleUserInterface.h"
 #include "common/FilePaths.h"
+#include "common/TerminalText.h"
 #include "hyphenation/LanguageList.h"
 
 namespace sonkora::cli {
@@ -15,10 +16,11 @@ int RunLanguages(const Arguments& args) {
     const std::string directory = ProgramDirectory();
     const LanguageList list = BuildLanguageList(directory, "", console);
     if (list.entries.empty()) {
-        std::cerr << "sonkorac: no hyphenation pattern files (*.hyp) in " << directory << "\n";
+        std::cerr << "sonkorac: no hyphenation pattern files (*.hyp) in " << TerminalSafe(directory) << "\n";
         return 1;
     }
-    for (const LanguageEntry& entry : list.entries) std::cout << entry.name << '\t' << entry.fileName << '\n';
+    for (const LanguageEntry& entry : list.entries)
+        std::cout << TerminalSafe(entry.name) << '\t' << TerminalSafe(entry.fileName) << '\n';
     return 0;
 }
 

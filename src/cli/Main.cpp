@@ -4,16 +4,17 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "common/TerminalText.h"
 
 namespace sonkora::cli {
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"tracks", "[--kar] FILE", RunTracks},
-        {"make", "SONG.stf [--track N] [--strict]", RunMake},
+        {"make", "SONG.stf [--track N] [--strict] [--strip-lyrics]", RunMake},
         {"export",
          "SONG.stf|FILE.kar [--format midi|lrc|elrc|vtt|ultrastar] [--output FILE] [--track N] [--strict] "
-         "[--audio [--mute-voice]]",
+         "[--strip-lyrics] [--audio [--mute-voice]]",
          RunExport},
         {"check", "SONG.stf", RunCheck},
         {"hyphenate", "(SONG.stf [--output OUT.stf] | --words) [--lang NAME | --patterns FILE.hyp]", RunHyphenate},
@@ -26,14 +27,14 @@ const std::vector<Command>& AllCommands() {
 #ifdef SONKORA_WITH_PLAYBACK
         {"devices", "", RunDevices},
         {"play", "FILE [--device NAME] [--from TIME] [--track N]", RunPlay},
-        {"render", "FILE OUT.wav [--from TIME] [--track N]", RunRender},
+        {"render", "FILE OUT.wav [--from TIME] [--track N] [--max-length MINUTES]", RunRender},
 #endif
     };
     return commands;
 }
 
 int UsageError(const std::string& problem) {
-    if (!problem.empty()) std::cerr << "sonkorac: " << problem << "\n";
+    if (!problem.empty()) std::cerr << "sonkorac: " << sonkora::TerminalSafe(problem) << "\n";
     std::cerr << "usage:\n";
     for (const Command& command : AllCommands())
         std::cerr << "  sonkorac " << command.name << " " << command.usage << "\n";
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
         try {
             return command.run(args);
         } catch (const std::exception& error) {
-            std::cerr << error.what() << "\n";
+            std::cerr << sonkora::TerminalSafe(error.what()) << "\n";
             return 1;
         }
     }

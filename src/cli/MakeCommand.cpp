@@ -1,4 +1,4 @@
-// sonkorac make SONG.stf [--track N] [--strict]: the Karaoke menu's Make.
+// sonkorac make SONG.stf [--track N] [--strict] [--strip-lyrics]: the Karaoke menu's Make.
 #include "cli/CompileConsole.h"
 
 namespace sonkora::cli {

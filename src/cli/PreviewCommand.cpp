@@ -1,8 +1,11 @@
 // sonkorac preview SONG.stf: the lyric preview, one line per line; an error in the lyric
-// body is its last line, as the Preview page shows it.
+// body is its last line, as the Preview page shows it. The song text's Windows-1252
+// letters are written in UTF-8, as the terminal expects them.
 #include <iostream>
 
 #include "cli/CompileConsole.h"
+#include "common/CodePage.h"
+#include "common/TerminalText.h"
 
 namespace sonkora::cli {
 
@@ -13,8 +16,10 @@ int RunPreview(const Arguments& args) {
     const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
     SongCompiler compiler;
     CompileConsole console(*document, compiler, std::cout, std::cerr);
-    compiler.CompileSongText(CompileKind::Preview, *document, console);
-    for (const std::string& line : compiler.PreviewLines()) std::cout << line << '\n';
+    CompilerSettings settings = CompileConsole::ConsoleSettings();
+    settings.KeepPreviewLines = true;
+    compiler.CompileSongText(CompileKind::Preview, *document, console, settings);
+    for (const std::string& line : compiler.PreviewLines()) std::cout << TerminalSafe(Cp1252ToUtf8(line)) << '\n';
     std::cout << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;
 }

@@ -1,8 +1,12 @@
 // sonkorac print SONG.stf: Print Song Text, the lyrics laid out as they are sung, on
-// standard output. The text is checked first, so nothing is printed for a broken text.
+// standard output, in UTF-8. The text is checked first, so nothing is printed for a
+// broken text.
 #include <iostream>
+#include <sstream>
 
 #include "cli/CompileConsole.h"
+#include "common/CodePage.h"
+#include "common/TerminalText.h"
 
 namespace sonkora::cli {
 
@@ -15,8 +19,9 @@ int RunPrint(const Arguments& args) {
     CompileConsole console(*document, compiler, std::cout, std::cerr);
     compiler.CompileSongText(CompileKind::Check, *document, console);
     if (compiler.MidiError() != 0) return 1;
-    compiler.CompileSongText(CompileKind::PrintText, *document, console, {}, &std::cout);
-    std::cout << std::flush;
+    std::ostringstream text;
+    compiler.CompileSongText(CompileKind::PrintText, *document, console, {}, &text);
+    std::cout << TerminalSafe(Cp1252ToUtf8(text.str()), LineBreaks::Keep) << std::flush;
     return compiler.MidiError() == 0 ? 0 : 1;
 }
 

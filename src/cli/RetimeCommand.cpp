@@ -19,6 +19,8 @@
 #include "cli/CompileConsole.h"
 #include "cli/SongTextFile.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
+#include "common/TerminalText.h"
 #include "compiler/Retiming.h"
 
 namespace sonkora::cli {
@@ -83,10 +85,8 @@ std::string Printable(const std::string& text) {
 // The taps of the file and the line each stands on. A line that is no time in seconds
 // is reported as "TAPS:LINE: message"; nothing then.
 std::optional<std::vector<double>> ReadTaps(const std::string& path, std::vector<int>& lineNumbers) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw IoError(path, "is a directory, not a list of taps");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw IoError(path, std::string("cannot open: ") + std::strerror(errno));
+    // A FIFO, a device or a huge file is refused before it is read.
+    std::istringstream file(ReadWholeFile(path, MaxEditableFileSize));
     std::vector<double> taps;
     std::string line;
     int number = 0;
@@ -97,7 +97,7 @@ std::optional<std::vector<double>> ReadTaps(const std::string& path, std::vector
         if (first == std::string::npos || line[first] == '#') continue;
         const std::string text = line.substr(first);
         const auto bad = [&](const std::string& message) {
-            std::cerr << path << ":" << number << ": " << message << "\n";
+            std::cerr << TerminalSafe(path + ":" + std::to_string(number) + ": " + message) << "\n";
             return std::nullopt;
         };
         const char* begin = text.c_str();
@@ -108,11 +108,10 @@ std::optional<std::vector<double>> ReadTaps(const std::string& path, std::vector
         const bool plain = text.find_first_not_of("0123456789.+-eE") == std::string::npos;
         if (!plain || end == begin || *end != '\0' || !std::isfinite(seconds) || errno == ERANGE)
             return bad("'" + Printable(text) + "' is not a time in seconds");
-        if (seconds < 0) return bad("'" + text + "' lies before the start of the song");
+        if (seconds < 0) return bad("'" + Printable(text) + "' lies before the start of the song");
         taps.push_back(seconds);
         lineNumbers.push_back(number);
     }
-    if (file.bad()) throw IoError(path, std::string("cannot read: ") + std::strerror(errno));
     return taps;
 }
 
@@ -139,19 +138,21 @@ int RunRetime(const Arguments& args) {
     CompileConsole console(document, compiler, std::cout, std::cerr);
     const RetimeOutcome outcome = RetimeSong(compiler, document, console, options.from - 1, *taps, options.settings);
     if (outcome.badTap) {
-        std::cerr << options.tapsFile << ":" << tapLines[static_cast<size_t>(*outcome.badTap)] << ": "
-                  << outcome.tapProblem << "\n";
+        std::cerr << TerminalSafe(options.tapsFile + ":" +
+                                  std::to_string(tapLines[static_cast<size_t>(*outcome.badTap)]) + ": " +
+                                  outcome.tapProblem)
+                  << "\n";
         return 1;
     }
     if (!outcome.problem.empty()) {
-        std::cerr << options.songFile << ": " << outcome.problem << "\n";
+        std::cerr << TerminalSafe(options.songFile + ": " + outcome.problem) << "\n";
         return 1;
     }
     if (!outcome.done) return 1;
 
     WriteFileSafely(options.output.empty() ? options.songFile : options.output, file.WithLines(document.Lines()));
     const RetimeCounts& counts = outcome.counts;
-    std::cout << (options.output.empty() ? options.songFile : options.output) << ": "
+    std::cout << TerminalSafe(options.output.empty() ? options.songFile : options.output) << ": "
               << Count(counts.written, "time code", "time codes") << " written, " << counts.removed << " removed, "
               << Count(counts.moved, "tap", "taps") << " moved after the syllable before, "
               << Count(counts.ignored, "tap", "taps") << " ignored (no syllable left)\n";

@@ -9,6 +9,7 @@
 
 #include "cli/CompileConsole.h"
 #include "cli/SongTextFile.h"
+#include "common/TerminalText.h"
 #include "compiler/TimeCodeShift.h"
 
 namespace sonkora::cli {
@@ -49,14 +50,15 @@ int RunShift(const Arguments& args) {
     const ShiftOutcome outcome = ShiftTimeCodes(document, console, std::nullopt, *units);
     if (!outcome.done) {
         // The place as the compiler gives it for a time code: the caret after its "$".
-        std::cerr << songFile << ":" << outcome.line + 1 << ":" << outcome.column + 1 << ": " << outcome.problem
+        std::cerr << TerminalSafe(songFile + ":" + std::to_string(outcome.line + 1) + ":" +
+                                  std::to_string(outcome.column + 1) + ": " + outcome.problem)
                   << "\n";
         return 1;
     }
     const std::string target = output.empty() ? songFile : output;
     WriteFileSafely(target, file.WithLines(document.Lines()));
-    std::cout << target << ": " << outcome.shifted << (outcome.shifted == 1 ? " time code" : " time codes")
-              << " shifted by " << amount << "\n";
+    std::cout << TerminalSafe(target) << ": " << outcome.shifted
+              << (outcome.shifted == 1 ? " time code" : " time codes") << " shifted by " << amount << "\n";
     return 0;
 }
 

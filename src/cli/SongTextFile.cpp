@@ -66,7 +66,7 @@ void WriteFileSafely(const std::string& path, const std::string& bytes) {
     if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
         throw IoError(path, "is not a regular file");
     SafeSave save(target);
-    if (!save.Create()) throw IoError(path, std::string("cannot be created: ") + std::strerror(errno));
+    if (!save.Create()) throw IoError(path, "cannot be created: " + save.Problem());
     if (!save.WriteAll(bytes) || !save.Commit())
         throw IoError(path, std::string("cannot be written: ") + std::strerror(errno));
 }

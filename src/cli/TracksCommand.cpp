@@ -7,23 +7,11 @@
 #include "cli/Commands.h"
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/RegularFile.h"
+#include "common/TerminalText.h"
 #include "midi/TrackListing.h"
 
 namespace sonkora::cli {
-
-namespace {
-
-// Track names are raw bytes from the file; a control character among them must not
-// break the one-item-per-line output or steer the terminal.
-std::string TerminalText(std::string text) {
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = '?';
-    }
-    return Cp1252ToUtf8(text);
-}
-
-}  // namespace
 
 int RunTracks(const Arguments& args) {
     bool softKaraoke = false;
@@ -41,17 +29,17 @@ int RunTracks(const Arguments& args) {
     }
     if (!file) return UsageError("tracks: no file given");
     if (!FileExists(*file)) {
-        std::cerr << "File " << *file << " not found.\n";
+        std::cerr << TerminalSafe(FileNotFoundMessage(*file)) << "\n";
         return 1;
     }
     const TrackList list = ListTracks(*file, softKaraoke ? ListKindSoftKaraoke : ListKindPlainMidi);
     if (list.midiError != 0) {
         const std::string message =
             list.message.empty() ? "cannot be listed (error " + std::to_string(list.midiError) + ")" : list.message;
-        std::cerr << *file << ": " << message << "\n";
+        std::cerr << TerminalSafe(*file + ": " + message) << "\n";
         return 1;
     }
-    for (const std::string& item : list.items) std::cout << TerminalText(item) << '\n';
+    for (const std::string& item : list.items) std::cout << TerminalSafe(Cp1252ToUtf8(item)) << '\n';
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "sonkorac: cannot write the list\n";

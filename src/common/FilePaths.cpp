@@ -1,5 +1,7 @@
 #include "common/FilePaths.h"
 
+#include <limits.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +98,18 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
     }
     result += name;
     return result;
+}
+
+bool NameFitsSystem(std::string_view path) {
+    if (path.size() >= PATH_MAX) return false;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(PathSeparator, start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end - start > NAME_MAX) return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 bool FileExists(const std::string& path) {

@@ -42,6 +42,11 @@ bool HasDirectory(std::string_view path);
 // empty or already ends with one.
 std::string JoinPath(std::string_view directory, std::string_view name);
 
+// True when every part of `path` and the whole of it are within the lengths the system
+// allows (NAME_MAX per name, PATH_MAX in all). A longer name must be refused, never
+// shortened: cut short it may name another file.
+bool NameFitsSystem(std::string_view path);
+
 // True when something other than a directory exists under `path`.
 bool FileExists(const std::string& path);
 

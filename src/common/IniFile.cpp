@@ -13,6 +13,7 @@
 
 #include "common/FilePaths.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
 #include "common/SafeSave.h"
 
 namespace sonkora {
@@ -139,34 +140,13 @@ void IniFile::LoadFromString(std::string_view text) {
 }
 
 void IniFile::Load(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            LoadFromString({});
-            return;
-        }
-        ThrowErrno(path, "cannot open");
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        LoadFromString({});
+        return;
     }
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            close(fd);
-            errno = error;
-            ThrowErrno(path, "cannot read");
-        }
-        if (got == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    close(fd);
-    LoadFromString(text);
+    // A FIFO under the ini file's name would stop the program at start.
+    LoadFromString(ReadWholeFile(path, MaxEditableFileSize));
 }
 
 std::string IniFile::ToString() const {

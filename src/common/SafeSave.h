@@ -10,6 +10,16 @@
 //   write to save.Stream() (or open save.TempName() yourself) ...
 //   if (!save.Commit()) fail;   // errno tells why
 // A whole buffer at once: save.Create() && save.WriteAll(bytes) && save.Commit().
+//
+// The temporary file is hidden and named after the target, "DIR/.NAME.sonkora-tmp-XXXXXX",
+// and locked while the save runs. A program killed before its commit (SIGKILL, a power
+// cut) leaves only that file behind, never a partial target; the next save of the same
+// target finds it unlocked and removes it.
+//
+// Only a regular file that may be written is replaced: a directory, a device, a FIFO or
+// a read-only file under the target's name is refused, since renaming over it would
+// destroy what the user protected. A symbolic link is followed, so the link stays a
+// link and the file it names gets the new content.
 
 #include <cstdio>
 #include <string>
@@ -27,8 +37,19 @@ public:
     SafeSave(const SafeSave&) = delete;
     SafeSave& operator=(const SafeSave&) = delete;
 
-    // Creates the temporary file beside the target. False (errno set) when that failed.
+    // What temporary file names carry after ".NAME".
+    static constexpr const char* TempMarker = ".sonkora-tmp-";
+
+    // Creates the temporary file beside the target, after removing what earlier runs left
+    // there. False when the target cannot be replaced or the file not created; errno is
+    // set and Problem() says why.
     bool Create();
+    // Why Create or Commit failed, for a message: "not a regular file", "read-only", or
+    // the system's reason.
+    const std::string& Problem() const { return problem_; }
+
+    // Removes temporary files beside `target` that no running save holds any more.
+    static void RemoveLeftovers(const std::string& target);
     // The temporary file as a stream for writing, opened on first use; null on failure.
     std::FILE* Stream();
     // Writes `bytes` to the temporary file; false (errno set) on failure.
@@ -48,6 +69,11 @@ public:
     void Discard();
 
 private:
+    bool Fail(int error, std::string problem);
+    bool ResolveTarget();
+
+    std::string problem_;
+    int cleanupSlot_ = -1;
     std::string target_;
     std::string tempName_;
     int descriptor_ = -1;

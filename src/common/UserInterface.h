@@ -61,6 +61,14 @@ public:
     // chosen index (0-based) when the user confirmed with a non-empty list.
     virtual std::optional<int> SelectTrack(const std::string& fileName, const std::vector<std::string>& items) = 0;
 
+    // The same dialog, told the track chunk each item stands for, so that its audition
+    // plays the right one: a karaoke file's list leaves out its karaoke tracks, and those
+    // holding nothing but lyrics. By default the dialog is shown with the items alone.
+    virtual std::optional<int> SelectTrackOfChunks(const std::string& fileName, const std::vector<std::string>& items,
+                                                   const std::vector<int>& /*chunks*/) {
+        return SelectTrack(fileName, items);
+    }
+
     // A save dialog; nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) = 0;
 
@@ -69,6 +77,14 @@ public:
     // on Cancel. A front end without this dialog answers as if it was cancelled.
     virtual std::optional<int> ChooseLanguage(const std::vector<std::string>& /*languages*/, int /*selected*/) {
         return std::nullopt;
+    }
+
+    // What an import had to change to fit what a file held into a song text, reported
+    // once at its end. By default one information box lists them, one per line.
+    virtual void ReportChanges(const std::string& fileName, const std::vector<std::string>& changes) {
+        std::string message = "Imported " + fileName + " with these changes:";
+        for (const std::string& change : changes) message += "\r" + change;
+        InformationBox(message, HelpContext::Import);
     }
 
     // Set only while the frame's batch run works through a folder: the compiler's

@@ -1,4 +1,5 @@
-// CompileAndAct: what the Karaoke menu does with a compilation's result.
+// What the Karaoke menu does around a compilation: the success message, playback, or the
+// hand-over to an external player.
 #include "common/FilePaths.h"
 #include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
@@ -40,7 +41,8 @@ void CompileAndAct(SongCompiler& compiler, CompileKind mode, bool fromCursor, bo
             host.PlaySong(compiler.KarFileName(), fromCursor);
         }
     } else if ((mode == CompileKind::Make || mode == CompileKind::Export) && !ui.Batch()) {
-        if (code == 0) ui.InformationBox("Karaoke file made succesfully", HelpContext::General);
+        if (code == 0)
+            ui.InformationBox("Karaoke file made succesfully: " + compiler.KarFileName(), HelpContext::General);
         if (code == MidiErrorCode::Declined) ui.InformationBox("Karaoke file not made", HelpContext::General);
     }
     if (code > 0) ui.ErrorBox(MidiErrorMessage(code), HelpContext::ErrorMessages);

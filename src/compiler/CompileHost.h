@@ -14,6 +14,10 @@ struct CompilerSettings {
     bool CompilerLessLyrics = true;  // ask when notes are left without a lyric
     std::string KaraokePlayer;       // path of the external karaoke player; empty: none
     std::string Parameters = "%";    // its parameter template, "%" standing for the file
+    // The lyric records and the preview lines, which an editor window maps with, cost
+    // several times the song text; a run that shows neither (sonkorac) leaves them out.
+    bool KeepLyricRecords = true;
+    bool KeepPreviewLines = true;
     // Not empty: Make and Export write this file instead of the song's karaoke file (the
     // lyric exports compile into a scratch file and keep the song's own .kar untouched).
     std::string OutputFileName;

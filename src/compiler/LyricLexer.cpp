@@ -20,6 +20,16 @@ LyricLexer::LyricLexer(const std::vector<std::string>& lines, int firstLine)
     }
 }
 
+size_t LyricLexer::MaxSyllables() const {
+    size_t ends = 1;
+    for (size_t i = static_cast<size_t>(line_); i < lines_.size(); ++i) {
+        ends += 1 + static_cast<size_t>(std::count_if(lines_[i].begin(), lines_[i].end(), [](char c) {
+                    return c == '-' || c == '_' || c == ' ' || c == '\t';
+                }));
+    }
+    return ends;
+}
+
 bool LyricLexer::Next(int& character) {
     while (line_ < static_cast<int>(lines_.size())) {
         const std::string& text = lines_[static_cast<size_t>(line_)];

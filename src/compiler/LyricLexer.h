@@ -65,6 +65,9 @@ public:
     // and emitting it.
     bool HasPendingSyllable() const { return !syllable_.empty(); }
     bool FlushSyllable(LexerHandler& handler);
+    // At least as many syllables as Run and FlushSyllable emit: each one but the last
+    // ends at a hyphen, underscore, blank, tab or line end. For reserving room ahead.
+    size_t MaxSyllables() const;
 
     // For a handler that edits the text around what it is told (retiming): the text
     // index just after the character last taken, and, during Syllable, the index of the

@@ -23,7 +23,7 @@ PreviewSelection PreviewSelectionForCaret(const LyricList& lyrics, int caretInde
     int i = 1;
     while (i <= count - 1 && lyrics[i].Pos <= caretIndex) ++i;
     const LyricRecord& lyric = lyrics[i - 1];
-    return {{lyric.Row, lyric.Col}, static_cast<int>(lyric.Display.size())};
+    return {{lyric.Row, lyric.Col}, lyric.DisplayLength};
 }
 
 SourceRange SourceRangeAtPreviewCaret(const LyricList& lyrics, PreviewPlace caret) {
@@ -51,7 +51,7 @@ std::optional<LyricHighlight> LyricsAtTime(const LyricList& lyrics, int32_t time
     LyricHighlight highlight;
     highlight.Source = {first.Pos, lyrics[j].Pos - first.Pos};
     highlight.From = {first.Row, first.Col};
-    highlight.To = {last.Row, last.Col + static_cast<int>(last.Display.size())};
+    highlight.To = {last.Row, last.Col + last.DisplayLength};
     return highlight;
 }
 

@@ -5,9 +5,9 @@
 // The list always holds one record more than there are lyrics: the last one is the open
 // record, whose Pos marks where the source of the last lyric ends and which becomes the
 // record of the next lyric. For the song body "Hel-lo world," starting at index 20:
-//   record 0 {Pos 20, Text "\\Hel", Row 1, Col 0, Display "Hel"}
-//   record 1 {Pos 24, Text "lo",    Row 1, Col 3, Display "lo"}
-//   record 2 {Pos 27, Text " world,", Row 1, Col 5, Display " world,"}
+//   record 0 {Pos 20, Text "\\Hel", Row 1, Col 0, DisplayLength 3}     "Hel"
+//   record 1 {Pos 24, Text "lo",    Row 1, Col 3, DisplayLength 2}      "lo"
+//   record 2 {Pos 27, Text " world,", Row 1, Col 5, DisplayLength 7}    " world,"
 //   record 3 {Pos 34}                      <- the open record
 // so lyric k's source is the text from Pos of k up to Pos of k + 1.
 
@@ -19,13 +19,13 @@
 namespace sonkora {
 
 struct LyricRecord {
-    int32_t Time = 0;     // bound time in ticks
-    int32_t Pos = 0;      // index in the song text where the lyric's source begins
-    std::string Text;     // as written to the file: prefix ("\\", "/", " " or none) and syllable
-    int32_t Row = 0;      // preview line that shows the syllable
-    int32_t Col = 0;      // column in that line where its display begins
-    std::string Display;  // the syllable as the preview shows it (a blank prefix kept)
-    int32_t Track = 0;    // voice track that gave the time (Make, Play, Export)
+    int32_t Time = 0;           // bound time in ticks
+    int32_t Pos = 0;            // index in the song text where the lyric's source begins
+    std::string Text;           // as written to the file: prefix ("\\", "/", " " or none) and syllable
+    int32_t Row = 0;            // preview line that shows the syllable
+    int32_t Col = 0;            // column in that line where its display begins
+    int32_t DisplayLength = 0;  // of the syllable as the preview shows it (a blank prefix kept)
+    int32_t Track = 0;          // voice track that gave the time (Make, Play, Export)
 };
 
 class LyricList {
@@ -41,6 +41,8 @@ public:
     const LyricRecord& operator[](int index) const { return records_.at(static_cast<size_t>(index)); }
     const std::vector<LyricRecord>& Records() const { return records_; }
 
+    // Room for this many lyrics without moving the records again.
+    void Reserve(size_t lyrics) { records_.reserve(lyrics + 1); }
     // The open record; the list must hold one.
     LyricRecord& Open() { return records_.back(); }
     // Closes the open record (it becomes a lyric) and opens the next at `pos`.

@@ -1,15 +1,17 @@
 #include "compiler/SongCompiler.h"
 
-#include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/RegularFile.h"
+#include "common/SafeSave.h"
 #include "common/UserInterface.h"
 #include "compiler/LyricLexer.h"
+#include "compiler/SourceLyrics.h"
 #include "midi/KaraokePass.h"
 #include "midi/MidiTypes.h"
 #include "midi/TimeCode.h"
@@ -38,6 +40,19 @@ bool ReadsDirectives(CompileKind mode) {
     return BindsNotes(mode) || mode == CompileKind::SelectTrack;
 }
 
+// A name from a "\m" or "\k" line. Relative names are taken from the song text's own
+// directory, whatever directory the program happens to run in.
+std::string ResolveName(const std::string& songDirectory, const std::string& textName) {
+    const std::string name = FileNameFromSongText(textName);
+    if (!name.empty() && name[0] == PathSeparator) return name;
+    return JoinPath(songDirectory, name);
+}
+
+std::string TooManyTracksMessage(int32_t track, int trackCount) {
+    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" + "MIDI file contains " +
+           std::to_string(trackCount - 1) + " tracks).";
+}
+
 }  // namespace
 
 // A sign is read so that "-3" is refused as a number below 1 rather than as something
@@ -60,31 +75,6 @@ std::optional<int32_t> ParseTrackNumber(std::string_view text) {
     }
     return static_cast<int32_t>(negative ? -value : value);
 }
-
-namespace {
-
-// A name from a "\m" or "\k" line. Relative names are taken from the song text's own
-// directory, whatever directory the program happens to run in.
-std::string ResolveName(const std::string& songDirectory, const std::string& textName) {
-    const std::string name = FileNameFromSongText(textName);
-    if (!name.empty() && name[0] == PathSeparator) return name;
-    return JoinPath(songDirectory, name);
-}
-
-// Removes an output left incomplete. Only a plain file goes: an output name may lead to
-// a device such as /dev/null, which must never be deleted.
-void RemoveOutput(const std::string& name) {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(name, error)))
-        std::filesystem::remove(name, error);
-}
-
-std::string TooManyTracksMessage(int32_t track, int trackCount) {
-    return "Track number \\t " + std::to_string(track) + " greater than number of tracks (" + "MIDI file contains " +
-           std::to_string(trackCount - 1) + " tracks).";
-}
-
-}  // namespace
 
 // One run of CompileSongText: the reading state of the song text, the karaoke pass and
 // the counters of the lyric timing. The lexer reports to it what it finds.
@@ -132,8 +122,11 @@ private:
 
     std::vector<std::string> lines_;
     KaraokePass pass_;
+    SourceLyrics source_;  // the MIDI file the pass reads, without its old words if so chosen
     bool passOpened_ = false;
-    bool outputCreated_ = false;
+    // Written beside the target, put in place only on success: a failed, declined or
+    // killed Make leaves the earlier file as it was.
+    std::unique_ptr<SafeSave> output_;
 
     int headerStop_ = 0;  // the line at which the header block stopped
     std::optional<int32_t> track_;
@@ -146,6 +139,7 @@ private:
     SourcePlace queryPlace_;
     bool found_ = true;
     int counted_ = 0;
+    int syllables_ = 0;  // bound so far, whether or not records are kept
 };
 
 void Compilation::Run() {
@@ -174,13 +168,15 @@ void Compilation::Close(bool failing) {
         pass_.ClosePass();
     } catch (...) {
         if (c_.midiError_ == 0) c_.midiError_ = -1;
-        if (outputCreated_) RemoveOutput(c_.karFileName_);
+        output_.reset();
         if (!failing) throw;
         return;
     }
-    // Only a file this compilation created is removed: an output that could not be
-    // created may be someone's protected file, or a directory.
-    if (c_.midiError_ != 0 && outputCreated_) RemoveOutput(c_.karFileName_);
+    if (c_.midiError_ == 0 && output_ && !output_->Commit()) {
+        c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
+    }
+    output_.reset();
 }
 
 void Compilation::ShowError(const std::string& message, SourcePlace place) {
@@ -258,11 +254,16 @@ bool Compilation::ReadHeader() {
                 return false;
             }
             track_ = number;
-        } else if (text.starts_with("\\m")) {
-            c_.midiFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-        } else if (text.starts_with("\\k")) {
-            c_.karFileName_ = ResolveName(directory, TrimLine(std::string_view(text).substr(2, MaxValueLength)));
-            karaokeNamed_ = true;
+        } else if (text.starts_with("\\m") || text.starts_with("\\k")) {
+            // The whole name or none: a name cut to fit may lead to another file.
+            const std::string name = ResolveName(directory, TrimLine(std::string_view(text).substr(2)));
+            if (!NameFitsSystem(name)) {
+                ShowError("File name too long: " + text.substr(0, 2) + " names a file the system cannot hold.",
+                          {line - 1, 2});
+                return false;
+            }
+            (text[1] == 'm' ? c_.midiFileName_ : c_.karFileName_) = name;
+            if (text[1] == 'k') karaokeNamed_ = true;
         }
     }
     headerStop_ = line;
@@ -280,11 +281,11 @@ bool Compilation::CheckFiles() {
         return false;
     }
     if (!FileExists(c_.midiFileName_)) {
-        ShowError("File " + c_.midiFileName_ + " not found.", stop);
+        ShowError(FileNotFoundMessage(c_.midiFileName_), stop);
         return false;
     }
     if (WritesFile(mode_)) {
-        // Creating the output truncates it, so it must be neither of the files we read.
+        // Creating the output truncates it: it must be neither of the files we read.
         if (SameFile(c_.karFileName_, c_.midiFileName_)) {
             ShowError("Output file " + c_.karFileName_ + " would overwrite the MIDI file.", stop);
             return false;
@@ -329,15 +330,26 @@ void Compilation::SelectTrackLine() {
 bool Compilation::OpenOutput() {
     PassMode passMode = mode_ == CompileKind::Export ? PassMode::Export : PassMode::Make;
     if (mode_ == CompileKind::Timing) passMode = PassMode::ReadOnly;
-    pass_.OpenPass(c_.midiFileName_, WritesFile(mode_) ? c_.karFileName_ : "", "", passMode, 0, "", "");
-    passOpened_ = true;
-    if (pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
+    source_ = CheckSourceLyrics(ui_, c_.midiFileName_, c_.karFileName_,
+                                mode_ == CompileKind::Make || mode_ == CompileKind::Export);
+    if (source_.declined) c_.midiError_ = MidiErrorCode::Declined;
+    if (source_.declined) return false;
+    std::string writeTo;
+    if (WritesFile(mode_)) {
+        output_ = std::make_unique<SafeSave>(c_.karFileName_);
+        if (output_->Create()) writeTo = output_->TempName();
+    }
+    if (!WritesFile(mode_) || !writeTo.empty()) {
+        pass_.OpenPass(source_.passInput, writeTo, "", passMode, 0, "", "");
+        passOpened_ = true;
+    }
+    if (!passOpened_ || pass_.MidiError() == MidiErrorCode::CannotCreateOutput) {
         c_.midiError_ = MidiErrorCode::CannotCreateOutput;
+        output_.reset();
         // Shown even in a batch run: the user must know the file is not there.
         ui_.ErrorBox("Error writing file " + c_.karFileName_ + ".", ErrorContext);
         return false;
     }
-    outputCreated_ = WritesFile(mode_);
     if (Failed()) return false;
 
     pass_.ReadPassHeader();
@@ -393,6 +405,9 @@ bool Compilation::ReadAtLines() {
 
 void Compilation::ReadLyrics() {
     LyricLexer lexer(lines_, lyricStart_);
+    // Thousands of records moved again at every doubling, into fresh memory each time:
+    // in a large song that costs more than binding the lyrics.
+    if (mode_ != CompileKind::Check && mode_ != CompileKind::PrintText) c_.lyrics_.Reserve(lexer.MaxSyllables());
     const bool complete = lexer.Run(*this);
     const bool clean = complete && c_.midiError_ == 0;
     switch (mode_) {
@@ -417,7 +432,7 @@ void Compilation::ReadLyrics() {
 void Compilation::CountLyrics() {
     if (!found_) {
         if (!settings_.CompilerMoreLyrics) return;
-        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(c_.lyrics_.LyricCount()) +
+        const std::string question = "More lyrics than vocal notes.\r(" + std::to_string(syllables_) +
                                      " lyric(s) and " + std::to_string(counted_) +
                                      " note(s)/time-code(s) counted)\rContinue?";
         if (!ui_.QueryBox(question, ErrorContext)) c_.midiError_ = MidiErrorCode::Declined;
@@ -451,30 +466,40 @@ bool Compilation::Syllable(const std::string& syllable, LyricPrefix prefix, int3
     // The preview shows the syllables joined into words, one song text line per line
     // and an empty line between paragraphs.
     std::vector<std::string>& preview = c_.previewLines_;
-    LyricRecord& record = c_.lyrics_.Open();
-    record.Display = syllable;
-    if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
-        preview.emplace_back();
-        if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+    const bool blank = prefix == LyricPrefix::Blank;
+    const auto displayLength = static_cast<int32_t>(syllable.size() + (blank ? 1 : 0));
+    int32_t row = 0;
+    int32_t column = 0;
+    if (settings_.KeepPreviewLines) {
+        if (!syllable.empty() && (prefix == LyricPrefix::Line || prefix == LyricPrefix::Paragraph)) {
+            preview.emplace_back();
+            if (prefix == LyricPrefix::Paragraph) preview.emplace_back();
+        }
+        if (!preview.empty()) {
+            if (blank) preview.back() += ' ';
+            preview.back() += syllable;
+            row = static_cast<int32_t>(preview.size() - 1);
+            column = static_cast<int32_t>(preview.back().size()) - displayLength;
+        }
     }
-    if (prefix == LyricPrefix::Blank) record.Display = " " + syllable;
-    if (preview.empty()) {
-        record.Row = 0;
-        record.Col = 0;
-    } else {
-        preview.back() += record.Display;
-        record.Row = static_cast<int32_t>(preview.size() - 1);
-        record.Col = static_cast<int32_t>(preview.back().size() - record.Display.size());
+    if (settings_.KeepLyricRecords) {
+        LyricRecord& record = c_.lyrics_.Open();
+        record.DisplayLength = displayLength;
+        record.Row = row;
+        record.Col = column;
     }
 
     const std::string text = LyricText(prefix, syllable);
     int32_t time = 0;
     if (!Bind(text, syllable, time)) return false;
-    LyricRecord& bound = c_.lyrics_.Open();
-    bound.Time = time;
-    bound.Track = pass_.CurrentTrack();
-    bound.Text = text;
-    c_.lyrics_.AppendOpen(end);
+    if (settings_.KeepLyricRecords) {
+        LyricRecord& bound = c_.lyrics_.Open();
+        bound.Time = time;
+        bound.Track = pass_.CurrentTrack();
+        bound.Text = text;
+        c_.lyrics_.AppendOpen(end);
+    }
+    ++syllables_;
     return true;
 }
 

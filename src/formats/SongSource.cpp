@@ -47,6 +47,7 @@ std::optional<SongSource> SongFromSongText(SongDocument& document, UserInterface
     StagedFile scratch(scratchBeside);
     scratch.Open();
     settings.OutputFileName = scratch.TempName();
+    settings.KeepLyricRecords = true;  // the lyrics are what gets exported
     SongCompiler compiler;
     compiler.CompileSongText(CompileKind::Make, document, ui, settings);
     if (compiler.MidiError() != 0) {

@@ -9,7 +9,9 @@
 #include <utility>
 
 #include "common/IoError.h"
+#include "common/RegularFile.h"
 #include "hyphenation/PatternFile.h"
+#include "hyphenation/PatternFileCheck.h"
 
 namespace sonkora {
 
@@ -44,13 +46,12 @@ bool HyphenationEngine::LoadPatterns(const std::string& fileName) {
     std::unique_ptr<std::uint8_t[]> image = NewImage();
     if (!image) return false;
 
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (file == nullptr) throw IoError(fileName, std::strerror(errno));
-    const std::size_t read = std::fread(image.get(), 1, pf::ImageSize, file);
-    const bool failed = read < pf::ImageSize && std::ferror(file) != 0;
-    const int readErrno = errno;
-    std::fclose(file);
-    if (failed) throw IoError(fileName, std::strerror(readErrno));
+    // A FIFO or device is refused before it is opened, a file too long for a pattern
+    // file before it is read, and a damaged one before it is used.
+    const std::string bytes = ReadWholeFile(fileName, pf::ImageSize);
+    if (const std::optional<PatternFileProblem> problem = CheckPatternImage(bytes))
+        throw IoError(fileName, "not a usable hyphenation pattern file: " + problem->text);
+    std::memcpy(image.get(), bytes.data(), bytes.size());
 
     TakeImage(std::move(image));
     return true;

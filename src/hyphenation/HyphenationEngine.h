@@ -62,12 +62,14 @@ public:
     HyphenationEngine(HyphenationEngine&&) = default;
     HyphenationEngine& operator=(HyphenationEngine&&) = default;
 
-    // Reads up to 65,500 bytes of the file into a zero-filled image; a shorter file reads
-    // as if its tail were zeros. False when the image cannot be allocated (nothing else
-    // happens then); a file that cannot be opened or read throws IoError.
+    // Reads the file into a zero-filled image; a file shorter than the image reads as if
+    // its tail were zeros. False when the image cannot be allocated (nothing else happens
+    // then). A file that is not a regular file, cannot be read or fails CheckPatternImage
+    // throws IoError, which names the file.
     bool LoadPatterns(const std::string& fileName);
 
-    // The same from bytes already in memory (bytes past 65,500 are ignored).
+    // The same from bytes already in memory, taken as they are (bytes past 65,500 are
+    // ignored): run CheckPatternImage first on bytes from outside.
     bool LoadPatternImage(std::string_view bytes);
 
     // Releases the image. WordChars keeps the set of the last load.

@@ -9,8 +9,10 @@
 
 #include "common/FoldUpper.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
 #include "common/UserInterface.h"
 #include "hyphenation/PatternFile.h"
+#include "hyphenation/PatternFileCheck.h"
 
 namespace sonkora {
 
@@ -34,20 +36,6 @@ bool HasPatternExtension(const std::string& name) {
     std::string extension = name.substr(dot + 1);
     for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return extension == "hyp";
-}
-
-// The 64-byte header of a pattern file.
-std::string ReadHeader(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) throw IoError(path, std::strerror(errno));
-    char header[PatternFile::HeaderSize];
-    const std::size_t read = std::fread(header, 1, sizeof header, file);
-    const bool failed = std::ferror(file) != 0;
-    const int readErrno = errno;
-    std::fclose(file);
-    if (failed) throw IoError(path, std::strerror(readErrno));
-    if (read < sizeof header) throw IoError(path, "shorter than the 64 bytes of a pattern file's header");
-    return std::string(header, read);
 }
 
 }  // namespace
@@ -97,13 +85,29 @@ LanguageList BuildLanguageList(const std::string& directory, std::string_view so
     LanguageList list;
     for (const std::string& name : names) {
         if (list.entries.size() >= MaxLanguages) break;
-        const PatternIdentification id = ParseIdentification(ReadHeader(directory + name));
-        if (id.version != PatternFile::Version) {
-            ui.ErrorBox("Hyphenation pattern file " + name + " has an incorrect version number " + id.version +
-                            ". Version " + PatternFile::Version + " is required.",
+        // A file that cannot serve is left out of the list with a word why; the others
+        // are still offered.
+        std::string image;
+        std::optional<PatternFileProblem> problem;
+        try {
+            image = ReadWholeFile(directory + name, PatternFile::ImageSize);
+            problem = CheckPatternImage(image);
+        } catch (const IoError& error) {
+            // The message without the "FILE: " that IoError puts first.
+            problem = PatternFileProblem{std::nullopt, std::string(error.what()).substr(error.FileName().size() + 2)};
+        }
+        if (problem && problem->wrongVersion) {
+            ui.ErrorBox("Hyphenation pattern file " + name + " has an incorrect version number " +
+                            *problem->wrongVersion + ". Version " + PatternFile::Version + " is required.",
                         HelpContext::ErrorMessages);
             continue;
         }
+        if (problem) {
+            ui.ErrorBox("Hyphenation pattern file " + name + " is left out: " + problem->text + ".",
+                        HelpContext::ErrorMessages);
+            continue;
+        }
+        const PatternIdentification id = ParseIdentification(image);
         list.entries.push_back({id.language, name});
         if (LanguageMatches(id.language, songLanguage)) list.defaultEntry = static_cast<int>(list.entries.size() - 1);
     }

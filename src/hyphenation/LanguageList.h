@@ -49,9 +49,9 @@ bool LanguageMatches(std::string_view name, std::string_view songLanguage);
 std::optional<int> FindLanguage(const std::vector<LanguageEntry>& entries, std::string_view songLanguage);
 
 // Lists the pattern files of `directory` (which ends with a separator) in the order of
-// their file names, up to 25 of them. A file whose version is not "2.0" is reported in
-// an error box and skipped; it does not count towards the 25. A file that cannot be
-// opened, or is shorter than 64 bytes, throws IoError.
+// their file names, up to 25 of them. A file whose version is not "2.0", or that cannot
+// be read or fails CheckPatternImage, is reported in an error box and skipped; it does
+// not count towards the 25. A folder that cannot be listed throws IoError.
 LanguageList BuildLanguageList(const std::string& directory, std::string_view songLanguage, UserInterface& ui);
 
 }  // namespace sonkora

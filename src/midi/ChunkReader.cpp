@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "common/FileCopy.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
 #include "midi/MidiFileImage.h"
 #include "midi/MidiTypes.h"
 
@@ -25,10 +25,7 @@ void ChunkReader::Open(const std::string& fileName) {
     fileName_ = fileName;
     // A pipe or a device would block the open or feed us endless bytes; the pass needs a
     // file it can seek in anyway, so anything but a plain file is refused before opening.
-    std::error_code statusError;
-    const std::filesystem::file_status status = std::filesystem::status(fileName, statusError);
-    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw IoError(fileName, "cannot read: not a regular file");
+    RequireRegularFile(fileName);
     file_ = std::fopen(fileName.c_str(), "rb");
     if (file_ == nullptr) throw IoError(fileName, "cannot open: " + SystemError());
     if (fseeko(file_, 0, SEEK_END) != 0 || (fileSize_ = ftello(file_)) < 0 || fseeko(file_, 0, SEEK_SET) != 0) {
@@ -37,7 +34,8 @@ void ChunkReader::Open(const std::string& fileName) {
         throw IoError(fileName, "cannot read: not a seekable file (" + reason + ")");
     }
     Prepare();
-    buffer_.assign(BufferSize, 0);
+    // Not cleared: a short file touches only the pages it fills.
+    buffer_ = std::make_unique_for_overwrite<uint8_t[]>(BufferSize);
 }
 
 void ChunkReader::Prepare() {
@@ -80,7 +78,7 @@ void ChunkReader::Prepare() {
 }
 
 void ChunkReader::Close() {
-    buffer_ = std::vector<uint8_t>();
+    buffer_.reset();
     image_ = std::vector<uint8_t>();
     inMemory_ = false;
     fill_ = pos_ = 0;
@@ -120,9 +118,9 @@ size_t ChunkReader::Read(uint8_t* target, size_t count) {
 void ChunkReader::Copy(int64_t count, const std::function<void(const uint8_t*, size_t)>& sink) {
     while (count > 0) {
         const size_t block = static_cast<size_t>(std::min<int64_t>(count, BufferSize));
-        const size_t got = Read(buffer_.data(), block);
+        const size_t got = Read(buffer_.get(), block);
         if (got == 0) break;
-        sink(buffer_.data(), got);
+        sink(buffer_.get(), got);
         count -= static_cast<int64_t>(got);
     }
     DropBuffer();
@@ -144,7 +142,7 @@ void ChunkReader::DropBuffer() {
 }
 
 void ChunkReader::Reset() {
-    if (file_ != nullptr && !buffer_.empty()) {
+    if (file_ != nullptr && buffer_ != nullptr) {
         DropBuffer();
     } else {
         fill_ = pos_ = 0;
@@ -157,10 +155,10 @@ void ChunkReader::Refill() {
     start_ += fill_;
     pos_ = 0;
     fill_ = 0;
-    fill_ = static_cast<int>(Read(buffer_.data(), buffer_.size()));
+    fill_ = static_cast<int>(Read(buffer_.get(), BufferSize));
 }
 
-ChunkReader::ByteResult ChunkReader::Next(uint8_t& byte) {
+ChunkReader::ByteResult ChunkReader::NextSlow(uint8_t& byte) {
     byte = 0;
     if (Position() >= chunkEnd_) return ByteResult::ChunkEnded;
     if (pos_ >= fill_) {

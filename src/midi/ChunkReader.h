@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,7 +62,14 @@ public:
     void RefillIfEmpty() {
         if (pos_ >= fill_) Refill();
     }
-    ByteResult Next(uint8_t& byte);
+    // Inline: the pass reads every byte of the voice track through here.
+    ByteResult Next(uint8_t& byte) {
+        if (pos_ < fill_ && start_ + pos_ < chunkEnd_) {
+            byte = buffer_[static_cast<size_t>(pos_++)];
+            return ByteResult::Ok;
+        }
+        return NextSlow(byte);
+    }
 
     int64_t Position() const { return start_ + pos_; }  // of the next buffered byte
     int32_t BufferPosition() const { return pos_; }
@@ -71,12 +79,14 @@ public:
     int64_t Remaining() const;
 
 private:
+    // Next at the end of the buffer or of the chunk.
+    ByteResult NextSlow(uint8_t& byte);
     void Refill();
     void Prepare();
 
     std::FILE* file_ = nullptr;
     std::string fileName_;
-    std::vector<uint8_t> buffer_;
+    std::unique_ptr<uint8_t[]> buffer_;
     int fill_ = 0;
     int pos_ = 0;
     int64_t start_ = 0;  // file offset of buffer_[0]

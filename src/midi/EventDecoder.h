@@ -39,8 +39,14 @@ enum class DecodeResult {
 // Reads a variable-length quantity of at most four bytes.
 template <typename Source>
 bool ReadQuantity(Source& source, uint32_t& value) {
+    // Most delta times fit one byte.
     value = 0;
-    for (int i = 0; i < 4; ++i) {
+    uint8_t first = 0;
+    source.Next(first);
+    if (source.Failed()) return false;
+    value = first & 0x7Fu;
+    if ((first & 0x80u) == 0) return true;
+    for (int i = 1; i < 4; ++i) {
         uint8_t byte = 0;
         source.Next(byte);
         if (source.Failed()) return false;

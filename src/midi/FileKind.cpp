@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 #include "common/FilePaths.h"
 #include "common/FoldUpper.h"
 #include "common/IoError.h"
+#include "common/RegularFile.h"
 
 namespace sonkora {
 
@@ -37,8 +37,8 @@ FileKind DetectFileKind(std::string_view head, std::string_view fileName) {
 }
 
 FileKind DetectFileKindOfFile(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw IoError(path, "is a folder");
+    // A FIFO or a device given as a file to open would block or never end.
+    RequireRegularFile(path);
     const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) throw IoError(path, std::strerror(errno));
     std::string head(FileKindHeadSize, '\0');

@@ -1,11 +1,19 @@
 #pragma once
-// The karaoke import: turns a Soft Karaoke file back into the two inputs of the
-// compiler, a song text with the lyrics syllable by syllable and a MIDI file with the
-// music but without the two karaoke tracks.
+// The karaoke import: turns a karaoke file back into the two inputs of the compiler, a
+// song text with the lyrics syllable by syllable and a MIDI file with the music.
 //
-// It asks for the two output names, lets the user choose the voice track, then runs two
-// karaoke passes over the file: one collects the note-on times of the voice track, the
-// other converts the Words track into the song text and copies the music tracks.
+// Both forms of karaoke file are taken (see midi/KaraokeTexts.h for how they are told
+// apart). A Soft Karaoke file: two karaoke passes, one collecting the note-on times of
+// the voice track, the other converting the Words track into the song text and copying
+// the music tracks without the two karaoke tracks. A file with lyric events: the voice
+// notes are collected the same way, the lyric events of all tracks in time order become
+// the song text, and the MIDI file is the input without its words (tracks that held
+// nothing but words left out), so track k of the list is track k of the MIDI file in
+// both forms.
+//
+// Every "@" text (late ones and the information track's too) goes to the header lines;
+// UTF-8 texts are converted to Windows-1252; what had to change is reported at the end
+// through UserInterface::ReportChanges.
 //
 // Importing /songs/song.kar with the voice track at list item 0 (the fourth chunk) and
 // song_1.kar already present writes /songs/song.stf beginning

@@ -66,8 +66,8 @@ KaraokePass::~KaraokePass() {
     CloseFiles(false);
 }
 
-void KaraokePass::RequireOpen(const char* operation) const {
-    if (!input_.IsOpen()) throw std::logic_error(std::string("KaraokePass::") + operation + " needs an open pass");
+void KaraokePass::NotOpen(const char* operation) {
+    throw std::logic_error(std::string("KaraokePass::") + operation + " needs an open pass");
 }
 
 void KaraokePass::WriteOutput(const uint8_t* data, size_t count) {
@@ -270,7 +270,7 @@ void KaraokePass::NextNoteLyric(const std::string& text, bool& found) {
     // A track whose end was read has no more notes; reading on would take the bytes of
     // whatever follows it in the file for events.
     if (endOfTrack_) return;
-    MidiEvent event;
+    MidiEvent& event = searched_;
     do {
         if (!ReadPassEvent(event)) break;
         const uint8_t status = event.Status;

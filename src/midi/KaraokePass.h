@@ -72,6 +72,9 @@ public:
     // Moves the input to `offset`, where a chunk starts.
     void MoveToChunk(int64_t offset);
 
+    // Mode 1: the song text being written.
+    SongTextConverter& SongText() { return songText_; }
+
     const MidiHeader& Header() const { return header_; }
     // Chunks the track listing shows, chunk 0 included: all of them, except in a split
     // type 0 file, whose channel tracks without notes come last and are not listed.
@@ -100,7 +103,10 @@ private:
         uint8_t runningStatus = 0;
     };
 
-    void RequireOpen(const char* operation) const;
+    void RequireOpen(const char* operation) const {
+        if (!input_.IsOpen()) NotOpen(operation);
+    }
+    [[noreturn]] static void NotOpen(const char* operation);
     void ResetState();
     void WriteOutput(const uint8_t* data, size_t count);
     void CopyInput(int64_t count);
@@ -130,6 +136,7 @@ private:
     int currentTrack_ = 0;
     std::vector<int32_t> noteTimes_;
     int noteCount_ = 0;
+    MidiEvent searched_;  // NextNoteLyric's event, kept so its text keeps its room
 };
 
 }  // namespace sonkora

@@ -191,4 +191,22 @@ SplitResult SplitType0(const uint8_t* file, size_t size) {
     return result;
 }
 
+int32_t ToMidiImage(std::vector<uint8_t>& file) {
+    const ReadAt readAt = [&file](int64_t offset, uint8_t* target, size_t count) -> size_t {
+        if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return 0;
+        const size_t got = std::min(count, file.size() - static_cast<size_t>(offset));
+        std::memcpy(target, file.data() + offset, got);
+        return got;
+    };
+    MidiPlace place;
+    if (!LocateMidi(readAt, static_cast<int64_t>(file.size()), place)) return MidiErrorCode::NotMidiFile;
+    const bool split = IsType0(readAt, place);
+    if (place.riff) file = std::vector<uint8_t>(file.begin() + place.offset, file.begin() + place.offset + place.size);
+    if (!split) return 0;
+    SplitResult result = SplitType0(file.data(), file.size());
+    if (result.midiError != 0) return result.midiError;
+    file = std::move(result.image);
+    return 0;
+}
+
 }  // namespace sonkora

@@ -47,4 +47,9 @@ struct SplitResult {
 // Splits the bytes of a whole type 0 file.
 SplitResult SplitType0(const uint8_t* file, size_t size);
 
+// Turns a whole file held in memory into what the readers see: the MIDI file of a RIFF
+// wrapper, split when it is type 0. Returns 0, or the MidiErrorCode the readers give
+// for it (and then `file` is not to be surveyed).
+int32_t ToMidiImage(std::vector<uint8_t>& file);
+
 }  // namespace sonkora

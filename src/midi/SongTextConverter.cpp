@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 
+#include "common/CodePage.h"
 #include "common/IoError.h"
 #include "midi/TimeCode.h"
 
@@ -92,6 +93,8 @@ bool SongTextConverter::Open(const std::string& fileName, uint16_t voiceTrack, c
                              const std::string& karaokeFileRef) {
     fileName_ = fileName;
     state_ = State{};
+    headerGiven_ = false;
+    changes_.clear();
     file_ = std::fopen(fileName.c_str(), "wb");
     if (file_ == nullptr) return false;
     Write("\\t " + std::to_string(voiceTrack));
@@ -110,7 +113,7 @@ bool SongTextConverter::Open(const std::string& fileName, uint16_t voiceTrack, c
 bool SongTextConverter::Close(std::string& reason) {
     if (file_ == nullptr) return true;
     bool ok = true;
-    if (std::fputc('\n', file_) == EOF) {
+    if (std::fputs("\r\n", file_) == EOF) {
         ok = false;
         reason = std::strerror(errno);
     }
@@ -126,6 +129,40 @@ void SongTextConverter::Write(const std::string& text) {
     if (file_ == nullptr || text.empty()) return;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
         throw IoError(fileName_, std::string("cannot write: ") + std::strerror(errno));
+}
+
+void SongTextConverter::WriteHeaderLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        std::string text = utf8_ ? CodePageText(line, 0, 0) : line;
+        std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+        Write(text);
+        EndLine();
+    }
+    headerGiven_ = true;
+}
+
+void SongTextConverter::NoteChange(const std::string& text, int32_t time, uint16_t division, const std::string& what) {
+    // Messages are UTF-8: a UTF-8 text is shown as it was, cut only between characters.
+    size_t length = std::min<size_t>(text.size(), 40);
+    while (utf8_ && length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+    std::string shown = text.substr(0, length) + (length < text.size() ? "..." : "");
+    std::erase_if(shown, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    const std::string where = division == 0 ? std::string() : " at " + MidiTimeToStr(time, division);
+    changes_.push_back("The text \"" + (utf8_ ? shown : Cp1252ToUtf8(shown)) + "\"" + where + ": " + what);
+}
+
+std::string SongTextConverter::CodePageText(const std::string& text, int32_t time, uint16_t division) {
+    Cp1252Conversion converted = Utf8ToCp1252(text);
+    if (!converted.unmapped.empty()) {
+        std::string list;
+        for (const char32_t c : converted.unmapped) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+            list += (list.empty() ? "" : ", ") + std::string(code);
+        }
+        NoteChange(text, time, division, "characters Windows-1252 cannot hold (" + list + ") were written as \"?\".");
+    }
+    return std::move(converted.text);
 }
 
 // One text or lyric event of a Words track, turned back into song text: the syllable
@@ -150,12 +187,13 @@ void SongTextConverter::Write(const std::string& text) {
 //  - carriage returns and line feeds that begin or end a text, and the blank that ends
 //    a lyric event, are the line and word breaks of lyric events: they become breaks;
 //  - a syllable holds at most 120 characters; the rest of a longer text is left out.
+// The last two, and characters the code page cannot hold, are noted as changes.
 void SongTextConverter::Convert(const MidiEvent& event, const std::vector<int32_t>& noteTimes, int noteCount,
                                 int& lyricIndex, uint16_t division) {
-    const std::string& text = event.Text;
+    const std::string text = utf8_ ? CodePageText(event.Text, event.Time, division) : event.Text;
     State& state = state_;
     if (!text.empty() && text[0] == '@') {
-        if (state.lineStart) {
+        if (state.lineStart && !headerGiven_) {
             std::string line = text;
             std::erase_if(line, [](char c) { return c == '\r' || c == '\n'; });
             Write(line);
@@ -203,14 +241,23 @@ void SongTextConverter::Convert(const MidiEvent& event, const std::vector<int32_
 
     if (!state.lineStart && event.Time <= state.lastTime) {
         // Joined to the syllable before, a break becoming a blank inside it.
+        if (mark == '/' || mark == '\\')
+            NoteChange(event.Text, event.Time, division,
+                       "a line break before it became a blank, as it shares its tick with the text before.");
         if (mark != 0) syllable.insert(0, " ");
-        syllable.resize(
-            std::min(syllable.size(), MaxSyllableLength - std::min(MaxSyllableLength, state.syllableLength)));
+        const size_t room = MaxSyllableLength - std::min(MaxSyllableLength, state.syllableLength);
+        if (syllable.size() > room)
+            NoteChange(event.Text, event.Time, division,
+                       "cut to the 120 characters a syllable may hold, as it joins the text before at its tick.");
+        syllable.resize(std::min(syllable.size(), room));
         state.syllableLength += syllable.size();
         Write(EscapeSyllable(syllable));
         return;
     }
-    if (syllable.size() > MaxSyllableLength) syllable.resize(MaxSyllableLength);
+    if (syllable.size() > MaxSyllableLength) {
+        NoteChange(event.Text, event.Time, division, "cut to the 120 characters a syllable may hold.");
+        syllable.resize(MaxSyllableLength);
+    }
 
     // The notes the compiler passes over after a time code, then those before the text.
     noteCount = std::min(noteCount, static_cast<int>(noteTimes.size()));
@@ -262,9 +309,9 @@ void SongTextConverter::Convert(const MidiEvent& event, const std::vector<int32_
     } else if (mark == ' ') {
         separator = " ";
     } else if (mark == '/') {
-        separator = "\n";
+        separator = "\r\n";
     } else if (mark == '\\') {
-        separator = "\n\n";
+        separator = "\r\n\r\n";
     } else {
         separator = "-";
     }

@@ -4,8 +4,12 @@
 // note at its tick (collected by an earlier pass), or written with a time code where no
 // note takes it, so the song text compiles back to the same lyrics at the same ticks.
 //
-// The song text begins with the "\t", "\m" and "\k" lines, then the header lines ("@")
-// of the Words track, an empty line, and the lyrics.
+// The song text begins with the "\t", "\m" and "\k" lines, then the header lines ("@"),
+// an empty line, and the lyrics. Its lines end in CR LF, as every song text's do.
+//
+// Every text is kept. Where the song text format forces a change (a text longer than a
+// syllable may be, a line break inside a syllable, a character the code page cannot
+// hold), the change is made and described in Changes(), for the user to be told.
 
 #include <cstdint>
 #include <cstdio>
@@ -36,6 +40,14 @@ public:
     // Back to the start of the lyrics, before the first text of the Words track.
     void Reset() { state_ = State{}; }
 
+    // Writes the header lines given (the "@" texts gathered from the whole file); the
+    // "@" texts met while converting are then passed over, having been written here.
+    void WriteHeaderLines(const std::vector<std::string>& lines);
+    // The texts are UTF-8 and are converted to the song text's code page.
+    void SetUtf8(bool utf8) { utf8_ = utf8; }
+    // The time codes in the descriptions of changes need the division.
+    const std::vector<std::string>& Changes() const { return changes_; }
+
     // One text (01) or lyric (05) meta event of the Words track. `noteTimes` are the
     // voice notes (the first `noteCount` count); `lyricIndex` is the next note not yet
     // given a syllable.
@@ -44,7 +56,10 @@ public:
 
 private:
     void Write(const std::string& text);
-    void EndLine() { Write("\n"); }
+    void EndLine() { Write("\r\n"); }
+    // The text in the song text's code page, with a change noted for what it cannot hold.
+    std::string CodePageText(const std::string& text, int32_t time, uint16_t division);
+    void NoteChange(const std::string& text, int32_t time, uint16_t division, const std::string& what);
 
     // Where the conversion stands.
     struct State {
@@ -60,6 +75,9 @@ private:
     std::FILE* file_ = nullptr;
     std::string fileName_;
     State state_;
+    bool headerGiven_ = false;
+    bool utf8_ = false;
+    std::vector<std::string> changes_;
 };
 
 }  // namespace sonkora

@@ -1,8 +1,11 @@
 #include "midi/TrackListing.h"
 
-#include "common/FoldUpper.h"
+#include <algorithm>
+
 #include "common/UserInterface.h"
 #include "midi/KaraokePass.h"
+#include "midi/KaraokeTexts.h"
+#include "midi/MidiFileImage.h"
 #include "midi/MidiTypes.h"
 
 namespace sonkora {
@@ -56,52 +59,76 @@ std::string TrackListingLine(int channel, int program, const std::string& name) 
            name.substr(0, MaxNameLength);
 }
 
-std::vector<std::string> FillTrackList(KaraokePass& pass, uint8_t kind, std::string& message) {
+std::vector<std::string> FillTrackList(KaraokePass& pass, const std::vector<int>* listed, std::vector<int>& chunks) {
     std::vector<std::string> items;
-    message.clear();
-    const bool softKaraoke = kind == ListKindSoftKaraoke;
-    const int first = softKaraoke ? 3 : 1;
+    chunks.clear();
     for (int i = 1; i < pass.ListedTrackCount() && pass.MidiError() == 0; ++i) {
         std::string name;
         std::string line;
         ListTrack(pass, name, line);
-        if (softKaraoke && (i == 1 || i == 2)) {
-            // A Soft Karaoke file announces itself by the names of its two karaoke tracks.
-            if (FoldUpper(name) != (i == 1 ? "SOFT KARAOKE" : "WORDS")) {
-                message = "Not a Soft Karaoke file";
-                pass.SetMidiError(MidiErrorCode::Reported);
-            }
-            continue;
-        }
         if (pass.MidiError() != 0) break;  // no chunk here, so no line to show
-        items.push_back(ListItem(i + 1 - first, line));
+        if (listed != nullptr && std::find(listed->begin(), listed->end(), i) == listed->end()) continue;
+        items.push_back(ListItem(static_cast<int>(items.size()) + 1, line));
+        chunks.push_back(i);
     }
     return items;
 }
 
+namespace {
+
+// The chunks a karaoke import offers as voice tracks; empty with the message when the
+// file is no karaoke file of either form. Errors of the file itself are left to the
+// listing, which names them.
+std::vector<int> KaraokeVoiceChunks(const std::string& fileName, std::string& message, int32_t& error) {
+    std::vector<uint8_t> bytes = ReadMidiFileBytes(fileName);
+    if (ToMidiImage(bytes) != 0) return {};  // the listing reads the file and names its fault
+    const KaraokeSurvey survey = SurveyKaraokeTexts(bytes);
+    std::vector<int> chunks;
+    const int count = static_cast<int>(survey.chunks.size());
+    if (survey.form == KaraokeForm::SoftKaraoke) {
+        for (int i = 3; i < count; ++i) chunks.push_back(i);
+    } else if (survey.form == KaraokeForm::LyricEvents) {
+        for (int i = 1; i < count; ++i)
+            if (!survey.LyricsOnly(static_cast<size_t>(i))) chunks.push_back(i);
+    } else if (survey.midiError == 0) {
+        message = "Not a Soft Karaoke file, and no track holds lyric events";
+        error = MidiErrorCode::Reported;
+    }
+    return chunks;
+}
+
+}  // namespace
+
 TrackList ListTracks(const std::string& fileName, uint8_t kind) {
     TrackList list;
+    std::vector<int> voiceChunks;
+    if (kind == ListKindSoftKaraoke) {
+        voiceChunks = KaraokeVoiceChunks(fileName, list.message, list.midiError);
+        if (list.midiError != 0) return list;
+    }
     KaraokePass pass;
     pass.OpenPass(fileName, "", "", PassMode::ReadOnly, 0, "", "");
     pass.ReadPassHeader();
     if (pass.MidiError() == 0) pass.ReadChunkHeader(false);  // chunk 0 is never listed
-    list.items = FillTrackList(pass, kind, list.message);
+    list.items = FillTrackList(pass, kind == ListKindSoftKaraoke ? &voiceChunks : nullptr, list.chunks);
     pass.ClosePass();
     list.midiError = pass.MidiError();
-    if (list.message.empty() && list.midiError > 0) list.message = MidiErrorMessage(list.midiError);
+    if (list.midiError > 0) list.message = MidiErrorMessage(list.midiError);
     return list;
 }
 
-bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index, int32_t& midiError) {
+bool ChooseTrack(UserInterface& ui, const std::string& fileName, uint8_t kind, int32_t& index, int32_t& midiError,
+                 int* chunk) {
     const TrackList list = ListTracks(fileName, kind);
     midiError = list.midiError;
     if (list.midiError != 0) {
         if (!list.message.empty()) ui.ErrorBox(list.message, HelpContext::ErrorMessages);
         return false;
     }
-    const std::optional<int> choice = ui.SelectTrack(fileName, list.items);
+    const std::optional<int> choice = ui.SelectTrackOfChunks(fileName, list.items, list.chunks);
     if (!choice || *choice < 0 || static_cast<size_t>(*choice) >= list.items.size()) return false;
     index = *choice;
+    if (chunk != nullptr) *chunk = list.chunks[static_cast<size_t>(*choice)];
     return true;
 }
 

@@ -78,7 +78,7 @@ void WordsTrackWriter::AddTrailingSpace() {
         if ((byte & 0x80) == 0) break;
     }
     if (static_cast<int64_t>(position) + length != pos_) return;  // cut off by a full buffer
-    const std::string text(words_.begin() + position, words_.begin() + pos_);
+    const std::string text(words_.get() + position, words_.get() + pos_);
     // Rewritten rather than patched, so a length that needs one more byte stays valid.
     pos_ = lastLengthPos_;
     StoreQuantity(length + 1);

@@ -8,8 +8,8 @@
 // buffer set the pass's error code to VoiceTrackTooLong (unless one is already set).
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace sonkora {
 
@@ -19,8 +19,9 @@ public:
 
     explicit WordsTrackWriter(int32_t& error) : error_(error) {}
 
-    void Allocate() { words_.assign(BufferSize, 0); }
-    void Release() { words_ = std::vector<uint8_t>(); }
+    // Not cleared: only what is written is read, and untouched pages cost nothing.
+    void Allocate() { words_ = std::make_unique_for_overwrite<uint8_t[]>(BufferSize); }
+    void Release() { words_.reset(); }
     void Reset();  // an empty buffer, no chunk started
 
     // The information track (unless `wordsOnly`) and the start of the Words track.
@@ -34,7 +35,7 @@ public:
     // Writes the Words track's length into its chunk header.
     void PatchLength();
 
-    const uint8_t* Data() const { return words_.data(); }
+    const uint8_t* Data() const { return words_.get(); }
     size_t Size() const { return static_cast<size_t>(pos_); }
 
 private:
@@ -42,7 +43,7 @@ private:
     void StoreQuantity(uint32_t value);
 
     int32_t& error_;
-    std::vector<uint8_t> words_;
+    std::unique_ptr<uint8_t[]> words_;
     int pos_ = 0;
     int dataStart_ = -1;  // -1 until the Words chunk is started
     int lastLengthPos_ = -1;

@@ -10,7 +10,8 @@ namespace {
 // The track that holds the words in a compiled karaoke file.
 constexpr uint16_t WordsTrack = 2;
 
-// The gauge moves every this many timer ticks (400 ms at 20 ms).
+// The gauge moves every this many timer ticks: at least every 400 ms, as ticks come at
+// least every 20 ms.
 constexpr uint16_t GaugeTicks = 20;
 
 bool IsLyric(const MidiEvent& event) {
@@ -57,6 +58,15 @@ void LyricFollower::SkipLyricTimesBefore(int32_t startTime) {
 void LyricFollower::StartTicking() {
     gaugeTick_ = 0;
     timerBusy_ = false;
+    lookedAt_.reset();
+}
+
+std::optional<int32_t> LyricFollower::NextLyricTime() const {
+    if (!lookedAt_) return std::nullopt;
+    const auto later = std::upper_bound(lyricTimes_.begin() + lyricIndex_, lyricTimes_.end(), *lookedAt_,
+                                        [](int32_t time, const LyricTime& lyric) { return time < lyric.Time; });
+    if (later == lyricTimes_.end()) return std::nullopt;
+    return later->Time;
 }
 
 void LyricFollower::Tick(bool followLyrics, int32_t startTime, PlaybackEditor* editor,
@@ -69,8 +79,10 @@ void LyricFollower::Tick(bool followLyrics, int32_t startTime, PlaybackEditor* e
         ~BusyGuard() { busy = false; }
     } guard{timerBusy_};
 
+    lookedAt_.reset();
     if (followLyrics && editor != nullptr) {
         const int32_t now = SongTime(readClock(), startTime);
+        lookedAt_ = now;
         const auto count = static_cast<int32_t>(lyricTimes_.size());
         bool advanced = false;
         while (lyricIndex_ < count && lyricTimes_[static_cast<size_t>(lyricIndex_)].Time <= now) {

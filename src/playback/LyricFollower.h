@@ -1,8 +1,9 @@
 #pragma once
-// Follows the lyrics of a playing song: a 20 ms timer reads the playback clock, finds the
-// lyric that is due among the text events of the song's third track (the words track
-// of a compiled karaoke file) and asks the editor to highlight it; every twentieth tick
-// it moves the progress gauge.
+// Follows the lyrics of a playing song: a timer (every 20 ms, sooner when the next lyric
+// falls due before that: NextLyricTime) reads the playback clock, finds the lyric that is
+// due among the text events of the song's third track (the words track of a compiled
+// karaoke file) and asks the editor to highlight it; every twentieth tick it moves the
+// progress gauge.
 //
 // The highlight only moves forward and shows each lyric once. Lyrics at 0, 96 and 192
 // ticks, playing from the start: nothing is shown before tick 0 is reached; at tick 100
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "midi/MidiReader.h"
@@ -40,6 +42,9 @@ public:
               const std::function<void(int32_t)>& setGauge);
 
     const std::vector<LyricTime>& LyricTimes() const { return lyricTimes_; }
+    // The song time of the first lyric after the time the last tick looked at; nothing
+    // when that tick followed no lyrics or none is left.
+    std::optional<int32_t> NextLyricTime() const;
     int32_t LyricIndex() const { return lyricIndex_; }
     int32_t LastShownLyric() const { return lastShownLyric_; }
     bool TimerBusy() const { return timerBusy_; }
@@ -51,6 +56,7 @@ private:
     int32_t lastShownLyric_ = -1;
     bool timerBusy_ = false;
     uint16_t gaugeTick_ = 0;
+    std::optional<int32_t> lookedAt_;  // the song time of the last tick that followed lyrics
 };
 
 // Song time from a clock reading: clock + start, kept within 32 bits.

@@ -48,6 +48,9 @@ public:
     virtual void SetClockResolution(int ticksPerQuarter) = 0;
     // Ticks since playback started.
     virtual int32_t ReadClock() = 0;
+    // Microseconds until the clock reaches `ticks` at the tempo in force now (0 when it
+    // has); nothing while the clock does not run.
+    virtual std::optional<int64_t> MicrosUntilClock(int32_t ticks) = 0;
     // Playback stops, sounding notes end, the clock no longer advances.
     virtual void StopClock() = 0;
 

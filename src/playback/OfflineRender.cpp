@@ -178,6 +178,16 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
 
     // A file may claim a song of days; nothing is written for what cannot be held.
     const std::optional<int64_t> length = SongMicros(options.midiFile, options.track > 0 ? 0 : options.startTime);
+    if (length && *length > options.maxLengthMicros) {
+        engine.StopPlaying();
+        const int64_t minutes = (*length + 59 * MicrosPerSecond) / (60 * MicrosPerSecond);
+        ui.ErrorBox(
+            options.midiFile + ": the song lasts " + (minutes > 99999 ? "days" : std::to_string(minutes) + " minutes") +
+                ", longer than the limit of " + std::to_string(options.maxLengthMicros / (60 * MicrosPerSecond)) +
+                " minutes (--max-length MINUTES raises it)",
+            HelpContext::General);
+        return false;
+    }
     if (length && static_cast<uint64_t>(*length + LongestRelease) / MicrosPerSecond * options.sampleRate * 4 >
                       WavWriter::MaxDataBytes) {
         engine.StopPlaying();

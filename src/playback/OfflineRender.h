@@ -22,6 +22,9 @@ struct RenderOptions {
     int32_t track = 0;      // > 0: audition this track (with track 0) from its first note
     std::string soundFont;  // empty: FindSoundFont()
     int sampleRate = 44100;
+    // A song that lasts longer is refused before anything is rendered: a tiny file may
+    // claim an event days away, and its sound would fill the disk.
+    int64_t maxLengthMicros = int64_t{2} * 60 * 60 * 1'000'000;
     uint16_t mutedChannels = 0;  // one bit per MIDI channel whose notes stay silent
 };
 

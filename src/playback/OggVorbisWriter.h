@@ -1,11 +1,12 @@
 #pragma once
-// Writes Ogg Vorbis files (libvorbisenc, quality 0.5, about 160 kbit/s for stereo), the
-// audio singing games and web players read. Like WavWriter it writes beside the target
-// and renames into place in Finish; destroyed before Finish, it leaves nothing.
+// Writes Ogg Vorbis files with the encoder of the playback module (PlaybackModule), so
+// that only a program that renders loads libvorbisenc. Like WavWriter it writes beside
+// the target and renames into place in Finish; destroyed before Finish, it leaves nothing.
 
 #include <memory>
 
 #include "common/SafeSave.h"
+#include "playback/PlaybackBackend.h"
 #include "playback/SampleWriter.h"
 
 namespace sonkora {
@@ -22,15 +23,13 @@ public:
     void Finish() override;
 
 private:
-    struct Encoder;
-    // Hands whatever the encoder has ready to the file; `flush` forces out a final page.
-    void Drain(bool flush);
-    void WritePage(const void* header, long headerLength, const void* body, long bodyLength);
+    // Writes out and empties pending_.
+    void WritePending();
 
-    std::unique_ptr<Encoder> encoder_;
+    std::unique_ptr<AudioEncoder> encoder_;
     std::unique_ptr<StagedFile> staged_;
     std::FILE* file_ = nullptr;
-    int channels_ = 0;
+    std::string pending_;
 };
 
 }  // namespace sonkora

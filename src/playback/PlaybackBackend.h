@@ -1,8 +1,9 @@
 #pragma once
 // What the playback layer asks of its back-end: the part that needs the libraries of
-// sound (FluidSynth, RtMidi with the ALSA sequencer, the sound server's client). The
-// back-end is a shared module beside the programs, loaded on first use (PlaybackModule),
-// so that commands that never play do not pay for loading those libraries.
+// sound (FluidSynth, RtMidi with the ALSA sequencer, the sound server's client) and the
+// Ogg Vorbis encoder. The back-end is a shared module beside the programs, loaded on
+// first use (PlaybackModule), so that commands that never play do not pay for loading
+// those libraries.
 //
 // The module is built with this same header by the same build; its objects are used
 // through their virtual members only, and the module stays loaded until the process ends.
@@ -33,6 +34,18 @@ public:
     virtual int SampleRate() const = 0;
 };
 
+// Turns 16-bit interleaved samples into the bytes of a compressed sound file. Each call
+// appends to `bytes` what the encoder has ready; the caller writes them out.
+class AudioEncoder {
+public:
+    virtual ~AudioEncoder() = default;
+    // The stream's headers; false, with `error` saying why, when the format is refused.
+    virtual bool Start(int sampleRate, int channels, std::string& bytes, std::string& error) = 0;
+    virtual void Encode(std::span<const int16_t> samples, std::string& bytes) = 0;
+    // The end of the stream: the last pages.
+    virtual void Finish(std::string& bytes) = 0;
+};
+
 class PlaybackBackend {
 public:
     // The built-in synthesizer with a sound output; nothing, with `error` saying why in
@@ -48,6 +61,8 @@ public:
     virtual std::vector<std::string> MidiPortNames() = 0;
     // The port with this name; nothing when it is gone or cannot be opened.
     virtual std::unique_ptr<OutputDevice> OpenMidiPort(const std::string& name) = 0;
+    // An Ogg Vorbis encoder (libvorbisenc lives in the module too: only rendering needs it).
+    virtual std::unique_ptr<AudioEncoder> CreateOggVorbisEncoder() = 0;
 
 protected:
     ~PlaybackBackend() = default;

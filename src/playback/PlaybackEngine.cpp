@@ -215,7 +215,7 @@ void PlaybackEngine::MidiPlaybackEnded() {
     StopPlaying();
 }
 
-void PlaybackEngine::Tick() {
+int PlaybackEngine::Tick() {
     if (playing_ && midiOut_ != 0) {
         const std::string lost = toolkit_.DeviceLost(midiOut_);
         if (!lost.empty()) {
@@ -223,7 +223,7 @@ void PlaybackEngine::Tick() {
             StopPlaying();
             CloseMidiOutput();  // the next Play opens it afresh, perhaps on a sound server started again
             ui_.ErrorBox(WithAdvice(deviceProblem_), HelpContext::General);
-            return;
+            return TimerMillis;
         }
     }
     follower_.Tick(
@@ -233,6 +233,12 @@ void PlaybackEngine::Tick() {
             // The editor may have stopped the song while it was highlighting.
             if (playing_) frame_.SetGaugeProgress(progress);
         });
+    const std::optional<int32_t> next = follower_.NextLyricTime();
+    if (!playing_ || !next) return TimerMillis;
+    const int64_t clockTicks = std::clamp<int64_t>(int64_t{*next} - startTime_, 0, std::numeric_limits<int32_t>::max());
+    const std::optional<int64_t> micros = toolkit_.MicrosUntilClock(static_cast<int32_t>(clockTicks));
+    if (!micros) return TimerMillis;
+    return static_cast<int>(std::clamp<int64_t>((*micros + 999) / 1000, 1, TimerMillis));
 }
 
 }  // namespace sonkora

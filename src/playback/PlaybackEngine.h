@@ -6,8 +6,8 @@
 // The song is loaded into memory, handed to the MIDI toolkit piece by piece as the
 // toolkit asks for more (MidiFeedRequest), and timed by the toolkit's clock. All members
 // are called on one thread; the owner turns the toolkit's notifications into calls of
-// MidiFeedRequest and MidiPlaybackEnded on that thread, and calls Tick every 20 ms
-// while the frame's timer is enabled.
+// MidiFeedRequest and MidiPlaybackEnded on that thread, and calls Tick while the frame's
+// timer is enabled, each time after the milliseconds the previous Tick returned.
 //
 // Every failure shows its message through the UserInterface (help context 20000) and
 // returns to idle through StopPlaying, so a song text is never left read-only.
@@ -59,9 +59,13 @@ public:
     // The toolkit wants more events / ran out of events.
     void MidiFeedRequest();
     void MidiPlaybackEnded();
-    // One tick of the frame's 20 ms timer. A device that can no longer sound (its sound
-    // server went away) stops the playback, is closed and is reported.
-    void Tick();
+    // The frame's timer period when no lyric falls due sooner.
+    static constexpr int TimerMillis = 20;
+    // One tick of the frame's timer. Returns the milliseconds to the next tick: the
+    // period, or less when the next lyric falls due sooner, so that its highlight does not
+    // wait for the period to come round (1 to TimerMillis). A device that can no longer
+    // sound (its sound server went away) stops the playback, is closed and is reported.
+    int Tick();
 
     // The start time play from cursor would use for this editor.
     static int32_t CursorStartTime(const PlaybackEditor& editor);

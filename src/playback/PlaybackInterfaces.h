@@ -39,7 +39,7 @@ public:
     virtual void UpdateFrameControls() = 0;
     virtual void SetGauge(int32_t maximum, int32_t progress) = 0;
     virtual void SetGaugeProgress(int32_t progress) = 0;
-    // The 20 ms timer that calls PlaybackEngine::Tick.
+    // The timer that calls PlaybackEngine::Tick, again after the milliseconds it returns.
     virtual void SetTimerEnabled(bool enabled) = 0;
     // Lets waiting window messages through before a feed.
     virtual void ProcessPendingMessages() = 0;

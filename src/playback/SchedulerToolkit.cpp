@@ -12,7 +12,7 @@ constexpr size_t MaxNameLength = 255;
 }  // namespace
 
 SchedulerToolkit::SchedulerToolkit(DeviceCatalog& catalog, const TimeSource& time, Drive drive, SchedulerLimits limits)
-    : catalog_(catalog), scheduler_(time, limits) {
+    : catalog_(catalog), time_(time), scheduler_(time, limits) {
     if (drive == Drive::Thread) thread_ = std::make_unique<SchedulerThread>(scheduler_);
 }
 
@@ -87,6 +87,12 @@ void SchedulerToolkit::SetClockResolution(int ticksPerQuarter) {
 
 int32_t SchedulerToolkit::ReadClock() {
     return scheduler_.ReadClock();
+}
+
+std::optional<int64_t> SchedulerToolkit::MicrosUntilClock(int32_t ticks) {
+    const int64_t due = scheduler_.MicrosOfTick(ticks);
+    if (due == Scheduler::Never) return std::nullopt;
+    return std::max<int64_t>(due - time_.NowMicros(), 0);
 }
 
 void SchedulerToolkit::StopClock() {

@@ -39,6 +39,7 @@ public:
     void StartClock() override;
     void SetClockResolution(int ticksPerQuarter) override;
     int32_t ReadClock() override;
+    std::optional<int64_t> MicrosUntilClock(int32_t ticks) override;
     void StopClock() override;
     void SetNotificationHandler(std::function<void(ToolkitNotification)> handler) override;
 
@@ -46,6 +47,7 @@ public:
 
 private:
     DeviceCatalog& catalog_;
+    const TimeSource& time_;
     Scheduler scheduler_;
     std::unique_ptr<SchedulerThread> thread_;
     std::vector<std::string> names_;

@@ -34,7 +34,7 @@ bool WavWriter::Open(const std::string& fileName, int sampleRate, int channels, 
     Discard();
     save_ = std::make_unique<SafeSave>(fileName);
     if (!save_->Create() || (file_ = save_->Stream()) == nullptr) {
-        error = std::strerror(errno);
+        error = save_->Problem().empty() ? std::strerror(errno) : save_->Problem();
         Discard();
         return false;
     }

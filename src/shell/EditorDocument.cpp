@@ -8,21 +8,17 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <exception>
+#include <string>
 
 #include "common/CodePage.h"
 #include "common/FilePaths.h"
+#include "common/RegularFile.h"
 #include "shell/EditorText.h"
+#include "shell/ShellUserInterface.h"
 #include "shell/SongTextEdit.h"
 
 namespace sonkora {
-
-namespace {
-
-// Song texts are a few kilobytes; anything near this is not one, and reading it whole
-// into the pane would only stall the program.
-constexpr qint64 MaxSongTextBytes = 32 * 1024 * 1024;
-
-}  // namespace
 
 bool EditorDocument::IsModified() const {
     return pane_.document()->isModified();
@@ -33,30 +29,21 @@ void EditorDocument::SetModified(bool modified) {
 }
 
 std::optional<QString> EditorDocument::Load(const QString& path) {
-    QFile file(path);
-    const QFileInfo info(path);
-    QString problem;
-    QByteArray bytes;
-    if (info.isDir()) {
-        problem = QStringLiteral("it is a folder");
-    } else if (info.exists() && info.size() > MaxSongTextBytes) {
-        problem = QStringLiteral("it is too large to be a song text (%1 bytes)").arg(info.size());
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        problem = file.errorString();
-    } else {
-        bytes = file.read(MaxSongTextBytes + 1);
-        if (file.error() != QFileDevice::NoError)
-            problem = file.errorString();
-        else if (bytes.size() > MaxSongTextBytes)
-            problem = QStringLiteral("it is too large to be a song text");
+    // A FIFO or a device named here (opened, or listed in the session) would block the
+    // program or never end: the core refuses what is not a regular file of a song
+    // text's size before it opens it.
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path.toStdString(), MaxEditableFileSize);
+    } catch (const std::exception& error) {
+        return QStringLiteral("Cannot open %1").arg(MessageText(error.what()));
     }
-    if (!problem.isEmpty()) return QStringLiteral("Cannot read %1: %2").arg(path, problem);
-    const std::string_view fileBytes(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const std::string_view fileBytes(bytes);
     pane_.setPlainText(FileBytesToPaneText(fileBytes));
     pane_.document()->setModified(false);
     utf8Text_.clear();
     if (IsUtf8BeyondAscii(fileBytes)) {
-        utf8Text_ = QString::fromUtf8(bytes);
+        utf8Text_ = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
         if (utf8Text_.startsWith(QChar(0xFEFF))) utf8Text_.remove(0, 1);
         utf8Text_.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     }

@@ -55,7 +55,9 @@ MainWindow::MainWindow(const ShellEnvironment& environment, QWidget* parent)
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::SubWindowActivated);
 
     tickTimer_ = new QTimer(this);
-    tickTimer_->setInterval(20);
+    // A coarse timer may come a millisecond or more off, which the highlight would show.
+    tickTimer_->setTimerType(Qt::PreciseTimer);
+    tickTimer_->setInterval(PlaybackEngine::TimerMillis);
     connect(tickTimer_, &QTimer::timeout, this, &MainWindow::Tick);
 
     CreateMenus();

@@ -116,7 +116,8 @@ public:
     // Opens the device of the MidiOutDevice setting (the first one when it is empty,
     // whose name then becomes the setting).
     bool OpenMidiOutput();
-    // One tick of the 20 ms timer: the lyric that is due is highlighted, the gauge moves.
+    // One tick of the timer (20 ms, or sooner when a lyric falls due): the lyric that is
+    // due is highlighted, the gauge moves.
     void Tick();
 
     // PlaybackFrame

@@ -1,6 +1,6 @@
 // The main window as the host of the program's one playback: the MIDI toolkit and the
 // playback engine, the toolkit's notifications carried to the window's own thread, the
-// 20 ms timer and the gauge.
+// timer that follows the lyrics and the gauge.
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -157,7 +157,11 @@ void MainWindow::StopPlaying() {
 }
 
 void MainWindow::Tick() {
-    if (engine_) engine_->Tick();
+    if (!engine_) return;
+    const int next = engine_->Tick();
+    // Aimed at the next lyric when it falls due before the period is over; a tick that
+    // stopped the song has stopped the timer too.
+    if (tickTimer_->isActive()) tickTimer_->start(next);
 }
 
 void MainWindow::customEvent(QEvent* event) {
@@ -193,7 +197,7 @@ void MainWindow::SetGaugeProgress(int32_t progress) {
 
 void MainWindow::SetTimerEnabled(bool enabled) {
     if (enabled)
-        tickTimer_->start();
+        tickTimer_->start(PlaybackEngine::TimerMillis);
     else
         tickTimer_->stop();
 }

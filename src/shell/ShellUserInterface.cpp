@@ -36,9 +36,16 @@ Answer ShellUserInterface::ConfirmBox(const std::string& message, int helpContex
 }
 
 std::optional<int> ShellUserInterface::SelectTrack(const std::string& fileName, const std::vector<std::string>& items) {
+    return SelectTrackOfChunks(fileName, items, {});
+}
+
+std::optional<int> ShellUserInterface::SelectTrackOfChunks(const std::string& fileName,
+                                                           const std::vector<std::string>& items,
+                                                           const std::vector<int>& chunks) {
     QStringList lines;
     for (const std::string& item : items) lines << BytesToPaneChars(item);
     VoiceTrackDialog dialog(services_, QString::fromStdString(fileName), lines, firstTrack_);
+    dialog.SetTrackChunks(chunks);
     if (dialog.exec() != QDialog::Accepted || dialog.SelectedIndex() < 0) return std::nullopt;
     return dialog.SelectedIndex();
 }

@@ -30,6 +30,8 @@ public:
     bool QueryBox(const std::string& message, int helpContext) override;
     Answer ConfirmBox(const std::string& message, int helpContext) override;
     std::optional<int> SelectTrack(const std::string& fileName, const std::vector<std::string>& items) override;
+    std::optional<int> SelectTrackOfChunks(const std::string& fileName, const std::vector<std::string>& items,
+                                           const std::vector<int>& chunks) override;
     std::optional<std::string> AskSaveFileName(const SaveDialogRequest& request) override;
     std::optional<int> ChooseLanguage(const std::vector<std::string>& languages, int selected) override;
     bool Batch() const override;

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class QLabel;
 class QListWidget;
@@ -28,8 +29,14 @@ public:
 
     // The chosen line, 0-based; -1 when the list is empty.
     int SelectedIndex() const;
+    // The track chunk of each line, when the lines are not consecutive tracks from
+    // `firstTrack` (a lyric-event karaoke file leaves out the tracks holding only words).
+    void SetTrackChunks(const std::vector<int>& chunks) { chunks_ = chunks; }
     // The track the line at `index` lists.
-    int TrackOfLine(int index) const { return firstTrack_ + index; }
+    int TrackOfLine(int index) const {
+        return index >= 0 && static_cast<size_t>(index) < chunks_.size() ? chunks_[static_cast<size_t>(index)]
+                                                                         : firstTrack_ + index;
+    }
 
     void playTrack();
     void stopTrack();
@@ -46,6 +53,7 @@ private:
     bool audition_ = false;  // set once a track was played from this dialog
     QString fileName_;
     int firstTrack_;
+    std::vector<int> chunks_;
 };
 
 }  // namespace sonkora

@@ -21,7 +21,8 @@ protected:
 TEST_F(CompileCommands, MakeAndExportWriteTheirFilesAndSaySo) {
     const ProgramRun make = Sonkorac({"make", Song("\\t 2\r\n@TTitle\r\n\r\nHel-lo world,\r\nyes\r\n")});
     EXPECT_EQ(make.exitCode, 0);
-    EXPECT_EQ(make.out, "Karaoke file made succesfully\n");
+    // Where the file went, as the song text named it.
+    EXPECT_EQ(make.out, "Karaoke file made succesfully: " + dir.Path("song.kar") + "\n");
     EXPECT_EQ(make.err, "");
     // The Words track follows chunk 0 (11 data bytes) and the information track (43).
     EXPECT_EQ(ChunkData(ReadBytes(dir.Path("song.kar")), 14 + 8 + 11 + 8 + 43),
@@ -31,7 +32,7 @@ TEST_F(CompileCommands, MakeAndExportWriteTheirFilesAndSaySo) {
     // A question is answered Yes and shown without its "Continue?".
     const ProgramRun exported = Sonkorac({"export", Song("\\t 2\n\\k lyrics.mid\n\nla li\n")});
     EXPECT_EQ(exported.exitCode, 0);
-    EXPECT_EQ(exported.out, "Karaoke file made succesfully\n");
+    EXPECT_EQ(exported.out, "Karaoke file made succesfully: " + dir.Path("lyrics.mid") + "\n");
     EXPECT_EQ(exported.err, "2 lyric(s) missing.\n");
     EXPECT_EQ(ChunkData(ReadBytes(dir.Path("lyrics.mid")), 14 + 8 + 11),
               Cat({Meta(0, 0x03, "Words"), Meta(0, 0x05, "la "), Meta(480, 0x05, "li "), EndOfTrack()}));
@@ -47,6 +48,49 @@ TEST_F(CompileCommands, StrictRefusesWhatTheQuestionsWouldHaveAsked) {
     EXPECT_FALSE(Exists("song.kar"));
     EXPECT_EQ(Sonkorac({"make", song}).exitCode, 0);
     EXPECT_EQ(Sonkorac({"export", Song("\\t 2\n\\k x.mid\n\na b c d\n"), "--strict"}).exitCode, 0);
+}
+
+// A source that carries words already: warned about with their count and copied, refused
+// by --strict, left out by --strip-lyrics with every other event at its tick.
+TEST_F(CompileCommands, OldWordsInTheSourceAreCountedAndLeftOutOnRequest) {
+    const Bytes conductor = Cat({Tempo(0, 500000), Meta(0, 0x01, "@TOld title"), EndOfTrack()});
+    const Bytes piano = Cat({Program(0, 1, 0), NoteOn(0, 1, 48, 80), NoteOff(1920, 1, 48), EndOfTrack()});
+    const Bytes voice = Cat({NoteOn(0, 0, 60, 90), Meta(0, 0x05, "old "), NoteOn(480, 0, 62, 90),
+                             Meta(10, 0x05, "words"), NoteOff(470, 0, 62), EndOfTrack()});
+    const Bytes source = MidiFile(1, 480, {conductor, piano, voice});
+    Write("song.mid", source);
+    const std::string song = Song("\\t 2\n\\k song.kar\n\nla li\n");
+    const std::string warning =
+        dir.Path("song.mid") + ": warning: 3 lyric or karaoke text event(s) already in the MIDI file.\n";
+    const auto madeChunks = [&] { return SplitChunks(ReadBytes(dir.Path("song.kar"))).chunks; };
+    const std::vector<Bytes> sourceChunks = SplitChunks(source).chunks;
+
+    const ProgramRun kept = Sonkorac({"make", song});
+    EXPECT_EQ(kept.exitCode, 0);
+    EXPECT_EQ(kept.err, warning + "They are copied as they are; --strip-lyrics leaves them out.\n");
+    EXPECT_EQ(madeChunks(), (std::vector<Bytes>{sourceChunks[0], madeChunks()[1], madeChunks()[2], sourceChunks[1],
+                                                sourceChunks[2]}));
+
+    std::filesystem::remove(dir.Path("song.kar"));
+    const ProgramRun strict = Sonkorac({"make", song, "--strict"});
+    EXPECT_EQ(strict.exitCode, 1);
+    EXPECT_EQ(strict.err, warning + "Leave them out with --strip-lyrics.\nKaraoke file not made\n");
+    EXPECT_FALSE(Exists("song.kar"));
+
+    for (const char* command : {"export", "make"}) {
+        const ProgramRun stripped = Sonkorac({command, song, "--strip-lyrics", "--strict"});
+        EXPECT_EQ(stripped.exitCode, 0) << command << stripped.err;
+        EXPECT_EQ(stripped.err, warning + "They are left out (--strip-lyrics).\n") << command;
+    }
+    const std::vector<Bytes> made = madeChunks();
+    ASSERT_EQ(made.size(), 5u);
+    EXPECT_EQ(made[0], Track(Cat({Tempo(0, 500000), EndOfTrack()})));
+    EXPECT_EQ(made[3], sourceChunks[1]);
+    EXPECT_EQ(made[4], Track(Cat({NoteOn(0, 0, 60, 90), NoteOn(480, 0, 62, 90), NoteOff(480, 0, 62), EndOfTrack()})));
+    // The copy without the words is gone, and the source is as it was.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path("")))
+        EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << entry.path();
+    EXPECT_EQ(ReadBytes(dir.Path("song.mid")), source);
 }
 
 TEST_F(CompileCommands, TrackOptionAnswersTheMissingTrackLine) {
@@ -80,7 +124,7 @@ TEST_F(CompileCommands, ErrorsNameTheFileAndTheirPlaceInIt) {
         {"check", "\\t 1\n\n" + std::string(125, 'a') + "\n", song + ":3:122: Syllable too long.\n"},
         {"print", "\\t 1\n\nla " + std::string(121, 'a') + "\n", song + ":3:125: Syllable too long.\n"},
         {"check", dir.Path("none.stf"), dir.Path("none.stf") + ": no such file\n"},
-        {"preview", kar, kar + ": is a directory, not a song text\n"},
+        {"preview", kar, kar + ": is a directory\n"},
     };
     for (const auto& [command, text, err] : cases) {
         const ProgramRun run = Sonkorac({command, text[0] == '/' ? text : Song(text)});
@@ -99,15 +143,15 @@ TEST_F(CompileCommands, CheckPreviewAndPrintWriteNoFile) {
 
     const ProgramRun preview = Sonkorac({"preview", Song("\\t 1\r\n\r\nHel-lo w\xF6rld,\r\nhow\r\n\r\nFine\r\n")});
     EXPECT_EQ(preview.exitCode, 0);
-    EXPECT_EQ(preview.out, "\nHello w\xF6rld,\nhow\n\nFine\n");
+    EXPECT_EQ(preview.out, "\nHello w\xC3\xB6rld,\nhow\n\nFine\n");
     const ProgramRun broken = Sonkorac({"preview", Song("\\t 1\n\nla li\nlo $2$\n")});
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_EQ(broken.out, "\nla li\nlo\nInvalid MIDI time $2$.\n");
     EXPECT_EQ(broken.err, "");
 
-    const ProgramRun print = Sonkorac({"print", Song("@TTitle\n@LENGL\n\nHel-lo world,\n$3:1:0$how\n")});
+    const ProgramRun print = Sonkorac({"print", Song("@TTitle \x80\n@LENGL\n\nHel-lo world,\n$3:1:0$how\n")});
     EXPECT_EQ(print.exitCode, 0);
-    EXPECT_EQ(print.out, "Title\n\n\nHello world,\nhow\n");
+    EXPECT_EQ(print.out, "Title \xE2\x82\xAC\n\n\nHello world,\nhow\n");
     EXPECT_FALSE(Exists("song.kar"));
 }
 

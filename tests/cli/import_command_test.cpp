@@ -25,12 +25,13 @@ TEST_F(ImportCommand, WritesTheSongTextAndPrintsItsName) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, stf + "\n");
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.Path("song_1.kar") + "\n@TSong\n\nHel-lo\n");
+    EXPECT_EQ(ReadText(stf),
+              "\\t 1\r\n\\m " + mid + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n@TSong\r\n\r\nHel-lo\r\n");
     EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 3u);
     // The second item of the list is the fifth chunk; the names may be chosen.
     run = Sonkorac({"import", kar, "--track", "2", "--stf", dir.Path("b.stf"), "--mid", dir.Path("b.mid")});
     EXPECT_EQ(run.out, dir.Path("b.stf") + "\n");
-    EXPECT_EQ(ReadText(dir.Path("b.stf")).substr(0, 5), "\\t 2\n");
+    EXPECT_EQ(ReadText(dir.Path("b.stf")).substr(0, 6), "\\t 2\r\n");
 }
 
 TEST_F(ImportCommand, AnExistingOutputIsReplacedOnlyWithYes) {
@@ -56,7 +57,7 @@ TEST_F(ImportCommand, ErrorsNameTheKaraokeFile) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"import", kar, "--track", "1", "--mid", nowhere}, kar + ": Error writing file " + nowhere + ".\n"},
         {{"import", kar, "--track", "3"}, dir.Path("song.kar") + ": --track 3 is not in the list of 2 tracks\n"},
-        {{"import", plain, "--track", "1"}, plain + ": Not a Soft Karaoke file\n"},
+        {{"import", plain, "--track", "1"}, plain + ": Not a Soft Karaoke file, and no track holds lyric events\n"},
         {{"import", named, "--track", "1", "--yes"}, named + ": Error writing file " + named + ".\n"},
         {{"import", dir.Path("gone.kar"), "--track", "1"}, "File " + dir.Path("gone.kar") + " not found.\n"},
     };

@@ -1,7 +1,7 @@
 // sonkorac loads the libraries of sound only for the commands that play: the others
-// must not map FluidSynth, RtMidi or the sound server's client, and a missing playback
-// module is a clear error. Checked on what the dynamic loader really maps (LD_DEBUG),
-// not on what the executable lists.
+// must not map FluidSynth, RtMidi, the sound server's client or the Ogg Vorbis encoder,
+// and a missing playback module is a clear error. Checked on what the dynamic loader
+// really maps (LD_DEBUG), not on what the executable lists.
 #include <cstdlib>
 #include <filesystem>
 
@@ -30,7 +30,8 @@ protected:
 };
 
 bool MapsSoundLibraries(const std::string& loaderLog) {
-    for (const char* library : {"file=libfluidsynth", "file=librtmidi", "file=libpulse", "file=libasound"})
+    for (const char* library :
+         {"file=libfluidsynth", "file=librtmidi", "file=libpulse", "file=libasound", "file=libvorbis", "file=libogg"})
         if (loaderLog.find(library) != std::string::npos) return true;
     return false;
 }

@@ -31,7 +31,7 @@ TEST_F(TracksCommand, ErrorsNameTheFileAndExitWithOne) {
     const std::string song = Write("song.mid", MidiFile(1, 96, {Tempo120, Cat({NoteOn(0, 0, 60, 64), EndOfTrack()})}));
     const std::string bad = Write("bad.mid", Text("MThd"));
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"tracks", "--kar", song}, song + ": Not a Soft Karaoke file\n"},
+        {{"tracks", "--kar", song}, song + ": Not a Soft Karaoke file, and no track holds lyric events\n"},
         {{"tracks", bad}, bad + ": Not a MIDI file.\n"},
         {{"tracks", dir.Path("gone.mid")}, "File " + dir.Path("gone.mid") + " not found.\n"},
     };

@@ -20,8 +20,11 @@ TEST(Preview, JoinsSyllablesIntoLinesAndRecordsWhereEachCameFrom) {
     const SongCompiler example = CompileInMemory(Preview, ExampleSong).compiler;
     EXPECT_EQ(example.MidiError(), 0);
     EXPECT_EQ(example.PreviewLines(), (Lines{"", "Hello world,", "how are you", "", "Finety thanks"}));
-    // Where each record came from is held by the caret mappings of the lyric list.
-    EXPECT_EQ(example.Lyrics()[2].Display, " world,");
+    EXPECT_EQ(Records(example.Lyrics()),
+              (Lines{"35 \\Hel 1:0", "39 lo 1:3", "42  world, 1:5", "49 /how 2:0", "53  are 2:3", "57  you 2:7",
+                     "61 \\Fine 4:0", "67 ty 4:4", "70  thanks 4:6", "83  0:0"}));
+    const LyricRecord& world = example.Lyrics()[2];
+    EXPECT_EQ(example.PreviewLines()[1].substr(5, static_cast<size_t>(world.DisplayLength)), " world,");
 
     // Empty syllables show nothing; before the first preview line they stand at 0:0.
     const SongCompiler empty = CompileInMemory(Preview, {"\\t 1", "", " la--li"}).compiler;

@@ -36,9 +36,9 @@ TEST(LyricList, PlaybackTimesFindTheirLyrics) {
     // la (0) li (100) lu (100) an empty syllable (200) lo (300), their sources 3 apart from 2.
     LyricList lyrics;
     lyrics.Open().Pos = 2;
-    for (const LyricRecord& lyric : {LyricRecord{0, 0, "\\la", 1, 0, "la"}, LyricRecord{100, 0, " li", 1, 2, " li"},
-                                     LyricRecord{100, 0, "lu", 1, 5, "lu"}, LyricRecord{200, 0, "", 1, 7, ""},
-                                     LyricRecord{300, 0, "/lo", 2, 0, "lo"}}) {
+    for (const LyricRecord& lyric :
+         {LyricRecord{0, 0, "\\la", 1, 0, 2}, LyricRecord{100, 0, " li", 1, 2, 3}, LyricRecord{100, 0, "lu", 1, 5, 2},
+          LyricRecord{200, 0, "", 1, 7, 0}, LyricRecord{300, 0, "/lo", 2, 0, 2}}) {
         const int32_t pos = lyrics.Open().Pos;
         lyrics.Open() = lyric;
         lyrics.Open().Pos = pos;
@@ -56,12 +56,6 @@ TEST(LyricList, PlaybackTimesFindTheirLyrics) {
             << time;
     }
     EXPECT_FALSE(LyricsAtTime(LyricList(), 0).has_value());
-
-    // Play From Cursor: the last lyric beginning at or before the caret line's start.
-    for (const auto& [lineStart, time] :
-         std::vector<std::pair<int, int32_t>>{{0, 0}, {2, 0}, {7, 100}, {13, 200}, {14, 300}})
-        EXPECT_EQ(PlayFromCursorTime(lyrics, lineStart), time) << lineStart;
-    EXPECT_EQ(PlayFromCursorTime(LyricList(), 5), 0);
 }
 
 TEST(SongDocument, FileBytesSplitIntoLinesAndHeaderLinesAreFoundAboveTheFirstEmptyLine) {

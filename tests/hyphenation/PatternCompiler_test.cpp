@@ -84,11 +84,7 @@ TEST(PatternSource, TexFilesGiveTheirGroupsAndRefuseEverythingElseWithItsPlace) 
 }
 
 TEST(PatternSource, PlainListsAreUtf8AndHyphenPatternsAreLeftOut) {
-    const PatternSet set = Plain(
-        "\xEF\xBB\xBF"
-        "\xC3\xA9"
-        "1t\n1-\n\xE2\x80\x99"
-        "2\n");
+    const PatternSet set = Plain("\357\273\277\303\2511t\n1-\n\342\200\2312\n");  // BOM, é1t, 1-, ’2
     ASSERT_EQ(set.patterns.size(), 2U);
     EXPECT_EQ(set.patterns[0].letters, "\xE9t");  // é in Windows-1252
     EXPECT_EQ(set.patterns[1].letters, "\x92");   // the typographic apostrophe
@@ -96,10 +92,7 @@ TEST(PatternSource, PlainListsAreUtf8AndHyphenPatternsAreLeftOut) {
 }
 
 TEST(PatternCompiler, HeaderCodesAndWordCharacters) {
-    const std::string image = CompilePatterns(Plain("a1b\n\xC3\xB1"
-                                                    "1a\n'2\n"),
-                                              "SPANISH")
-                                  .image;
+    const std::string image = CompilePatterns(Plain("a1b\n\303\2611a\n'2\n"), "SPANISH").image;  // ñ1a
     EXPECT_EQ(image.size(), PatternFile::FullTrieEnd);
     EXPECT_EQ(image.substr(0, 33), std::string("Sonkora Hyphenation SPANISH V2.0\0", 33));
     const auto code = [&image](unsigned c) {
@@ -144,12 +137,7 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         std::string language;
         std::vector<std::string> says;
     } cases[] = {
-        {Plain("a1b\n\xC4\x89"
-               "1a\n\xC4\x9D"
-               "2\n\xC4\x89"
-               "3e\n"),
-         "X",
-         {"U+0109", "U+011D", "patterns.txt:2"}},
+        {Plain("a1b\n\304\2111a\n\304\2352\n\304\2113e\n"), "X", {"U+0109", "U+011D", "patterns.txt:2"}},
         {Plain("a1b\nc1d\nA2B\n"), "X", {"patterns.txt:3", "patterns.txt:1"}},
         {Plain("a1t\n", "ba-ton\nbat-on\n"), "X", {"exceptions.txt:2", "exceptions.txt:1"}},
         {Plain("a1b\n"), "", {"language name"}},

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hyphenation/HyphenationTestSupport.h"
@@ -31,6 +32,10 @@ protected:
         return passtest::RunProgram(folder, std::move(args));
     }
     std::string Song(const std::string& text) { return folder.Write("song.stf", text); }
+    // Exit code, standard output and standard error in one comparison.
+    static std::tuple<int, std::string, std::string> Outcome(const ProgramRun& run) {
+        return {run.exitCode, run.out, run.err};
+    }
 
     testing::ScratchFolder folder;
     const std::string english = testing::ShippedPatternFolder() + "en.hyp";
@@ -38,12 +43,9 @@ protected:
 
 TEST_F(Sonkorac, LanguagesListsEveryShippedFileWithATab) {
     const ProgramRun run = Run({"languages"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_THAT(run.out, HasSubstr("ENGLISH\ten.hyp\n"));
-    EXPECT_THAT(run.out, HasSubstr("FRENCH\tfr.hyp\n"));
-    for (const char* fitted : {"GERMAN\tde.hyp\n", "DUTCH\tnl.hyp\n", "BRITISH\ten-gb.hyp\n"})
-        EXPECT_THAT(run.out, HasSubstr(fitted));
+    EXPECT_EQ(std::pair(run.exitCode, run.err), std::pair(0, std::string()));
+    for (const char* line : {"ENGLISH\ten.hyp\n", "FRENCH\tfr.hyp\n", "GERMAN\tde.hyp\n", "BRITISH\ten-gb.hyp\n"})
+        EXPECT_THAT(run.out, HasSubstr(line));
     long files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(testing::ShippedPatternFolder()))
         files += entry.path().extension() == ".hyp";
@@ -53,32 +55,27 @@ TEST_F(Sonkorac, LanguagesListsEveryShippedFileWithATab) {
 }
 
 TEST_F(Sonkorac, HyphenateKeepsTheLineEndsAndTakesTheLanguageFromLangThenTheAtLLine) {
-    ProgramRun run = Hyphenate({Song("\\t 1\n@LENGL\n@TPresentation\n\nPresentation of hyphenation\nagain")});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain");
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Outcome(Hyphenate({Song("\\t 1\n@LENGL\n@TPresentation\n\nPresentation of hyphenation\nagain")})),
+              Outcome({0, "\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain", ""}));
     EXPECT_EQ(Hyphenate({Song("@LENGL\r\n\r\nhyphenation\r\n")}).out, "@LENGL\r\n\r\nhy-phen-ation\r\n");
 
     const std::string song = Song("@LFRENCH\n\nmagnifique\n");
     EXPECT_EQ(Hyphenate({song}).out, "@LFRENCH\n\nma-gni-fique\n");
     EXPECT_EQ(Hyphenate({song, "--lang", "english"}).out, "@LFRENCH\n\nmag-nifique\n");
     EXPECT_EQ(Hyphenate({song, "--patterns", english}).out, "@LFRENCH\n\nmag-nifique\n");
-    run = Hyphenate({song, "--lang", "KLINGON"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "");
+    const ProgramRun run = Hyphenate({song, "--lang", "KLINGON"});
+    EXPECT_EQ(std::pair(run.exitCode, run.out), std::pair(1, std::string()));
     EXPECT_THAT(run.err, HasSubstr("KLINGON"));
 }
 
 TEST_F(Sonkorac, HyphenateWritesOutputOnlyWhenItSucceedsAndNeverOverItsInput) {
     const std::string output = folder.Path("out.stf");
-    ProgramRun run = Hyphenate({Song("@LENGL\n\nhyphenation\n"), "--output", output});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Outcome(Hyphenate({Song("@LENGL\n\nhyphenation\n"), "--output", output})), Outcome({0, "", ""}));
     EXPECT_EQ(ReadFile(output), "@LENGL\n\nhy-phen-ation\n");
 
     const std::string badText = "@LENGL\n\n" + std::string(121, 'x') + "\n";
     const std::string bad = Song(badText);
-    run = Hyphenate({bad, "--output", output});
+    ProgramRun run = Hyphenate({bad, "--output", output});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("Syllable too long."));
     EXPECT_EQ(ReadFile(output), "@LENGL\n\nhy-phen-ation\n") << "a failed run leaves the earlier output alone";
@@ -92,12 +89,11 @@ TEST_F(Sonkorac, HyphenateWritesOutputOnlyWhenItSucceedsAndNeverOverItsInput) {
 }
 
 TEST_F(Sonkorac, HyphenateWordsReadsOneWordPerLineInItsOwnEncoding) {
-    ProgramRun run = Hyphenate({"--words", "--lang", "SPAN"}, "casa\ncanci\xF3n\r\nperro\n\n");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "ca-sa\ncan-ci\xF3n\npe-rro\n\n");
+    EXPECT_EQ(Outcome(Hyphenate({"--words", "--lang", "SPAN"}, "casa\ncanci\xF3n\r\nperro\n\n")),
+              Outcome({0, "ca-sa\ncan-ci\xF3n\npe-rro\n\n", ""}));
     // UTF-8 comes back as UTF-8; a letter the code page lacks stays where it was.
-    run = Hyphenate({"--words", "--lang", "ITAL"}, "ragazzo\ncanzone\xE2\x82\xAC\nra\xC4\x8Dgazzo\n");
-    EXPECT_EQ(run.out, "ra-gaz-zo\ncan-zo-ne\xE2\x82\xAC\nra\xC4\x8D-gaz-zo\n");
+    EXPECT_EQ(Hyphenate({"--words", "--lang", "ITAL"}, "ragazzo\ncanzone\xE2\x82\xAC\nra\xC4\x8Dgazzo\n").out,
+              "ra-gaz-zo\ncan-zo-ne\xE2\x82\xAC\nra\xC4\x8D-gaz-zo\n");
     EXPECT_EQ(Hyphenate({"--words", "--patterns", english}, "associates").out, "as-so-ciates\n");
 }
 

@@ -28,6 +28,7 @@ const struct {
     std::vector<Timed> texts;
     std::string body;  // the song text after its directive lines
     uint16_t division = 96;
+    size_t changes = 0;  // reported
 } Conversions[] = {
     {"marks",
      {96, 192, 288, 384, 480},
@@ -45,7 +46,9 @@ const struct {
     {"header lines",
      {0, 10},
      {{0, "@LENGL"}, {0, "@TTitle\r\n"}, {0, "\\la"}, {10, "@Tlate"}, {10, " li"}},
-     "@LENGL\n@TTitle\n\nla li\n"},
+     "@LENGL\n@TTitle\n@Tlate\n\nla li\n",
+     96,
+     1},
     {"empty texts", {10, 20}, {{10, "\\a"}, {10, ""}, {20, " b"}, {20, ""}}, "\na b\n"},
     // Texts on no voice note keep their tick with a time code; the compiler passes over
     // the notes before it by itself.
@@ -66,12 +69,14 @@ const struct {
     {"every tick", {}, {{1, "\\a"}, {2, " b"}, {3, " c"}}, "\n$1:1:2$a $1:1:3$b $1:1:4$c\n"},
     {"units", {}, {{1, "\\a"}, {2, " b"}, {3, " c"}, {1917, " d"}}, "\n$1:1:0$a $1:1:1$b\\ c $1:4:119$d\n", 480},
     {"unit after", {}, {{1916, "\\a"}, {1917, " b"}}, "\n$1:4:119$a $2:1:0$b\n", 480},
-    {"one tick", {0, 10}, {{0, "\\Title"}, {0, "/by Me"}, {10, " o"}, {10, "n"}}, "\nTitle\\ by\\ Me on\n"},
+    {"one tick", {0, 10}, {{0, "\\Title"}, {0, "/by Me"}, {10, " o"}, {10, "n"}}, "\nTitle\\ by\\ Me on\n", 96, 1},
     {"one tick, cut",
      {0},
      {{0, "\\" + std::string(100, 'x')}, {0, " " + std::string(50, 'y')}},
-     "\n" + std::string(100, 'x') + "\\ " + std::string(19, 'y') + "\n"},
-    {"too long", {10, 20}, {{10, "\\" + X120 + "abc"}, {20, " " + X120 + "y"}}, "\n" + X120 + " " + X120 + "\n"},
+     "\n" + std::string(100, 'x') + "\\ " + std::string(19, 'y') + "\n",
+     96,
+     1},
+    {"too long", {10, 20}, {{10, "\\" + X120 + "abc"}, {20, " " + X120 + "y"}}, "\n" + X120 + " " + X120 + "\n", 96, 2},
     // Text and lyric events with the same words at one tick are one lyric; the closing
     // blank and the line ends of lyric events are their breaks.
     {"repeats",
@@ -104,7 +109,10 @@ TEST(ImportConversion, WritesEachTextWhereTheCompilerReadsItBack) {
         ScriptedUi ui;
         RecordingHost host;
         EXPECT_EQ(ImportKaraoke(ui, host, kar).outcome, ImportOutcome::Imported) << c.what;
-        EXPECT_EQ(SongTextBody(ReadText(dir.Path("song.stf"))), c.body) << c.what;
+        const std::string songText = ReadText(dir.Path("song.stf"));
+        EXPECT_EQ(SongTextBody(LfLines(songText)), c.body) << c.what;
+        EXPECT_EQ(songText.find("\n\n"), std::string::npos) << c.what << ": every line ends in CR LF";
+        EXPECT_EQ(ui.changes.size(), c.changes) << c.what << testing::PrintToString(ui.changes);
     }
 }
 
@@ -150,7 +158,8 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
     ASSERT_EQ(ui.trackLists.size(), 1u);
     EXPECT_EQ(ui.trackLists[0].size(), 2u);  // the voice and the bass, not the karaoke tracks
     EXPECT_EQ(host.opened, std::vector<std::string>{stf});
-    EXPECT_EQ(ReadText(stf), "\\t 1\n\\m " + mid + "\n\\k " + dir.Path("song_4.kar") + "\n@TSong\n\nHel-lo world\n");
+    EXPECT_EQ(ReadText(stf),
+              "\\t 1\r\n\\m " + mid + "\r\n\\k " + dir.Path("song_4.kar") + "\r\n@TSong\r\n\r\nHel-lo world\r\n");
     // Chunk 0 and the music byte for byte, with what followed them; two tracks fewer.
     const ChunkedFile in = SplitChunks(file);
     const ChunkedFile out = SplitChunks(ReadBytes(mid));
@@ -172,7 +181,7 @@ TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
     std::filesystem::current_path(before);
     EXPECT_EQ(host.opened, std::vector<std::string>{"out/a.stf"});
     EXPECT_EQ(ReadText(dir.Path("out/a.stf")),
-              "\\t 1\n\\m " + dir.Path("b.mid") + "\n\\k " + dir.Path("song_1.kar") + "\n\n");
+              "\\t 1\r\n\\m " + dir.Path("b.mid") + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n\r\n");
 }
 
 TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
@@ -180,7 +189,9 @@ TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
     Bytes cut = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
     cut.resize(cut.size() - 6);
     const std::vector<std::pair<Bytes, std::string>> cases = {
-        {KaraokeFile(96, WordsTrack({}, "Lyrics"), {voice}), "Not a Soft Karaoke file"},
+        {test::Cat({test::Header(1, 4, 96), test::Track(Conductor()), test::Track(WordsTrack({}, "Karaoke")),
+                    test::Track(WordsTrack({{0, "la"}}, "Lyrics")), test::Track(voice)}),
+         "Not a Soft Karaoke file, and no track holds lyric events"},
         {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
         {cut, "MIDI file is damaged: a track is cut short."},
     };
@@ -235,9 +246,24 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
               "Save file as|STF files (*.stf)|*.stf|stf|" + stf);
     EXPECT_EQ(request.helpContext, HelpContext::General);
     EXPECT_EQ(ReadText(stf) + ReadText(other), "oldold");
-    EXPECT_EQ(SongTextBody(ReadText(dir.Path("free.stf"))), "@TSong\n\nHel-lo world\n");
+    EXPECT_EQ(SongTextBody(LfLines(ReadText(dir.Path("free.stf")))), "@TSong\n\nHel-lo world\n");
     EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 2u);
     EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
+}
+
+// A song text names its files in Windows-1252: a name it cannot hold is refused, not
+// written as "?" to be not found later.
+TEST_F(ImportTest, AnOutputNameTheCodePageCannotHoldIsRefused) {
+    WriteBytes(kar, KaraokeFile(96, WordsTrack(Hello), {HelloVoice}));
+    const std::string name = dir.Path("K\xC5\x91r.mid");  // o with double acute
+    EXPECT_EQ(Import({"", name}).outcome, ImportOutcome::Failed);
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"The file name " + name +
+                                                  " holds characters that a song text (Windows-1252) cannot hold; "
+                                                  "choose another name."});
+    EXPECT_EQ(Files(), std::set<std::string>{"song.kar"});
+    ui.errors.clear();
+    EXPECT_EQ(Import({"", dir.Path("K\xC3\xA9r.mid")}).outcome, ImportOutcome::Imported);  // e acute it holds
+    EXPECT_NE(ReadText(stf).find("\\m " + dir.Path("K\xE9r.mid") + "\r\n"), std::string::npos);
 }
 
 TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne) {

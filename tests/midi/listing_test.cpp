@@ -1,4 +1,4 @@
-// The track listing: fixed-width lines, the Soft Karaoke check by track names, damaged
+// The track listing: fixed-width lines, how karaoke files are recognised, damaged
 // files, and what the voice track dialog is given and what it returns.
 #include "midi/TrackListing.h"
 #include "midi/pass_fixture.h"
@@ -41,19 +41,36 @@ TEST_F(ListingTest, PlainFileListsEveryChunkAfterTheFirstInFixedColumns) {
     EXPECT_TRUE(List(MidiFile(1, 96, {Conductor}), ListKindPlainMidi).items.empty());
 }
 
-TEST_F(ListingTest, SoftKaraokeFileIsCheckedByItsTrackNamesFoldedTheDosWay) {
+TEST_F(ListingTest, KaraokeFilesAreRecognisedByNamesMarkerOrLyricEvents) {
+    const auto named = [](const std::string& name, const std::string& text = "") {
+        return Cat({Meta(0, 0x03, name), text.empty() ? Bytes{} : Meta(0, 0x01, text), EndOfTrack()});
+    };
+    const Bytes lyrics = Cat({Meta(0, 0x03, "Words"), Meta(0, 0x05, "la "), Meta(10, 0x05, "li"), EndOfTrack()});
+    const Bytes singingPiano =
+        Cat({Meta(0, 0x03, "Melody"), Program(0, 0, 0), NoteOn(0, 0, 60, 64), Meta(0, 0x05, "la"), EndOfTrack()});
+    const std::string refused = "Not a Soft Karaoke file, and no track holds lyric events";
     // 0x8E is a capital A with diaeresis in code page 437.
-    for (const auto& [first, second, accepted] : {std::tuple{"Soft Karaoke", "words", true},
-                                                  {"soft kar\x8Eoke", "WORDS", true},
-                                                  {"Soft-Karaoke", "Words", false},
-                                                  {"Soft Karaoke", "Lyrics", false},
-                                                  {"Soft Karaoke", "", false}}) {
-        const TrackList list =
-            List(MidiFile(1, 96, {Conductor, Meta(0, 0x03, first), Meta(0, 0x03, second), Piano, DrumKit}),
-                 ListKindSoftKaraoke);
-        EXPECT_EQ(list.midiError, accepted ? 0 : -1) << first << "/" << second;
-        EXPECT_EQ(list.message, accepted ? "" : "Not a Soft Karaoke file");
-        EXPECT_EQ(list.items, accepted ? PianoAndDrums : std::vector<std::string>());
+    const struct {
+        const char* what;
+        std::vector<Bytes> chunks;  // after the conductor
+        bool accepted;
+    } cases[] = {
+        {"names", {named("Soft Karaoke"), named("words"), Piano, DrumKit}, true},
+        {"names folded", {named("soft kar\x8Eoke"), named("WORDS"), Piano, DrumKit}, true},
+        {"other names", {named("Soft-Karaoke"), named("Words"), Piano, DrumKit}, false},
+        {"no words name", {named("Soft Karaoke"), named("Lyrics"), Piano, DrumKit}, false},
+        {"marker, other names", {named("Info", "@KMIDI KARAOKE FILE"), named("Lyrics"), Piano, DrumKit}, true},
+        // Lyric events: tracks holding nothing but words are not listed, numbers run on.
+        {"lyric track", {lyrics, Piano, DrumKit}, true},
+        {"lyrics in the voice", {singingPiano, DrumKit}, true},
+    };
+    for (const auto& c : cases) {
+        Bytes file = Cat({Header(1, static_cast<uint16_t>(c.chunks.size() + 1), 96), Track(Conductor)});
+        for (const Bytes& chunk : c.chunks) file = Cat({file, Track(chunk)});
+        const TrackList list = List(file, ListKindSoftKaraoke);
+        EXPECT_EQ(list.midiError, c.accepted ? 0 : -1) << c.what;
+        EXPECT_EQ(list.message, c.accepted ? "" : refused) << c.what;
+        EXPECT_EQ(list.items, c.accepted ? PianoAndDrums : std::vector<std::string>()) << c.what;
     }
 }
 

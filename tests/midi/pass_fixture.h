@@ -131,6 +131,7 @@ class ScriptedUi : public UserInterface {
 public:
     std::vector<std::string> errors;
     std::vector<std::string> confirmations;
+    std::vector<std::string> changes;
     std::vector<SaveDialogRequest> saveDialogs;
     std::vector<std::vector<std::string>> trackLists;
     std::deque<Answer> confirmAnswers;
@@ -142,6 +143,9 @@ public:
         errors.push_back(message);
     }
     void InformationBox(const std::string& message, int) override { ADD_FAILURE() << message; }
+    void ReportChanges(const std::string&, const std::vector<std::string>& reported) override {
+        changes.insert(changes.end(), reported.begin(), reported.end());
+    }
     bool QueryBox(const std::string& message, int) override {
         ADD_FAILURE() << message;
         return false;
@@ -294,6 +298,12 @@ inline std::vector<Timed> MetaTexts(const Bytes& chunk) {
 }
 
 // The song text an import wrote, after its three directive lines.
+// A song text's lines, ending in LF instead of CR LF for comparing.
+inline std::string LfLines(std::string text) {
+    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+    return text;
+}
+
 inline std::string SongTextBody(const std::string& songText) {
     size_t start = 0;
     for (int line = 0; line < 3 && start != std::string::npos; ++line)

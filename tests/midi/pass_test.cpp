@@ -1,5 +1,5 @@
-// The karaoke pass: the bytes of a karaoke file and of a lyrics export, the search for
-// voice notes, track switches, and inputs and outputs that are not what they should be.
+// The karaoke pass: lyric times and lengths, the search for voice notes, track switches,
+// and inputs and outputs that are not what they should be.
 #include "common/IoError.h"
 #include "midi/pass_fixture.h"
 
@@ -11,13 +11,8 @@ using namespace passtest;
 
 const Bytes Conductor = Cat({Tempo(0, 500000), Meta(0, 0x03, "Song"), EndOfTrack()});
 // Notes at 0 and 96 (the second and the velocity-0 note-on at 48 by running status) and 192.
-const Bytes Voice = Cat({Meta(0, 0x03, "Voice"),
-                         NoteOn(0, 0, 60, 64),
-                         {0x30, 60, 0},
-                         {0x30, 62, 64},
-                         NoteOn(96, 0, 64, 64),
-                         NoteOff(48, 0, 64),
-                         EndOfTrack()});
+const Bytes Voice = Cat({Meta(0, 0x03, "Voice"), NoteOn(0, 0, 60, 64), Bytes{0x30, 60, 0}, Bytes{0x30, 62, 64},
+                         NoteOn(96, 0, 64, 64), NoteOff(48, 0, 64), EndOfTrack()});
 const Bytes Accompaniment = Cat({Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(384, 1, 40), EndOfTrack()});
 const Bytes Song = Cat({Header(1, 3, 96), Track(Conductor), Track(Voice), Track(Accompaniment), Text("tail")});
 const Bytes WordsName = Cat({{0x00, 0xFF, 0x03, 0x05}, Text("Words")});
@@ -63,33 +58,6 @@ struct PassTest : ::testing::Test {
     Bytes WordsData() { return ChunkData(ReadBytes(output), 14 + 8 + Conductor.size() + InformationSize); }
 };
 
-TEST_F(PassTest, MakeWritesHeaderChunkZeroKaraokeTracksAndCopiesTheRestByteForByte) {
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Make, 1);
-    pass.WriteTextEvent(0, 0x01, "@LENGL");
-    EXPECT_EQ(Lyrics({"\\Hel", "lo"}), (std::vector<int32_t>{0, 96}));
-    pass.FinishWords();
-    pass.ClosePass();
-    ASSERT_EQ(pass.MidiError(), 0);
-    const Bytes information = Cat({Text("MTrk"),
-                                   {0, 0, 0, 0x2B},
-                                   {0x00, 0xFF, 0x03, 0x0C},
-                                   Text("Soft karaoke"),
-                                   {0x00, 0xFF, 0x01, 0x13},
-                                   Text("@KMIDI KARAOKE FILE"),
-                                   WordsEnd});
-    ASSERT_EQ(information.size(), InformationSize);
-    const Bytes words = Cat({WordsName, Lyric(0, 1, "@LENGL"), Lyric(0, 1, "\\Hel"), Lyric(0x60, 1, "lo"), WordsEnd});
-    EXPECT_EQ(ReadBytes(output), Cat({Text("MThd"),
-                                      {0, 0, 0, 6, 0, 1, 0, 5, 0, 96},
-                                      Track(Conductor),
-                                      information,
-                                      Track(words),
-                                      Track(Voice),
-                                      Track(Accompaniment),
-                                      Text("tail")}));
-}
-
 TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
     WriteBytes(input, Song);
     StartPass(pass, input, output, PassMode::Make, 1);
@@ -102,21 +70,19 @@ TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
     pass.WriteLyric("d", 200000000);  // a gap that needs all four quantity bytes
     pass.FinishWords();
     pass.ClosePass();
-    EXPECT_EQ(WordsData(), Cat({WordsName,
-                                Lyric(0, 1, "a"),
-                                Lyric(0x60, 1, "b"),
-                                Quantity(200000000 - 96),
-                                {0xFF, 0x01, 0x01, 'd'},
-                                WordsEnd}));
+    const Bytes d = Cat({Quantity(200000000 - 96), {0xFF, 0x01, 0x01, 'd'}});
+    EXPECT_EQ(WordsData(), Cat({WordsName, Lyric(0, 1, "a"), Lyric(0x60, 1, "b"), d, WordsEnd}));
     StartPass(pass, input, output, PassMode::Make, 1);
     pass.WriteLyric("x", 0x10000000);
     EXPECT_EQ(pass.MidiError(), 5);
 }
 
 TEST_F(PassTest, NoteSearchTakesEachChordOnceAndSkipsSilentAndPassedNotes) {
-    const Bytes voice = Cat({NoteOn(480, 0, 60, 64), NoteOn(0, 0, 64, 64), NoteOn(0, 0, 67, 64), NoteOn(60, 0, 70, 0),
+    // A chord, a silent note by running status, single notes, and bytes after the end of the
+    // track, which are not events.
+    const Bytes voice = Cat({NoteOn(480, 0, 60, 64), NoteOn(0, 0, 64, 64), NoteOn(0, 0, 67, 64), Bytes{0x3C, 70, 0},
                              NoteOn(60, 0, 72, 64), NoteOn(100, 0, 74, 64), NoteOn(100, 0, 76, 64), EndOfTrack(10),
-                             NoteOn(0, 0, 80, 64)});  // bytes after the end of the track are not events
+                             NoteOn(0, 0, 80, 64)});
     WriteBytes(input, MidiFile(1, 96, {Conductor, voice, Accompaniment}));
     StartPass(pass, input, output, PassMode::Make, 1);
     EXPECT_EQ(Lyrics({"a", "b"}), (std::vector<int32_t>{480, 600}));
@@ -150,15 +116,10 @@ TEST_F(PassTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
     for (const Bytes& voice : {notes, Cat({notes, {0x0A, 0x90, 64}})}) {
         WriteBytes(input, Cat({Header(1, 3, 96), Track(Conductor), Track(voice),
                                Track(Cat({NoteOn(5, 0, 1, 1), EndOfTrack()}))}));
-        KaraokePass voicePass;
-        StartPass(voicePass, input, output, PassMode::Make, 1);
-        bool found = false;
-        std::vector<int32_t> times;
-        for (voicePass.NextNoteLyric("x", found); found; voicePass.NextNoteLyric("x", found))
-            times.push_back(voicePass.LastNoteTime());
-        EXPECT_EQ(times, (std::vector<int32_t>{10, 20}));
-        EXPECT_EQ(voicePass.CurrentTime(), 20);
-        EXPECT_EQ(voicePass.MidiError(), 0);
+        StartPass(pass, input, output, PassMode::Make, 1);
+        EXPECT_EQ(Lyrics({"x", "x", "x"}), (std::vector<int32_t>{10, 20, -1}));
+        EXPECT_EQ(pass.CurrentTime(), 20);
+        EXPECT_EQ(pass.MidiError(), 0);
     }
 }
 
@@ -246,42 +207,18 @@ TEST_F(PassTest, OutputsThatCannotBeCreatedLeaveTheInputAlone) {
     EXPECT_EQ(pass.MidiError(), -1);
 }
 
-// A lyrics export has no information track, and its lyric events carry no prefixes:
-// a word ends with a trailing space, a line with a carriage-return event of its own.
-TEST_F(PassTest, ExportWritesWordEndsAsSpacesAndLineBreaksAsCarriageReturns) {
-    const Bytes voice =
-        Cat({NoteOn(0, 0, 60, 64), NoteOn(96, 0, 62, 64), NoteOn(96, 0, 64, 64), NoteOn(96, 0, 65, 64), EndOfTrack()});
+// A lyric export adds a space to each word's end, which makes the length field of a text of
+// 127 bytes one byte longer.
+TEST_F(PassTest, ExportedWordEndsWidenTheLengthField) {
     const std::string longText(127, 'o');
-    // With or without a title line first, as the compiler exports it.
-    const struct {
-        bool title;
-        std::vector<std::string> lyrics;
-        Bytes words;
-    } cases[] = {
-        {true,
-         {" la", "la", "/lo", "/li"},
-         Cat({Lyric(0, 5, "Song "), Lyric(0, 5, "\r"), Lyric(0, 5, "la"), Lyric(96, 5, "la "), Lyric(96, 5, "lo "),
-              Lyric(0, 5, "\r"), Lyric(96, 5, "li ")})},
-        // The first break of the song needs no carriage return; the track name is no lyric.
-        {false,
-         {"\\Hel", "lo", " world", "\\Good"},
-         Cat({Lyric(0, 5, "Hel"), Lyric(96, 5, "lo "), Lyric(96, 5, "world "), Lyric(0, 5, "\r"),
-              Lyric(96, 5, "Good ")})},
-        // The trailing space makes the length field one byte longer.
-        {false, {longText, " x"}, Cat({{0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Lyric(96, 5, "x ")})},
-    };
-    for (const auto& c : cases) {
-        WriteBytes(input, MidiFile(1, 96, {Conductor, voice}));
-        StartPass(pass, input, output, PassMode::Export, 1);
-        if (c.title) pass.WriteTextEvent(0, 0x05, "Song ");
-        if (c.title) pass.WriteTextEvent(0, 0x05, "\r");
-        Lyrics(c.lyrics);
-        pass.FinishWords();
-        pass.ClosePass();
-        EXPECT_EQ(pass.MidiError(), 0);
-        EXPECT_EQ(ReadBytes(output),
-                  Cat({Header(1, 3, 96), Track(Conductor), Track(Cat({WordsName, c.words, WordsEnd})), Track(voice)}));
-    }
+    WriteBytes(input, Song);
+    StartPass(pass, input, output, PassMode::Export, 1);
+    Lyrics({longText, " x"});
+    pass.FinishWords();
+    pass.ClosePass();
+    EXPECT_EQ(pass.MidiError(), 0);
+    EXPECT_EQ(ChunkData(ReadBytes(output), 14 + 8 + Conductor.size()),
+              Cat({WordsName, {0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Lyric(96, 5, "x "), WordsEnd}));
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "common/UserInterface.h"
 #include "playback/AudioOutputWatch.h"
 #include "playback/OutputDevice.h"
 #include "playback/PlaybackEngine.h"
@@ -23,6 +22,7 @@
 #include "playback/SchedulerToolkit.h"
 #include "playback/TimeSource.h"
 #include "support/MidiBytes.h"
+#include "support/RecordingUser.h"
 #include "support/TempFolder.h"
 
 namespace sonkora::test {
@@ -108,20 +108,7 @@ private:
     std::vector<std::string> names_;
 };
 
-class RecordingUi final : public UserInterface {
-public:
-    void ErrorBox(const std::string& message, int help) override { errors.emplace_back(message, help); }
-    void InformationBox(const std::string& message, int help) override { errors.emplace_back(message, help); }
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return false; }
-
-    std::vector<std::pair<std::string, int>> errors;
-};
+using RecordingUi = RecordingUser;
 
 class RecordingFrame final : public PlaybackFrame {
 public:
@@ -228,8 +215,7 @@ protected:
     void ExpectIdle() {
         EXPECT_FALSE(engine.Playing());
         EXPECT_FALSE(frame.timerEnabled);
-        EXPECT_EQ(frame.gaugeMaximum, 100);
-        EXPECT_EQ(frame.gaugeProgress, 100);
+        EXPECT_EQ(std::pair(frame.gaugeMaximum, frame.gaugeProgress), std::pair(100, 100));
         EXPECT_EQ(engine.Follower().LyricIndex(), 0);
         EXPECT_TRUE(engine.Follower().LyricTimes().empty());
         EXPECT_FALSE(editor.readOnly);

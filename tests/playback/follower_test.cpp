@@ -38,12 +38,27 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyA
     Ticks times;
     for (const LyricTime& lyric : engine.Follower().LyricTimes()) times.push_back(lyric.Time);
     EXPECT_EQ(times, (Ticks{10, 20, 20, 40}));
-    TickAt(0);
-    TickAt(9);
+    for (int64_t tick : {0, 9}) TickAt(tick);
     EXPECT_TRUE(editor.shown.empty()) << "nothing before the first lyric is reached";
     for (int64_t tick : {15, 16, 25, 39, 200, 300}) TickAt(tick);
     EXPECT_EQ(editor.shown, (Ticks{10, 20, 40})) << "the two lyrics at tick 20 come with one call";
     EXPECT_EQ(engine.Follower().LastShownLyric(), 3);
+}
+
+TEST_F(FollowerTest, ATimerThatWaitsWhatEachTickAsksHighlightsEveryLyricWithinAMillisecond) {
+    Play();
+    int64_t now = 0;
+    size_t checked = 0;
+    while (engine.Playing() && now < At120(100)) {
+        const int wait = engine.Tick();
+        ASSERT_GE(wait, 1);
+        ASSERT_LE(wait, PlaybackEngine::TimerMillis);
+        for (; checked < editor.shown.size(); ++checked)
+            EXPECT_LT(now - At120(editor.shown[checked]), 1000) << "the lyric at tick " << editor.shown[checked];
+        now += int64_t{wait} * 1000;
+        Run(now);
+    }
+    EXPECT_EQ(editor.shown, (Ticks{10, 20, 40}));
 }
 
 TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {

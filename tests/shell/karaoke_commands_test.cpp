@@ -1,7 +1,7 @@
-// The Karaoke menu through the compiler core: the preview and both selection mappings
-// on the worked example, Make with its success box, file and errors, voice track
-// selection, a new song text, LRC export and Shift Time Codes; File, Import Karaoke with
-// its questions and audition; and the batch run, made and printed to files without a word.
+// The Karaoke menu through the compiler core: the preview and both selection mappings on the
+// worked example, Make with its success box, file, errors and old words, voice track selection,
+// a new song text, LRC export and Shift Time Codes; File, Import Karaoke with its questions,
+// audition and other forms; and the batch run, made and printed to files without a word.
 #include <QMenuBar>
 
 #include "ShellHarness.h"
@@ -47,7 +47,8 @@ private slots:
         ModalAnswerer answer;
         answer.Press(QMessageBox::Ok);
         QTest::keyClick(SongText(editor), Qt::Key_F8);
-        QCOMPARE(answer.Seen, QStringList({"box: Karaoke file made succesfully"}));
+        QCOMPARE(answer.Seen,
+                 QStringList({"box: Karaoke file made succesfully: " + f.Example(QStringLiteral("jingle_bells.kar"))}));
         QFile kar(f.Example(QStringLiteral("jingle_bells.kar")));
         QVERIFY(kar.open(QIODevice::ReadOnly));
         const QByteArray bytes = kar.readAll();
@@ -64,7 +65,7 @@ private slots:
         QCOMPARE(answer.Seen.mid(1), QStringList({"dialog: Select Voice Track", "dialog: Select Voice Track"}));
     }
 
-    void AnErrorEndsThePreviewSilentlyAndMakePutsTheCaretOnIt() {
+    void MakeStopsAtAnErrorWithTheCaretOnItAndAsksAboutOldWordsInTheMidiFile() {
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("err.stf"), "\\t 1\n\\m song.mid\n\nHel-lo $x$world\n");
         ModalAnswerer answer;  // no box on the preview page
@@ -86,6 +87,24 @@ private slots:
         QCOMPARE(answer.Seen.mid(1),
                  QStringList({"box: Karaoke file not specified.",
                               "box: File " + f.folder.Path(QStringLiteral("nowhere.mid")) + " not found."}));
+
+        // A MIDI file that holds words already: Cancel makes nothing and says so; Yes leaves them
+        // out, so that the karaoke file holds each syllable once.
+        QVERIFY(QFile::copy(QStringLiteral(SONKORA_SOURCE_DIR "/tests/data/kar/lyrics_in_melody.kar"),
+                            f.folder.Path(QStringLiteral("sung.mid"))));
+        EditorWindow* sung = f.Open(QStringLiteral("sung.stf"),
+                                    "\\t 1\n\\m sung.mid\n\nLan-tern light on the hill\nCall-ing me home a-gain\n"
+                                    "Riv-er run-ning slow\nStars a-bove the snow, yes!\n");
+        const QString question =
+            QStringLiteral("box: 27 lyric or karaoke text event(s) already in the MIDI file.\rLeave them out?");
+        answer.Press(QMessageBox::Cancel).Press(QMessageBox::Ok);
+        Action(sung, "makeKaraoke")->trigger();
+        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("sung.kar"))));
+        answer.Press(QMessageBox::Yes).Press(QMessageBox::Ok);
+        Action(sung, "makeKaraoke")->trigger();
+        QCOMPARE(answer.Seen.mid(3), QStringList({question, "box: Karaoke file not made", question,
+                                                  "box: Karaoke file made succesfully: " + f.folder.Path("sung.kar")}));
+        QCOMPARE(f.folder.ReadFile(QStringLiteral("sung.kar")).count("tern"), qsizetype(1));
     }
 
     void NewAsksForTheMidiFileAndItsVoiceTrack() {
@@ -157,16 +176,22 @@ private slots:
         QDir().mkpath(f.folder.Path(QStringLiteral("imp")));
         QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("imp/hit.kar"))));
 
-        int soloTrack = 0;
-        answers.ChooseFile(f.folder.Path(QStringLiteral("imp/hit.kar"))).Act([&](QDialog& dialog) {
-            QCOMPARE(Child<QListWidget>(&dialog, "tracks")->count(), 2);
-            Child<QPushButton>(&dialog, "playTrack")->click();
-            soloTrack = f.frame->Engine().SoloTrack();  // the first listed: the file's fourth track
-            dialog.accept();
-        });
-        Action(f.frame.get(), "importKaraoke")->trigger();
-        QCOMPARE(soloTrack, 3);
-        QVERIFY(!f.frame->Playing());
+        // Imports `path`, its voice track dialog listing `listed` tracks; the first is played, and stops.
+        int soloTrack = -1;
+        const auto importAuditioned = [&](const QString& path, int listed, bool changesListed = false) {
+            soloTrack = -1;
+            answers.ChooseFile(path).Act([&, listed](QDialog& dialog) {
+                QCOMPARE(Child<QListWidget>(&dialog, "tracks")->count(), listed);
+                Child<QPushButton>(&dialog, "playTrack")->click();
+                soloTrack = f.frame->Engine().SoloTrack();
+                dialog.accept();
+            });
+            if (changesListed) answers.Press(QMessageBox::Ok);
+            Action(f.frame.get(), "importKaraoke")->trigger();
+            QVERIFY(!f.frame->Playing());
+        };
+        importAuditioned(f.folder.Path(QStringLiteral("imp/hit.kar")), 2);
+        QCOMPARE(soloTrack, 3);  // the first listed: the file's fourth track
 
         const QString dir = f.folder.Path(QStringLiteral("imp/"));
         EditorWindow* editor = f.frame->ActiveEditor();
@@ -177,7 +202,7 @@ private slots:
         // The imported song text makes a karaoke file again, beside the original.
         answers.Press(QMessageBox::Ok);
         Action(editor, "makeKaraoke")->trigger();
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully"));
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Karaoke file made succesfully: %1hit_1.kar").arg(dir));
         QVERIFY(QFile::exists(dir + QStringLiteral("hit_1.kar")));
 
         // Importing again asks about the song text that is there; Cancel writes nothing.
@@ -191,8 +216,26 @@ private slots:
         QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("plain.kar")));
         answers.ChooseFile(f.folder.Path(QStringLiteral("plain.kar"))).Press(QMessageBox::Ok);
         Action(f.frame.get(), "importKaraoke")->trigger();
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file"));
+        QCOMPARE(answers.Seen.last(), QStringLiteral("box: Not a Soft Karaoke file, and no track holds lyric events"));
+        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("plain.stf"))));
         QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+
+        // The other forms: lyric events in the melody track (the dialog then lists the music
+        // tracks, not from the fourth), the marker under other track names, and texts the song
+        // text keeps only by moving them, which one box lists.
+        for (auto [name, listed, auditioned, changed] : {std::tuple{"lyrics_in_melody", 2, 1, false},
+                                                         {"marker_other_names", 1, 3, false},
+                                                         {"late_texts", 1, 3, true}}) {
+            const QString copy = f.folder.Path(QLatin1String(name) + QStringLiteral(".kar"));
+            QVERIFY(QFile::copy(QStringLiteral(SONKORA_SOURCE_DIR "/tests/data/kar/") + name + ".kar", copy));
+            importAuditioned(copy, listed, changed);
+            QCOMPARE(soloTrack, auditioned);
+            const QString report =
+                QStringLiteral("box: Imported %1 with these changes:\rThe text \"@TSecond verse\"").arg(copy);
+            QCOMPARE(answers.Seen.last().startsWith(report), changed);
+            QCOMPARE(f.frame->ActiveEditor()->FileName(), f.folder.Path(QLatin1String(name) + QStringLiteral(".stf")));
+            QVERIFY2(SongText(f.frame->ActiveEditor())->toPlainText().contains("Lan-tern light on the hill\n"), name);
+        }
     }
 
     void TheBatchRunMakesAndPrintsEverySongTextOfItsFolderSilently() {

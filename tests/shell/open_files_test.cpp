@@ -2,7 +2,15 @@
 // a karaoke file through the import, a MIDI file as a new song text with the voice
 // track dialog), a file that cannot be read is reported while the others still open,
 // a UTF-8 song text is offered for conversion; and the recent files of the File menu,
-// kept in Sonkora.ini, with a file that is gone taken off the list when chosen.
+// kept in Sonkora.ini, with a file that is gone taken off the list when chosen. A FIFO,
+// whether listed in the session or given to open, is refused without being opened.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include "ShellHarness.h"
 
@@ -23,6 +31,37 @@ QStringList RecentNames(const MainWindow& frame) {
         names << QFileInfo(QString::fromStdString(entry)).fileName();
     return names;
 }
+
+// A FIFO, made already, whose writer counts the readers that open it. Each meets an end of
+// file at once, so a program that wrongly opens it still comes back; Stop() tells how many.
+class WatchedFifo {
+public:
+    explicit WatchedFifo(const QString& path)
+        : path_(path.toStdString()), writer_([this] {
+              for (;;) {
+                  const int descriptor = ::open(path_.c_str(), O_WRONLY);  // until a reader comes
+                  if (descriptor >= 0) ::close(descriptor);
+                  if (stop_) return;
+                  ++readers_;
+              }
+          }) {}
+    ~WatchedFifo() { Stop(); }
+    int Stop() {
+        if (writer_.joinable()) {  // the watch ends with a reader of its own
+            stop_ = true;
+            const int reader = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+            writer_.join();
+            if (reader >= 0) ::close(reader);
+        }
+        return readers_;
+    }
+
+private:
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> readers_{0};
+    std::thread writer_;
+};
 
 }  // namespace
 
@@ -80,6 +119,25 @@ private slots:
         QVERIFY(SongText(editors[0])->document()->isModified());
         QCOMPARE(RecentNames(*f.frame), (QStringList{QStringLiteral("utf8.stf"), QStringLiteral("HIT.KAR"),
                                                      QStringLiteral("tune.midi"), QStringLiteral("song.stf")}));
+    }
+
+    void AFifoInTheSessionOrGivenToOpenIsRefusedUnopened() {
+        QTemporaryDir elsewhere;
+        const QString pipe = elsewhere.filePath(QStringLiteral("pipe.stf"));
+        QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+        WatchedFifo fifo(pipe);
+        ModalAnswerer answers;
+        answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
+        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
+                        "View1FileName=$FOLDER/a.stf\nView2FileName=" +
+                        pipe.toUtf8() + "\n",
+                 .files = {{"a.stf", "a\n"}}});
+        f.frame->OpenFiles({pipe});
+        QCOMPARE(fifo.Stop(), 0);
+        const QString refused = QStringLiteral("box: Cannot open %1: cannot read: not a regular file").arg(pipe);
+        QCOMPARE(answers.Seen, (QStringList{refused, refused}));
+        // The session's other file opened all the same.
+        QCOMPARE(SongText(f.frame->EditorOf(f.folder.Path(QStringLiteral("a.stf"))))->toPlainText(), "a\n");
     }
 
     void RecentFilesAreKeptAndAGoneOneIsDroppedWhenChosen() {

@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "cli/playback/PlaybackConsole.h"
+#include "common/TerminalText.h"
 #include "playback/SchedulerToolkit.h"
 #include "playback/SystemDevices.h"
 #include "playback/TimeSource.h"
@@ -20,7 +21,7 @@ int RunDevices(const Arguments& args) {
     for (int index = 0;; ++index) {
         const std::optional<std::string> name = toolkit.DeviceName(index);
         if (!name || name->empty()) break;
-        std::cout << *name << "\n";
+        std::cout << TerminalSafe(*name) << "\n";
     }
     std::cout << std::flush;
     return std::cout ? 0 : 1;

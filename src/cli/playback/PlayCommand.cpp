@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "cli/playback/PlaybackConsole.h"
 #include "common/CodePage.h"
+#include "common/TerminalText.h"
 #include "midi/MidiReader.h"
 #include "playback/NotificationQueue.h"
 #include "playback/PlaybackEngine.h"
@@ -25,7 +26,6 @@ namespace sonkora::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto TimerInterval = std::chrono::milliseconds(20);
 // Once the last event has been played the song still runs to its end, for at least
 // this long (the last notes ring out) and at most ...
 constexpr auto ShortestRingOut = std::chrono::milliseconds(500);
@@ -127,10 +127,7 @@ private:
             rest.remove_prefix(1);
         }
         // Bytes from the file must not steer the terminal.
-        std::string shown(rest);
-        for (char& c : shown)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-        out_ << Cp1252ToUtf8(shown);
+        out_ << TerminalSafe(Cp1252ToUtf8(rest));
         printed_ = true;
     }
 
@@ -173,7 +170,7 @@ int RunPlay(const Arguments& args) {
 
     bool interrupted = false;
     std::optional<Clock::time_point> ranOutAt;
-    Clock::time_point nextTick = Clock::now() + TimerInterval;
+    Clock::time_point nextTick = Clock::now() + std::chrono::milliseconds(PlaybackEngine::TimerMillis);
     while (engine.Playing()) {
         if (stopSignals.Arrived()) {
             interrupted = true;
@@ -189,8 +186,9 @@ int RunPlay(const Arguments& args) {
             continue;
         }
         const Clock::time_point now = Clock::now();
-        nextTick = std::max(nextTick + TimerInterval, now);
-        if (frame.timerEnabled) engine.Tick();
+        // The engine says when to come again: sooner than the period when a lyric is due.
+        const int wait = frame.timerEnabled ? engine.Tick() : PlaybackEngine::TimerMillis;
+        nextTick = Clock::now() + std::chrono::milliseconds(wait);
         if (ranOutAt) {
             // An audition that never reached a note has no song time to wait for.
             const int64_t songTime = int64_t{toolkit.ReadClock()} + engine.StartTime();

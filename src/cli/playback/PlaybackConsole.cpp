@@ -7,6 +7,7 @@
 #include "cli/CompileConsole.h"
 #include "common/FilePaths.h"
 #include "common/FoldUpper.h"
+#include "common/TerminalText.h"
 #include "midi/MidiReader.h"
 #include "midi/TimeCode.h"
 #include "playback/PlaybackModule.h"
@@ -37,7 +38,7 @@ public:
 bool PlaybackModuleLoads() {
     std::string error;
     if (PlaybackModule::Get(error) != nullptr) return true;
-    std::cerr << "sonkorac: " << error << "\n";
+    std::cerr << "sonkorac: " << TerminalSafe(error) << "\n";
     return false;
 }
 

@@ -2,6 +2,7 @@
 #include "playback/PlaybackBackend.h"
 #include "playback/backend/FluidOfflineSynthesizer.h"
 #include "playback/backend/MidiPorts.h"
+#include "playback/backend/OggVorbisEncoder.h"
 #include "playback/backend/RealtimeSynthesizer.h"
 
 namespace sonkora::backend {
@@ -22,6 +23,7 @@ public:
     }
     std::vector<std::string> MidiPortNames() override { return ListMidiPorts(); }
     std::unique_ptr<OutputDevice> OpenMidiPort(const std::string& name) override { return backend::OpenMidiPort(name); }
+    std::unique_ptr<AudioEncoder> CreateOggVorbisEncoder() override { return std::make_unique<OggVorbisEncoder>(); }
 };
 
 }  // namespace

@@ -23,8 +23,8 @@ def vlq(value):
     return bytes(out)
 
 
-def meta(kind, text):
-    data = text.encode("cp1252") if isinstance(text, str) else text
+def meta(kind, text, encoding="cp1252"):
+    data = text.encode(encoding) if isinstance(text, str) else text
     return bytes([0xFF, kind]) + vlq(len(data)) + data
 
 
@@ -38,8 +38,8 @@ class Track:
         self.events.append((time, len(self.events), data))
         return self
 
-    def text(self, time, text, kind=0x01):
-        return self.add(time, meta(kind, text))
+    def text(self, time, text, kind=0x01, encoding="cp1252"):
+        return self.add(time, meta(kind, text, encoding))
 
     def note(self, time, length, channel, key, velocity=96, running=False):
         self.add(time, bytes([0x90 | channel, key, velocity]))
@@ -284,7 +284,86 @@ def same_tick_texts():
     return midi(d, chunks)
 
 
+def marker_other_names():
+    # The marker in an information track named otherwise, and a Words track named Lyrics.
+    d = 192
+    start = 2 * 4 * d
+    times = verse_times(d, start)
+    chunks = [conductor(d).chunk(), information(name="Karaoke Info").chunk(),
+              words(d, times, name="Lyrics").chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def late_texts():
+    # Header lines after the first lyric (a second title before the second verse, a
+    # credit at the end) and information lines in the information track.
+    d = 192
+    start = 2 * 4 * d
+    times = verse_times(d, start)
+    track = words(d, times, header=("@LENGL", "@TLantern Light"))
+    track.text(times[12], "@TSecond verse")
+    track.text(times[-1] + 4 * d, "@ITyped in by nobody")
+    chunks = [conductor(d).chunk(), information(("@KMIDI KARAOKE FILE", "@KV0100", "@IFree to use")).chunk(),
+              track.chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+UTF8_VERSE = {0: "\\L\u00e0", 1: "v\u00e9n", 2: " \u0151r", 9: " ni\u00f1o"}
+
+
+def utf8_texts():
+    # Texts in UTF-8 as modern tools write them, one letter Windows-1252 lacks (o with
+    # double acute).
+    d = 192
+    start = 2 * 4 * d
+    times = verse_times(d, start)
+    track = Track().text(0, "Words", 0x03).text(0, "@LENGL").text(0, "@TL\u00e0 v\u00e9n", encoding="utf-8")
+    for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
+        track.text(time, UTF8_VERSE.get(i, text), encoding="utf-8")
+    chunks = [conductor(d).chunk(), information().chunk(), track.chunk(), melody(d, times).chunk()]
+    return midi(d, chunks)
+
+
+def lyrics_in_melody_tracks():
+    # The other karaoke form: no karaoke tracks, lyric events in the melody track itself,
+    # a blank ending each word and a carriage return event between lines; the title as
+    # a header text. The same verse, division and ticks as lyric_events_only.kar.
+    d = 120
+    start = 4 * d
+    times = verse_times(d, start)
+    track = melody(d, times)
+    track.text(0, "@TLantern Light")
+    for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
+        if text[0] in "/\\" and i > 0:
+            track.text(time, "\r", 0x05)
+        next_is_word = i + 1 < len(VERSE) and VERSE[i + 1][0][0] == " "
+        track.text(time, text.lstrip(" /\\") + (" " if next_is_word else ""), 0x05)
+    return d, [conductor(d), track, accompaniment(d, start, 8, 1, 0, 48, "Piano")]
+
+
+def lyrics_in_melody():
+    d, tracks = lyrics_in_melody_tracks()
+    return midi(d, [track.chunk() for track in tracks])
+
+
+def lyrics_type0():
+    # The same song as a type 0 file, as most karaoke files on the web are: one track,
+    # the words among the notes, only the song named.
+    d, tracks = lyrics_in_melody_tracks()
+    song = Track()
+    for n, track in enumerate(tracks):
+        for time, _, data in sorted(track.events):
+            if n == 0 or data[:2] != b"\xff\x03":
+                song.add(time, data)
+    return b"MThd" + struct.pack(">IHHH", 6, 0, 1, d) + song.chunk()
+
+
 FILES = {
+    "marker_other_names.kar": marker_other_names,
+    "late_texts.kar": late_texts,
+    "utf8_texts.kar": utf8_texts,
+    "lyrics_in_melody.kar": lyrics_in_melody,
+    "lyrics_type0.kar": lyrics_type0,
     "classic.kar": classic,
     "lyric_events.kar": lyric_events,
     "lyric_events_only.kar": lyric_events_only,

@@ -1,0 +1,82 @@
+// The words a MIDI file already carries: which events count, and the file without them
+// (only those tracks rewritten, every other event at its tick, every other byte kept).
+#include "midi/KaraokeTexts.h"
+#include "midi/pass_fixture.h"
+
+namespace sonkora {
+namespace {
+
+using namespace test;
+
+const Bytes Conductor = Cat({Tempo(0, 500000), EndOfTrack()});
+
+TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
+    // Running status notes (90 3C 40 = on, 3C 00 = off) around the words.
+    const Bytes runningVoice = Cat({NoteOn(0, 0, 60, 64),
+                                    Meta(5, 0x05, "la "),
+                                    {0x83, 0x00, 0x3C, 0x00},
+                                    Meta(0, 0x01, "@Tx"),
+                                    Meta(7, 0x05, "li"),
+                                    {0x10, 0x3E, 0x40},
+                                    EndOfTrack(3)});
+    const Bytes runningVoiceWithout =
+        Cat({NoteOn(0, 0, 60, 64), {0x83, 0x05, 0x3C, 0x00}, {0x17, 0x3E, 0x40}, EndOfTrack(3)});
+    const Bytes otherTexts = Cat(
+        {Meta(0, 0x03, "Piano"), Meta(0, 0x01, "hello"), Meta(0, 0x02, "(c)"), NoteOn(10, 1, 40, 64), EndOfTrack()});
+    const struct {
+        const char* what;
+        std::vector<Bytes> chunks;  // after the conductor
+        KaraokeForm form;
+        int count;
+        std::vector<Bytes> without;  // the chunks after the conductor, stripped
+    } cases[] = {
+        {"lyrics among notes",
+         {runningVoice, otherTexts},
+         KaraokeForm::LyricEvents,
+         3,
+         {runningVoiceWithout, otherTexts}},
+        // A Words track's plain texts are words too; the information track's lines only
+        // where they begin with "@".
+        {"soft karaoke",
+         {Cat({Meta(0, 0x03, "Info"), Meta(0, 0x01, SoftKaraokeMarker), Meta(0, 0x01, "note"), EndOfTrack()}),
+          Cat({Meta(0, 0x03, "Lyrics"), Meta(0, 0x01, "@LENGL"), Meta(96, 0x01, "\\la"), EndOfTrack(4)}), otherTexts},
+         KaraokeForm::SoftKaraoke,
+         3,
+         {Cat({Meta(0, 0x03, "Info"), Meta(0, 0x01, "note"), EndOfTrack()}),
+          Cat({Meta(0, 0x03, "Lyrics"), EndOfTrack(100)}), otherTexts}},
+        // A track cut after its last lyric keeps its length in an end of track.
+        {"no end of track",
+         {Cat({NoteOn(0, 0, 60, 64), Meta(50, 0x05, "la")})},
+         KaraokeForm::LyricEvents,
+         1,
+         {Cat({NoteOn(0, 0, 60, 64), EndOfTrack(50)})}},
+        {"no words", {otherTexts}, KaraokeForm::None, 0, {otherTexts}},
+    };
+    for (const auto& c : cases) {
+        Bytes file = Cat({Header(1, static_cast<uint16_t>(c.chunks.size() + 1), 96), Track(Conductor)});
+        for (const Bytes& chunk : c.chunks) file = Cat({file, Track(chunk)});
+        file = Cat({file, Text("tail")});
+        Bytes expected = Cat({Header(1, static_cast<uint16_t>(c.chunks.size() + 1), 96), Track(Conductor)});
+        for (const Bytes& chunk : c.without) expected = Cat({expected, Track(chunk)});
+        expected = Cat({expected, Text("tail")});
+
+        const KaraokeSurvey survey = SurveyKaraokeTexts(file);
+        EXPECT_EQ(survey.midiError, 0) << c.what;
+        EXPECT_EQ(survey.form, c.form) << c.what;
+        EXPECT_EQ(survey.KaraokeTextCount(), c.count) << c.what;
+        EXPECT_EQ(WithoutKaraokeTexts(file, survey, false), expected) << c.what;
+    }
+}
+
+TEST(KaraokeTexts, ALyricsOnlyTrackIsDroppedWithTheTrackCount) {
+    const Bytes words = Cat({Meta(0, 0x03, "Words"), Meta(10, 0x05, "la"), EndOfTrack()});
+    const Bytes voice = Cat({NoteOn(10, 0, 60, 64), EndOfTrack()});
+    const Bytes file = MidiFile(1, 96, {Conductor, words, voice});
+    const KaraokeSurvey survey = SurveyKaraokeTexts(file);
+    EXPECT_TRUE(survey.LyricsOnly(1));
+    EXPECT_FALSE(survey.LyricsOnly(2));
+    EXPECT_EQ(WithoutKaraokeTexts(file, survey, true), MidiFile(1, 96, {Conductor, voice}));
+}
+
+}  // namespace
+}  // namespace sonkora
