@@ -231,6 +231,16 @@ bool Measure(const Language& language, bool& goalMet) {
     return true;
 }
 
+// The languages whose shipped file hypgen --fit made from a larger set: file tag, the
+// name of its TeX source in data/hyphenation ("hyph-<source>..."), and whether
+// hyph-<source>.hyp.txt belongs to the full set.
+struct FittedLanguage {
+    const char* tag;
+    const char* source;
+    bool exceptions;
+};
+constexpr FittedLanguage FittedLanguages[] = {{"de", "de-1996", false}, {"nl", "nl", true}, {"en-gb", "en-gb", true}};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -245,8 +255,8 @@ int main(int argc, char** argv) {
                              sources + "hyphen.tex", ""});
         const char* wordLists[] = {"ngerman", "dutch", "british-english"};
         const char* dictionaries[] = {"hyph_de_DE", "hyph_nl_NL", "hyph_en_GB"};
-        for (std::size_t i = 0; i < std::size(sonkora::testing::FittedLanguages); ++i) {
-            const sonkora::testing::FittedLanguage& fitted = sonkora::testing::FittedLanguages[i];
+        for (std::size_t i = 0; i < std::size(FittedLanguages); ++i) {
+            const FittedLanguage& fitted = FittedLanguages[i];
             const std::string stem = sources + "hyph-" + fitted.source;
             languages.push_back({std::string("/usr/share/dict/") + wordLists[i],
                                  std::string("/usr/share/hyphen/") + dictionaries[i] + ".dic",

@@ -24,23 +24,25 @@ public:
     QString SearchText() const;
     SearchOptions Options() const;
 
-    QLineEdit* FindWhat = nullptr;
-    QLineEdit* ReplaceWith = nullptr;  // the replace dialog only
-    QCheckBox* WholeWord = nullptr;
-    QCheckBox* MatchCase = nullptr;
-    QRadioButton* Up = nullptr;
-    QRadioButton* Down = nullptr;
-    QPushButton* FindNextButton = nullptr;
-    QPushButton* ReplaceButton = nullptr;     // the replace dialog only
-    QPushButton* ReplaceAllButton = nullptr;  // the replace dialog only
-
 signals:
     void FindNext();
     void Replace();
     void ReplaceAll();
 
+protected:
+    QLineEdit* replaceWith_ = nullptr;  // the replace dialog only
+
 private:
     void UpdateButtons();
+
+    QLineEdit* findWhat_ = nullptr;
+    QCheckBox* wholeWord_ = nullptr;
+    QCheckBox* matchCase_ = nullptr;
+    QRadioButton* up_ = nullptr;
+    QRadioButton* down_ = nullptr;
+    QPushButton* findNext_ = nullptr;
+    QPushButton* replace_ = nullptr;     // the replace dialog only
+    QPushButton* replaceAll_ = nullptr;  // the replace dialog only
 };
 
 }  // namespace sonkora

@@ -78,19 +78,22 @@ HelpWindow::HelpWindow(const QString& helpDirectory)
     indexPanel_ = new QWidget(splitter);
     auto* panelLayout = new QVBoxLayout(indexPanel_);
     auto* label = new QLabel(QStringLiteral("&Type a word to look for:"), indexPanel_);
-    KeywordEdit = new QLineEdit(indexPanel_);
-    label->setBuddy(KeywordEdit);
-    KeywordList = new QListWidget(indexPanel_);
+    keywordEdit_ = new QLineEdit(indexPanel_);
+    label->setBuddy(keywordEdit_);
+    keywordList_ = new QListWidget(indexPanel_);
     auto* display = new QPushButton(QStringLiteral("&Display"), indexPanel_);
     panelLayout->addWidget(label);
-    panelLayout->addWidget(KeywordEdit);
-    panelLayout->addWidget(KeywordList, 1);
+    panelLayout->addWidget(keywordEdit_);
+    panelLayout->addWidget(keywordList_, 1);
     panelLayout->addWidget(display);
-    Browser = new QTextBrowser(splitter);
-    Browser->setOpenExternalLinks(true);
-    Browser->setSearchPaths({directory_});
+    browser_ = new QTextBrowser(splitter);
+    keywordEdit_->setObjectName(QStringLiteral("keywordEdit"));
+    keywordList_->setObjectName(QStringLiteral("keywordList"));
+    browser_->setObjectName(QStringLiteral("browser"));
+    browser_->setOpenExternalLinks(true);
+    browser_->setSearchPaths({directory_});
     splitter->addWidget(indexPanel_);
-    splitter->addWidget(Browser);
+    splitter->addWidget(browser_);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({220, 600});
     layout->addWidget(splitter, 1);
@@ -107,20 +110,20 @@ HelpWindow::HelpWindow(const QString& helpDirectory)
         if (indexPanel_->isVisible())
             indexPanel_->hide();
         else
-            ShowKeywordSearch(KeywordEdit->text());
+            ShowKeywordSearch(keywordEdit_->text());
     });
-    connect(back, &QAction::triggered, Browser, &QTextBrowser::backward);
-    connect(forward, &QAction::triggered, Browser, &QTextBrowser::forward);
-    connect(Browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
-    connect(Browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
-    connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
-        const QString title = Browser->documentTitle();
+    connect(back, &QAction::triggered, browser_, &QTextBrowser::backward);
+    connect(forward, &QAction::triggered, browser_, &QTextBrowser::forward);
+    connect(browser_, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
+        const QString title = browser_->documentTitle();
         setWindowTitle(title.isEmpty() ? QStringLiteral("Sonkora Help") : title);
     });
 
-    connect(KeywordEdit, &QLineEdit::textChanged, this, &HelpWindow::FillKeywordList);
-    connect(KeywordEdit, &QLineEdit::returnPressed, this, &HelpWindow::ShowSelectedKeyword);
-    connect(KeywordList, &QListWidget::itemActivated, this, &HelpWindow::ShowSelectedKeyword);
+    connect(keywordEdit_, &QLineEdit::textChanged, this, &HelpWindow::FillKeywordList);
+    connect(keywordEdit_, &QLineEdit::returnPressed, this, &HelpWindow::ShowSelectedKeyword);
+    connect(keywordList_, &QListWidget::itemActivated, this, &HelpWindow::ShowSelectedKeyword);
     connect(display, &QPushButton::clicked, this, &HelpWindow::ShowSelectedKeyword);
     FillKeywordList(QString());
 }
@@ -132,7 +135,7 @@ bool HelpWindow::ShowTarget(const QString& target) {
     if (file.isEmpty() || !QFileInfo(path).isFile()) return false;
     QUrl url = QUrl::fromLocalFile(path);
     if (hash >= 0) url.setFragment(target.mid(hash + 1));
-    Browser->setSource(url);
+    browser_->setSource(url);
     show();
     if (isMinimized()) showNormal();
     raise();
@@ -149,13 +152,13 @@ bool HelpWindow::ShowContext(int helpContext) {
 
 void HelpWindow::ShowKeywordSearch(const QString& keyword) {
     indexPanel_->show();
-    KeywordEdit->setText(keyword);
+    keywordEdit_->setText(keyword);
     FillKeywordList(keyword);
-    if (Browser->source().isEmpty()) ShowContext(HelpContext::General);
+    if (browser_->source().isEmpty()) ShowContext(HelpContext::General);
     show();
     raise();
     activateWindow();
-    KeywordEdit->setFocus();
+    keywordEdit_->setFocus();
 }
 
 void HelpWindow::Quit() {
@@ -163,25 +166,25 @@ void HelpWindow::Quit() {
 }
 
 void HelpWindow::FillKeywordList(const QString& filter) {
-    KeywordList->clear();
+    keywordList_->clear();
     const QString wanted = filter.trimmed();
     for (const HelpKeyword& keyword : index_.Keywords) {
         if (!wanted.isEmpty() && !keyword.Keyword.contains(wanted, Qt::CaseInsensitive)) continue;
-        auto* item = new QListWidgetItem(keyword.Keyword, KeywordList);
+        auto* item = new QListWidgetItem(keyword.Keyword, keywordList_);
         item->setData(Qt::UserRole, keyword.Target);
     }
     // The first keyword that begins with what was typed is the one Enter shows.
-    for (int i = 0; i < KeywordList->count(); ++i) {
-        if (KeywordList->item(i)->text().startsWith(wanted, Qt::CaseInsensitive)) {
-            KeywordList->setCurrentRow(i);
+    for (int i = 0; i < keywordList_->count(); ++i) {
+        if (keywordList_->item(i)->text().startsWith(wanted, Qt::CaseInsensitive)) {
+            keywordList_->setCurrentRow(i);
             return;
         }
     }
-    if (KeywordList->count() > 0) KeywordList->setCurrentRow(0);
+    if (keywordList_->count() > 0) keywordList_->setCurrentRow(0);
 }
 
 void HelpWindow::ShowSelectedKeyword() {
-    QListWidgetItem* item = KeywordList->currentItem();
+    QListWidgetItem* item = keywordList_->currentItem();
     if (item) ShowTarget(item->data(Qt::UserRole).toString());
 }
 

@@ -44,15 +44,15 @@ public:
     void Quit();
 
     const HelpIndex& Index() const { return index_; }
-    QTextBrowser* Browser = nullptr;
-    QLineEdit* KeywordEdit = nullptr;
-    QListWidget* KeywordList = nullptr;
 
 private:
     bool ShowTarget(const QString& target);
     void FillKeywordList(const QString& filter);
     void ShowSelectedKeyword();
 
+    QTextBrowser* browser_ = nullptr;
+    QLineEdit* keywordEdit_ = nullptr;
+    QListWidget* keywordList_ = nullptr;
     QString directory_;
     HelpIndex index_;
     QWidget* indexPanel_ = nullptr;

@@ -5,7 +5,7 @@
 namespace sonkora {
 
 QString ReplaceDialog::ReplaceText() const {
-    return ReplaceWith->text();
+    return replaceWith_->text();
 }
 
 }  // namespace sonkora

@@ -94,8 +94,6 @@ int ReplaceAllInPane(QPlainTextEdit& pane, const QString& searchText, const QStr
 SearchCommands::SearchCommands(QWidget* owner, QPlainTextEdit* pane) : QObject(owner), owner_(owner), pane_(pane) {
     findDialog_ = new FindDialog(owner);
     replaceDialog_ = new ReplaceDialog(owner);
-    findDialog_->setObjectName(QStringLiteral("findDialog"));
-    replaceDialog_->setObjectName(QStringLiteral("replaceDialog"));
     connect(findDialog_, &FindDialog::FindNext, this, [this] { FindWith(*findDialog_); });
     connect(replaceDialog_, &FindDialog::FindNext, this, [this] { FindWith(*replaceDialog_); });
     connect(replaceDialog_, &FindDialog::Replace, this, [this] { ReplaceWith(false); });

@@ -1,52 +1,45 @@
-// Start and end of the program: the ini file written after a first start and after
-// ending with two editors, the editors reopening in their order, the example song
-// meeting a new user, and an exit the user cancels.
-#include <QtTest>
-
-#include <QApplication>
-#include <QLabel>
+// The main window: its start and end (the ini file written, the editors reopening in
+// their order and place, the example song meeting a new user), the menus merging with
+// an editor, every command's key and help topic, and the help window: its index, keyword
+// search, the contents shown once at the first start, and help beside a modal dialog.
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QWindow>
 
-#include "shell/EditorWindow.h"
-#include "shell/MainWindow.h"
-#include "shell/ShellTestSupport.h"
+#include "ShellHarness.h"
+#include "common/UserInterface.h"
+#include "shell/HelpWindow.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
 
 namespace {
 
-QString PaneText(EditorWindow* editor) {
-    return SongText(editor)->toPlainText();
-}
-
-// The keys of one section, in file order.
-QStringList SectionKeys(const QStringList& lines, const QString& section) {
-    QStringList keys;
-    bool inside = false;
-    for (const QString& line : lines) {
-        if (line.startsWith(QLatin1Char('['))) {
-            inside = line == QLatin1Char('[') + section + QLatin1Char(']');
-            continue;
-        }
-        if (inside && line.contains(QLatin1Char('='))) keys << line.left(line.indexOf(QLatin1Char('=')));
-    }
+// The ini file's lines without their values.
+QStringList Keys(const TestProgramFolder& folder) {
+    QStringList keys = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
+    for (QString& key : keys) key = key.section(QLatin1Char('='), 0, 0);
     return keys;
 }
 
-QString Value(const QStringList& lines, const QString& key) {
-    for (const QString& line : lines)
+QString Value(const TestProgramFolder& folder, const QString& key) {
+    for (const QString& line : IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))))
         if (line.startsWith(key + QLatin1Char('='))) return line.mid(key.size() + 1);
     return QStringLiteral("<missing>");
 }
 
-const QStringList FrameKeys = {
-    "View0State",      "View0NormalGeometry",     "View0MaxGeometry",        "View0MinGeometry",   "View0KaraokePlayer",
-    "View0Parameters", "View0CompilerMoreLyrics", "View0CompilerLessLyrics", "View0MidiOutDevice", "View0FontName",
-    "View0FontPitch",  "View0FontSize",           "View0FontStyle",          "View0HelpShown"};
+QStringList MenuTitles(MainWindow& frame) {
+    QStringList titles;
+    for (QAction* action : frame.menuBar()->actions()) titles << action->text();
+    return titles;
+}
+
+QUrl Shown(HelpWindow* help) {
+    return Child<QTextBrowser>(help, "browser")->source();
+}
 
 }  // namespace
 
@@ -54,209 +47,229 @@ class FrameViewsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
-    void FirstStartOpensTheExampleAndEndsWithTheFrameKeys() {
-        TestProgramFolder folder;
-        folder.CopyExamples();
-        {
-            MainWindow frame(folder.Environment());
-            frame.show();
-            QCOMPARE(frame.Editors().size(), qsizetype(1));
-            EditorWindow* example = frame.Editors().first();
-            QCOMPARE(example->FileName(), folder.Path(QStringLiteral("examples/jingle_bells.stf")));
-            QVERIFY(PaneText(example).startsWith(QStringLiteral("\\t 1\n")));
-            QCOMPARE(example->windowTitle(), QStringLiteral("jingle_bells.stf"));
-            QVERIFY(frame.close());
-        }
-        const QStringList ini = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
-        QCOMPARE(SectionKeys(ini, QStringLiteral("Views")), QStringList({"View0", "View1"}));
-        QCOMPARE(Value(ini, QStringLiteral("View0")), QStringLiteral("Main"));
-        QCOMPARE(Value(ini, QStringLiteral("View1")), QStringLiteral("Edit"));
-        const QStringList settings = SectionKeys(ini, QStringLiteral("ViewSettings"));
-        QCOMPARE(settings.mid(0, FrameKeys.size()), FrameKeys);
-        QCOMPARE(settings.mid(FrameKeys.size()), QStringList({"View1State", "View1NormalGeometry", "View1MaxGeometry",
-                                                              "View1MinGeometry", "View1FileName"}));
-        QCOMPARE(Value(ini, QStringLiteral("View0State")), QStringLiteral("3"));
-        QCOMPARE(Value(ini, QStringLiteral("View0Parameters")), QStringLiteral("%"));
-        QCOMPARE(Value(ini, QStringLiteral("View0CompilerMoreLyrics")), QStringLiteral("1"));
-        QCOMPARE(Value(ini, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("examples/jingle_bells.stf")));
-        // Geometry is four numbers, positions two.
-        QCOMPARE(Value(ini, QStringLiteral("View0NormalGeometry")).split(QLatin1Char(',')).size(), qsizetype(4));
-        QCOMPARE(Value(ini, QStringLiteral("View1MinGeometry")).split(QLatin1Char(',')).size(), qsizetype(2));
+    void FirstStartOpensTheExampleAndTheContentsAndEndsWithTheFrameKeys() {
+        Shell f({.ini = {}, .shipped = {"examples", "help"}});
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+        QCOMPARE(f.frame->ActiveEditor()->FileName(), f.folder.Path(QStringLiteral("examples/jingle_bells.stf")));
+        QVERIFY(SongText(f.frame->ActiveEditor())->toPlainText().startsWith(QStringLiteral("\\t 1\n")));
+        QTRY_VERIFY(f.frame->Help()->isVisible());
+        QCOMPARE(Shown(f.frame->Help()).fileName(), QStringLiteral("contents.html"));
+        QVERIFY(f.frame->close());
+        QVERIFY(!f.frame->Help()->isVisible());  // closed with the program
+        QCOMPARE(Keys(f.folder).join(' '),
+                 QStringLiteral("[Views] View0 View1 [ViewSettings] View0State View0NormalGeometry View0MaxGeometry "
+                                "View0MinGeometry View0KaraokePlayer View0Parameters View0CompilerMoreLyrics "
+                                "View0CompilerLessLyrics View0MidiOutDevice View0FontName View0FontPitch View0FontSize "
+                                "View0FontStyle View0HelpShown View1State View1NormalGeometry View1MaxGeometry "
+                                "View1MinGeometry View1FileName [TimingByEar] SnapWindow Latency PreRoll"));
+        // The first device is kept.
+        for (auto [key, value] : {std::pair{"View1", "Edit"},
+                                  {"View0State", "3"},
+                                  {"View0Parameters", "%"},
+                                  {"View0CompilerMoreLyrics", "1"},
+                                  {"View0HelpShown", "40"},
+                                  {"View0MidiOutDevice", "Test Synth"}})
+            QCOMPARE(Value(f.folder, QString::fromLatin1(key)), QString::fromLatin1(value));
+        QCOMPARE(Value(f.folder, QStringLiteral("View0NormalGeometry")).count(QLatin1Char(',')), 3);
+        QCOMPARE(Value(f.folder, QStringLiteral("View1MinGeometry")).count(QLatin1Char(',')), 1);
     }
 
-    void TwoEditorsAreSavedActiveFirstAndReopenInThatOrder() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        folder.WriteFile(QStringLiteral("a.stf"), "\\t 1\r\n@TFirst\r\n");
-        folder.WriteFile(QStringLiteral("b.stf"), "\\t 2\r\n@TSecond\r\n");
-        {
-            MainWindow frame(folder.Environment());
-            frame.show();
-            QVERIFY(frame.Editors().isEmpty());  // the ini exists: no example
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("a.stf")));
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("b.stf")));
-            QCOMPARE(frame.ActiveEditor()->windowTitle(), QStringLiteral("b.stf"));
-            QVERIFY(frame.close());
-        }
-        const QStringList ini = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
-        QCOMPARE(SectionKeys(ini, QStringLiteral("Views")), QStringList({"View0", "View1", "View2"}));
-        QCOMPARE(Value(ini, QStringLiteral("View2")), QStringLiteral("Edit"));
-        QCOMPARE(Value(ini, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("b.stf")));
-        QCOMPARE(Value(ini, QStringLiteral("View2FileName")), folder.Path(QStringLiteral("a.stf")));
-        QCOMPARE(Value(ini, QStringLiteral("View0HelpShown")), QStringLiteral("40"));
+    void EditorsAreSavedActiveFirstAndReopenInThatOrderAndPlace() {
+        Shell f;
+        QVERIFY(f.frame->Editors().isEmpty());           // the ini exists: no example
+        f.Open(QStringLiteral("odd\nname.stf"), "x\n");  // a name the settings cannot hold: named, left out
+        f.Open(QStringLiteral("a.stf"), "\\t 1\r\n@TFirst\r\n");
+        f.Open(QStringLiteral("b.stf"), "\\t 2\r\n@TSecond\r\n")->Window()->showNormal();
+        f.frame->ActiveEditor()->Window()->setGeometry(20, 30, 300, 200);
+        ModalAnswerer answer;
+        answer.Press(QMessageBox::Ok);
+        QVERIFY(f.frame->close());
+        QVERIFY(answer.Seen.size() == 1 && answer.Seen[0].contains(QStringLiteral("odd\nname.stf")));
+        QCOMPARE(Keys(f.folder).mid(0, 5), QStringList({"[Views]", "View0", "View1", "View2", "[ViewSettings]"}));
+        QCOMPARE(Value(f.folder, QStringLiteral("View1FileName")), f.folder.Path(QStringLiteral("b.stf")));
+        QCOMPARE(Value(f.folder, QStringLiteral("View2FileName")), f.folder.Path(QStringLiteral("a.stf")));
+        QCOMPARE(Value(f.folder, QStringLiteral("View1NormalGeometry")), QStringLiteral("20,30,320,230"));
+        QCOMPARE(Value(f.folder, QStringLiteral("View0HelpShown")), QStringLiteral("40"));
 
-        MainWindow again(folder.Environment());
+        MainWindow again(f.folder.Environment());
         again.show();
-        QCOMPARE(again.Editors().size(), qsizetype(2));
-        // The editor saved first is created last: it is the active one again.
-        QCOMPARE(again.ActiveEditor()->windowTitle(), QStringLiteral("b.stf"));
+        // The editor saved first is created last: it is the active one again, in its place.
         const QList<QMdiSubWindow*> created =
             Child<QMdiArea>(&again, "mdiArea")->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(created.size(), qsizetype(2));
         QCOMPARE(created[0]->widget()->windowTitle(), QStringLiteral("a.stf"));
-        QCOMPARE(created[1]->widget()->windowTitle(), QStringLiteral("b.stf"));
-        QCOMPARE(PaneText(again.ActiveEditor()), QStringLiteral("\\t 2\n@TSecond\n"));
+        QCOMPARE(SongText(again.ActiveEditor())->toPlainText(), QStringLiteral("\\t 2\n@TSecond\n"));
+        QCOMPARE(again.ActiveEditor()->Window()->geometry(), QRect(20, 30, 300, 200));
         QVERIFY(again.close());
     }
 
-    void EditorsComeBackInTheirStateAndPlaceOnTheArea() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("a.stf"), "a\n");
-        folder.WriteFile(QStringLiteral("Sonkora.ini"),
-                         "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
-                         "View1State=1\nView1NormalGeometry=20,30,320,230\nView1FileName=" +
-                             folder.Path(QStringLiteral("a.stf")).toUtf8() +
-                             "\nView2State=1\nView2NormalGeometry=9000,9000,9300,9200\n");
-        MainWindow frame(folder.Environment());
-        frame.show();
-        QCOMPARE(frame.Editors().size(), qsizetype(2));
-        EditorWindow* first = frame.ActiveEditor();
-        EditorWindow* second = frame.Editors().last();
-        QCOMPARE(first->windowTitle(), QStringLiteral("a.stf"));
-        QVERIFY(!first->Window()->isMaximized());
-        QCOMPARE(first->Window()->geometry(), QRect(20, 30, 300, 200));
-        // Saved far off any screen: brought back inside the area, its size kept.
-        const QRect area = Child<QMdiArea>(&frame, "mdiArea")->viewport()->rect();
-        QVERIFY2(area.contains(second->Window()->geometry()),
-                 qPrintable(QStringLiteral("%1,%2").arg(second->Window()->x()).arg(second->Window()->y())));
-        QCOMPARE(second->Window()->size(), QSize(300, 200));
-        QVERIFY(frame.close());
-        const QStringList ini = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
-        QCOMPARE(Value(ini, QStringLiteral("View1NormalGeometry")), QStringLiteral("20,30,320,230"));
-        QCOMPARE(Value(ini, QStringLiteral("View1State")), QStringLiteral("1"));
-    }
-
-    void AFileNameTheSettingsCannotHoldIsNamedAndLeftOut() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        folder.WriteFile(QStringLiteral("odd\nname.stf"), "x\n");
-        folder.WriteFile(QStringLiteral("plain.stf"), "y\n");
-        {
-            MainWindow frame(folder.Environment());
-            frame.show();
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("plain.stf")));
-            frame.CreateEditor()->LoadFile(folder.Path(QStringLiteral("odd\nname.stf")));
-            ModalAnswerer answer;
-            answer.Press(QMessageBox::Ok);
-            QVERIFY(frame.close());
-            QCOMPARE(answer.Seen.size(), qsizetype(1));
-            QVERIFY(answer.Seen[0].contains(QStringLiteral("odd\nname.stf")));
-        }
-        const QStringList ini = IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini")));
-        QCOMPARE(SectionKeys(ini, QStringLiteral("Views")), QStringList({"View0", "View1"}));
-        QCOMPARE(Value(ini, QStringLiteral("View1FileName")), folder.Path(QStringLiteral("plain.stf")));
-    }
-
-    void AnEditorWhoseFileIsGoneComesBackEmpty() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"),
-                         "[Views]\nView0=Main\nView1=Edit\nView7=Other\n[ViewSettings]\nView0HelpShown=40\n"
-                         "View1FileName=/nowhere/gone.stf\nView1NormalGeometry=5,6\n");
-        MainWindow frame(folder.Environment());
-        frame.show();
-        QCOMPARE(frame.Editors().size(), qsizetype(1));
-        EditorWindow* editor = frame.Editors().first();
+    void SavedEditorsComeBackOnTheAreaAndAGoneFileEmpty() {
+        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView7=Other\n[ViewSettings]\nView0HelpShown=40\n"
+                        "View1State=1\nView1FileName=/nowhere/gone.stf\nView1NormalGeometry=9000,9000,9300,9200\n"});
+        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
+        EditorWindow* editor = f.frame->Editors().first();
         QCOMPARE(editor->FileName(), QStringLiteral("/nowhere/gone.stf"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("untitled.stf"));
-        QVERIFY(PaneText(editor).isEmpty());
-        QVERIFY(frame.close());
-    }
-
-    void SettingsAreReadFromTheFrameKeys() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"),
-                         "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\nView0FontSize=13\n"
-                         "View0FontStyle=2\nView0KaraokePlayer=/usr/bin/true\nView0Parameters=-x %\n");
-        MainWindow frame(folder.Environment());
-        frame.show();
-        QCOMPARE(frame.Settings().FontSize, 13);
-        QCOMPARE(frame.Settings().KaraokePlayer, std::string("/usr/bin/true"));
-        QVERIFY(frame.EditorFont().italic());
-        QVERIFY(Action(&frame, "playInPlayerButton")->isEnabled());
-        EditorWindow* editor = frame.CreateEditor();
-        QCOMPARE(SongText(editor)->font().pointSize(), 13);
-        QVERIFY(Preview(editor)->font().italic());
-        QVERIFY(frame.close());
-        QVERIFY(
-            IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))).contains(QStringLiteral("View0Parameters=-x %")));
-    }
-
-    void ExitCancelledByTheCloseQuestionKeepsEverything() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        MainWindow frame(folder.Environment());
-        frame.show();
-        EditorWindow* editor = frame.CreateEditor();
-        SongText(editor)->insertPlainText(QStringLiteral("words"));
-        ModalAnswerer answer;
-        answer.Press(QMessageBox::Cancel);
-        QVERIFY(!frame.close());
-        QCOMPARE(answer.Seen, QStringList({"box: Save changes to 'untitled.stf'?"}));
-        QCOMPARE(frame.Editors().size(), qsizetype(1));
-        // Nothing was written: the old settings are still there.
-        QCOMPARE(IniLines(folder.ReadFile(QStringLiteral("Sonkora.ini"))).size(), qsizetype(4));
-        answer.Press(QMessageBox::No);
-        QVERIFY(frame.close());
-        QVERIFY(answer.AllUsed());
-        QVERIFY(answer.Unexpected.isEmpty());
+        QVERIFY(SongText(editor)->toPlainText().isEmpty());
+        // Saved far off any screen: brought back inside the area, its size kept.
+        QVERIFY(Child<QMdiArea>(f.frame.get(), "mdiArea")->viewport()->rect().contains(editor->Window()->geometry()));
+        QCOMPARE(editor->Window()->size(), QSize(300, 200));
     }
 
     void MenusMergeWithTheActiveEditor() {
-        TestProgramFolder folder;
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=40\n");
-        MainWindow frame(folder.Environment());
-        frame.show();
-        auto titles = [&frame] {
-            QStringList list;
-            for (QAction* action : frame.menuBar()->actions()) list << action->text();
-            return list;
-        };
-        QCOMPARE(titles(), QStringList({"&File", "&Options", "&Window", "&Help"}));
-        QVERIFY(!Action(&frame, "saveButton")->isEnabled());
-        QVERIFY(!Action(&frame, "tileWindows")->isEnabled());
-        // Hints land in the frame's own status line, the long part of a tool button's.
-        Action(&frame, "openDocument")->showStatusText(Child<QMdiArea>(&frame, "mdiArea"));
-        QCOMPARE(Child<QLabel>(&frame, "statusLine")->text(), QStringLiteral("Open an existing file"));
+        Shell f;
+        MainWindow& frame = *f.frame;
+        QCOMPARE(MenuTitles(frame), QStringList({"&File", "&Options", "&Window", "&Help"}));
+        QVERIFY(!Action(&frame, "saveButton")->isEnabled() && !Action(&frame, "tileWindows")->isEnabled());
+        // Hints land in the status line, the long part of a tool button's.
         Action(&frame, "playButton")->showStatusText(frame.findChild<QToolBar*>());
         QCOMPARE(Child<QLabel>(&frame, "statusLine")->text(),
                  QStringLiteral("Make and play the karaoke file in the active editor window"));
         QCOMPARE(Action(&frame, "playButton")->toolTip(), QStringLiteral("Play"));
         EditorWindow* editor = frame.CreateEditor();
-        QCOMPARE(titles(), QStringList({"&File", "&Edit", "&Search", "&Karaoke", "&Options", "&Window", "&Help"}));
-        QCOMPARE(frame.menuBar()->actions().first()->menu()->actions().size(),
-                 16);  // the editor's File menu, Export Karaoke File As and Open Recent included
-        QVERIFY(editor->isVisible());
-        QVERIFY(Action(&frame, "saveButton")->isEnabled());
-        QVERIFY(Action(&frame, "makeButton")->isEnabled());
-        QVERIFY(Action(&frame, "tileWindows")->isEnabled());
+        QCOMPARE(MenuTitles(frame),
+                 QStringList({"&File", "&Edit", "&Search", "&Karaoke", "&Options", "&Window", "&Help"}));
+        // The editor's File menu, Export Karaoke File As and Open Recent included.
+        QCOMPARE(frame.menuBar()->actions().first()->menu()->actions().size(), 16);
+        QVERIFY(Action(&frame, "saveButton")->isEnabled() && Action(&frame, "tileWindows")->isEnabled());
         editor->Window()->close();
         QCoreApplication::processEvents();
-        QCOMPARE(titles(), QStringList({"&File", "&Options", "&Window", "&Help"}));
-        QVERIFY(frame.Editors().isEmpty());
+        QCOMPARE(MenuTitles(frame), QStringList({"&File", "&Options", "&Window", "&Help"}));
         QVERIFY(!Action(&frame, "saveButton")->isEnabled());
-        QVERIFY(frame.close());
+    }
+
+    void AltPAndAltTSwitchThePagesAndTheFrameFollowsTheEditorsPageAndDocument() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n\nla\n");
+        SongText(editor)->setFocus();
+        const QStringList editing = {"specialLettersButton", "hyphenationButton", "insertSpecialLetter", "hyphenate"};
+        for (int page : {1, 0}) {
+            QTest::keyClick(page == 0 ? Preview(editor) : SongText(editor), page == 0 ? Qt::Key_T : Qt::Key_P,
+                            Qt::AltModifier);
+            QCOMPARE(Pages(editor)->currentIndex(), page);
+            Refresh(f.frame.get());
+            for (const QString& name : editing)
+                QVERIFY2(Action(f.frame.get(), qPrintable(name))->isEnabled() == (page == 0), qPrintable(name));
+        }
+        // The frame's title names the document once, with the modified mark.
+        QCOMPARE(f.frame->windowHandle()->title(), QStringLiteral("Sonkora - [song.stf]"));
+        QTest::keyClicks(SongText(editor), QStringLiteral("x"));
+        QCOMPARE(f.frame->windowHandle()->title(), QStringLiteral("Sonkora - [song.stf*]"));
+        QVERIFY(editor->Save());
+        QCOMPARE(f.frame->windowHandle()->title(), QStringLiteral("Sonkora - [song.stf]"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("song.stf"));  // the Window menu lists the bare name
+    }
+
+    void EveryCommandHasItsKeyAndHelpTopic_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("topic");  // the page F1 on the highlighted menu item shows
+        // command:key:topic; Stop and Play In Karaoke Player are disabled here (nothing plays, no
+        // player is set), so F1 shows their menu's topic.
+        const QString rows = QStringLiteral(
+            "newDocument:Ctrl+N:contents openDocument:Ctrl+O:contents closeWindow:Ctrl+F4:contents "
+            "saveDocument:Ctrl+S:contents importKaraoke::import printStf:Ctrl+P:contents exitProgram:Alt+X:contents "
+            "undo:Ctrl+Z:contents cut:Ctrl+X:contents copy:Ctrl+C:contents paste:Ctrl+V:contents "
+            "selectAll:Ctrl+A:contents insertSpecialLetter:F4:special-letters hyphenate:F5:hyphenation "
+            "selectVoiceTrack:F6:voice-track find:Ctrl+F:contents replace:Ctrl+H:contents findAgain:F3:contents "
+            "makeKaraoke:F8:make play:F9:play playFromCursor:F7:play-from-cursor stop:Esc:contents "
+            "playInKaraokePlayer::contents exportMidi::export karaokePlayerSetup::karaoke-player-setup "
+            "warningsSetup::warnings about::about");
+        for (const QString& row : rows.split(QLatin1Char(' '))) {
+            const QStringList fields = row.split(QLatin1Char(':'));
+            QTest::newRow(qPrintable(fields[0])) << fields[1] << fields[2] + QStringLiteral(".html");
+        }
+    }
+    void EveryCommandHasItsKeyAndHelpTopic() {
+        Shell f({.shipped = {"help"}});
+        f.Open(QStringLiteral("song.stf"), SixSyllables);
+        QAction* action = Action(f.frame.get(), QTest::currentDataTag());
+        QCOMPARE(action->shortcut().toString(), Fetch<QString>("key"));
+        QMenu* menu = nullptr;
+        for (QObject* owner : action->associatedObjects())
+            if (auto* m = qobject_cast<QMenu*>(owner); m && !menu) menu = m;
+        menu->popup(QPoint(0, 0));
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_F1);
+        QCOMPARE(Child<QTextBrowser>(f.frame->Help(), "browser")->source().fileName(), Fetch<QString>("topic"));
+    }
+
+    void TheIndexMapsContextsAndKeywords() {
+        const HelpIndex index =
+            ParseHelpIndex(QStringLiteral("# comment\n\n20000\tcontents.html\tcontents\n13001\tmake.html\tF8;Make\n"
+                                          "-\tsong.html#time\t$$;time query\nnot a line\n20004\t\n"));
+        QCOMPARE(index.Topics.size(), 2);
+        QCOMPARE(index.Topics.value(13001), QStringLiteral("make.html"));
+        QStringList keywords;
+        for (const HelpKeyword& k : index.Keywords) keywords << k.Keyword + QLatin1Char('>') + k.Target;
+        QCOMPARE(keywords, QStringList({"$$>song.html#time", "contents>contents.html", "F8>make.html", "Make>make.html",
+                                        "time query>song.html#time"}));
+    }
+
+    void TheContentsShowAgainOnlyAfterAnotherVersion() {
+        // Any stored value but this version's shows them again.
+        Shell older({.ini = "[Views]\nView0=Main\n[ViewSettings]\nView0HelpShown=39\n", .shipped = {"help"}});
+        QTRY_VERIFY(older.frame->Help()->isVisible());
+        // Without topics nothing shows, and the next start tries again.
+        Shell without({.ini = {}});
+        QVERIFY(!without.frame->Help()->ShowContext(HelpContext::General) && !without.frame->Help()->isVisible());
+        QVERIFY(without.frame->close());
+        QVERIFY(without.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0HelpShown=0"));
+    }
+
+    // Keys go through the window system, where a window a modal dialog blocks never sees them.
+    void HelpFromAModalDialogOrItsBoxIsUsableWhileTheyStayOpenAndUsable() {
+        Shell f({.shipped = {"help"}});
+        HelpWindow* help = f.frame->Help();
+        auto search = [help](const char* text) {
+            auto* edit = Child<QLineEdit>(help, "keywordEdit");
+            for (QAction* action : help->findChildren<QAction*>())
+                if (action->text() == QStringLiteral("&Index") && !edit->isVisible()) action->trigger();
+            edit->clear();
+            edit->setFocus();
+            for (const char* c = text; *c; ++c) QTest::keyClick(help->windowHandle(), *c);
+            return edit->text();
+        };
+        ModalAnswerer answer;
+        answer.Act([&](QDialog& dialog) {
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+            QCOMPARE(Shown(help).fileName(), QStringLiteral("midi-setup.html"));
+            QCOMPARE(search("backu"), QStringLiteral("backu"));  // the keyword search takes a prefix
+            QTest::keyClick(help->windowHandle(), Qt::Key_Return);
+            QCOMPARE(Shown(help).fragment(), QStringLiteral("saving"));
+            QCOMPARE(Shown(help).fileName(), QStringLiteral("editor.html"));
+            auto* devices = Child<QListWidget>(&dialog, "devices");
+            devices->setFocus();
+            QTest::keyClick(dialog.windowHandle(), Qt::Key_Down);
+            QCOMPARE(devices->currentRow(), 1);
+            help->close();
+            QTest::keyClick(dialog.windowHandle(), Qt::Key_Return);
+        });
+        Action(f.frame.get(), "midiSetup")->trigger();
+        QCOMPARE(f.frame->Settings().MidiOutDevice, std::string("Port B"));  // accepted with Return
+        // The help window outlives the dialog as the program's own again.
+        QVERIFY(help->parentWidget() == nullptr);
+        Action(f.frame.get(), "helpContents")->trigger();
+        QVERIFY(help->isVisible() && QApplication::activeModalWidget() == nullptr);
+
+        // A box's Help brings the help window up in front of the box once it is back; Esc
+        // closes a box beside its Help button.
+        QString typed;
+        answer
+            .Act([&](QDialog& dialog) {
+                f.frame->WarningBox(QStringLiteral("Something to read."), HelpContext::General);
+                QVERIFY(dialog.isVisible());
+                dialog.reject();
+            })
+            .Act([](QDialog& box) { dynamic_cast<QMessageBox&>(box).button(QMessageBox::Help)->click(); })
+            .Act([&](QDialog& box) {
+                typed = search("midi");
+                help->close();
+                QTest::keyClick(box.windowHandle(), Qt::Key_Escape);
+            });
+        Action(f.frame.get(), "midiSetup")->trigger();
+        QCOMPARE(typed, QStringLiteral("midi"));
+        QCOMPARE(answer.Seen.mid(1),
+                 QStringList({"dialog: Midi Setup", "box: Something to read.", "box: Something to read."}));
     }
 };
 

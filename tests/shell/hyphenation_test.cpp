@@ -1,19 +1,10 @@
 // The Hyphenation command in an editor window: the language dialog with the song text's
 // language preselected, the lyric lines hyphenated and the header left alone, one Undo
 // taking it all back, and what stops the command before anything changes.
-#include <QtTest>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
 
-#include "shell/EditorWindow.h"
-#include "shell/HyphenationDialog.h"
-#include "shell/MainWindow.h"
-#include "shell/ShellTestSupport.h"
+#include "ShellHarness.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -34,30 +25,25 @@ class HyphenationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
     void TheLyricsAreHyphenatedInTheLanguageOfTheAtLLine() {
-        FrameFixture f;
+        Shell f;
         CopyPatterns(f.folder, {QStringLiteral("en.hyp"), QStringLiteral("fr.hyp")});
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Presentation);
         ModalAnswerer answers;
         QStringList listed;
-        QString preselected;
-        answers.Act([&](QDialog& d) {
-            auto& dialog = dynamic_cast<HyphenationDialog&>(d);
-            for (int i = 0; i < Child<QComboBox>(&dialog, "languages")->count(); ++i)
-                listed << Child<QComboBox>(&dialog, "languages")->itemText(i);
-            preselected = Child<QComboBox>(&dialog, "languages")->currentText();
+        answers.Act([&](QDialog& dialog) {
+            auto* languages = Child<QComboBox>(&dialog, "languages");
+            for (int i = 0; i < languages->count(); ++i) listed << languages->itemText(i);
+            listed.sort();
+            listed << languages->currentText();  // preselected
             dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         });
-        editor->hyphenate();
+        QTest::keyClick(SongText(editor), Qt::Key_F5);
         QCOMPARE(answers.Seen, QStringList({"dialog: Hyphenation Language"}));
-        listed.sort();
-        QCOMPARE(listed, QStringList({"ENGLISH", "FRENCH"}));
-        QCOMPARE(preselected, QStringLiteral("ENGLISH"));
+        QCOMPARE(listed, QStringList({"ENGLISH", "FRENCH", "ENGLISH"}));
         const QString once = SongText(editor)->toPlainText();
         QCOMPARE(once, QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-ation\na-gain\n"));
-        QCOMPARE(Status(editor, "statusModified")->text(), QStringLiteral(" Modified"));
+        QCOMPARE(Status(editor, "statusModified"), QStringLiteral(" Modified"));
 
         // Again, from the tool button: the pieces are words of their own now, and no
         // hyphen goes beside one that is there.
@@ -67,15 +53,14 @@ private slots:
                  QStringLiteral("\\t 1\n@LENGL\n@TPresentation\n\nPre-sen-ta-tion of hy-phen-a-tion\na-gain\n"));
 
         // One Undo takes one whole hyphenation back.
-        editor->undo();
-        QCOMPARE(SongText(editor)->toPlainText(), once);
-        editor->undo();
-        QCOMPARE(SongText(editor)->toPlainText(), QString::fromLatin1(Presentation));
-        QVERIFY(answers.Unexpected.isEmpty());
+        for (const QString& before : {once, QString::fromLatin1(Presentation)}) {
+            QTest::keyClick(SongText(editor), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(SongText(editor)->toPlainText(), before);
+        }
     }
 
     void CancelOrAnUnreadablePatternFileLeavesTheTextAsItWas() {
-        FrameFixture f;
+        Shell f;
         CopyPatterns(f.folder, {QStringLiteral("en.hyp")});
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n@LKLINGON\n\nPresentation\n");
         ModalAnswerer answers;
@@ -84,21 +69,55 @@ private slots:
             index = Child<QComboBox>(&d, "languages")->currentIndex();  // no match: the first
             d.reject();
         });
-        editor->hyphenate();
+        Action(editor, "hyphenate")->trigger();
         QCOMPARE(index, 0);
-        QVERIFY(!SongText(editor)->document()->isModified());
 
         // A pattern file shorter than its header is left out, saying so; the others are
         // still offered, and a cancel changes nothing.
         f.folder.WriteFile(QStringLiteral("short.hyp"), "Sonkora Hyphenation SHORT V2.0");
-        answers.Press(QMessageBox::Ok);
-        answers.Act([](QDialog& d) { d.reject(); });
-        editor->hyphenate();
+        answers.Press(QMessageBox::Ok).Act([&](QDialog& d) {
+            index = Child<QComboBox>(&d, "languages")->findText(QStringLiteral("ENGLISH"));
+            d.reject();
+        });
+        Action(editor, "hyphenate")->trigger();
         QVERIFY2(answers.Seen.join(' ').contains(QStringLiteral("short.hyp is left out")),
                  qPrintable(answers.Seen.join(' ')));
+        QCOMPARE(index, 0);
         QCOMPARE(SongText(editor)->toPlainText(), QStringLiteral("\\t 1\n@LKLINGON\n\nPresentation\n"));
         QVERIFY(!SongText(editor)->document()->isModified());
-        QVERIFY(answers.AllUsed() && answers.Unexpected.isEmpty());
+    }
+
+    void WordsWithCharactersTheCodePageCannotHoldAreLeftAloneAndSavedAsTheFileHoldsThem() {
+        Shell f;
+        CopyPatterns(f.folder, {QStringLiteral("en.hyp")});
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), "\\t 1\n@LENGL\n\nPresentation\n");
+        SongText(editor)->moveCursor(QTextCursor::End);
+        SongText(editor)->insertPlainText(QString::fromUtf8("presentation Ma\xC5\x82presentation again\n"));
+        ModalAnswerer answers;
+        answers.Act([](QDialog& d) { d.accept(); }).Press(QMessageBox::Ok);
+        QTest::keyClick(SongText(editor), Qt::Key_F5);
+        QCOMPARE(answers.Seen.last(),
+                 QStringLiteral("box: 1 word was left without hyphens: it holds characters a song text cannot hold "
+                                "(Windows-1252). Change them, or hyphenate those words by hand."));
+        QCOMPARE(
+            SongText(editor)->toPlainText(),
+            QString::fromUtf8("\\t 1\n@LENGL\n\nPre-sen-ta-tion\npre-sen-ta-tion Ma\xC5\x82presentation a-gain\n"));
+        // Saving asks first; No selects the character and writes nothing.
+        answers.Press(QMessageBox::No);
+        QVERIFY(!editor->Save());
+        QVERIFY2(answers.Seen.last().startsWith("box: Line 5 holds \"") && answers.Seen.last().contains("(U+0142)"),
+                 qPrintable(answers.Seen.last()));
+        QCOMPARE(SongText(editor)->SelectionStart(), SongText(editor)->toPlainText().indexOf(QChar(0x142)));
+        QVERIFY(SongText(editor)->SelectionLength() == 1 &&
+                !f.folder.ReadFile(QStringLiteral("song.stf")).contains("pre"));
+        // Saved with "?" after the warning, the pane shows the file's text.
+        answers.Press(QMessageBox::Yes);
+        QVERIFY(editor->Save());
+        const QString saved =
+            QStringLiteral("\\t 1\n@LENGL\n\nPre-sen-ta-tion\npre-sen-ta-tion Ma?presentation a-gain\n");
+        QCOMPARE(QString::fromLatin1(f.folder.ReadFile(QStringLiteral("song.stf"))).remove(QLatin1Char('\r')), saved);
+        QCOMPARE(SongText(editor)->toPlainText(), saved);
+        QVERIFY(!SongText(editor)->document()->isModified());
     }
 };
 

@@ -1,22 +1,16 @@
-// Printing, read back from the PDF it makes with pdftotext: lines in order over as
-// many pages as the font needs, long lines carried over rather than cut off, Print STF
-// and Print Song Text from an editor window with and without a printer, and the .prn
-// file written while the batch run's item is visible.
-#include <QtTest>
+// Printing, read back from the PDF it makes with pdftotext: lines in order over as many
+// pages as the font needs, long lines carried over rather than cut off, Print STF and
+// Print Song Text with and without a printer, and the .prn file of the batch run.
 
-#include <QFile>
+#include <QComboBox>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QRegularExpression>
 
+#include "ShellHarness.h"
 #include "shell/EditorPrinting.h"
-#include "shell/EditorWindow.h"
 #include "shell/LineWriter.h"
-#include "shell/MainWindow.h"
-#include "shell/ShellTestSupport.h"
 
 using namespace sonkora;
 using namespace sonkora::test;
@@ -25,7 +19,7 @@ namespace {
 
 struct PdfContent {
     int Pages = 0;
-    QStringList Lines;  // every line, blanks at the end removed
+    QStringList Lines;  // trimmed, blank ones left out
     QString Text;
 };
 
@@ -37,55 +31,32 @@ PdfContent ReadPdf(const QString& path) {
     PdfContent content;
     content.Text = QString::fromUtf8(process.readAllStandardOutput());
     content.Pages = static_cast<int>(content.Text.count(QLatin1Char('\f')));
-    QString text = content.Text;
-    text.remove(QLatin1Char('\f'));
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        while (line.endsWith(QLatin1Char(' '))) line.chop(1);
-        content.Lines << line;
-    }
-    while (!content.Lines.isEmpty() && content.Lines.last().isEmpty()) content.Lines.removeLast();
+    for (const QString& line : QString(content.Text).remove(QLatin1Char('\f')).split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty()) content.Lines << line.trimmed();
     return content;
 }
 
-QPageLayout A4() {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                       QPageLayout::Millimeter);
-}
-
-QFont Courier(int points) {
+bool PrintToPdf(const QString& path, int points, const QStringList& lines) {
     QFont font(QStringLiteral("Courier New"));
     font.setPointSize(points);
-    return font;
-}
-
-// One unit per character, a surrogate pair being one character.
-qreal Units(QStringView) {
-    return 1;
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                         QPageLayout::Millimeter);
+    QString error;
+    return PrintLinesToPdf(path, a4, font, QStringLiteral("t"), lines, error) && error.isEmpty();
 }
 
 const QByteArray Song =
     "\\t 2\r\n\\m song.mid\r\n@LENGL\r\n@TMy Song\r\n@WBy someone\r\n\r\nHel-lo world,\r\nhow are you\r\n\r\n"
     "Fine_ty $3:1:0$thanks Caf\xe9\r\n";
 
-// Accepts the print dialog when it shows, as a person pressing Print would.
-class PrintDialogAccepter : public QObject {
-public:
-    PrintDialogAccepter() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QPrintDialog*>(widget); dialog && dialog->isVisible()) {
-                    ++Accepted;
-                    dialog->accept();
-                }
-        });
-        timer_.start();
-    }
-    int Accepted = 0;
-
-private:
-    QTimer timer_;
-};
+// An editor on Song whose printing sees a printer or not, and the batch item or not.
+EditorPrinting& Printing(Shell& f, const QString& name, bool printer, bool toFile = false,
+                         const QByteArray& text = Song) {
+    EditorPrinting& printing = f.Open(name, text)->Printing();
+    printing.PrinterInstalled = [printer] { return printer; };
+    printing.PrintsToFile = [toFile] { return toFile; };
+    return printing;
+}
 
 }  // namespace
 
@@ -93,214 +64,174 @@ class PrintOutputTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-
+    void LongLinesAreCarriedOverWholeNeverCut_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<QStringList>("pieces");
+        QTest::newRow("at a blank") << "aaa bbb ccc" << 7.0 << QStringList{"aaa bbb ", "ccc"};
+        QTest::newRow("a long word cut") << "ab cdefghij" << 5.0 << QStringList{"ab ", "cdefg", "hij"};
+        QTest::newRow("empty") << "" << 4.0 << QStringList{""};
+        QTest::newRow("wider than the page") << "xyz" << 0.5 << QStringList{"x", "y", "z"};
+        QTest::newRow("a surrogate pair whole")
+            << QString::fromUcs4(U"a\U0001F600b") << 1.0 << QStringList{"a", QString::fromUcs4(U"\U0001F600"), "b"};
+    }
     void LongLinesAreCarriedOverWholeNeverCut() {
-        QCOMPARE(WrapLine(QStringLiteral("aaa bbb ccc"), 7, Units), QStringList({"aaa bbb ", "ccc"}));
-        QCOMPARE(WrapLine(QStringLiteral("ab cdefghij"), 5, Units), QStringList({"ab ", "cdefg", "hij"}));
-        QCOMPARE(WrapLine(QStringLiteral("abcdefghij"), 4, Units), QStringList({"abcd", "efgh", "ij"}));
-        QCOMPARE(WrapLine(QStringLiteral("short"), 40, Units), QStringList({"short"}));
-        QCOMPARE(WrapLine(QString(), 4, Units), QStringList({QString()}));
-        // A character wider than the page still gets a piece of its own.
-        QCOMPARE(WrapLine(QStringLiteral("xyz"), 0.5, Units), QStringList({"x", "y", "z"}));
-        // A character outside the 16-bit range is never split in two.
-        const QString emoji = QString::fromUcs4(U"a\U0001F600b");
-        QCOMPARE(WrapLine(emoji, 1, Units), QStringList({"a", QString::fromUcs4(U"\U0001F600"), "b"}));
+        // One unit a character, a surrogate pair being one character.
+        QCOMPARE(WrapLine(Fetch<QString>("line"), Fetch<double>("width"), [](QStringView) { return qreal(1); }),
+                 Fetch<QStringList>("pieces"));
     }
 
-    void TabsAndThePrintPassTextBecomePrintableLines() {
-        QCOMPARE(ExpandTabs(u"a\tb"), QStringLiteral("a       b"));
-        QCOMPARE(ExpandTabs(u"12345678\tx"), QStringLiteral("12345678        x"));
-        QCOMPARE(PrintTextLines("\n"), QStringList({""}));
-        QCOMPARE(PrintTextLines(""), QStringList());
-    }
-
-    void LinesComeOutInOrderOverAsManyPagesAsTheFontNeedsAndWideOnesGoOnBelow() {
+    void LinesComeOutInOrderOverAsManyPagesAsTheFontNeeds() {
         TestProgramFolder folder;
-        QStringList lines;
+        QStringList lines, words;
         for (int i = 1; i <= 300; ++i) lines << QStringLiteral("Line %1 of the song").arg(i);
-        QStringList words;
         for (int i = 1; i <= 60; ++i) words << QStringLiteral("w%1").arg(i);
-        const QStringList printedLines = lines + QStringList{words.join(QLatin1Char(' '))};
-        QString error;
-        QVERIFY2(PrintLinesToPdf(folder.Path(QStringLiteral("small.pdf")), A4(), Courier(10), QStringLiteral("t"),
-                                 printedLines, error),
-                 qPrintable(error));
-        QVERIFY(PrintLinesToPdf(folder.Path(QStringLiteral("large.pdf")), A4(), Courier(20), QStringLiteral("t"),
-                                printedLines, error));
+        QVERIFY(PrintToPdf(folder.Path(QStringLiteral("small.pdf")), 10, lines + QStringList{words.join(' ')}));
+        QVERIFY(PrintToPdf(folder.Path(QStringLiteral("large.pdf")), 20, lines + QStringList{words.join(' ')}));
         const PdfContent small = ReadPdf(folder.Path(QStringLiteral("small.pdf")));
         const PdfContent large = ReadPdf(folder.Path(QStringLiteral("large.pdf")));
         for (const PdfContent* pdf : {&small, &large}) {
-            QStringList printed;
-            for (const QString& line : pdf->Lines)
-                if (!line.trimmed().isEmpty()) printed << line.trimmed();
-            // The wide line is carried over whole words at a time, never cut off.
-            QCOMPARE(printed.mid(0, lines.size()), lines);
-            QVERIFY2(printed.size() > lines.size() + 1, qPrintable(pdf->Text.right(400)));
-            QCOMPARE(printed.mid(lines.size()).join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts),
-                     words);
+            QCOMPARE(pdf->Lines.mid(0, lines.size()), lines);
+            // The wide line goes on below, whole words at a time.
+            QVERIFY(pdf->Lines.size() > lines.size() + 1);
+            QCOMPARE(pdf->Lines.mid(lines.size()).join(' ').split(' '), words);
         }
         // About 66 lines of 10 points fit on an A4 page within its margins.
-        QVERIFY2(small.Pages >= 4 && small.Pages <= 6, qPrintable(QString::number(small.Pages)));
-        QVERIFY2(large.Pages >= 2 * small.Pages - 1,
+        QVERIFY2(small.Pages >= 4 && small.Pages <= 6 && large.Pages >= 2 * small.Pages - 1,
                  qPrintable(QStringLiteral("%1 %2").arg(small.Pages).arg(large.Pages)));
+        // A PDF that cannot be written leaves nothing.
+        QVERIFY(!PrintToPdf(folder.Path(QStringLiteral("no/such/out.pdf")), 10, {QStringLiteral("x")}));
+        QVERIFY(!QFile::exists(folder.Path(QStringLiteral("no/such/out.pdf"))));
+        QCOMPARE(ExpandTabs(u"12345678\tx"), QStringLiteral("12345678        x"));  // tabs every eight columns
     }
 
-    void APdfThatCannotBeWrittenLeavesNothing() {
-        TestProgramFolder folder;
-        QString error;
-        const QString path = folder.Path(QStringLiteral("no/such/folder/out.pdf"));
-        QVERIFY(!PrintLinesToPdf(path, A4(), Courier(10), QStringLiteral("t"), {QStringLiteral("x")}, error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!QFile::exists(path));
-    }
-
-    void PrintStfWithoutAPrinterMakesAPdfBesideTheSongText() {
-        EditorFixture f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
-        EditorPrinting& printing = editor->Printing();
-        printing.PrinterInstalled = [] { return false; };
+    void PrintStfWithoutAPrinterMakesAPdfBesideTheSongTextReplacedOnlyWhenAllowed() {
+        Shell f;
+        EditorPrinting& printing = Printing(f, QStringLiteral("song.stf"), false);
         const QString pdfPath = f.folder.Path(QStringLiteral("song.pdf"));
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         printing.printStf();
-        QCOMPARE(
-            answers.Seen,
-            QStringList{QStringLiteral("box: No printer is installed, so the printout was saved as %1.").arg(pdfPath)});
-        const PdfContent pdf = ReadPdf(pdfPath);
+        QCOMPARE(answers.Seen,
+                 QStringList{"box: No printer is installed, so the printout was saved as " + pdfPath + "."});
         // Every line as it stands, escape codes and syllable marks included.
-        QCOMPARE(pdf.Lines.size(), qsizetype(10));
-        QCOMPARE(pdf.Lines[0].trimmed(), QStringLiteral("\\t 2"));
-        QCOMPARE(pdf.Lines[6].trimmed(), QStringLiteral("Hel-lo world,"));
-        QCOMPARE(pdf.Lines[9].trimmed(), QStringLiteral("Fine_ty $3:1:0$thanks Café"));
-        QVERIFY(pdf.Lines[5].isEmpty());
-
-        // An empty text still makes a job: one empty page.
-        EditorWindow* empty = f.Open(QStringLiteral("empty.stf"), QByteArray());
-        EditorPrinting& emptyPrinting = empty->Printing();
-        emptyPrinting.PrinterInstalled = [] { return false; };
-        answers.Press(QMessageBox::Ok);
-        emptyPrinting.printStf();
-        const PdfContent blank = ReadPdf(f.folder.Path(QStringLiteral("empty.pdf")));
-        QCOMPARE(blank.Pages, 1);
-        QVERIFY(blank.Lines.isEmpty());
-        QVERIFY(answers.Unexpected.isEmpty());
-    }
-
-    void AnExistingPdfIsReplacedOnlyWhenTheUserSaysSo() {
-        EditorFixture f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
+        const PdfContent pdf = ReadPdf(pdfPath);
+        QCOMPARE(pdf.Lines.size(), qsizetype(8));
+        QCOMPARE(pdf.Lines[0] + '|' + pdf.Lines[5] + '|' + pdf.Lines[7],
+                 QStringLiteral("\\t 2|Hel-lo world,|Fine_ty $3:1:0$thanks Café"));
+        // An existing PDF is asked about; No keeps it.
         f.folder.WriteFile(QStringLiteral("song.pdf"), "the user's own sheet music");
-        EditorPrinting& printing = editor->Printing();
-        printing.PrinterInstalled = [] { return false; };
-        ModalAnswerer answers;
         answers.Press(QMessageBox::No);
         printing.printStf();
-        QCOMPARE(answers.Seen.size(), qsizetype(1));
-        QVERIFY2(answers.Seen[0].contains(QStringLiteral("already exists")), qPrintable(answers.Seen[0]));
+        QVERIFY2(answers.Seen.last().contains(QStringLiteral("already exists")), qPrintable(answers.Seen.last()));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.pdf")), QByteArray("the user's own sheet music"));
-
         answers.Press(QMessageBox::Yes).Press(QMessageBox::Ok);
         printing.printStf();
-        QVERIFY(ReadPdf(f.folder.Path(QStringLiteral("song.pdf"))).Text.contains(QStringLiteral("how are you")));
-        QVERIFY(answers.AllUsed());
+        QVERIFY(ReadPdf(pdfPath).Text.contains(QStringLiteral("how are you")));
+        // Print Song Text saves a file of its own, leaving that one alone.
+        answers.Press(QMessageBox::Ok);
+        printing.printSongText();
+        QCOMPARE(answers.Seen.last(), "box: No printer is installed, so the printout was saved as " +
+                                          f.folder.Path(QStringLiteral("song.lyrics.pdf")) + ".");
+        QVERIFY(
+            ReadPdf(f.folder.Path(QStringLiteral("song.lyrics.pdf"))).Text.contains(QStringLiteral("Hello world,")));
+        QVERIFY(ReadPdf(pdfPath).Text.contains(QStringLiteral("song.mid")));
+        // An empty text still makes a job: one empty page.
+        answers.Press(QMessageBox::Ok);
+        Printing(f, QStringLiteral("empty.stf"), false, false, {}).printStf();
+        QCOMPARE(ReadPdf(f.folder.Path(QStringLiteral("empty.pdf"))).Pages, 1);
     }
 
     void ThePrintDialogChoosesWhereTheJobGoes() {
-        EditorFixture f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
-        EditorPrinting& printing = editor->Printing();
-        printing.PrinterInstalled = [] { return true; };
+        Shell f;
+        EditorPrinting& printing = Printing(f, QStringLiteral("song.stf"), true);
         const QString chosen = f.folder.Path(QStringLiteral("chosen.pdf"));
         printing.Printer().setOutputFormat(QPrinter::PdfFormat);
         printing.Printer().setOutputFileName(chosen);
-        {
-            ModalAnswerer answers;
-            answers.Cancel();
-            printing.printStf();
-            QCOMPARE(answers.Seen, QStringList{QStringLiteral("dialog: Print")});
-        }
+        ModalAnswerer answers;
+        answers.Cancel().Act([](QDialog& dialog) { dialog.accept(); });
+        printing.printStf();
         QVERIFY(!QFile::exists(chosen));
-        {
-            PrintDialogAccepter accepter;
-            printing.printSongText();
-            QCOMPARE(accepter.Accepted, 1);
-        }
-        const PdfContent pdf = ReadPdf(chosen);
+        printing.printSongText();
+        QCOMPARE(answers.Seen, QStringList({"dialog: Print", "dialog: Print"}));
         // Only the lyrics, as they are sung.
+        const PdfContent pdf = ReadPdf(chosen);
         QVERIFY2(pdf.Text.contains(QStringLiteral("Hello world,")), qPrintable(pdf.Text));
-        QVERIFY(pdf.Text.contains(QStringLiteral("Finety thanks Café")));
-        QVERIFY(!pdf.Text.contains(QStringLiteral("song.mid")));
+        QVERIFY(pdf.Text.contains(QStringLiteral("Finety thanks Café")) && !pdf.Text.contains("song.mid"));
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("song.pdf"))));
     }
 
-    void PrintSongTextOfABrokenTextShowsTheErrorAndNoDialog() {
-        EditorFixture f;
-        EditorWindow* editor = f.Open(QStringLiteral("bad.stf"), "\\t 1\n\nla " + QByteArray(130, 'a') + "\n");
-        EditorPrinting& printing = editor->Printing();
-        printing.PrinterInstalled = [] { return true; };
+    void PrintSetupChoosesAPrinterOrThePdfFile() {
+        Shell f;
+        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
+        const QString pdf = f.folder.Path(QStringLiteral("song.pdf"));
+        const QString toPdf = "box: The printout was saved as " + pdf + ".", beside = "PDF file beside the song text";
+        // Printers installed, what Print Setup lists (the preselected one first), the one chosen, where printing goes.
+        using Case = std::tuple<QStringList, QStringList, int, QString>;
+        ModalAnswerer answers;
+        for (const auto& [installed, listed, choose, printGoesTo] :
+             {Case{{"Office", "Lab"}, {"Office", "Lab", beside}, 1, "dialog: Print"},
+              Case{{"Office"}, {"Office", beside}, 1, toPdf},
+              Case{{}, {beside}, 0, toPdf}}) {  // the PDF file always offered
+            QFile::remove(pdf);
+            editor->Printing().PrinterNames = [names = installed] { return names; };
+            QStringList offered;
+            answers.Act([&](QDialog& dialog) {
+                auto* printers = Child<QComboBox>(&dialog, "printers");
+                offered << printers->currentText();
+                for (int i = 0; i < printers->count(); ++i)
+                    if (i != printers->currentIndex()) offered << printers->itemText(i);
+                printers->setCurrentIndex(choose);
+                dialog.accept();
+            });
+            Action(editor, "printSetup")->trigger();
+            answers.Act([](QDialog& dialog) { dialog.reject(); });
+            Action(editor, "printStf")->trigger();
+            QCOMPARE(offered, listed);
+            QCOMPARE(answers.Seen.mid(answers.Seen.size() - 2), QStringList({"dialog: Print Setup", printGoesTo}));
+            QCOMPARE(QFile::exists(pdf), printGoesTo == toPdf);
+        }
+    }
+
+    void ABrokenSongTextShowsTheErrorAndPrintsNothing_data() {
+        QTest::addColumn<bool>("toFile");
+        QTest::newRow("to the printer") << false;
+        QTest::newRow("to the batch run's print file") << true;
+    }
+    void ABrokenSongTextShowsTheErrorAndPrintsNothing() {
+        Shell f;
+        EditorPrinting& printing = Printing(f, QStringLiteral("bad.stf"), true, Fetch<bool>("toFile"),
+                                            "\\t 1\n\nla " + QByteArray(130, 'a') + "\n");
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         printing.printSongText();
         QCOMPARE(answers.Seen, QStringList{QStringLiteral("box: Syllable too long.")});
-        QVERIFY(answers.Unexpected.isEmpty());
-        // The same while the batch run's item is visible: no print file either.
-        printing.PrintsToFile = [] { return true; };
-        answers.Press(QMessageBox::Ok);
-        printing.printSongText();
-        QVERIFY(answers.Unexpected.isEmpty());
         QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("bad.prn"))));
     }
 
     void WhileTheBatchItemIsVisibleTheLyricsGoToAPrintFile() {
-        EditorFixture f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
-        f.folder.WriteFile(QStringLiteral("song.prn"),
-                           "an older print file that is longer than the new one\r\n\r\n\r\n");
-        EditorPrinting& printing = editor->Printing();
-        printing.PrintsToFile = [] { return true; };
-        printing.PrinterInstalled = [] { return true; };  // no dialog all the same
+        Shell f;
+        f.folder.WriteFile(QStringLiteral("song.prn"), "an older print file that is longer than the new one\r\n\r\n");
         ModalAnswerer answers;
-        printing.printSongText();
-        QVERIFY(answers.Seen.isEmpty());
-        QVERIFY(answers.Unexpected.isEmpty());
+        Printing(f, QStringLiteral("song.stf"), true, true).printSongText();  // no dialog all the same
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.prn")),
-                 QByteArray(
-                     "My Song\r\nBy someone\r\n\r\n\r\nHello world,\r\nhow are you\r\n\r\nFinety thanks Caf\xe9\r\n"));
-        // The song text itself is untouched.
+                 "My Song\r\nBy someone\r\n\r\n\r\nHello world,\r\nhow are you\r\n\r\nFinety thanks Caf\xe9\r\n");
         QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), Song);
-
         // A song text without an extension gets ".prn" added.
-        EditorWindow* bare = f.Open(QStringLiteral("ballad"), "\\t 1\n\nla la\n");
-        EditorPrinting& barePrinting = bare->Printing();
-        barePrinting.PrintsToFile = [] { return true; };
-        barePrinting.printSongText();
+        Printing(f, QStringLiteral("ballad"), true, true, "\\t 1\n\nla la\n").printSongText();
         QCOMPARE(f.folder.ReadFile(QStringLiteral("ballad.prn")), QByteArray("\r\n\r\nla la\r\n"));
-        QVERIFY(answers.Unexpected.isEmpty());
     }
 
     void ASongTextNamedLikeItsPrintFileIsNeverOverwritten() {
-        EditorFixture f;
+        Shell f;
         const QByteArray text = "\\t 1\n\nla la\n";
-        EditorWindow* editor = f.Open(QStringLiteral("odd.prn"), text);
-        EditorPrinting& printing = editor->Printing();
-        printing.PrintsToFile = [] { return true; };
         ModalAnswerer answers;
-        answers.Press(QMessageBox::Ok);
-        printing.printSongText();
-        QCOMPARE(answers.Seen.size(), qsizetype(1));
-        QVERIFY2(answers.Seen[0].contains(QStringLiteral("song text itself")), qPrintable(answers.Seen[0]));
+        answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
+        Printing(f, QStringLiteral("odd.prn"), true, true, text).printSongText();
+        Printing(f, QStringLiteral("odd.pdf"), false, false, text).printStf();
+        QCOMPARE(answers.Seen.filter(QStringLiteral("song text itself")).size(), qsizetype(2));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("odd.prn")), text);
-
-        // Nor is one named like its PDF.
-        EditorWindow* pdfNamed = f.Open(QStringLiteral("odd.pdf"), text);
-        EditorPrinting& pdfPrinting = pdfNamed->Printing();
-        pdfPrinting.PrinterInstalled = [] { return false; };
-        answers.Press(QMessageBox::Ok);
-        pdfPrinting.printStf();
-        QVERIFY2(answers.Seen.last().contains(QStringLiteral("song text itself")), qPrintable(answers.Seen.last()));
         QCOMPARE(f.folder.ReadFile(QStringLiteral("odd.pdf")), text);
-        QVERIFY(answers.Unexpected.isEmpty());
     }
 };
 

@@ -1,0 +1,154 @@
+// The shell's helpers on their own: the song text between file, pane and compiler (bytes
+// survive, line ends become one character, the status strip counts, characters the code
+// page cannot hold are found), the frame's settings, file dialog filters, window placement
+// keys, and where settings and new documents go.
+#include <QFileInfo>
+
+#include "ShellHarness.h"
+#include "common/IniFile.h"
+#include "shell/EditorText.h"
+#include "shell/FileDialogFilter.h"
+#include "shell/ShellSettings.h"
+#include "shell/WindowPlacement.h"
+
+using namespace sonkora;
+using sonkora::test::Fetch;
+
+class HelpersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void EveryByteSurvivesPaneAndBack() {
+        std::string all;
+        for (int b = 0; b < 256; ++b)
+            if (b != '\n' && b != '\r') all += static_cast<char>(b);
+        const QString pane = FileBytesToPaneText(all);
+        QCOMPARE(pane.size(), qsizetype(254));
+        QCOMPARE(PaneCharsToBytes(pane), all);
+        QCOMPARE(PaneTextToFileBytes(pane), all + "\r\n");
+        QVERIFY(FindUnmappedCharacters(pane).empty());
+    }
+
+    void LineEndsOfEveryKindBecomeOneCharacter() {
+        QCOMPARE(FileBytesToPaneText("a\r\nb\nc\rd"), QStringLiteral("a\nb\nc\nd"));
+        QCOMPARE(FileBytesToPaneText("a\r\n\r\n"), QStringLiteral("a\n\n"));
+        // Saving writes CR LF after every line, and a blank last line is kept.
+        QCOMPARE(PaneTextToFileBytes(QStringLiteral("a\n\n")), std::string("a\r\n\r\n"));
+        QCOMPARE(PaneTextToFileBytes(QStringLiteral("a\nb")), std::string("a\r\nb\r\n"));
+        QCOMPARE(PaneTextToFileBytes(QString()), std::string());
+        // The euro sign is byte 0x80 in a song text.
+        QCOMPARE(PaneCharsToBytes(QString(QChar(0x20AC))), std::string("\x80"));
+    }
+
+    void StatusCountsLinesParagraphsAndTitle_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("paragraphs");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("header, verse, verse") << "\\t 1\n\nverse one\n\nverse two" << 5 << 2 << "";
+        QTest::newRow("only blanks and tabs") << " \n\t\n  \t " << 3 << 0 << "";
+        QTest::newRow("starts with a blank line") << "\nfirst\nstill first\n\nsecond\n\n\n" << 7 << 2 << "";
+        QTest::newRow("empty text") << "" << 0 << 0 << "";
+        QTest::newRow("first @T wins") << "@TOne\n@TTwo" << 2 << 0 << "One";
+        QTest::newRow("title keeps its blank") << "@T Spaced" << 1 << 0 << " Spaced";
+        QTest::newRow("@T not at the start") << " @TNo\nx@TNo" << 2 << 0 << "";
+    }
+    void StatusCountsLinesParagraphsAndTitle() {
+        const StatusCounts counts = CountStatus(PaneLines(Fetch<QString>("text")));
+        QCOMPARE(counts.Lines, Fetch<int>("lines"));
+        QCOMPARE(counts.Paragraphs, Fetch<int>("paragraphs"));
+        QCOMPARE(counts.Title, Fetch<QString>("title"));
+    }
+
+    void CharactersTheCodePageCannotHoldAreFoundWithTheirPlace() {
+        // "ł" (U+0142) and a musical note outside the basic plane (two UTF-16 units).
+        const QString text = QStringLiteral("ok\nha") + QChar(0x142) + QStringLiteral("f ") +
+                             QString::fromUcs4(U"\U0001D11E") + QStringLiteral("x");
+        const auto unmapped = FindUnmappedCharacters(text);
+        QCOMPARE(unmapped.size(), size_t(2));
+        QVERIFY(unmapped[0].Line == 1 && unmapped[0].Column == 2 && unmapped[0].Position == 5);
+        QVERIFY(unmapped[0].Code == 0x142 && unmapped[1].Code == 0x1D11E);
+        QVERIFY(unmapped[1].Length == 2 && unmapped[1].Column == 5);
+        // Each UTF-16 unit still gives one byte, so indexes stay in step.
+        QCOMPARE(PaneCharsToBytes(text), std::string("ok\nha?f ??x"));
+        QCOMPARE(DescribeCharacter(0x142), QString::fromUtf8("\"\xC5\x82\" (U+0142)"));
+    }
+
+    void FontStyleBitsGiveTheFontAndBack() {
+        ShellSettings settings;
+        settings.FontStyle = 5;
+        const QFont font = FontFromSettings(settings);
+        QVERIFY(font.bold() && font.underline() && !font.italic() && !font.strikeOut());
+        ShellSettings stored;
+        StoreFont(font, stored);
+        QCOMPARE(stored.FontStyle, 5);
+    }
+
+    void FrameSettingsCountOnlyTheLowEightBitsOfAFlag() {
+        IniFile ini;
+        ini.LoadFromString("[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\n");
+        ShellSettings settings;
+        ReadShellSettings(ini, "View0", settings);
+        QVERIFY(!settings.CompilerMoreLyrics && settings.CompilerLessLyrics);
+        QCOMPARE(settings.FontName, std::string("Courier New"));
+    }
+
+    void FileDialogFiltersMatchAnyCaseAndEveryFile() {
+        QCOMPARE(QtNameFilters(QStringLiteral("MIDI files (*.mid)|*.mid|All Files (*.*)|*.*")),
+                 QStringList({QStringLiteral("MIDI files (*.mid *.MID)"), QStringLiteral("All Files (*)")}));
+        QCOMPARE(QtNameFilters(QStringLiteral("EXE files|*.exe")),
+                 QStringList({QStringLiteral("EXE files (*.exe *.EXE)")}));
+    }
+
+    void NumberListsReadItemByItem_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QVector<int>>("expected");
+        QTest::newRow("only two of four") << "5,6" << 4 << QVector<int>{5, 6, 0, 0};
+        QTest::newRow("extra items ignored") << "1,2,3" << 2 << QVector<int>{1, 2};
+        QTest::newRow("empty and bad items are 0") << ",x,7,-3" << 4 << QVector<int>{0, 0, 7, -3};
+        QTest::newRow("trailing comma") << "4," << 2 << QVector<int>{4, 0};
+    }
+    void NumberListsReadItemByItem() {
+        const auto numbers = ParseNumberList(Fetch<QString>("text").toStdString(), Fetch<int>("count"));
+        QCOMPARE(QVector<int>(numbers.begin(), numbers.end()), Fetch<QVector<int>>("expected"));
+    }
+
+    void WindowsOffTheAreaComeBackOntoItInTheirShowState() {
+        for (auto [text, state] : {std::pair{"3", 3}, {"0x2", 2}, {"0X3", 3}, {"max", 1}, {"", 1}})
+            QCOMPARE(ParseShowState(text, 1), state);
+        const QRect area(0, 0, 1000, 700);
+        // Entirely beyond the right edge (a second screen that is gone).
+        QCOMPARE(KeepOnArea(QRect(2500, 100, 400, 300), area), QRect(600, 100, 400, 300));
+        // Above the top: the title bar must be reachable.
+        QCOMPARE(KeepOnArea(QRect(100, -50, 400, 300), area), QRect(100, 0, 400, 300));
+        // Larger than the area: shrunk to it.
+        QCOMPARE(KeepOnArea(QRect(0, 0, 3000, 2000), area), area);
+        // Half off the left edge but well visible: left as it is.
+        QCOMPARE(KeepOnArea(QRect(-100, 50, 400, 300), area), QRect(-100, 50, 400, 300));
+    }
+
+    void SettingsStayInAWritableProgramFolderElseGoToTheUser() {
+        QTemporaryDir program, user;
+        const std::string docs = user.path().toStdString() + "/docs";
+        const std::string config = user.path().toStdString() + "/config/Sonkora";
+        const std::string dir = program.path().toStdString() + "/";
+        const ShellEnvironment env = ShellEnvironment::ForProgram(program.path().toStdString(), config, docs);
+        QCOMPARE(env.ProgramDirectory, dir);
+        QVERIFY(env.IniReadPath == dir + "Sonkora.ini" && env.IniWritePath == env.IniReadPath);
+        QCOMPARE(env.HelpDirectory(), dir + "help/");
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(config)));
+        // The probe leaves nothing behind.
+        QCOMPARE(QDir(program.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+                 qsizetype(0));
+        // A folder that does not exist cannot be written either.
+        const ShellEnvironment elsewhere = ShellEnvironment::ForProgram("/nonexistent/sonkora", config, docs);
+        QVERIFY(elsewhere.IniReadPath == config + "/Sonkora.ini" && elsewhere.IniWritePath == elsewhere.IniReadPath);
+        QVERIFY(QFileInfo(QString::fromStdString(config)).isDir() && QFileInfo(QString::fromStdString(docs)).isDir());
+        // New songs never go into the program's folder.
+        QVERIFY(env.DocumentDirectory == docs + "/" && elsewhere.DocumentDirectory == docs + "/");
+    }
+};
+
+QTEST_MAIN(HelpersTest)
+#include "helpers_test.moc"
