@@ -30,7 +30,7 @@ std::string TempPrefix(const std::string& targetName) {
 
 }  // namespace
 
-SafeSave::SafeSave(std::string target) : target_(std::move(target)) {}
+SafeSave::SafeSave(std::string target, Flush flush) : target_(std::move(target)), flush_(flush) {}
 
 SafeSave::~SafeSave() {
     Discard();
@@ -138,14 +138,14 @@ bool SafeSave::Commit() {
     if (stream_ != nullptr && std::fflush(stream_) != 0) fail();
     const int descriptor = stream_ != nullptr ? ::fileno(stream_) : descriptor_;
     if (existed_) ::fchmod(descriptor, mode_);  // the replaced file keeps its permissions
-    if (ok && ::fsync(descriptor) != 0) fail();
+    if (ok && flush_ == Flush::ToDisk && ::fsync(descriptor) != 0) fail();
     // Renamed while still open and locked, so no other run's clean-up can take it.
     if (ok && std::rename(tempName_.c_str(), target_.c_str()) != 0) fail();
     if (!ok) {
         Discard();
         return Fail(error, std::strerror(error));
     }
-    // The content is on disk already; closing cannot lose any of it.
+    // The content is with the system already; closing cannot lose any of it.
     if (stream_ != nullptr) std::fclose(stream_);
     if (descriptor_ >= 0) ::close(descriptor_);
     stream_ = nullptr;

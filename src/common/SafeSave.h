@@ -32,7 +32,13 @@ namespace sonkora {
 
 class SafeSave {
 public:
-    explicit SafeSave(std::string target);
+    // How far Commit flushes before the rename. A file the user wrote (a song text, the
+    // settings) goes to the disk itself, so a power cut cannot leave it empty. A file made
+    // from others (a karaoke or lyric file Make or Export writes) goes to the system only:
+    // a killed or failed run still leaves the earlier file whole, and waiting for the disk
+    // would cost a large song more than making it does.
+    enum class Flush { ToDisk, ToSystem };
+    explicit SafeSave(std::string target, Flush flush = Flush::ToDisk);
     ~SafeSave();  // removes the temporary file unless it was committed
     SafeSave(const SafeSave&) = delete;
     SafeSave& operator=(const SafeSave&) = delete;
@@ -78,6 +84,7 @@ private:
     std::string tempName_;
     int descriptor_ = -1;
     std::FILE* stream_ = nullptr;
+    Flush flush_;
     bool existed_ = false;
     bool committed_ = false;
     mode_t mode_ = 0;

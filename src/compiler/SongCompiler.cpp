@@ -336,7 +336,7 @@ bool Compilation::OpenOutput() {
     if (source_.declined) return false;
     std::string writeTo;
     if (WritesFile(mode_)) {
-        output_ = std::make_unique<SafeSave>(c_.karFileName_);
+        output_ = std::make_unique<SafeSave>(c_.karFileName_, SafeSave::Flush::ToSystem);
         if (output_->Create()) writeTo = output_->TempName();
     }
     if (!WritesFile(mode_) || !writeTo.empty()) {

@@ -19,6 +19,8 @@ SourceLyrics CheckSourceLyrics(UserInterface& ui, const std::string& midiFile, c
     SourceLyrics result;
     result.passInput = midiFile;
     if (!ask || ui.Batch()) return result;
+    // Most songs carry no words: ruled out without reading the whole file into memory.
+    if (!MayHoldKaraokeTexts(midiFile)) return result;
     // Surveyed as the pass reads it (RIFF unwrapped, type 0 split); a copy without the
     // words is that image, which the pass reads as it would have read the source.
     std::vector<uint8_t> bytes = ReadMidiFileBytes(midiFile);

@@ -1,5 +1,10 @@
 #include "midi/KaraokeTexts.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -198,6 +203,41 @@ KaraokeSurvey SurveyKaraokeTexts(const std::vector<uint8_t>& file) {
             if (chunk.lyricEvents > 0) survey.form = KaraokeForm::LyricEvents;
     }
     return survey;
+}
+
+bool MayHoldKaraokeTexts(const std::string& fileName) {
+    const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) return true;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return true;  // the full read says what is wrong with it
+    }
+    const auto isTextType = [](unsigned char type) { return type == LyricType || type == TextType; };
+    std::array<unsigned char, 65536> block;
+    bool afterMarker = false;  // the previous block ended on 0xFF
+    bool found = false;
+    while (!found) {
+        const ssize_t count = ::read(descriptor, block.data(), block.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            found = count < 0;
+            break;
+        }
+        const unsigned char* at = block.data();
+        const unsigned char* const end = at + count;
+        if (afterMarker && isTextType(*at)) found = true;
+        afterMarker = false;
+        while (!found && (at = static_cast<const unsigned char*>(std::memchr(at, 0xFF, end - at))) != nullptr) {
+            if (++at == end) {
+                afterMarker = true;
+                break;
+            }
+            found = isTextType(*at);
+        }
+    }
+    ::close(descriptor);
+    return found;
 }
 
 std::vector<uint8_t> ReadMidiFileBytes(const std::string& fileName) {

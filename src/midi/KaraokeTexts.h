@@ -64,6 +64,11 @@ bool IsKaraokeText(const MidiEvent& event, bool wordsTrack);
 
 // Surveys a whole file held in memory.
 KaraokeSurvey SurveyKaraokeTexts(const std::vector<uint8_t>& file);
+// False only when `fileName` cannot hold a karaoke text: no lyric or text meta event
+// header (0xFF 0x05, 0xFF 0x01) appears among its bytes. Read in small blocks, so a large
+// song without words is ruled out in a few milliseconds and without holding it in memory;
+// a true answer (or a file it cannot read) calls for the full survey.
+bool MayHoldKaraokeTexts(const std::string& fileName);
 // A whole MIDI or karaoke file, of any size (it is read, not trusted for its claims).
 // Throws IoError when it is no regular file or cannot be read.
 std::vector<uint8_t> ReadMidiFileBytes(const std::string& fileName);

@@ -10,6 +10,22 @@ using namespace test;
 
 const Bytes Conductor = Cat({Tempo(0, 500000), EndOfTrack()});
 
+// The quick check that lets Make skip the survey: a lyric or text header anywhere, even
+// split across two of its read blocks, must send the file to the full survey.
+TEST(KaraokeTexts, OnlyAFileWithoutTextHeadersIsRuledOutUnread) {
+    const test::TempFolder folder;
+    const Bytes block(65535, 0x90);
+    const struct {
+        Bytes tail;
+        bool mayHold;
+    } rows[] = {{{0xFF, 0x03, 0x00}, false}, {{0xFF, 0x05}, true}, {{0xFF, 0xFF, 0x01}, true}, {{0x05, 0xFF}, false}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(MayHoldKaraokeTexts(folder.Write("a.mid", Cat({block, row.tail}))), row.mayHold);
+        EXPECT_EQ(MayHoldKaraokeTexts(folder.Write("b.mid", row.tail)), row.mayHold);
+    }
+    EXPECT_TRUE(MayHoldKaraokeTexts(folder.Path("missing.mid")));  // the full read reports it
+}
+
 TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
     // Running status notes (90 3C 40 = on, 3C 00 = off) around the words, two of them in a row.
     const Bytes runningVoice = Cat({NoteOn(0, 0, 60, 64),
