@@ -10,6 +10,7 @@
 #include "common/FileCopy.h"
 #include "common/FilePaths.h"
 #include "common/IoError.h"
+#include "midi/ByteOrder.h"
 #include "midi/EventDecoder.h"
 
 namespace sonkora {
@@ -23,10 +24,6 @@ constexpr uint8_t LyricType = 0x05;
 
 std::string SystemError() {
     return std::strerror(errno);
-}
-
-uint32_t ReadBe32(const uint8_t* bytes) {
-    return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
 }
 
 bool WritesOutput(PassMode mode) {

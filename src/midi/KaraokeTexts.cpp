@@ -12,6 +12,7 @@
 #include "common/FoldUpper.h"
 #include "common/IoError.h"
 #include "common/RegularFile.h"
+#include "midi/ByteOrder.h"
 #include "midi/EventDecoder.h"
 #include "midi/MidiWriter.h"
 
@@ -24,10 +25,6 @@ constexpr uint8_t TrackNameType = 0x03;
 constexpr uint8_t LyricType = 0x05;
 constexpr uint8_t EndOfTrackType = 0x2F;
 constexpr size_t WordsChunk = 2;
-
-uint32_t ReadBe32(const uint8_t* bytes) {
-    return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
-}
 
 // The bytes of one chunk for the event decoder. Bytes past the data read as nothing;
 // the callers stop at the end of the data.

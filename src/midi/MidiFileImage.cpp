@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "midi/ByteOrder.h"
 #include "midi/EventDecoder.h"
 #include "midi/MidiTypes.h"
 #include "midi/MidiWriter.h"
@@ -16,10 +17,6 @@ constexpr size_t HeaderSize = 14;
 constexpr size_t ChunkHeaderSize = 8;
 constexpr int Channels = 16;
 constexpr uint8_t EndOfTrackType = 0x2F;
-
-uint32_t Be32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 uint32_t Le32(const uint8_t* p) {
     return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
@@ -105,7 +102,7 @@ bool IsType0(const ReadAt& read, const MidiPlace& place) {
     uint8_t header[HeaderSize] = {};
     if (place.size < static_cast<int64_t>(HeaderSize) || read(place.offset, header, sizeof header) < sizeof header)
         return false;
-    return std::memcmp(header, "MThd", 4) == 0 && Be32(header + 4) == 6 && header[8] == 0 && header[9] == 0 &&
+    return std::memcmp(header, "MThd", 4) == 0 && ReadBe32(header + 4) == 6 && header[8] == 0 && header[9] == 0 &&
            header[10] == 0 && header[11] == 1;
 }
 
@@ -116,7 +113,7 @@ SplitResult SplitType0(const uint8_t* file, size_t size) {
         return result;
     }
     const size_t start = HeaderSize + ChunkHeaderSize;
-    const uint32_t length = Be32(file + HeaderSize + 4);
+    const uint32_t length = ReadBe32(file + HeaderSize + 4);
     if (length > size - start) {
         result.midiError = MidiErrorCode::DamagedFile;
         return result;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/IoError.h"
+#include "midi/ByteOrder.h"
 #include "midi/EventDecoder.h"
 #include "midi/MidiFileImage.h"
 
@@ -23,15 +24,6 @@ constexpr size_t ReadBlockSize = 65536;
 constexpr int64_t UnknownSize = std::numeric_limits<int64_t>::max();
 // Playback shows lyrics and names, never pages of text: keep this much of a meta text.
 constexpr int64_t KeptTextLength = 255;
-
-uint32_t Be32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
-
-uint16_t Be16(const uint8_t* p) {
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
 
 // The bytes of one loaded track as the event decoder reads them. Reading past the end
 // gives zero bytes and no failure, but is remembered: an event cut off by the end of its
@@ -217,13 +209,13 @@ bool MidiReader::ReadMidiHeader() {
         midiError_ = MidiErrorCode::NotMidiFile;
         return false;
     }
-    if (Be32(bytes + 4) != 6) {
+    if (ReadBe32(bytes + 4) != 6) {
         midiError_ = MidiErrorCode::NotType1;
         return false;
     }
-    header_.Format = Be16(bytes + 8);
-    header_.TrackCount = Be16(bytes + 10);
-    header_.Division = Be16(bytes + 12);
+    header_.Format = ReadBe16(bytes + 8);
+    header_.TrackCount = ReadBe16(bytes + 10);
+    header_.Division = ReadBe16(bytes + 12);
     if (header_.TrackCount == 0) midiError_ = MidiErrorCode::NotMidiFile;
     return midiError_ == MidiErrorCode::Success;
 }
@@ -243,7 +235,7 @@ bool MidiReader::LoadTracks() {
             midiError_ = MidiErrorCode::NotType1;
             break;
         }
-        const uint32_t length = Be32(chunkHeader + 4);
+        const uint32_t length = ReadBe32(chunkHeader + 4);
         // Offsets within a track are 32-bit signed; a longer chunk cannot be held.
         if (length > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
             midiError_ = MidiErrorCode::CannotRead;
