@@ -22,6 +22,10 @@ const std::vector<Command>& AllCommands();
 // Prints the usage text on standard error and returns 2.
 int UsageError(const std::string& problem = {});
 
+// An argument that is no known option: the song text, named once. An unknown option or a
+// second song text is a usage problem, returned as its message.
+std::optional<std::string> TakeSongTextArgument(const std::string& arg, std::string& songFile);
+
 // A list number as the track dialog shows it (1, 2, ...), or nothing for anything else.
 std::optional<int> ParseListNumber(const std::string& text);
 

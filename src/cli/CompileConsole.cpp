@@ -86,12 +86,8 @@ std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allow
             if (i + 1 == args.size()) return "--track needs a track number";
             options.track = ParseListNumber(args[++i]);
             if (!options.track) return "--track needs a track number from 1 on, not '" + args[i] + "'";
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return "unknown option '" + arg + "'";
-        } else if (options.songFile.empty()) {
-            options.songFile = arg;
-        } else {
-            return "one song text at a time, not also '" + arg + "'";
+        } else if (auto problem = TakeSongTextArgument(arg, options.songFile)) {
+            return problem;
         }
     }
     if (options.songFile.empty()) return std::string("the song text file is missing");

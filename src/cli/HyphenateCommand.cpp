@@ -58,12 +58,8 @@ std::optional<std::string> ParseOptions(const Arguments& args, HyphenateOptions&
                 options.patterns = value;
             else
                 options.output = value;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return "unknown option '" + arg + "'";
-        } else if (options.songFile.empty()) {
-            options.songFile = arg;
-        } else {
-            return "one song text at a time, not also '" + arg + "'";
+        } else if (auto problem = TakeSongTextArgument(arg, options.songFile)) {
+            return problem;
         }
     }
     if (options.language && !options.patterns.empty()) return std::string("--lang and --patterns exclude each other");

@@ -41,6 +41,13 @@ int UsageError(const std::string& problem) {
     return 2;
 }
 
+std::optional<std::string> TakeSongTextArgument(const std::string& arg, std::string& songFile) {
+    if (arg.size() > 1 && arg[0] == '-') return "unknown option '" + arg + "'";
+    if (!songFile.empty()) return "one song text at a time, not also '" + arg + "'";
+    songFile = arg;
+    return std::nullopt;
+}
+
 std::optional<int> ParseListNumber(const std::string& text) {
     if (text.empty() || text.size() > 9) return std::nullopt;
     int value = 0;

@@ -62,12 +62,8 @@ std::optional<std::string> ParseOptions(const Arguments& args, RetimeOptions& op
                 if (!ms) return arg + " needs milliseconds from 0 to 10000, not '" + value + "'";
                 (arg == "--snap" ? options.settings.snapWindowMs : options.settings.latencyMs) = *ms;
             }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return "unknown option '" + arg + "'";
-        } else if (options.songFile.empty()) {
-            options.songFile = arg;
-        } else {
-            return "one song text at a time, not also '" + arg + "'";
+        } else if (auto problem = TakeSongTextArgument(arg, options.songFile)) {
+            return problem;
         }
     }
     if (options.songFile.empty()) return std::string("the song text file is missing");

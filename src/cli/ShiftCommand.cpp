@@ -32,12 +32,8 @@ int RunShift(const Arguments& args) {
                 units = ParseShiftAmount(value);
                 if (!units) return UsageError("--by needs [-]BEATS[:UNITS] (units 0 to 119), not '" + value + "'");
             }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError("unknown option '" + arg + "'");
-        } else if (songFile.empty()) {
-            songFile = arg;
-        } else {
-            return UsageError("one song text at a time, not also '" + arg + "'");
+        } else if (auto problem = TakeSongTextArgument(arg, songFile)) {
+            return UsageError(*problem);
         }
     }
     if (songFile.empty()) return UsageError("the song text file is missing");
