@@ -8,12 +8,7 @@ set -uo pipefail
 sonkorac=$1
 manual=$2
 completion=$3
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
 
 # "  sonkorac NAME USAGE" for each command; sonkorac without arguments exits with 2.
 usage=$("$sonkorac" 2>&1 >/dev/null)
@@ -65,9 +60,4 @@ offered=$(complete_line sonkorac make "" | sort | tr '\n' ' ')
 [ "$offered" = "LOUD.STF folder song.stf " ] || fail "'sonkorac make' offers '$offered', not the song texts and the folder"
 offered=$(complete_line sonkorac tracks "" | sort | tr '\n' ' ')
 [ "$offered" = "folder song.kar tune.mid " ] || fail "'sonkorac tracks' offers '$offered', not the MIDI and karaoke files"
-
-if [ $failures -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "${#lines[@]} commands documented and completed"
+finish "${#lines[@]} commands documented and completed"

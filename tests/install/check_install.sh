@@ -8,20 +8,7 @@ set -uo pipefail
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-# Runs a checker that must succeed and print nothing (warnings count as failures).
-quiet() {
-    local output
-    if ! output=$("$@" 2>&1) || [ -n "$output" ]; then
-        fail "$*"
-        printf '%s\n' "$output" | sed 's/^/    /'
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 
 app_id=org.sonkora.Sonkora
 
@@ -30,24 +17,16 @@ check_tree() {
     local destdir=${2:-} # what DESTDIR put in front of it
     echo "== $root"
     for program in sonkora sonkorac; do
-        local link=$root/bin/$program
-        if [ ! -L "$link" ]; then
-            fail "$link is not a link"
-            continue
-        fi
-        local target
-        target=$(readlink "$link")
+        local link=$root/bin/$program target
+        target=$(readlink "$link") || fail "$link is not a link"
         [[ $target == /* ]] && fail "$link points to the absolute path $target"
         [ -x "$link" ] || fail "$link does not reach an executable program ($target)"
     done
 
     # The installed sonkorac finds its pattern files and makes the example song.
-    if ! "$root/bin/sonkorac" languages | grep -q '^ENGLISH'; then
-        fail "the installed sonkorac lists no English patterns"
-    fi
-    local program_dir
+    "$root/bin/sonkorac" languages | grep -q '^ENGLISH' || fail "the installed sonkorac lists no English patterns"
+    local program_dir song=$work/song-$RANDOM
     program_dir=$(dirname "$(readlink -f "$root/bin/sonkorac")")
-    local song=$work/song-$RANDOM
     mkdir -p "$song"
     cp "$program_dir"/examples/jingle_bells.* "$song"/
     if ! "$root/bin/sonkorac" make "$song/jingle_bells.stf" >/dev/null || [ ! -s "$song/jingle_bells.kar" ]; then
@@ -80,17 +59,12 @@ check_tree() {
     [ -f "$share/icons/hicolor/scalable/apps/$app_id.svg" ] || fail "no scalable icon"
     for size in 16 24 32 48 64 128 256; do
         local png=$share/icons/hicolor/${size}x${size}/apps/$app_id.png
-        if ! file "$png" | grep -q "PNG image data, $size x $size,"; then
-            fail "$png is not a $size px PNG"
-        fi
+        file "$png" | grep -q "PNG image data, $size x $size," || fail "$png is not a $size px PNG"
     done
 
     for page in sonkora sonkorac; do
         local manual=$share/man/man1/$page.1.gz
-        if [ ! -f "$manual" ]; then
-            fail "no manual page $manual"
-            continue
-        fi
+        [ -f "$manual" ] || { fail "no manual page $manual"; continue; }
         quiet mandoc -T lint -W style "$manual"
     done
     # The page names the folder the programs run from once installed.
@@ -101,21 +75,15 @@ check_tree() {
     [ -f "$share/doc/sonkora/copyright" ] || fail "no copyright file"
 }
 
-if ! cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
-    cat "$work/install.log"
-    fail "cmake --install --prefix"
-else
-    check_tree "$work/prefix"
-fi
-if ! DESTDIR="$work/dest" cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1; then
-    cat "$work/install.log"
-    fail "cmake --install with DESTDIR"
-else
-    check_tree "$work/dest/usr" "$work/dest"
-fi
-
-if [ $failures -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "installed layout checked"
+# Once into a prefix of its own, once as a package build does it: /usr under DESTDIR.
+for destdir in "" "$work/dest"; do
+    prefix=${destdir:+/usr}
+    prefix=${prefix:-$work/prefix}
+    if DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
+        check_tree "$destdir$prefix" "$destdir"
+    else
+        fail "cmake --install --prefix $prefix (DESTDIR '$destdir')"
+        cat "$work/install.log"
+    fi
+done
+finish "installed layout checked"

@@ -8,12 +8,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
@@ -29,10 +24,10 @@ echo "== $deb"
 
 info=$(dpkg-deb -I "$deb")
 field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = sonkora ] || fail "Package is '$(field Package)'"
-[ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not $version"
-[ "$(field Architecture)" = "$arch" ] || fail "Architecture is '$(field Architecture)'"
-[ "$(field Section)" = sound ] || fail "Section is '$(field Section)'"
+for expected in Package=sonkora "Version=$version" "Architecture=$arch" Section=sound; do
+    name=${expected%%=*}
+    [ "$(field "$name")" = "${expected#*=}" ] || fail "$name is '$(field "$name")', not ${expected#*=}"
+done
 [[ $(field Maintainer) =~ ^.+\ \<.+@.+\>$ ]] || fail "Maintainer '$(field Maintainer)' has no name and address"
 grep -q '^  \.$' <<<"$info" || fail "the description has no long part"
 depends=$(field Depends)
@@ -84,9 +79,4 @@ if [ $status -ne 124 ]; then
     fail "the packaged sonkora ended with code $status before it was stopped"
     sed 's/^/    /' "$work/sonkora.log"
 fi
-
-if [ $failures -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "package checked"
+finish "package checked"
