@@ -14,9 +14,8 @@ protected:
 };
 
 TEST_F(ExportFormats, LyricFormatsGoBesideTheSongUnlessNamedAndMidiIsTheExportItAlwaysWas) {
-    const ProgramRun lrc = Sonkorac({"export", dir.Path("song.stf"), "--format", "lrc"});
-    EXPECT_EQ(lrc.exitCode, 0);
-    EXPECT_EQ(lrc.out, "LRC lyrics written to " + dir.Path("song.lrc") + ".\n");
+    EXPECT_EQ(Sonkorac({"export", dir.Path("song.stf"), "--format", "lrc"}),
+              (ProgramRun{0, "LRC lyrics written to " + dir.Path("song.lrc") + ".\n", ""}));
     EXPECT_EQ(Read("song.lrc"), "[ti:Title]\n[00:00.00]Hello\n");
     EXPECT_FALSE(Exists("song.kar"));  // the song's own karaoke file is not made on the way
     ASSERT_EQ(Sonkorac({"export", dir.Path("song.stf"), "--format", "vtt", "--output", dir.Path("v.vtt")}).exitCode, 0);

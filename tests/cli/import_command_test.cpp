@@ -19,24 +19,14 @@ TEST_F(ImportCommand, WritesTheSongTextAndPrintsItsName) {
     EXPECT_EQ(list.exitCode, 2);
     EXPECT_EQ(list.out, "1    1                            Melody\n2    2                            Bass\n");
     EXPECT_NE(list.err.find("import: choose the voice track with --track N"), std::string::npos) << list.err;
-    EXPECT_FALSE(Exists("song.stf"));
-
-    EXPECT_EQ(Sonkorac({"import", kar, "--track", "1"}), (ProgramRun{0, stf + "\n", ""}));
-    EXPECT_EQ(ReadText(stf),
-              "\\t 1\r\n\\m " + mid + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n@TSong\r\n\r\nHel-lo\r\n");
-    // The second item of the list is the fifth chunk; the names may be chosen.
-    EXPECT_EQ(Sonkorac({"import", kar, "--track", "2", "--stf", dir.Path("b.stf"), "--mid", dir.Path("b.mid")}).out,
-              dir.Path("b.stf") + "\n");
-    EXPECT_EQ(ReadText(dir.Path("b.stf")).substr(0, 6), "\\t 2\r\n");
-}
-
-TEST_F(ImportCommand, AnExistingOutputIsReplacedOnlyWithYes) {
+    // A file in the way is not replaced, and nothing is written, unless --yes says so.
     Write("song.mid", "my music");
     EXPECT_EQ(Sonkorac({"import", kar, "--track", "1"}), (ProgramRun{1, "", "File " + mid + " already exists.\n"}));
     EXPECT_FALSE(Exists("song.stf"));
     EXPECT_EQ(ReadText(mid), "my music");
-
-    EXPECT_EQ(Sonkorac({"import", "--yes", kar, "--track", "1"}).exitCode, 0);
+    EXPECT_EQ(Sonkorac({"import", kar, "--track", "1", "--yes"}), (ProgramRun{0, stf + "\n", ""}));
+    EXPECT_EQ(ReadText(stf),
+              "\\t 1\r\n\\m " + mid + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n@TSong\r\n\r\nHel-lo\r\n");
     EXPECT_NE(ReadText(mid), "my music");
 }
 

@@ -19,13 +19,6 @@ Bytes Voice(uint32_t start, uint32_t step, int count, uint8_t channel = 0) {
     return Cat({data, EndOfTrack(step)});
 }
 
-Bytes Accompaniment(uint32_t step, int count) {
-    Bytes data = Cat({Meta(0, 0x03, "Bass"), Program(0, 1, 33)});
-    for (int i = 0; i < count; ++i)
-        data = Cat({data, NoteOn(i == 0 ? 0 : step / 2, 1, 40, 80), NoteOff(step / 2, 1, 40)});
-    return Cat({data, EndOfTrack()});
-}
-
 class RoundTrip : public SonkoracTest {
 protected:
     // Makes song.kar from the song text and the music, imports it on list item `item`,
@@ -59,7 +52,9 @@ protected:
 
 TEST_F(RoundTrip, SkippedNotesAndAFirstSyllableAfterTheFirstNote) {
     Check("\\t 2\n\n--Hel--lo- world\nsing-ing- \nla-la_la\n",
-          MidiFile(1, 120, {Conductor(), Accompaniment(120, 8), Voice(60, 60, 20)}), "2");
+          MidiFile(1, 120,
+                   {Conductor(), VoiceTrack({0, 120, 240, 360, 480, 600, 720, 840}, 1, "Bass"), Voice(60, 60, 20)}),
+          "2");
 }
 
 TEST_F(RoundTrip, TimeCodesOnNotesAndBetweenThemAndWordsSungOnAnotherTrack) {

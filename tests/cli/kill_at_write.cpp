@@ -13,18 +13,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
 bool IsTemporary(int descriptor) {
-    char link[64];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
-    char target[4096];
-    const ssize_t length = ::readlink(link, target, sizeof target - 1);
-    if (length <= 0) return false;
-    target[length] = '\0';
-    return std::strstr(target, ".sonkora-tmp-") != nullptr;
+    std::error_code unknown;
+    const std::string target = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(descriptor), unknown);
+    return target.find(".sonkora-tmp-") != std::string::npos;
 }
 
 long long written = 0;
