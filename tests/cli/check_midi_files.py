@@ -1,13 +1,8 @@
 #!/usr/bin/python3
-"""Checks that files Sonkora wrote are standard MIDI files, as independent readers see them.
-
-For each file named: the chunk structure read strictly (a header of six bytes, format 0
-or 1, as many track chunks as the header counts, each length backed by the bytes that
-follow, each track closed by its End of Track event exactly at the chunk's end), then
-mido must load it with the same format and tracks, and midicsv must convert it with
-exit code 0 and nothing on standard error. Prints one line per problem and exits 1 if
-there was any.   usage: check_midi_files.py FILE...
-"""
+"""Checks that the MIDI files named are standard, as independent readers see them: the chunks
+read strictly (format 0 or 1, each track closed by End of Track exactly at its end), mido
+loading the same format and tracks, midicsv converting it silently. Prints one line per
+problem; exits 1 if there was any."""
 
 import struct
 import subprocess

@@ -41,8 +41,7 @@ bool ReachesLimit(int descriptor, long long bytes, long long& left) {
 }  // namespace
 
 extern "C" size_t fwrite(const void* data, size_t size, size_t count, std::FILE* stream) {
-    using Fwrite = size_t (*)(const void*, size_t, size_t, std::FILE*);
-    static const Fwrite real = reinterpret_cast<Fwrite>(::dlsym(RTLD_NEXT, "fwrite"));
+    static const auto real = reinterpret_cast<decltype(&fwrite)>(::dlsym(RTLD_NEXT, "fwrite"));
     long long left = 0;
     if (!ReachesLimit(::fileno(stream), static_cast<long long>(size * count), left))
         return real(data, size, count, stream);
@@ -53,8 +52,7 @@ extern "C" size_t fwrite(const void* data, size_t size, size_t count, std::FILE*
 }
 
 extern "C" ssize_t copy_file_range(int from, loff_t* fromAt, int to, loff_t* toAt, size_t length, unsigned flags) {
-    using Copy = ssize_t (*)(int, loff_t*, int, loff_t*, size_t, unsigned);
-    static const Copy real = reinterpret_cast<Copy>(::dlsym(RTLD_NEXT, "copy_file_range"));
+    static const auto real = reinterpret_cast<decltype(&copy_file_range)>(::dlsym(RTLD_NEXT, "copy_file_range"));
     long long left = 0;
     if (!ReachesLimit(to, static_cast<long long>(length), left)) return real(from, fromAt, to, toAt, length, flags);
     // The copy stops at the limit, whatever the kernel would have done in one call.
@@ -65,8 +63,7 @@ extern "C" ssize_t copy_file_range(int from, loff_t* fromAt, int to, loff_t* toA
 }
 
 extern "C" int rename(const char* from, const char* to) {
-    using Rename = int (*)(const char*, const char*);
-    static const Rename real = reinterpret_cast<Rename>(::dlsym(RTLD_NEXT, "rename"));
+    static const auto real = reinterpret_cast<decltype(&rename)>(::dlsym(RTLD_NEXT, "rename"));
     if (std::getenv("SONKORA_KILL_AT_RENAME") != nullptr && std::strstr(from, ".sonkora-tmp-") != nullptr)
         ::kill(::getpid(), SIGKILL);
     return real(from, to);

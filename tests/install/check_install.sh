@@ -29,9 +29,8 @@ check_tree() {
     program_dir=$(dirname "$(readlink -f "$root/bin/sonkorac")")
     mkdir -p "$song"
     cp "$program_dir"/examples/jingle_bells.* "$song"/
-    if ! "$root/bin/sonkorac" make "$song/jingle_bells.stf" >/dev/null || [ ! -s "$song/jingle_bells.kar" ]; then
+    "$root/bin/sonkorac" make "$song/jingle_bells.stf" >/dev/null && [ -s "$song/jingle_bells.kar" ] ||
         fail "the installed sonkorac cannot make the example song"
-    fi
 
     local share=$root/share
     quiet desktop-file-validate "$share/applications/$app_id.desktop"
@@ -47,14 +46,10 @@ check_tree() {
     quiet xmllint --noout "$mime_package"
     # The database the desktop builds from the package knows the song text type.
     local mime=$work/mime-$RANDOM
-    mkdir -p "$mime/packages"
-    cp "$mime_package" "$mime/packages/"
-    if ! update-mime-database "$mime" >/dev/null 2>&1; then
-        fail "update-mime-database rejects $mime_package"
-    else
-        grep -q ':text/x-sonkora-song:\*\.stf$' "$mime/globs2" || fail "*.stf is not text/x-sonkora-song"
-        grep -qx 'text/x-sonkora-song text/plain' "$mime/subclasses" || fail "a song text is not text/plain"
-    fi
+    install -D -m 644 "$mime_package" "$mime/packages/$app_id.xml"
+    update-mime-database "$mime" >/dev/null 2>&1 || fail "update-mime-database rejects $mime_package"
+    grep -qs ':text/x-sonkora-song:\*\.stf$' "$mime/globs2" || fail "*.stf is not text/x-sonkora-song"
+    grep -qxs 'text/x-sonkora-song text/plain' "$mime/subclasses" || fail "a song text is not text/plain"
 
     [ -f "$share/icons/hicolor/scalable/apps/$app_id.svg" ] || fail "no scalable icon"
     for size in 16 24 32 48 64 128 256; do

@@ -53,16 +53,12 @@ for path in \
     ./usr/share/doc/sonkora/copyright ./usr/share/doc/sonkora/changelog.gz; do
     grep -qxF -- "$path" <<<"$contents" || fail "the package lacks $path"
 done
-if grep -v '^\./usr/' <<<"$contents" | grep -q .; then
-    fail "the package has files outside /usr: $(grep -v '^\./usr/' <<<"$contents" | head -3)"
-fi
+outside=$(grep -v '^\./usr/' <<<"$contents")
+[ -z "$outside" ] || fail "the package has files outside /usr: $(head -3 <<<"$outside")"
 
 # Lintian: errors fail; the rest is printed for the reader.
-lintian_log=$work/lintian.log
-if ! lintian --fail-on error "$deb" >"$lintian_log" 2>&1; then
-    fail "lintian reports errors"
-fi
-grep -E '^[EW]: ' "$lintian_log"
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || fail "lintian reports errors"
+grep -E '^[EW]: ' "$work/lintian.log"
 
 # The unpacked package runs: sonkorac makes the example song, sonkora starts and keeps
 # running until it is stopped.
