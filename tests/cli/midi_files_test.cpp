@@ -75,16 +75,16 @@ TEST_F(MidiFiles, AKaraokeFileInARiffWrapperImportsAsTheFileItself) {
 }
 
 TEST_F(MidiFiles, DamagedAndType2FilesAreRefusedWithTheirReasonAndLeaveNothing) {
-    EXPECT_EQ(Sonkorac({"tracks", DataFile("type2_patterns.mid")}),
-              (ProgramRun{1, "",
-                          DataFile("type2_patterns.mid") +
-                              ": Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 "
-                              "first.\n"}));
-    EXPECT_EQ(Sonkorac({"make", Song("cut", "cut_last_track.mid", 1)}),
-              (ProgramRun{1, "", dir.Path("cut_last_track.mid") + ": MIDI file is damaged: a track is cut short.\n"}));
+    const std::string type2 = DataFile("type2_patterns.mid"), cutKar = DataFile("cut_last_track.kar");
+    const std::string cut = ": MIDI file is damaged: a track is cut short.\n";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"tracks", type2},
+         type2 + ": Type 2 MIDI file: its tracks are separate patterns, not one song. Save it as type 1 first.\n"},
+        {{"make", Song("cut", "cut_last_track.mid", 1)}, dir.Path("cut_last_track.mid") + cut},
+        {{"tracks", "--kar", cutKar}, cutKar + cut},
+    };
+    for (const auto& [args, err] : cases) EXPECT_EQ(Sonkorac(args), (ProgramRun{1, "", err}));
     EXPECT_FALSE(Exists("cut.kar"));
-    EXPECT_EQ(Sonkorac({"tracks", "--kar", DataFile("cut_last_track.kar")}).err,
-              DataFile("cut_last_track.kar") + ": MIDI file is damaged: a track is cut short.\n");
 }
 
 TEST_F(MidiFiles, AFileOfMoreThan256TracksIsMadeIntoAKaraokeFileThatReadsBack) {

@@ -63,16 +63,5 @@ TEST_F(PlaybackLoading, AMissingModuleIsAClearErrorAndWritesNothing) {
 }
 #endif
 
-TEST_F(PlaybackLoading, MakeCopiesLargeTracksUnchanged) {
-    // An accompaniment far larger than the pass's buffer (notes in running status), copied as it stands.
-    Bytes accompaniment = NoteOn(0, 1, 40, 64);
-    for (int i = 1; i < 40000; ++i)
-        accompaniment.insert(accompaniment.end(), {4, static_cast<uint8_t>(40 + i % 40), 64});
-    accompaniment = Cat({accompaniment, EndOfTrack()});
-    Write("big.mid", MidiFile(1, 480, {Tempo120, VoiceOf(1), accompaniment}));
-    ASSERT_EQ(Sonkorac({"make", Write("big.stf", "\\t 1\n\\m big.mid\n\nla\n")}).exitCode, 0);
-    EXPECT_EQ(SplitChunks(ReadBytes(dir.Path("big.kar"))).chunks.back(), Track(accompaniment));
-}
-
 }  // namespace
 }  // namespace sonkora::clitest

@@ -27,8 +27,7 @@ check_tree() {
     "$root/bin/sonkorac" languages | grep -q '^ENGLISH' || fail "the installed sonkorac lists no English patterns"
     local program_dir song=$work/song-$RANDOM
     program_dir=$(dirname "$(readlink -f "$root/bin/sonkorac")")
-    mkdir -p "$song"
-    cp "$program_dir"/examples/jingle_bells.* "$song"/
+    cp -r "$program_dir/examples" "$song"
     "$root/bin/sonkorac" make "$song/jingle_bells.stf" >/dev/null && [ -s "$song/jingle_bells.kar" ] ||
         fail "the installed sonkorac cannot make the example song"
 
@@ -59,8 +58,7 @@ check_tree() {
 
     for page in sonkora sonkorac; do
         local manual=$share/man/man1/$page.1.gz
-        [ -f "$manual" ] || { fail "no manual page $manual"; continue; }
-        quiet mandoc -T lint -W style "$manual"
+        quiet mandoc -T lint -W style "$manual"  # a missing page included
     done
     # The page names the folder the programs run from once installed.
     zgrep -qF "${program_dir#"$destdir"}/examples/" "$share/man/man1/sonkorac.1.gz" ||
