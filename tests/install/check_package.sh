@@ -14,22 +14,17 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 deb=$build/sonkora_${version}_${arch}.deb
 rm -f "$deb"
-if ! (cd "$build" && cpack -G DEB) >"$work/cpack.log" 2>&1; then
-    cat "$work/cpack.log"
-    echo "FAIL: cpack -G DEB"
-    exit 1
-fi
-[ -f "$deb" ] || { echo "FAIL: cpack wrote no $deb"; exit 1; }
+(cd "$build" && cpack -G DEB) >"$work/cpack.log" 2>&1 && [ -f "$deb" ] ||
+    { cat "$work/cpack.log"; echo "FAIL: cpack -G DEB wrote no $deb"; exit 1; }
 echo "== $deb"
 
-info=$(dpkg-deb -I "$deb")
 field() { dpkg-deb -f "$deb" "$1"; }
 for expected in Package=sonkora "Version=$version" "Architecture=$arch" Section=sound; do
     name=${expected%%=*}
     [ "$(field "$name")" = "${expected#*=}" ] || fail "$name is '$(field "$name")', not ${expected#*=}"
 done
 [[ $(field Maintainer) =~ ^.+\ \<.+@.+\>$ ]] || fail "Maintainer '$(field Maintainer)' has no name and address"
-grep -q '^  \.$' <<<"$info" || fail "the description has no long part"
+grep -q '^  \.$' <<<"$(dpkg-deb -I "$deb")" || fail "the description has no long part"
 depends=$(field Depends)
 for needed in 'libc6 (' 'libqt6widgets6 (' 'libfluidsynth3 (' 'librtmidi6 (' \
     'timgm6mb-soundfont | sf2-soundfont-gm' 'fonts-liberation'; do
