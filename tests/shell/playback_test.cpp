@@ -137,15 +137,13 @@ private slots:
             f.At(micros);
             QTest::keyClick(SongText(editor), key);
         };
-        tapAt(30'000);   // 30 ms after the note of "Hel": snapped, its own note, no code
-        tapAt(520'000);  // "lo"
+        tapAt(30'000);     // 30 ms after the note of "Hel": snapped, its own note, no code
+        tapAt(520'000);    // "lo"
         tapAt(1'100'000);  // far from any note: a code before "world"
         QVERIFY2(line().startsWith(QStringLiteral("Hel-lo $1:3:")), qPrintable(line()));
         QTest::keyClick(SongText(editor), Qt::Key_Backspace);
         QCOMPARE(line(), QStringLiteral("Hel-lo world"));
-        QVERIFY(Selected(SongText(editor)).startsWith(QStringLiteral("world")));
         tapAt(1'250'000);  // tick 240: beat 3 and a half
-        QCOMPARE(line(), QStringLiteral("Hel-lo $1:3:60$world"));
         for (int64_t at : {1'520'000, 2'010'000, 2'490'000}) tapAt(at);
         tapAt(2'600'000, Qt::Key_Escape);
         QVERIFY(!f.frame->Playing() && !editor->Recording());
@@ -163,11 +161,9 @@ private slots:
         auto* note = Child<QLabel>(f.frame.get(), "outputStatus");
         QTRY_VERIFY(note->isVisible());
         QCOMPARE(note->text() + '|' + note->toolTip(), "No sound output (Options > Midi Setup...)|" + cannot);
-        answers.Act([&](QDialog& d) {
-            QCOMPARE(Child<QLabel>(&d, "deviceProblem")->text(), cannot);
-            d.reject();
-        });
+        answers.Cancel();
         Action(f.frame.get(), "midiSetup")->trigger();
+        QCOMPARE(Child<QLabel>(f.frame.get(), "deviceProblem")->text(), cannot);
         // Each play tries again and explains where to choose another device; the text stays editable.
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
         for (int play = 1; play <= 2; ++play) {
@@ -187,19 +183,17 @@ private slots:
     }
 
     void TheKaraokePlayerGetsTheFileAsOneArgumentAndTheDevice() {
-        const QString player = QStringLiteral("--play % \"two words\" $HOME;x");
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
         // A player that writes down where it was started and its arguments.
         const QString log = f.folder.Path(QStringLiteral("player.log"));
         f.folder.WriteFile(QStringLiteral("bin/player"),
-                           QStringLiteral("#!/bin/sh\npwd > '%1.tmp'\nfor a in \"$@\"; "
-                                          "do echo \"[$a]\" >> '%1.tmp'; done\nmv '%1.tmp' '%1'\n")
+                           QStringLiteral("#!/bin/sh\n(pwd; printf '[%s]\\n' \"$@\") > '%1.tmp' && mv '%1.tmp' '%1'\n")
                                .arg(log)
                                .toUtf8());
         QFile::setPermissions(f.folder.Path(QStringLiteral("bin/player")), QFile::ReadOwner | QFile::ExeOwner);
         f.frame->Settings().KaraokePlayer = f.folder.Path(QStringLiteral("bin/player")).toStdString();
-        f.frame->Settings().Parameters = player.toStdString();
+        f.frame->Settings().Parameters = "--play % \"two words\" $HOME;x";
         editor->playInKaraokePlayer();
         QCOMPARE(f.frame->Engine().MidiOut(), MidiHandle{0});  // handed over to the player
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
