@@ -186,28 +186,27 @@ private slots:
         Shell f;
         EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
         // A player that writes down where it was started and its arguments.
-        const QString log = f.folder.Path(QStringLiteral("player.log"));
+        const QString log = f.folder.Path(QStringLiteral("player.log")), bin = f.folder.Path(QStringLiteral("bin/"));
         f.folder.WriteFile(QStringLiteral("bin/player"),
                            QStringLiteral("#!/bin/sh\n(pwd; printf '[%s]\\n' \"$@\") > '%1.tmp' && mv '%1.tmp' '%1'\n")
                                .arg(log)
                                .toUtf8());
-        QFile::setPermissions(f.folder.Path(QStringLiteral("bin/player")), QFile::ReadOwner | QFile::ExeOwner);
-        f.frame->Settings().KaraokePlayer = f.folder.Path(QStringLiteral("bin/player")).toStdString();
+        QFile::setPermissions(bin + "player", QFile::ReadOwner | QFile::ExeOwner);
+        f.frame->Settings().KaraokePlayer = (bin + "player").toStdString();
         f.frame->Settings().Parameters = "--play % \"two words\" $HOME;x";
         editor->playInKaraokePlayer();
         QCOMPARE(f.frame->Engine().MidiOut(), MidiHandle{0});  // handed over to the player
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
-        QCOMPARE(QString::fromUtf8(f.folder.ReadFile(QStringLiteral("player.log"))).split('\n', Qt::SkipEmptyParts),
-                 QStringList({f.folder.Path(QStringLiteral("bin")), "[--play]", '[' + editor->KarFileName() + ']',
-                              "[two words]", "[$HOME;x]"}));
-        f.frame->Settings().KaraokePlayer = f.folder.Path(QStringLiteral("bin/none")).toStdString();
+        QCOMPARE(
+            QString::fromUtf8(f.folder.ReadFile(QStringLiteral("player.log"))).split('\n', Qt::SkipEmptyParts),
+            QStringList({bin.chopped(1), "[--play]", '[' + editor->KarFileName() + ']', "[two words]", "[$HOME;x]"}));
+        f.frame->Settings().KaraokePlayer = (bin + "none").toStdString();
         f.frame->Settings().Parameters = "%";
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         editor->playInKaraokePlayer();
         QCOMPARE(answers.Seen, QStringList({QStringLiteral("box: Error executing \"%1 %2\" in \"%3\".")
-                                                .arg(f.folder.Path(QStringLiteral("bin/none")), editor->KarFileName(),
-                                                     f.folder.Path(QStringLiteral("bin/")))}));
+                                                .arg(bin + "none", editor->KarFileName(), bin)}));
     }
 };
 

@@ -170,7 +170,7 @@ private slots:
                 dialog.accept();
             });
             Action(editor, "printSetup")->trigger();
-            answers.Act([](QDialog& dialog) { dialog.reject(); });
+            answers.Cancel();
             Action(editor, "printStf")->trigger();
             QCOMPARE(offered, listed);
             QCOMPARE(answers.Seen.mid(answers.Seen.size() - 2), QStringList({"dialog: Print Setup", printGoesTo}));
