@@ -12,52 +12,40 @@
 #include "shell/WindowPlacement.h"
 
 using namespace sonkora;
-using sonkora::test::Fetch;
 
 class HelpersTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void EveryByteSurvivesPaneAndBack() {
+    void EveryByteSurvivesPaneAndFileAndLineEndsBecomeOneCharacter() {
         std::string all;
         for (int b = 0; b < 256; ++b)
             if (b != '\n' && b != '\r') all += static_cast<char>(b);
         const QString pane = FileBytesToPaneText(all);
-        QCOMPARE(pane.size(), qsizetype(254));
         QCOMPARE(PaneCharsToBytes(pane), all);
         QCOMPARE(PaneTextToFileBytes(pane), all + "\r\n");
         QVERIFY(FindUnmappedCharacters(pane).empty());
-    }
-
-    void LineEndsOfEveryKindBecomeOneCharacter() {
-        QCOMPARE(FileBytesToPaneText("a\r\nb\nc\rd"), QStringLiteral("a\nb\nc\nd"));
-        QCOMPARE(FileBytesToPaneText("a\r\n\r\n"), QStringLiteral("a\n\n"));
+        QCOMPARE(FileBytesToPaneText("a\r\nb\nc\rd\r\n\r\n"), QStringLiteral("a\nb\nc\nd\n\n"));
         // Saving writes CR LF after every line, and a blank last line is kept.
         QCOMPARE(PaneTextToFileBytes(QStringLiteral("a\n\n")), std::string("a\r\n\r\n"));
-        QCOMPARE(PaneTextToFileBytes(QStringLiteral("a\nb")), std::string("a\r\nb\r\n"));
         QCOMPARE(PaneTextToFileBytes(QString()), std::string());
-        // The euro sign is byte 0x80 in a song text.
-        QCOMPARE(PaneCharsToBytes(QString(QChar(0x20AC))), std::string("\x80"));
     }
 
-    void StatusCountsLinesParagraphsAndTitle_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<int>("paragraphs");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("header, verse, verse") << "\\t 1\n\nverse one\n\nverse two" << 5 << 2 << "";
-        QTest::newRow("only blanks and tabs") << " \n\t\n  \t " << 3 << 0 << "";
-        QTest::newRow("starts with a blank line") << "\nfirst\nstill first\n\nsecond\n\n\n" << 7 << 2 << "";
-        QTest::newRow("empty text") << "" << 0 << 0 << "";
-        QTest::newRow("first @T wins") << "@TOne\n@TTwo" << 2 << 0 << "One";
-        QTest::newRow("title keeps its blank") << "@T Spaced" << 1 << 0 << " Spaced";
-        QTest::newRow("@T not at the start") << " @TNo\nx@TNo" << 2 << 0 << "";
-    }
     void StatusCountsLinesParagraphsAndTitle() {
-        const StatusCounts counts = CountStatus(PaneLines(Fetch<QString>("text")));
-        QCOMPARE(counts.Lines, Fetch<int>("lines"));
-        QCOMPARE(counts.Paragraphs, Fetch<int>("paragraphs"));
-        QCOMPARE(counts.Title, Fetch<QString>("title"));
+        // A pane text, and the lines, paragraphs and title the status strip shows for it.
+        using Case = std::tuple<QString, int, int, QString>;
+        for (const auto& [text, lines, paragraphs, title] :
+             {Case{"\\t 1\n\nverse one\n\nverse two", 5, 2, ""},       // header, verse, verse
+              Case{" \n\t\n  \t ", 3, 0, ""},                          // only blanks and tabs
+              Case{"\nfirst\nstill first\n\nsecond\n\n\n", 7, 2, ""},  // starts with a blank line
+              Case{"", 0, 0, ""},                                      // empty
+              Case{"@TOne\n@TTwo", 2, 0, "One"},                       // the first @T wins
+              Case{"@T Spaced", 1, 0, " Spaced"},                      // the title keeps its blank
+              Case{" @TNo\nx@TNo", 2, 0, ""}}) {                       // @T only at the start
+            const StatusCounts counts = CountStatus(PaneLines(text));
+            QVERIFY2(std::tuple(counts.Lines, counts.Paragraphs, counts.Title) == std::tuple(lines, paragraphs, title),
+                     qPrintable(text));
+        }
     }
 
     void CharactersTheCodePageCannotHoldAreFoundWithTheirPlace() {
@@ -71,26 +59,21 @@ private slots:
         QVERIFY(unmapped[1].Length == 2 && unmapped[1].Column == 5);
         // Each UTF-16 unit still gives one byte, so indexes stay in step.
         QCOMPARE(PaneCharsToBytes(text), std::string("ok\nha?f ??x"));
-        QCOMPARE(DescribeCharacter(0x142), QString::fromUtf8("\"\xC5\x82\" (U+0142)"));
     }
 
-    void FontStyleBitsGiveTheFontAndBack() {
+    void FontStyleBitsAndFlagsAreReadAsStored() {
+        IniFile ini;
+        ini.LoadFromString(
+            "[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\nView0FontStyle=5\n");
         ShellSettings settings;
-        settings.FontStyle = 5;
+        ReadShellSettings(ini, "View0", settings);
+        // A flag counts only its low eight bits.
+        QVERIFY(!settings.CompilerMoreLyrics && settings.CompilerLessLyrics);
         const QFont font = FontFromSettings(settings);
         QVERIFY(font.bold() && font.underline() && !font.italic() && !font.strikeOut());
         ShellSettings stored;
         StoreFont(font, stored);
         QCOMPARE(stored.FontStyle, 5);
-    }
-
-    void FrameSettingsCountOnlyTheLowEightBitsOfAFlag() {
-        IniFile ini;
-        ini.LoadFromString("[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\n");
-        ShellSettings settings;
-        ReadShellSettings(ini, "View0", settings);
-        QVERIFY(!settings.CompilerMoreLyrics && settings.CompilerLessLyrics);
-        QCOMPARE(settings.FontName, std::string("Courier New"));
     }
 
     void FileDialogFiltersMatchAnyCaseAndEveryFile() {
@@ -100,18 +83,13 @@ private slots:
                  QStringList({QStringLiteral("EXE files (*.exe *.EXE)")}));
     }
 
-    void NumberListsReadItemByItem_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QVector<int>>("expected");
-        QTest::newRow("only two of four") << "5,6" << 4 << QVector<int>{5, 6, 0, 0};
-        QTest::newRow("extra items ignored") << "1,2,3" << 2 << QVector<int>{1, 2};
-        QTest::newRow("empty and bad items are 0") << ",x,7,-3" << 4 << QVector<int>{0, 0, 7, -3};
-        QTest::newRow("trailing comma") << "4," << 2 << QVector<int>{4, 0};
-    }
     void NumberListsReadItemByItem() {
-        const auto numbers = ParseNumberList(Fetch<QString>("text").toStdString(), Fetch<int>("count"));
-        QCOMPARE(QVector<int>(numbers.begin(), numbers.end()), Fetch<QVector<int>>("expected"));
+        using Case = std::tuple<const char*, size_t, std::vector<int32_t>>;
+        for (const auto& [text, count, numbers] : {Case{"5,6", 4, {5, 6, 0, 0}},       // only two of four
+                                                   Case{"1,2,3", 2, {1, 2}},           // extra items ignored
+                                                   Case{",x,7,-3", 4, {0, 0, 7, -3}},  // empty and bad items are 0
+                                                   Case{"4,", 2, {4, 0}}})             // a trailing comma
+            QVERIFY2(ParseNumberList(text, count) == numbers, text);
     }
 
     void WindowsOffTheAreaComeBackOntoItInTheirShowState() {
@@ -136,7 +114,6 @@ private slots:
         const ShellEnvironment env = ShellEnvironment::ForProgram(program.path().toStdString(), config, docs);
         QCOMPARE(env.ProgramDirectory, dir);
         QVERIFY(env.IniReadPath == dir + "Sonkora.ini" && env.IniWritePath == env.IniReadPath);
-        QCOMPARE(env.HelpDirectory(), dir + "help/");
         QVERIFY(!QFileInfo::exists(QString::fromStdString(config)));
         // The probe leaves nothing behind.
         QCOMPARE(QDir(program.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),

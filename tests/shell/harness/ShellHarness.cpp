@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QFileDialog>
-#include <QPointer>
 
 #include <algorithm>
 

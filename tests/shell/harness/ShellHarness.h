@@ -7,8 +7,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,8 +14,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <cstdint>
