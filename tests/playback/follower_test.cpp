@@ -32,33 +32,27 @@ protected:
     }
 };
 
-TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackForwardOnlyAndOnce) {
+// A timer that waits what each tick asks highlights every lyric within a millisecond of its time.
+TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackInTimeForwardOnlyAndOnce) {
     Play();
     ASSERT_TRUE(engine.Playing());
     Ticks times;
     for (const LyricTime& lyric : engine.Follower().LyricTimes()) times.push_back(lyric.Time);
     EXPECT_EQ(times, (Ticks{10, 20, 20, 40}));
-    for (int64_t tick : {0, 9}) TickAt(tick);
-    EXPECT_TRUE(editor.shown.empty()) << "nothing before the first lyric is reached";
-    for (int64_t tick : {15, 16, 25, 39, 200, 300}) TickAt(tick);
-    EXPECT_EQ(editor.shown, (Ticks{10, 20, 40})) << "the two lyrics at tick 20 come with one call";
-    EXPECT_EQ(engine.Follower().LastShownLyric(), 3);
-}
-
-TEST_F(FollowerTest, ATimerThatWaitsWhatEachTickAsksHighlightsEveryLyricWithinAMillisecond) {
-    Play();
     int64_t now = 0;
     size_t checked = 0;
-    while (engine.Playing() && now < At120(100)) {
+    while (engine.Playing() && now < 5'000'000) {
         const int wait = engine.Tick();
         ASSERT_GE(wait, 1);
         ASSERT_LE(wait, PlaybackEngine::TimerMillis);
-        for (; checked < editor.shown.size(); ++checked)
-            EXPECT_LT(now - At120(editor.shown[checked]), 1000) << "the lyric at tick " << editor.shown[checked];
+        for (; checked < editor.shown.size(); ++checked) {
+            const int64_t late = now - At120(editor.shown[checked]);
+            EXPECT_TRUE(late >= 0 && late < 1000) << "the lyric at tick " << editor.shown[checked] << ", " << late;
+        }
         now += int64_t{wait} * 1000;
         Run(now);
     }
-    EXPECT_EQ(editor.shown, (Ticks{10, 20, 40}));
+    EXPECT_EQ(editor.shown, (Ticks{10, 20, 40})) << "the two lyrics at tick 20 come with one call";
 }
 
 TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {
