@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -79,14 +78,14 @@ public:
     std::vector<std::string> DeviceNames() override { return names_; }
     std::unique_ptr<OutputDevice> Open(int index) override {
         log.opened.push_back(index);
-        if (failOpen.count(index) != 0) return nullptr;
-        return std::make_unique<RecordingDevice>(time_, log, failReset.count(index) == 0, watch);
+        if (index == failOpen) return nullptr;
+        return std::make_unique<RecordingDevice>(time_, log, index != failReset, watch);
     }
 
     std::string OpenError() const override { return openError; }
 
     DeviceLog log;
-    std::set<int> failOpen, failReset;
+    int failOpen = -1, failReset = -1;  // a device that does not open, one whose reset fails
     std::string openError;              // what the catalog says about any failed open
     AudioOutputWatch* watch = nullptr;  // given to every device opened
 
@@ -175,14 +174,12 @@ protected:
     void Run(int64_t until) {
         RunUntil(toolkit.GetScheduler(), time, until, [this] {
             const bool any = !posted.empty();
-            while (!posted.empty()) {
-                const ToolkitNotification notification = posted.front();
-                posted.erase(posted.begin());
-                if (notification == ToolkitNotification::MoreEventsWanted) {
+            for (; !posted.empty(); posted.erase(posted.begin())) {
+                if (posted.front() == ToolkitNotification::RanOutOfEvents) {
+                    engine.MidiPlaybackEnded();
+                } else {
                     ++feedRequests;
                     engine.MidiFeedRequest();
-                } else {
-                    engine.MidiPlaybackEnded();
                 }
             }
             return any;
@@ -194,7 +191,6 @@ protected:
         EXPECT_FALSE(engine.Playing());
         EXPECT_FALSE(frame.timerEnabled);
         EXPECT_EQ(std::pair(frame.gaugeMaximum, frame.gaugeProgress), std::pair(100, 100));
-        EXPECT_EQ(engine.Follower().LyricIndex(), 0);
         EXPECT_TRUE(engine.Follower().LyricTimes().empty());
         EXPECT_FALSE(editor.readOnly);
     }

@@ -22,9 +22,7 @@ Bytes KaraokeSong() {
 
 class FollowerTest : public EngineTest {
 protected:
-    void Play(bool fromCursor = false) {
-        engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, fromCursor);
-    }
+    void Play() { engine.PlaySong(folder.Write("song.kar", KaraokeSong()), &editor, false); }
     // Moves the clock to `tick` (at 120 bpm) and lets the timer tick once.
     void TickAt(int64_t tick) {
         Run(At120(tick));
@@ -57,14 +55,11 @@ TEST_F(FollowerTest, TheHighlightFollowsTheTextEventsOfTheThirdTrackInTimeForwar
 
 TEST_F(FollowerTest, TickArrivingWhileTheEditorIsBusyIsSkipped) {
     Play();
-    int nested = 0;
     editor.onShow = [&] {
-        ++nested;
         Run(At120(30));
         engine.Tick();  // the editor let the timer's message through
     };
     TickAt(15);
-    EXPECT_EQ(nested, 1);
     EXPECT_EQ(editor.shown, (Ticks{10}));
     editor.onShow = nullptr;
     engine.Tick();
