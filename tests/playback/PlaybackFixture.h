@@ -101,11 +101,12 @@ public:
     void SetGaugeProgress(int32_t progress) override { gaugeProgress = progress, progressUpdates.push_back(progress); }
     void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
     void ProcessPendingMessages() override {
+        ++pendingProcessed;
         if (onProcessPending) onProcessPending();
     }
     void ClearTrackDialogStatus() override { ++trackDialogCleared; }
 
-    int controlUpdates = 0, trackDialogCleared = 0;
+    int controlUpdates = 0, trackDialogCleared = 0, pendingProcessed = 0;
     int32_t gaugeMaximum = 100, gaugeProgress = 100;
     std::vector<int32_t> progressUpdates;
     bool timerEnabled = false;
@@ -175,12 +176,10 @@ protected:
         RunUntil(toolkit.GetScheduler(), time, until, [this] {
             const bool any = !posted.empty();
             for (; !posted.empty(); posted.erase(posted.begin())) {
-                if (posted.front() == ToolkitNotification::RanOutOfEvents) {
+                if (posted.front() == ToolkitNotification::RanOutOfEvents)
                     engine.MidiPlaybackEnded();
-                } else {
-                    ++feedRequests;
+                else
                     engine.MidiFeedRequest();
-                }
             }
             return any;
         });
@@ -204,7 +203,6 @@ protected:
     RecordingEditor editor;
     PlaybackEngine engine;
     std::vector<ToolkitNotification> posted;
-    int feedRequests = 0;
 };
 
 }  // namespace sonkora::test

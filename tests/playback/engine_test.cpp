@@ -16,24 +16,6 @@ Bytes SongWithStateBeforeTick96() {
               Tempo(2, 250000), NoteOn(46, 0, 62, 100), NoteOff(96, 0, 62), EndOfTrack()})});
 }
 
-// Forty quarter notes, one every 48 ticks (250 ms); and what the device gets of them when
-// they start at `start`.
-Bytes LongSong() {
-    Bytes track;
-    for (uint8_t i = 0; i < 40; ++i)
-        track = Cat({track, NoteOn(i == 0 ? 0 : 24, 0, 60 + i % 12, 100), NoteOff(24, 0, 60 + i % 12)});
-    return MidiFile(1, 96, {Cat({track, EndOfTrack()})});
-}
-SentList LongSongSent(int64_t start) {
-    SentList sent;
-    for (int64_t i = 0; i < 40; ++i) {
-        const auto key = static_cast<uint8_t>(60 + i % 12);
-        sent.push_back({start + At120(48 * i), {0x90, key, 100}});
-        sent.push_back({start + At120(48 * i + 24), {0x80, key, 0}});
-    }
-    return sent;
-}
-
 TEST_F(EngineTest, PlayingFromATimeSendsTheStateBeforeItAtOnceAndDropsItsNotes) {
     engine.PlaySongFrom(folder.Write("state.mid", SongWithStateBeforeTick96()), &editor, 96);
     ASSERT_TRUE(engine.Playing()) << (ui.errors.empty() ? "" : ui.errors[0].first);
@@ -48,7 +30,6 @@ TEST_F(EngineTest, PlayingFromATimeSendsTheStateBeforeItAtOnceAndDropsItsNotes) 
     // Running out of events ends the playback.
     ExpectIdle();
     EXPECT_EQ(std::pair(editor.collapses, catalog.log.silences), std::pair(1, 1));
-    EXPECT_TRUE(ui.errors.empty());
 }
 
 TEST_F(EngineTest, AuditionStartsSoundingAtTheFirstNoteOfItsTracks) {
@@ -76,13 +57,21 @@ protected:
 };
 
 TEST_F(ShortLookAheadTest, FeedRequestsThatStopOrNestNeitherLoseNorRepeatEvents) {
-    const std::string song = folder.Write("long.mid", LongSong());
+    // Forty quarter notes, one every 48 ticks (250 ms), and what the device gets of them from 15 s on.
+    Bytes track;
+    SentList whole;
+    for (uint8_t i = 0; i < 40; ++i) {
+        track = Cat({track, NoteOn(i == 0 ? 0 : 24, 0, 60, 100), NoteOff(24, 0, 60)});
+        whole.push_back({15'000'000 + At120(48 * i), {0x90, 60, 100}});
+        whole.push_back({15'000'000 + At120(48 * i + 24), {0x80, 60, 0}});
+    }
+    const std::string song = folder.Write("long.mid", MidiFile(1, 96, {Cat({track, EndOfTrack()})}));
     // A stop while a feed lets the window messages through queues nothing more.
     frame.onProcessPending = [&] { engine.StopPlaying(); };
     engine.PlaySongFrom(song, &editor, 0);
     const size_t queuedAtStart = toolkit.GetScheduler().QueuedCount();
     Run(15'000'000);
-    EXPECT_EQ(feedRequests, 1);
+    EXPECT_EQ(frame.pendingProcessed, 1) << "one feed request";
     EXPECT_LT(catalog.log.sent.size(), queuedAtStart);
     ExpectIdle();
 
@@ -95,8 +84,8 @@ TEST_F(ShortLookAheadTest, FeedRequestsThatStopOrNestNeitherLoseNorRepeatEvents)
     catalog.log.sent.clear();
     engine.PlaySongFrom(song, &editor, 0);
     Run(30'000'000);
-    EXPECT_GT(feedRequests, 10) << "the song goes to the toolkit piece by piece";
-    EXPECT_EQ(catalog.log.sent, LongSongSent(15'000'000));
+    EXPECT_GT(frame.pendingProcessed, 10) << "the song goes to the toolkit piece by piece";
+    EXPECT_EQ(catalog.log.sent, whole);
     ExpectIdle();
 }
 
