@@ -34,22 +34,18 @@ std::vector<int16_t> ReadWav(const std::string& path) {
 // window is above `threshold` and above eight times the loudest of the 60 ms before.
 std::vector<int64_t> Onsets(const std::vector<int16_t>& samples, int threshold = 500) {
     const size_t window = 44100 / 500, history = 30;
-    std::vector<int> peaks;
+    std::vector<int> peaks;  // of the windows before
+    std::vector<int64_t> onsets;
     for (size_t start = 0; start + window <= samples.size(); start += window) {
         int peak = 0;
         for (size_t i = start; i < start + window; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+        const auto recent = peaks.end() - static_cast<ptrdiff_t>(std::min(peaks.size(), history));
+        const int before = recent == peaks.end() ? 0 : *std::max_element(recent, peaks.end());
         peaks.push_back(peak);
-    }
-    std::vector<int64_t> onsets;
-    for (size_t w = 0; w < peaks.size(); ++w) {
-        int before = 0;
-        for (size_t h = w >= history ? w - history : 0; h < w; ++h) before = std::max(before, peaks[h]);
-        if (peaks[w] > threshold && peaks[w] > 8 * before) {
-            // The first sample of the window that is clearly above the noise.
-            size_t i = w * window;
-            while (std::abs(int{samples[i]}) <= threshold / 4) ++i;
-            onsets.push_back(static_cast<int64_t>(i));
-        }
+        if (peak <= threshold || peak <= 8 * before) continue;
+        size_t i = start;  // the first sample of the window that is clearly above the noise
+        while (std::abs(int{samples[i]}) <= threshold / 4) ++i;
+        onsets.push_back(static_cast<int64_t>(i));
     }
     return onsets;
 }
@@ -165,10 +161,9 @@ TEST_F(RenderTest, OggVorbisHasItsHeaderAndTheSongsLength) {
     size_t last = ogg.size() - 27;
     while (last > 0 && !std::equal(ogg.begin() + last, ogg.begin() + last + 4, "OggS")) --last;
     EXPECT_EQ(ogg[last + 5] & 4, 4);
-    int64_t granule = 0;
-    for (int i = 7; i >= 0; --i) granule = granule << 8 | ogg[last + 6 + i];
-    EXPECT_EQ(granule, summary.frames);
-    EXPECT_GE(granule, 66150);  // the song's 1.5 s
+    EXPECT_EQ(Bytes(ogg.begin() + last + 6, ogg.begin() + last + 14),
+              Cat({Le(static_cast<uint32_t>(summary.frames), 4), Le(0, 4)}));
+    EXPECT_GE(summary.frames, 66150);  // the song's 1.5 s
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "PlaybackFixture.h"
-#include "playback/SchedulerThread.h"
 
 namespace sonkora::test {
 namespace {
@@ -211,24 +210,21 @@ TEST(SchedulerToolkitTest, DevicesAreNamedByIndexOpenedOneAtATimeAndHandlesCheck
 
 TEST(SchedulerThreadTest, DispatchesOnItsOwnAndPostsNotifications) {
     SteadyTimeSource steady;
-    Scheduler scheduler(steady);
-    DeviceLog log;
-    RecordingDevice device(steady, log);
     std::promise<void> ranOut;
     std::future<void> ranOutSeen = ranOut.get_future();
-    scheduler.AttachDevice(&device);
-    scheduler.SetNotificationHandler([&](ToolkitNotification n) {
+    RecordingCatalog catalog(steady, {"Synth"});
+    SchedulerToolkit toolkit(catalog, steady, SchedulerToolkit::Drive::Thread);
+    toolkit.SetNotificationHandler([&](ToolkitNotification n) {
         if (n == RanOut) ranOut.set_value();
     });
-    SchedulerThread thread(scheduler);
-    scheduler.Prepare();
-    scheduler.Queue(Note(-1, 0xC0, 1));
-    scheduler.Queue(Note(0, 0x90, 60));
-    scheduler.StartStepOne();
-    scheduler.SetResolution(96);
+    const MidiHandle device = toolkit.OpenDevice(0);
+    toolkit.PrepareDevice(device);
+    toolkit.QueueEvent(device, Note(-1, 0xC0, 1));
+    toolkit.QueueEvent(device, Note(0, 0x90, 60));
+    toolkit.StartClock();
+    toolkit.SetClockResolution(96);
     ASSERT_EQ(ranOutSeen.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(log.sent.size(), 2u);
-    scheduler.AttachDevice(nullptr);
+    EXPECT_EQ(catalog.log.sent.size(), 2u);
 }
 
 }  // namespace
