@@ -74,8 +74,8 @@ private:
 
 class RecordingCatalog final : public DeviceCatalog {
 public:
-    RecordingCatalog(const TimeSource& time, std::vector<std::string> names) : time_(time), names_(std::move(names)) {}
-    std::vector<std::string> DeviceNames() override { return names_; }
+    RecordingCatalog(const TimeSource& time, std::vector<std::string> names) : names(std::move(names)), time_(time) {}
+    std::vector<std::string> DeviceNames() override { return names; }
     std::unique_ptr<OutputDevice> Open(int index) override {
         log.opened.push_back(index);
         if (index == failOpen) return nullptr;
@@ -84,6 +84,7 @@ public:
 
     std::string OpenError() const override { return openError; }
 
+    std::vector<std::string> names;
     DeviceLog log;
     int failOpen = -1, failReset = -1;  // a device that does not open, one whose reset fails
     std::string openError;              // what the catalog says about any failed open
@@ -91,7 +92,6 @@ public:
 
 private:
     const TimeSource& time_;
-    std::vector<std::string> names_;
 };
 
 class RecordingFrame final : public PlaybackFrame {
@@ -164,10 +164,7 @@ constexpr int64_t At120(int64_t ticks) {
 
 class EngineTest : public ::testing::Test {
 protected:
-    explicit EngineTest(SchedulerLimits limits = {})
-        : catalog(time, {"Test Synth", "Port B"}),
-          toolkit(catalog, time, SchedulerToolkit::Drive::ByHand, limits),
-          engine(toolkit, ui, frame) {
+    explicit EngineTest(SchedulerLimits limits = {}) : toolkit(catalog, time, SchedulerToolkit::Drive::ByHand, limits) {
         toolkit.SetNotificationHandler([this](ToolkitNotification n) { posted.push_back(n); });
     }
 
@@ -196,12 +193,12 @@ protected:
 
     TempFolder folder;
     ManualTimeSource time;
-    RecordingCatalog catalog;
+    RecordingCatalog catalog{time, {"Test Synth", "Port B"}};
     SchedulerToolkit toolkit;
     RecordingUser ui;
     RecordingFrame frame;
     RecordingEditor editor;
-    PlaybackEngine engine;
+    PlaybackEngine engine{toolkit, ui, frame};
     std::vector<ToolkitNotification> posted;
 };
 

@@ -166,12 +166,10 @@ TEST_F(SchedulerTest, SystemExclusiveBytesBecomeOneMessageAtTheTimeOfTheRecordBe
               EventRecord{48, 0xFC, 0, 0, 0}, EventRecord{48, 0x12, 0, 0, 0}, SysexByte(0xF0), SysexByte(0x44)});
     Start();
     RunTo(2'000'000);
-    EXPECT_EQ(log.sent, (SentList{{0, {0x90, 60, 100}},
-                                  {0, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
-                                  {500'000, {0x80, 60, 0}},
-                                  {500'000, {0xF0, 0x43}},
-                                  {750'000, {0xFC}},
-                                  {1'000'000, {0xF0, 0x44}}}));
+    const SentList expected{{0, {0x90, 60, 100}},     {0, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+                            {500'000, {0x80, 60, 0}}, {500'000, {0xF0, 0x43}},
+                            {750'000, {0xFC}},        {1'000'000, {0xF0, 0x44}}};
+    EXPECT_EQ(log.sent, expected);
     EXPECT_EQ(posted, (Posts{RanOut}));
 }
 
@@ -182,18 +180,15 @@ TEST_F(SchedulerTest, ClockReadingStaysWithin32BitsAndAZeroResolutionDoesNotStop
     time.Set(10'000'000);
     EXPECT_EQ(scheduler.ReadClock(), std::numeric_limits<int32_t>::max());
 
-    scheduler.Stop();
     scheduler.Prepare();
     Start(0);
     time.Set(11'000'000);
     EXPECT_EQ(scheduler.ReadClock(), 2);  // treated as one tick per quarter at 120 bpm
 }
 
-TEST(SchedulerToolkitTest, DevicesAreNamedByIndexOpenedOneAtATimeAndHandlesChecked) {
-    ManualTimeSource time;
-    RecordingCatalog catalog(time, {"First", std::string(300, 'x')});
-    SchedulerToolkit toolkit(catalog, time, SchedulerToolkit::Drive::ByHand);
-    EXPECT_EQ(toolkit.DeviceName(0), "First");
+TEST_F(EngineTest, ToolkitNamesDevicesByIndexOpensOneAtATimeAndChecksHandles) {
+    catalog.names[1] = std::string(300, 'x');
+    EXPECT_EQ(toolkit.DeviceName(0), "Test Synth");
     EXPECT_EQ(toolkit.DeviceName(1)->size(), 255u);
     EXPECT_FALSE(toolkit.DeviceName(2).has_value());
 
