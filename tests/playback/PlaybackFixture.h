@@ -172,12 +172,9 @@ protected:
     void Run(int64_t until) {
         RunUntil(toolkit.GetScheduler(), time, until, [this] {
             const bool any = !posted.empty();
-            for (; !posted.empty(); posted.erase(posted.begin())) {
-                if (posted.front() == ToolkitNotification::RanOutOfEvents)
-                    engine.MidiPlaybackEnded();
-                else
-                    engine.MidiFeedRequest();
-            }
+            for (; !posted.empty(); posted.erase(posted.begin()))
+                posted.front() == ToolkitNotification::RanOutOfEvents ? engine.MidiPlaybackEnded()
+                                                                      : engine.MidiFeedRequest();
             return any;
         });
     }
