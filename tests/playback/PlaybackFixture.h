@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,7 @@ protected:
 
     TempFolder folder;
     ManualTimeSource time;
+    std::optional<AudioOutputWatch> watch;  // outlives every device it is given to
     RecordingCatalog catalog{time, {"Test Synth", "Port B"}};
     SchedulerToolkit toolkit;
     RecordingUser ui;

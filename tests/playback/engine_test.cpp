@@ -161,8 +161,7 @@ constexpr int64_t Stall = 1'000'000;  // the watch's limit in these tests
 // playback stops and the user is told why and where to choose another device. The test
 // plays the audio driver by hand.
 TEST_F(EngineTest, AnOutputThatStopsTakingSoundStopsThePlaybackAndIsReportedOnce) {
-    AudioOutputWatch watch("Test Audio", Stall);
-    catalog.watch = &watch;
+    catalog.watch = &watch.emplace("Test Audio", Stall);
     engine.SetDeviceAdvice("To choose another device: Options > Midi Setup...");
     // One note held for 20 s.
     const std::string song =
@@ -196,7 +195,7 @@ TEST_F(EngineTest, AnOutputThatStopsTakingSoundStopsThePlaybackAndIsReportedOnce
         int64_t lostAt = -1;
         for (int64_t t = 20'000; t <= c.ticksUntil && engine.Playing(); t += 20'000) {
             Run(start + t);
-            if (t <= c.pullsUntil) watch.Pulled(start + t);
+            if (t <= c.pullsUntil) watch->Pulled(start + t);
             engine.Tick();
             if (!engine.Playing()) lostAt = t;
         }
