@@ -50,12 +50,15 @@ std::vector<int64_t> Onsets(const std::vector<int16_t>& samples, int threshold =
     return onsets;
 }
 
-// Wood block hits at ticks 0, 96, 192 and 288; the tempo doubles at 192, the song ends at 384.
+// A wood block hit `delta` ticks on, 12 ticks long.
+Bytes Hit(uint32_t delta) {
+    return Cat({NoteOn(delta, 9, 76, 127), NoteOff(12, 9, 76)});
+}
+
+// Hits at ticks 0, 96, 192 and 288; the tempo doubles at 192, the song ends at 384.
 Bytes WoodBlockSong() {
     return MidiFile(1, 96,
-                    {Cat({Tempo(0, 500000), NoteOn(0, 9, 76, 127), NoteOff(12, 9, 76), NoteOn(84, 9, 76, 127),
-                          NoteOff(12, 9, 76), Tempo(84, 250000), NoteOn(0, 9, 76, 127), NoteOff(12, 9, 76),
-                          NoteOn(84, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack(84)})});
+                    {Cat({Tempo(0, 500000), Hit(0), Hit(84), Tempo(84, 250000), Hit(0), Hit(84), EndOfTrack(84)})});
 }
 
 class RenderTest : public ::testing::Test {
@@ -70,9 +73,7 @@ protected:
 TEST_F(RenderTest, SongsSoundWithTheirNotesWhereTheScorePutsThem) {
     const Bytes audition = MidiFile(
         1, 96,
-        {Cat({Tempo(0, 500000), EndOfTrack()}),
-         Cat({NoteOn(96, 9, 76, 127), NoteOff(12, 9, 76), NoteOn(84, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()}),
-         Cat({NoteOn(48, 9, 76, 127), NoteOff(12, 9, 76), EndOfTrack()})});
+        {Cat({Tempo(0, 500000), EndOfTrack()}), Cat({Hit(96), Hit(84), EndOfTrack()}), Cat({Hit(48), EndOfTrack()})});
     const struct {
         std::string name;
         Bytes song;
