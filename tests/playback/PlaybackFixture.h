@@ -75,7 +75,8 @@ private:
 
 class RecordingCatalog final : public DeviceCatalog {
 public:
-    RecordingCatalog(const TimeSource& time, std::vector<std::string> names) : names(std::move(names)), time_(time) {}
+    RecordingCatalog(const TimeSource& time, std::vector<std::string> deviceNames)
+        : names(std::move(deviceNames)), time_(time) {}
     std::vector<std::string> DeviceNames() override { return names; }
     std::unique_ptr<OutputDevice> Open(int index) override {
         log.opened.push_back(index);
