@@ -75,17 +75,10 @@ std::optional<int> Reference(const QString& text, int selStart, int selLength, c
     auto matchesAt = [&](int p) {
         for (int k = 0; k < m; ++k)
             if (fold(text[p + k]) != fold(what[k])) return false;
-        if (!o.WholeWord) return true;
-        return word(p) && !word(p - 1) && !word(p + m);
+        return !o.WholeWord || (word(p) && !word(p - 1) && !word(p + m));
     };
-    if (n == 0 || m == 0) return std::nullopt;
-    if (o.Down) {
-        for (int p = selStart + selLength; p + m <= n; ++p)
-            if (matchesAt(p)) return p;
-    } else {
-        for (int p = selStart - m; p >= 0; --p)
-            if (matchesAt(p)) return p;
-    }
+    for (int p = o.Down ? selStart + selLength : selStart - m; m > 0 && p >= 0 && p + m <= n; p += o.Down ? 1 : -1)
+        if (matchesAt(p)) return p;
     return std::nullopt;
 }
 
@@ -93,19 +86,15 @@ std::optional<int> Reference(const QString& text, int selStart, int selLength, c
 // replacement leaves (after it going down, before it going up).
 ReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, const QString& what,
                                   const QString& replacement, const SearchOptions& o) {
-    ReplaceAllResult result;
-    result.SelStart = selStart;
-    result.SelLength = selLength;
-    int rounds = 0;
-    while (const std::optional<int> p = ScanText(text, result.SelStart, result.SelLength, what, o)) {
+    std::vector<int> positions;
+    while (const std::optional<int> p = ScanText(text, selStart, selLength, what, o)) {
         text.replace(*p, what.size(), replacement);
-        result.Positions.push_back(*p);
-        result.SelStart = o.Down ? *p + static_cast<int>(replacement.size()) : *p;
-        result.SelLength = 0;
-        if (++rounds > 10000) break;
+        positions.push_back(*p);
+        selStart = o.Down ? *p + static_cast<int>(replacement.size()) : *p;
+        selLength = 0;
+        if (positions.size() > 10000) break;
     }
-    result.Text = text;
-    return result;
+    return {positions, text, selStart, selLength, false};
 }
 
 QString RandomText(QRandomGenerator& random, int maxLength, const QString& alphabet) {
