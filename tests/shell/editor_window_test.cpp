@@ -86,7 +86,6 @@ private slots:
         ModalAnswerer answer;
         answer.Act(look);
         QTest::keyClick(SongText(first), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(answer.Seen, QStringList({"file: Save As"}));
         QCOMPARE(offered, QDir(f.folder.Path()).absolutePath() + "/untitled.stf");
         // Cancelled: nothing was written anywhere, the text is still unsaved.
         QVERIFY(!QFile::exists(f.folder.Path("untitled.stf")) && Modified(first));
@@ -95,7 +94,6 @@ private slots:
         // Saved once, the document is saved in place from now on.
         Type(first, "!");
         QVERIFY(first->Save());
-        QCOMPARE(f.folder.ReadFile("songs/one.stf"), QByteArray("first song!\r\n"));
 
         // The second new song is offered in the folder used last, and does not replace
         // the first one without a question.
@@ -106,7 +104,7 @@ private slots:
         QCOMPARE(offered, songs + "/untitled.stf");
         QVERIFY(!second->Save());
         QCOMPARE(answer.Seen.last(), "box: one.stf already exists.\nDo you want to replace it?");
-        QCOMPARE(f.folder.ReadFile("songs/one.stf"), QByteArray("first song!\r\n"));
+        QCOMPARE(f.folder.ReadFile("songs/one.stf"), QByteArray("first song!\r\n"));  // saved in place, not replaced
         QVERIFY(Modified(second));
     }
 
