@@ -228,9 +228,6 @@ private slots:
         QCOMPARE(SongText(editor)->toPlainText(), QString::fromUtf8("\\t 3\n@TCaf\xC3\xA9\n\nla\nend\n"));
         doc.PlaceCaret(3, 99);
         QCOMPARE(doc.CaretIndex(), 15);  // the end of "la"
-        editor->SetMidiFileLine("/songs/a.mid");
-        editor->SetMidiFileLine("/songs/b.mid");
-        QVERIFY(SongText(editor)->toPlainText().startsWith("\\m /songs/b.mid\n\\t 3\n@TCaf"));
         QVERIFY(Modified(editor));
     }
 };

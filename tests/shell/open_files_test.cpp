@@ -144,9 +144,8 @@ private slots:
         QCOMPARE(menu->actions()[7]->text(), QStringLiteral("&8 %1").arg(f.folder.Path("s2.stf")));
         answers.Press(QMessageBox::Ok);
         menu->actions()[1]->trigger();  // s8.stf, gone
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: %1 no longer exists; it is taken off the list of recent "
-                                                     "files.")
-                                          .arg(f.folder.Path("s8.stf")));
+        QCOMPARE(answers.Seen.last(),
+                 "box: " + f.folder.Path("s8.stf") + " no longer exists; it is taken off the list of recent files.");
         QVERIFY(frame.Editors().isEmpty());
         menu->actions()[3]->trigger();  // s5.stf, now the fourth
         QCOMPARE(EditorFiles(frame), QStringList{"s5.stf"});

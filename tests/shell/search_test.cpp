@@ -97,8 +97,8 @@ ReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, con
     return {positions, text, selStart, selLength, false};
 }
 
-QString RandomText(QRandomGenerator& random, int maxLength, const QString& alphabet) {
-    const int length = random.bounded(maxLength + 1);
+QString RandomText(QRandomGenerator& random, int minLength, int maxLength, const QString& alphabet) {
+    const int length = random.bounded(minLength, maxLength + 1);
     QString text;
     for (int i = 0; i < length; ++i) text += alphabet[random.bounded(static_cast<int>(alphabet.size()))];
     return text;
@@ -269,9 +269,8 @@ private slots:
         const QString alphabet = "aAb é1.É";
         const QStringList replacements = {"", "a", "ba", "ab", "x", "A.", "."};
         for (int round = 0; round < 8000; ++round) {
-            const QString text = RandomText(random, 15, alphabet);
-            QString what = RandomText(random, 3, alphabet);
-            if (what.isEmpty()) what = "a";
+            const QString text = RandomText(random, 0, 15, alphabet);
+            const QString what = RandomText(random, 1, 3, alphabet);
             QString replacement = replacements[random.bounded(static_cast<int>(replacements.size()))];
             if (random.bounded(4) == 0) replacement = what + replacement;  // holds the search text
             if (random.bounded(4) == 0) replacement = replacement + what;
