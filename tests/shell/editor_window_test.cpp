@@ -119,12 +119,6 @@ private slots:
         Action(f.frame.get(), "openDocument")->trigger();
         QCOMPARE(f.frame->ActiveEditor(), song);  // not a second window on it
         QCOMPARE(SongText(song)->toPlainText(), "one\n edited");
-
-        // A session that lists a file twice opens it once.
-        Shell twice({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
-                            "View1FileName=$FOLDER/song.stf\nView2FileName=$FOLDER/song.stf\n",
-                     .files = {{"song.stf", "one\n"}}});
-        QCOMPARE(twice.frame->Editors().size(), qsizetype(1));
     }
 
     void AnImportOverAnEditedOpenSongTextAsksAndReloadsIt() {

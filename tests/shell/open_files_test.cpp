@@ -3,7 +3,8 @@
 // track dialog), a file that cannot be read is reported while the others still open,
 // a UTF-8 song text is offered for conversion; and the recent files of the File menu,
 // kept in Sonkora.ini, with a file that is gone taken off the list when chosen. A FIFO,
-// whether listed in the session or given to open, is refused without being opened.
+// whether listed in the session or given to open, is refused without being opened; a
+// file the session lists twice opens once.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -102,22 +103,23 @@ private slots:
         QCOMPARE(RecentNames(*f.frame), (QStringList{"utf8.stf", "HIT.KAR", "tune.midi", "song.stf"}));
     }
 
-    void AFifoInTheSessionOrGivenToOpenIsRefusedUnopened() {
+    void AFifoInTheSessionOrGivenToOpenIsRefusedUnopenedAndARepeatedEntryOpensOnce() {
         QTemporaryDir elsewhere;
         const QString pipe = elsewhere.filePath("pipe.stf");
         QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
         WatchedFifo fifo(pipe);
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
-        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
-                        "View1FileName=$FOLDER/a.stf\nView2FileName=" +
+        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\nView3=Edit\n[ViewSettings]\nView0HelpShown=40\n"
+                        "View1FileName=$FOLDER/a.stf\nView3FileName=$FOLDER/a.stf\nView2FileName=" +
                         pipe.toUtf8() + "\n",
                  .files = {{"a.stf", "a\n"}}});
         f.frame->OpenFiles({pipe});
         QCOMPARE(fifo.Stop(), 0);
         const QString refused = QStringLiteral("box: Cannot open %1: cannot read: not a regular file").arg(pipe);
         QCOMPARE(answers.Seen, (QStringList{refused, refused}));
-        // The session's other file opened all the same.
+        // The session's other file opened all the same, once (beside the FIFO's empty window, as a gone file's).
+        QCOMPARE(f.frame->Editors().size(), qsizetype(2));
         QCOMPARE(SongText(f.frame->EditorOf(f.folder.Path("a.stf")))->toPlainText(), "a\n");
     }
 
