@@ -3,7 +3,8 @@
 // track dialog), a file that cannot be read is reported while the others still open,
 // a UTF-8 song text is offered for conversion; and the recent files of the File menu,
 // kept in Sonkora.ini, with a file that is gone taken off the list when chosen. A FIFO,
-// whether listed in the session or given to open, is refused without being opened.
+// whether listed in the session or given to open, is refused without being opened; a
+// file the session lists twice opens once.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,33 +35,30 @@ QStringList RecentNames(const MainWindow& frame) {
 
 // A FIFO, made already, whose writer counts the readers that open it. Each meets an end of
 // file at once, so a program that wrongly opens it still comes back; Stop() tells how many.
-class WatchedFifo {
-public:
-    explicit WatchedFifo(const QString& path)
-        : path_(path.toStdString()), writer_([this] {
-              for (;;) {
-                  const int descriptor = ::open(path_.c_str(), O_WRONLY);  // until a reader comes
-                  if (descriptor >= 0) ::close(descriptor);
-                  if (stop_) return;
-                  ++readers_;
-              }
-          }) {}
+struct WatchedFifo {
+    explicit WatchedFifo(const QString& fifo) : path(fifo.toStdString()) {}
     ~WatchedFifo() { Stop(); }
     int Stop() {
-        if (writer_.joinable()) {  // the watch ends with a reader of its own
-            stop_ = true;
-            const int reader = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
-            writer_.join();
+        if (writer.joinable()) {  // the watch ends with a reader of its own
+            stop = true;
+            const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+            writer.join();
             if (reader >= 0) ::close(reader);
         }
-        return readers_;
+        return readers;
     }
 
-private:
-    std::string path_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> readers_{0};
-    std::thread writer_;
+    std::string path;
+    std::atomic<bool> stop{false};
+    std::atomic<int> readers{0};
+    std::thread writer{[this] {
+        for (;;) {
+            const int descriptor = ::open(path.c_str(), O_WRONLY);  // until a reader comes
+            if (descriptor >= 0) ::close(descriptor);
+            if (stop) return;
+            ++readers;
+        }
+    }};
 };
 
 }  // namespace
@@ -71,16 +69,10 @@ class OpenFilesTest : public QObject {
 private slots:
     void FilesOfTheCommandLineOpenByWhatTheyAre() {
         Shell f;
-        {
-            // The karaoke file of the six-note song, made by Make; the song text stays open.
-            EditorWindow* maker = f.Open(QStringLiteral("song.stf"), SixSyllables);
-            ModalAnswerer answers;
-            answers.Press(QMessageBox::Ok);
-            Action(maker, "makeKaraoke")->trigger();
-            QVERIFY(QFile::rename(f.folder.Path(QStringLiteral("song.kar")), f.folder.Path(QStringLiteral("HIT.KAR"))));
-        }
-        f.folder.WriteFile(QStringLiteral("utf8.stf"), "\\t 1\r\n@TCaf\xC3\xA9 \xE2\x80\x9Cso\xC4\x81\xE2\x80\x9D\r\n");
-        QFile::copy(f.folder.Path(QStringLiteral("song.mid")), f.folder.Path(QStringLiteral("tune.midi")));
+        f.Open("song.stf", SixSyllables);  // open already
+        QVERIFY(QFile::copy(SONKORA_SOURCE_DIR "/tests/data/kar/classic.kar", f.folder.Path("HIT.KAR")));
+        f.folder.WriteFile("utf8.stf", "\\t 1\r\n@TCaf\xC3\xA9 \xE2\x80\x9Cso\xC4\x81\xE2\x80\x9D\r\n");
+        QFile::copy(f.folder.Path("song.mid"), f.folder.Path("tune.midi"));
 
         ModalAnswerer answers;
         answers
@@ -91,53 +83,44 @@ private slots:
             .Press(QMessageBox::Yes);  // utf8.stf, converted
         const QString previous = QDir::currentPath();
         QDir::setCurrent(f.folder.Path());
-        f.folder.WriteFile(QStringLiteral("text.mid"), "\\t 1\n");
-        f.frame->OpenFiles({QStringLiteral("song.stf"), f.folder.Path(QStringLiteral("missing.stf")),
-                            QStringLiteral("tune.midi"), QStringLiteral("text.mid"), QStringLiteral("HIT.KAR"),
-                            QStringLiteral("utf8.stf")});
+        f.folder.WriteFile("text.mid", "\\t 1\n");
+        f.frame->OpenFiles({"song.stf", f.folder.Path("missing.stf"), "tune.midi", "text.mid", "HIT.KAR", "utf8.stf"});
         QDir::setCurrent(previous);
-        QVERIFY2(answers.Seen[0].startsWith(
-                     QStringLiteral("box: Cannot open %1").arg(f.folder.Path(QStringLiteral("missing.stf")))),
-                 qPrintable(answers.Seen[0]));
-        QCOMPARE(answers.Seen[1], QStringLiteral("dialog: Select Voice Track"));
-        QCOMPARE(answers.Seen[2],
-                 QStringLiteral("box: %1 is not a MIDI file.").arg(f.folder.Path(QStringLiteral("text.mid"))));
-        QVERIFY2(answers.Seen[4].contains(QStringLiteral("is written in UTF-8")) &&
-                     answers.Seen[4].contains(QStringLiteral("Line 2 holds \"\u0101\" (U+0101)")),
-                 qPrintable(answers.Seen[4]));
+        QVERIFY(answers.Seen[0].startsWith("box: Cannot open " + f.folder.Path("missing.stf")));
+        QCOMPARE(answers.Seen[1], "dialog: Select Voice Track");
+        QCOMPARE(answers.Seen[2], "box: " + f.folder.Path("text.mid") + " is not a MIDI file.");
+        QVERIFY(answers.Seen[4].contains("is written in UTF-8") &&
+                answers.Seen[4].contains("Line 2 holds \"\u0101\" (U+0101)"));
 
         // The MIDI file became a new song text naming it; the karaoke file was imported.
-        QCOMPARE(EditorFiles(*f.frame), (QStringList{QStringLiteral("song.stf"), QStringLiteral("untitled.stf"),
-                                                     QStringLiteral("HIT.stf"), QStringLiteral("utf8.stf")}));
+        QCOMPARE(EditorFiles(*f.frame), (QStringList{"song.stf", "untitled.stf", "HIT.stf", "utf8.stf"}));
         const QList<EditorWindow*> editors = f.frame->Editors();
-        const QString fromMidi = SongText(editors[2])->toPlainText();
-        QVERIFY2(fromMidi.contains(QStringLiteral("\\m %1").arg(f.folder.Path(QStringLiteral("tune.midi")))),
-                 qPrintable(fromMidi));
-        QVERIFY2(SongText(editors[1])->toPlainText().contains(QStringLiteral("Hel-lo world")), "imported lyrics");
+        QVERIFY(SongText(editors[2])->toPlainText().contains("\\m " + f.folder.Path("tune.midi")));
+        QVERIFY(SongText(editors[1])->toPlainText().contains("Lan-tern light"));
         // Converted in the editor, every character as meant, and marked modified.
-        QCOMPARE(SongText(editors[0])->toPlainText(), QStringLiteral("\\t 1\n@TCaf\u00E9 \u201Cso\u0101\u201D\n"));
+        QCOMPARE(SongText(editors[0])->toPlainText(), "\\t 1\n@TCaf\u00E9 \u201Cso\u0101\u201D\n");
         QVERIFY(SongText(editors[0])->document()->isModified());
-        QCOMPARE(RecentNames(*f.frame), (QStringList{QStringLiteral("utf8.stf"), QStringLiteral("HIT.KAR"),
-                                                     QStringLiteral("tune.midi"), QStringLiteral("song.stf")}));
+        QCOMPARE(RecentNames(*f.frame), (QStringList{"utf8.stf", "HIT.KAR", "tune.midi", "song.stf"}));
     }
 
-    void AFifoInTheSessionOrGivenToOpenIsRefusedUnopened() {
+    void AFifoInTheSessionOrGivenToOpenIsRefusedUnopenedAndARepeatedEntryOpensOnce() {
         QTemporaryDir elsewhere;
-        const QString pipe = elsewhere.filePath(QStringLiteral("pipe.stf"));
+        const QString pipe = elsewhere.filePath("pipe.stf");
         QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
         WatchedFifo fifo(pipe);
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
-        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\n[ViewSettings]\nView0HelpShown=40\n"
-                        "View1FileName=$FOLDER/a.stf\nView2FileName=" +
+        Shell f({.ini = "[Views]\nView0=Main\nView1=Edit\nView2=Edit\nView3=Edit\n[ViewSettings]\nView0HelpShown=40\n"
+                        "View1FileName=$FOLDER/a.stf\nView3FileName=$FOLDER/a.stf\nView2FileName=" +
                         pipe.toUtf8() + "\n",
                  .files = {{"a.stf", "a\n"}}});
         f.frame->OpenFiles({pipe});
         QCOMPARE(fifo.Stop(), 0);
         const QString refused = QStringLiteral("box: Cannot open %1: cannot read: not a regular file").arg(pipe);
         QCOMPARE(answers.Seen, (QStringList{refused, refused}));
-        // The session's other file opened all the same.
-        QCOMPARE(SongText(f.frame->EditorOf(f.folder.Path(QStringLiteral("a.stf"))))->toPlainText(), "a\n");
+        // The session's other file opened all the same, once (beside the FIFO's empty window, as a gone file's).
+        QCOMPARE(f.frame->Editors().size(), qsizetype(2));
+        QCOMPARE(SongText(f.frame->EditorOf(f.folder.Path("a.stf")))->toPlainText(), "a\n");
     }
 
     void RecentFilesAreKeptAndAGoneOneIsDroppedWhenChosen() {
@@ -152,35 +135,34 @@ private slots:
         QVERIFY(f.frame->close());
 
         // The next start lists eight of them in the File menu, newest first.
-        QVERIFY(QFile::remove(f.folder.Path(QStringLiteral("s8.stf"))));
+        QVERIFY(QFile::remove(f.folder.Path("s8.stf")));
         MainWindow frame(f.folder.Environment());
         frame.show();
         frame.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&frame));
-        auto* menu = frame.findChild<QMenu*>(QStringLiteral("recentFiles"));
+        auto* menu = frame.findChild<QMenu*>("recentFiles");
         QCOMPARE(menu->actions().size(), 8);
-        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("&1 %1").arg(f.folder.Path(QStringLiteral("s9.stf"))));
-        QCOMPARE(menu->actions()[7]->text(), QStringLiteral("&8 %1").arg(f.folder.Path(QStringLiteral("s2.stf"))));
+        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("&1 %1").arg(f.folder.Path("s9.stf")));
+        QCOMPARE(menu->actions()[7]->text(), QStringLiteral("&8 %1").arg(f.folder.Path("s2.stf")));
         answers.Press(QMessageBox::Ok);
         menu->actions()[1]->trigger();  // s8.stf, gone
-        QCOMPARE(answers.Seen.last(), QStringLiteral("box: %1 no longer exists; it is taken off the list of recent "
-                                                     "files.")
-                                          .arg(f.folder.Path(QStringLiteral("s8.stf"))));
+        QCOMPARE(answers.Seen.last(),
+                 "box: " + f.folder.Path("s8.stf") + " no longer exists; it is taken off the list of recent files.");
         QVERIFY(frame.Editors().isEmpty());
         menu->actions()[3]->trigger();  // s5.stf, now the fourth
-        QCOMPARE(EditorFiles(frame), QStringList{QStringLiteral("s5.stf")});
+        QCOMPARE(EditorFiles(frame), QStringList{"s5.stf"});
         QCOMPARE(menu->actions().size(), 7);
-        QCOMPARE(RecentNames(frame).first(), QStringLiteral("s5.stf"));
+        QCOMPARE(RecentNames(frame).first(), "s5.stf");
 
         // Redo is there under both its keys.
         SongTextEdit* text = SongText(frame.ActiveEditor());
         text->setFocus();
-        QTest::keyClicks(text, QStringLiteral("a"));
+        QTest::keyClicks(text, "a");
         for (QKeyCombination redo : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
             text->undo();
-            QCOMPARE(text->toPlainText(), QStringLiteral("\\t 1\n"));
+            QCOMPARE(text->toPlainText(), "\\t 1\n");
             QTest::keyClick(text, redo.key(), redo.keyboardModifiers());
-            QCOMPARE(text->toPlainText(), QStringLiteral("a\\t 1\n"));
+            QCOMPARE(text->toPlainText(), "a\\t 1\n");
         }
         text->document()->setModified(false);
         frame.close();
@@ -188,7 +170,7 @@ private slots:
 
     void AnInstalledFirstStartOpensTheExampleFromTheUsersDocuments() {
         TestProgramFolder folder;
-        folder.Copy(QStringLiteral("examples"));
+        folder.Copy("examples");
         QTemporaryDir documents;
         ShellEnvironment environment = folder.Environment();
         environment.DocumentDirectory = documents.path().toStdString() + "/";
@@ -196,11 +178,9 @@ private slots:
         MainWindow frame(environment);
         frame.show();
         QVERIFY(frame.ActiveEditor());
-        QCOMPARE(frame.ActiveEditor()->FileName(), documents.filePath(QStringLiteral("examples/jingle_bells.stf")));
+        QCOMPARE(frame.ActiveEditor()->FileName(), documents.filePath("examples/jingle_bells.stf"));
         // Make writes beside the song, in a folder the user can write.
-        QFile copy(documents.filePath(QStringLiteral("examples/jingle_bells.mid")));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), folder.ReadFile(QStringLiteral("examples/jingle_bells.mid")));
+        QVERIFY(QFile::exists(documents.filePath("examples/jingle_bells.mid")));
         frame.close();
     }
 };

@@ -17,6 +17,12 @@ namespace {
 
 using Sel = QPair<int, int>;
 
+// The options of a query "OPTIONS:WHAT": d(own) or up, w(hole word), c(ase).
+SearchOptions Options(const QString& query) {
+    const QString options = query.section(':', 0, 0);
+    return {.Down = options.contains('d'), .MatchCase = options.contains('c'), .WholeWord = options.contains('w')};
+}
+
 struct Pane {
     QWidget owner;
     SongTextEdit* text = new SongTextEdit(&owner);
@@ -29,13 +35,13 @@ struct Pane {
     }
     Sel Selection() const { return {text->SelectionStart(), text->SelectionLength()}; }
     QDialog* Dialog(const char* name) { return Child<QDialog>(&owner, name); }
-    // Fills in a dialog ("findDialog", "replaceDialog") as a user would.
-    void SetUp(const char* dialog, const QString& what, bool down = true, bool wholeWord = false,
-               bool matchCase = false, const QString& replacement = {}) {
-        QTest::keyClicks(Child<QLineEdit>(Dialog(dialog), "findWhat"), what);
-        Child<QRadioButton>(Dialog(dialog), down ? "down" : "up")->setChecked(true);
-        Child<QCheckBox>(Dialog(dialog), "wholeWord")->setChecked(wholeWord);
-        Child<QCheckBox>(Dialog(dialog), "matchCase")->setChecked(matchCase);
+    // Fills in a dialog ("findDialog", "replaceDialog") as a user would; `query` as Query reads it.
+    void SetUp(const char* dialog, const QString& query, const QString& replacement = {}) {
+        const SearchOptions o = Options(query);
+        QTest::keyClicks(Child<QLineEdit>(Dialog(dialog), "findWhat"), query.section(':', 1));
+        Child<QRadioButton>(Dialog(dialog), o.Down ? "down" : "up")->setChecked(true);
+        Child<QCheckBox>(Dialog(dialog), "wholeWord")->setChecked(o.WholeWord);
+        Child<QCheckBox>(Dialog(dialog), "matchCase")->setChecked(o.MatchCase);
         if (auto* with = Child<QLineEdit>(Dialog(dialog), "replaceWith")) with->setText(replacement);
     }
     void Click(const char* dialog, const char* button) {
@@ -69,17 +75,10 @@ std::optional<int> Reference(const QString& text, int selStart, int selLength, c
     auto matchesAt = [&](int p) {
         for (int k = 0; k < m; ++k)
             if (fold(text[p + k]) != fold(what[k])) return false;
-        if (!o.WholeWord) return true;
-        return word(p) && !word(p - 1) && !word(p + m);
+        return !o.WholeWord || (word(p) && !word(p - 1) && !word(p + m));
     };
-    if (n == 0 || m == 0) return std::nullopt;
-    if (o.Down) {
-        for (int p = selStart + selLength; p + m <= n; ++p)
-            if (matchesAt(p)) return p;
-    } else {
-        for (int p = selStart - m; p >= 0; --p)
-            if (matchesAt(p)) return p;
-    }
+    for (int p = o.Down ? selStart + selLength : selStart - m; m > 0 && p >= 0 && p + m <= n; p += o.Down ? 1 : -1)
+        if (matchesAt(p)) return p;
     return std::nullopt;
 }
 
@@ -87,23 +86,19 @@ std::optional<int> Reference(const QString& text, int selStart, int selLength, c
 // replacement leaves (after it going down, before it going up).
 ReplaceAllResult ReplaceAllByLoop(QString text, int selStart, int selLength, const QString& what,
                                   const QString& replacement, const SearchOptions& o) {
-    ReplaceAllResult result;
-    result.SelStart = selStart;
-    result.SelLength = selLength;
-    int rounds = 0;
-    while (const std::optional<int> p = ScanText(text, result.SelStart, result.SelLength, what, o)) {
+    std::vector<int> positions;
+    while (const std::optional<int> p = ScanText(text, selStart, selLength, what, o)) {
         text.replace(*p, what.size(), replacement);
-        result.Positions.push_back(*p);
-        result.SelStart = o.Down ? *p + static_cast<int>(replacement.size()) : *p;
-        result.SelLength = 0;
-        if (++rounds > 10000) break;
+        positions.push_back(*p);
+        selStart = o.Down ? *p + static_cast<int>(replacement.size()) : *p;
+        selLength = 0;
+        if (positions.size() > 10000) break;
     }
-    result.Text = text;
-    return result;
+    return {positions, text, selStart, selLength, false};
 }
 
-QString RandomText(QRandomGenerator& random, int maxLength, const QString& alphabet) {
-    const int length = random.bounded(maxLength + 1);
+QString RandomText(QRandomGenerator& random, int minLength, int maxLength, const QString& alphabet) {
+    const int length = random.bounded(minLength, maxLength + 1);
     QString text;
     for (int i = 0; i < length; ++i) text += alphabet[random.bounded(static_cast<int>(alphabet.size()))];
     return text;
@@ -116,11 +111,11 @@ class SearchTest : public QObject {
 
 private slots:
     void FindNextWalksEveryMatchAndThenSaysCannotFind() {
-        Pane p(QStringLiteral("la la\nla"));
+        Pane p("la la\nla");
         p.commands.find();
         QVERIFY(p.Dialog("findDialog")->isVisible() && !p.Dialog("findDialog")->isModal());
         QVERIFY(!Child<QPushButton>(p.Dialog("findDialog"), "findNext")->isEnabled());  // nothing to look for yet
-        p.SetUp("findDialog", QStringLiteral("LA"));
+        p.SetUp("findDialog", "d:LA");
         for (const Sel& expected : {Sel(0, 2), Sel(3, 2), Sel(6, 2)}) {  // a line end is one character
             p.Click("findDialog", "findNext");
             QCOMPARE(p.Selection(), expected);
@@ -128,15 +123,15 @@ private slots:
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         p.Click("findDialog", "findNext");
-        QCOMPARE(answers.Seen, QStringList{QStringLiteral("box: Cannot find \"LA\".")});
+        QCOMPARE(answers.Seen, QStringList{"box: Cannot find \"LA\"."});
         QCOMPARE(p.Selection(), Sel(6, 2));
         QVERIFY(p.Dialog("findDialog")->isVisible());
     }
 
     void FindAgainUsesTheFindDialogWithoutShowingIt() {
-        Pane p(QStringLiteral("one two one two"), 15);
-        p.SetUp("findDialog", QStringLiteral("two"), false);
-        p.SetUp("replaceDialog", QStringLiteral("one"), true);
+        Pane p("one two one two", 15);
+        p.SetUp("findDialog", "u:two");
+        p.SetUp("replaceDialog", "d:one");
         p.commands.findAgain();
         QCOMPARE(p.Selection(), Sel(12, 3));
         p.commands.findAgain();
@@ -150,42 +145,37 @@ private slots:
     void ReplaceEndsSilentlyAndUndoesInOneStep_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<Sel>("selection");
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<QList<bool>>("downWordCase");
+        QTest::addColumn<QString>("query");
         QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("replacement");
         QTest::addColumn<Sel>("after");
+        QTest::addColumn<QString>("result");
         QTest::newRow("a selection in another case, match case set")
-            << "La la LA" << Sel(0, 2) << "la"
-            << "do" << QList<bool>{true, false, true} << QStringList{"replace"} << "do la LA" << Sel(3, 2);
+            << "La la LA" << Sel(0, 2) << "dc:la" << QStringList{"replace"} << "do" << Sel(3, 2) << "do la LA";
         QTest::newRow("upward whole words skip their own replacement")
-            << "ten often ten tenth" << Sel(19, 0) << "ten"
-            << "x ten" << QList<bool>{false, true, false} << QStringList{"findNext", "replace"}
-            << "ten often x ten tenth" << Sel(0, 3);
+            << "ten often ten tenth" << Sel(19, 0) << "uw:ten" << QStringList{"findNext", "replace"} << "x ten"
+            << Sel(0, 3) << "ten often x ten tenth";
         QTest::newRow("all upward, the search text in the replacement")
-            << "la di la\nla" << Sel(11, 0) << "la"
-            << "lala" << QList<bool>{false, false, false} << QStringList{"replaceAll"} << "lala di lala\nlala"
-            << Sel(0, 0);
+            << "la di la\nla" << Sel(11, 0) << "u:la" << QStringList{"replaceAll"} << "lala" << Sel(0, 0)
+            << "lala di lala\nlala";
         QTest::newRow("all downward from the selected match")
-            << "A a. a, ä a" << Sel(2, 1) << "a"
-            << "aa" << QList<bool>{true, true, false} << QStringList{"replaceAll"} << "A aa. aa, ä aa" << Sel(14, 0);
+            << "A a. a, ä a" << Sel(2, 1) << "dw:a" << QStringList{"replaceAll"} << "aa" << Sel(14, 0)
+            << "A aa. aa, ä aa";
     }
     void ReplaceEndsSilentlyAndUndoesInOneStep() {
         QFETCH(QString, text);
         QFETCH(Sel, selection);
-        QFETCH(QList<bool>, downWordCase);
+        QFETCH(QString, query);
         Pane p(text);
         p.text->Select(selection.first, selection.second);
-        p.SetUp("replaceDialog", Fetch<QString>("what"), downWordCase[0], downWordCase[1], downWordCase[2],
-                Fetch<QString>("replacement"));
+        p.SetUp("replaceDialog", query, Fetch<QString>("replacement"));
         ModalAnswerer answers;
         for (const QString& button : Fetch<QStringList>("clicks")) p.Click("replaceDialog", qPrintable(button));
         QCOMPARE(p.text->toPlainText(), Fetch<QString>("result"));
         QCOMPARE(p.Selection(), Fetch<Sel>("after"));
         // Replace All downward from a selected match takes two steps (that match, then the
         // rest): left as it is, so checked on the other rows only.
-        if (!downWordCase[0] || Fetch<QStringList>("clicks") != QStringList{"replaceAll"}) {
+        if (!Options(query).Down || Fetch<QStringList>("clicks") != QStringList{"replaceAll"}) {
             p.text->undo();
             QCOMPARE(p.text->toPlainText(), text);
         }
@@ -194,24 +184,23 @@ private slots:
     void ReplaceAllThatWouldOverflowTheEditorChangesNothing() {
         const QString original(40000, QLatin1Char('a'));
         Pane p(original);
-        p.SetUp("replaceDialog", QStringLiteral("a"), true, false, false, QString(1000, QLatin1Char('b')));
+        p.SetUp("replaceDialog", "d:a", QString(1000, QLatin1Char('b')));
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         p.Click("replaceDialog", "replaceAll");
-        QCOMPARE(answers.Seen.size(), 1);
-        QVERIFY(answers.Seen.front().contains(QStringLiteral("nothing was replaced")));
+        QVERIFY(answers.Seen.value(0).contains("nothing was replaced"));
         QCOMPARE(p.text->toPlainText(), original);
     }
 
     void ReplaceRefusesWhileTheSongPlaysAndTheDialogPassesF9AndEsc() {
         Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
         QTest::keyClick(SongText(editor), Qt::Key_H, Qt::ControlModifier);
         auto* dialog = Child<QDialog>(editor, "replaceDialog");
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         auto* what = Child<QLineEdit>(dialog, "findWhat");
-        what->setText(QStringLiteral("world"));
-        Child<QLineEdit>(dialog, "replaceWith")->setText(QStringLiteral("earth"));
+        what->setText("world");
+        Child<QLineEdit>(dialog, "replaceWith")->setText("earth");
         QTest::keyClick(what, Qt::Key_F9);
         QVERIFY(f.frame->Playing());
         f.At(0);
@@ -230,7 +219,7 @@ private slots:
         QTest::keyClick(what, Qt::Key_Escape);
         QVERIFY(!f.frame->Playing() && dialog->isVisible());
         Child<QPushButton>(dialog, "replaceAll")->click();
-        QVERIFY(SongText(editor)->toPlainText().contains(QStringLiteral("earth")));
+        QVERIFY(SongText(editor)->toPlainText().contains("earth"));
         QTest::keyClick(what, Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
         // The editor's Find and Find Again reach its own search; before any search its text is empty.
@@ -247,7 +236,7 @@ private slots:
     void FindNextFromACaret_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("caret");
-        QTest::addColumn<QString>("query");  // options (d(own) or u(p), w(hole word), c(ase)), ":", what
+        QTest::addColumn<QString>("query");
         QTest::addColumn<QList<int>>("found");
         const QString big = QString(70000, QLatin1Char('x')) + QStringLiteral(" needle ") + QString(70000, 'y');
         QTest::newRow("before an accented letter") << "tené tent" << 0 << "dw:ten" << QList<int>{0};
@@ -269,10 +258,7 @@ private slots:
     }
     void FindNextFromACaret() {
         QFETCH(QString, query);
-        const QString options = query.section(':', 0, 0);
-        const SearchOptions o{
-            .Down = options.contains('d'), .MatchCase = options.contains('c'), .WholeWord = options.contains('w')};
-        QCOMPARE(Walk(Fetch<QString>("text"), Fetch<int>("caret"), query.section(':', 1), o),
+        QCOMPARE(Walk(Fetch<QString>("text"), Fetch<int>("caret"), query.section(':', 1), Options(query)),
                  Fetch<QList<int>>("found"));
     }
 
@@ -280,12 +266,11 @@ private slots:
     // the match, search again", on many random texts.
     void SearchesAgreeWithTheSlowWayOnRandomTexts() {
         QRandomGenerator random(20240607);
-        const QString alphabet = QStringLiteral("aAb é1.É");
+        const QString alphabet = "aAb é1.É";
         const QStringList replacements = {"", "a", "ba", "ab", "x", "A.", "."};
         for (int round = 0; round < 8000; ++round) {
-            const QString text = RandomText(random, 15, alphabet);
-            QString what = RandomText(random, 3, alphabet);
-            if (what.isEmpty()) what = QStringLiteral("a");
+            const QString text = RandomText(random, 0, 15, alphabet);
+            const QString what = RandomText(random, 1, 3, alphabet);
             QString replacement = replacements[random.bounded(static_cast<int>(replacements.size()))];
             if (random.bounded(4) == 0) replacement = what + replacement;  // holds the search text
             if (random.bounded(4) == 0) replacement = replacement + what;
