@@ -93,16 +93,6 @@ public:
     std::vector<std::string> errors;
 };
 
-class BenchFrame final : public PlaybackFrame {
-public:
-    void UpdateFrameControls() override {}
-    void SetGauge(int32_t, int32_t) override {}
-    void SetGaugeProgress(int32_t) override {}
-    void SetTimerEnabled(bool) override {}
-    void ProcessPendingMessages() override {}
-    void ClearTrackDialogStatus() override {}
-};
-
 // The engine on the real-time scheduler thread and the probed synthesizer.
 class SoundPlayer {
 public:
@@ -135,7 +125,7 @@ private:
     SchedulerToolkit toolkit_;
     NotificationQueue notifications_;
     BenchUi ui_;
-    BenchFrame frame_;
+    WindowlessFrame frame_;
     PlaybackEngine engine_{toolkit_, ui_, frame_};
 };
 

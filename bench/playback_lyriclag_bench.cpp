@@ -94,17 +94,6 @@ public:
     std::unique_ptr<OutputDevice> Open(int) override { return std::make_unique<NullDevice>(); }
 };
 
-class BenchFrame final : public PlaybackFrame {
-public:
-    void UpdateFrameControls() override {}
-    void SetGauge(int32_t, int32_t) override {}
-    void SetGaugeProgress(int32_t) override {}
-    void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
-    void ProcessPendingMessages() override {}
-    void ClearTrackDialogStatus() override {}
-    bool timerEnabled = false;
-};
-
 // Notes when each highlight is asked for.
 class StampingEditor final : public PlaybackEditor {
 public:
@@ -149,7 +138,7 @@ LagFigures PlayAndMeasure(int seconds) {
     SchedulerToolkit toolkit(catalog, steady, SchedulerToolkit::Drive::Thread);
     toolkit.SetNotificationHandler([&](ToolkitNotification n) { notifications.Post(n); });
     QuietUi ui;
-    BenchFrame frame;
+    WindowlessFrame frame;
     StampingEditor editor(steady);
     PlaybackEngine engine(toolkit, ui, frame);
 
@@ -168,7 +157,7 @@ LagFigures PlayAndMeasure(int seconds) {
             continue;
         }
         lateWake = std::max(lateWake, Clock::now() - nextTick);
-        const int wait = frame.timerEnabled ? engine.Tick() : PlaybackEngine::TimerMillis;
+        const int wait = frame.TimerEnabled() ? engine.Tick() : PlaybackEngine::TimerMillis;
         nextTick = Clock::now() + std::chrono::milliseconds(wait);
     }
     std::filesystem::remove(file);

@@ -11,13 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
+#include "AgreeingUi.h"
 #include "FuzzWorkspace.h"
-#include "common/UserInterface.h"
 #include "compiler/SongCompiler.h"
 #include "compiler/SongDocument.h"
 #include "midi/KaraokeImport.h"
@@ -26,40 +24,18 @@
 
 using namespace sonkora;
 
+using fuzz::ReadAll;
 using fuzz::Workspace;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Yes to everything, the track from the data; a song text error while compiling is
 // remembered rather than shown.
-class Answers : public UserInterface, public ImportHost {
+class Answers : public fuzz::AgreeingUi, public ImportHost {
 public:
-    explicit Answers(int track) : track_(track) {}
-    std::string songTextError;
+    using AgreeingUi::AgreeingUi;
     bool opened = false;
-
-    void ErrorBox(const std::string& message, int) override { lastError_ = message; }
-    void InformationBox(const std::string&, int) override {}
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
-        if (items.empty()) return std::nullopt;
-        return track_ % static_cast<int>(items.size());
-    }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return true; }
     void OpenSongText(const std::string&) override { opened = true; }
-
-    std::string TakeError() { return std::exchange(lastError_, {}); }
-
-private:
-    int track_;
-    std::string lastError_;
 };
 
 // Every event but the karaoke texts keeps its tick and content in the rewritten tracks.

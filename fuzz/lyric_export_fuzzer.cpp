@@ -6,44 +6,18 @@
 //  - an output that is not valid UTF-8, or holds a carriage return.
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
+#include "AgreeingUi.h"
 #include "FuzzWorkspace.h"
 #include "common/CodePage.h"
-#include "common/UserInterface.h"
 #include "formats/KaraokeExport.h"
 
 using namespace sonkora;
 
-namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class Answers : public UserInterface {
-public:
-    explicit Answers(int track) : track_(track) {}
-    void ErrorBox(const std::string&, int) override {}
-    void InformationBox(const std::string&, int) override {}
-    bool QueryBox(const std::string&, int) override { return true; }
-    Answer ConfirmBox(const std::string&, int) override { return Answer::Yes; }
-    std::optional<int> SelectTrack(const std::string&, const std::vector<std::string>& items) override {
-        if (items.empty()) return std::nullopt;
-        return track_ % static_cast<int>(items.size());
-    }
-    std::optional<std::string> AskSaveFileName(const SaveDialogRequest&) override { return std::nullopt; }
-    bool Batch() const override { return true; }
-
-private:
-    int track_;
-};
-
-}  // namespace
+using fuzz::ReadAll;
+using Answers = fuzz::AgreeingUi;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const fuzz::Workspace ws("sonkora-export-fuzz");

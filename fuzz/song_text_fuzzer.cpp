@@ -139,7 +139,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)PreviewSelectionForCaret(lyrics, caret);
         (void)SourceRangeAtPreviewCaret(lyrics, {caret % 7, caret % 13});
         if (lyrics.LyricCount() > 0) (void)LyricsAtTime(lyrics, lyrics[lyrics.LyricCount() / 2].Time);
-        (void)PlayFromCursorTime(lyrics, document.LineStart(document.CaretLine()));
     }
 
     // Timing by ear and shifting edit the text around what the lexer finds: taps one

@@ -75,6 +75,16 @@ std::string CompileConsole::ErrorPlace(const std::string& /*message*/) {
     return compiler_.MidiFileName() + ": ";
 }
 
+int RunOnSongText(const Arguments& args, const SongTextCommand& command) {
+    CompileOptions options;
+    if (const std::optional<std::string> problem = ParseCompileOptions(args, false, options))
+        return UsageError(*problem);
+    const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
+    SongCompiler compiler;
+    CompileConsole console(*document, compiler, std::cout, std::cerr);
+    return command(*document, compiler, console);
+}
+
 std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allowChoices, CompileOptions& options) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

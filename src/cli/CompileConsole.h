@@ -8,6 +8,7 @@
 //   song.mid: Not a MIDI file.                    (a MIDI file error)
 //   song.kar: Error writing file song.kar.        (the output cannot be created)
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -103,5 +104,11 @@ std::optional<std::string> ParseCompileOptions(const Arguments& args, bool allow
 
 // Make and Export: compile the song text and report as the Karaoke menu does.
 int RunCompileAndAct(const Arguments& args, CompileKind kind);
+
+// The commands that only read a song text (check, preview, print): SONG and no option.
+// Loads it and runs `command` with a compiler and a console bound to it; a usage problem
+// is reported as every command reports one.
+using SongTextCommand = std::function<int(ConsoleSongDocument&, SongCompiler&, CompileConsole&)>;
+int RunOnSongText(const Arguments& args, const SongTextCommand& command);
 
 }  // namespace sonkora::cli

@@ -10,18 +10,14 @@
 namespace sonkora::cli {
 
 int RunPreview(const Arguments& args) {
-    CompileOptions options;
-    if (const std::optional<std::string> problem = ParseCompileOptions(args, false, options))
-        return UsageError(*problem);
-    const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
-    SongCompiler compiler;
-    CompileConsole console(*document, compiler, std::cout, std::cerr);
-    CompilerSettings settings = CompileConsole::ConsoleSettings();
-    settings.KeepPreviewLines = true;
-    compiler.CompileSongText(CompileKind::Preview, *document, console, settings);
-    for (const std::string& line : compiler.PreviewLines()) std::cout << TerminalSafe(Cp1252ToUtf8(line)) << '\n';
-    std::cout << std::flush;
-    return compiler.MidiError() == 0 ? 0 : 1;
+    return RunOnSongText(args, [](ConsoleSongDocument& document, SongCompiler& compiler, CompileConsole& console) {
+        CompilerSettings settings = CompileConsole::ConsoleSettings();
+        settings.KeepPreviewLines = true;
+        compiler.CompileSongText(CompileKind::Preview, document, console, settings);
+        for (const std::string& line : compiler.PreviewLines()) std::cout << TerminalSafe(Cp1252ToUtf8(line)) << '\n';
+        std::cout << std::flush;
+        return compiler.MidiError() == 0 ? 0 : 1;
+    });
 }
 
 }  // namespace sonkora::cli

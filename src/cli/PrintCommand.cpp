@@ -11,18 +11,14 @@
 namespace sonkora::cli {
 
 int RunPrint(const Arguments& args) {
-    CompileOptions options;
-    if (const std::optional<std::string> problem = ParseCompileOptions(args, false, options))
-        return UsageError(*problem);
-    const std::unique_ptr<ConsoleSongDocument> document = LoadSongText(options.songFile);
-    SongCompiler compiler;
-    CompileConsole console(*document, compiler, std::cout, std::cerr);
-    compiler.CompileSongText(CompileKind::Check, *document, console);
-    if (compiler.MidiError() != 0) return 1;
-    std::ostringstream text;
-    compiler.CompileSongText(CompileKind::PrintText, *document, console, {}, &text);
-    std::cout << TerminalSafe(Cp1252ToUtf8(text.str()), LineBreaks::Keep) << std::flush;
-    return compiler.MidiError() == 0 ? 0 : 1;
+    return RunOnSongText(args, [](ConsoleSongDocument& document, SongCompiler& compiler, CompileConsole& console) {
+        compiler.CompileSongText(CompileKind::Check, document, console);
+        if (compiler.MidiError() != 0) return 1;
+        std::ostringstream text;
+        compiler.CompileSongText(CompileKind::PrintText, document, console, {}, &text);
+        std::cout << TerminalSafe(Cp1252ToUtf8(text.str()), LineBreaks::Keep) << std::flush;
+        return compiler.MidiError() == 0 ? 0 : 1;
+    });
 }
 
 }  // namespace sonkora::cli

@@ -55,13 +55,4 @@ std::optional<LyricHighlight> LyricsAtTime(const LyricList& lyrics, int32_t time
     return highlight;
 }
 
-int32_t PlayFromCursorTime(const LyricList& lyrics, int caretLineStart) {
-    const int count = lyrics.LyricCount();
-    if (count < 1) return 0;
-    int i = 0;
-    while (i < count && lyrics[i].Pos <= caretLineStart) ++i;
-    if (i > 0) --i;
-    return lyrics[i].Time;
-}
-
 }  // namespace sonkora

@@ -84,8 +84,4 @@ struct LyricHighlight {
 };
 std::optional<LyricHighlight> LyricsAtTime(const LyricList& lyrics, int32_t time);
 
-// Play From Cursor starts at the last lyric whose source begins at or before the first
-// character of the caret's line (the first lyric when none does); 0 without lyrics.
-int32_t PlayFromCursorTime(const LyricList& lyrics, int caretLineStart);
-
 }  // namespace sonkora

@@ -66,17 +66,6 @@ private:
     uint16_t muted_;
 };
 
-// Nothing to show and no timer: the renderer drives the engine itself.
-class SilentFrame final : public PlaybackFrame {
-public:
-    void UpdateFrameControls() override {}
-    void SetGauge(int32_t, int32_t) override {}
-    void SetGaugeProgress(int32_t) override {}
-    void SetTimerEnabled(bool) override {}
-    void ProcessPendingMessages() override {}
-    void ClearTrackDialogStatus() override {}
-};
-
 class Renderer {
 public:
     Renderer(OfflineSynthesizer& synth, SampleWriter& wav)
@@ -165,7 +154,7 @@ bool RenderSong(const RenderOptions& options, UserInterface& ui, RenderSummary* 
     SchedulerToolkit toolkit(catalog, time, SchedulerToolkit::Drive::ByHand);
     std::deque<ToolkitNotification> posted;
     toolkit.SetNotificationHandler([&posted](ToolkitNotification notification) { posted.push_back(notification); });
-    SilentFrame frame;
+    WindowlessFrame frame;
     PlaybackEngine engine(toolkit, ui, frame);
     Scheduler& scheduler = toolkit.GetScheduler();
 

@@ -47,4 +47,20 @@ public:
     virtual void ClearTrackDialogStatus() = 0;
 };
 
+// The frame of a playback without a window (sonkorac, the renderer, the benchmarks):
+// nothing to show; it only remembers whether the engine wants its timer.
+class WindowlessFrame final : public PlaybackFrame {
+public:
+    void UpdateFrameControls() override {}
+    void SetGauge(int32_t, int32_t) override {}
+    void SetGaugeProgress(int32_t) override {}
+    void SetTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
+    void ProcessPendingMessages() override {}
+    void ClearTrackDialogStatus() override {}
+    bool TimerEnabled() const { return timerEnabled_; }
+
+private:
+    bool timerEnabled_ = false;
+};
+
 }  // namespace sonkora

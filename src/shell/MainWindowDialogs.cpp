@@ -25,18 +25,25 @@ void AddHelpButton(QFileDialog& dialog, MainWindow& window, int helpContext) {
     QObject::connect(help, &QPushButton::clicked, &window, [&window, helpContext] { window.ShowHelp(helpContext); });
 }
 
+// What both file dialogs share: our own dialog (so the Help button can be added), the
+// song's filters with "All Files" last, and the extension a bare name gets.
+void PrepareFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode, const QString& filter,
+                       const QString& defaultExtension) {
+    const QStringList filters = QtNameFilters(filter + QStringLiteral("|All Files (*.*)|*.*"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+    dialog.setDefaultSuffix(defaultExtension);
+}
+
 }  // namespace
 
 std::optional<QString> MainWindow::AskOpenFileName(const QString& filter, const QString& title, int helpContext,
                                                    const QString& defaultExtension) {
-    const QStringList filters = QtNameFilters(filter + QStringLiteral("|All Files (*.*)|*.*"));
     QFileDialog dialog(this, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.first());
-    dialog.setDefaultSuffix(defaultExtension);
+    PrepareFileDialog(dialog, QFileDialog::AcceptOpen, filter, defaultExtension);
     dialog.setDirectory(lastDirectory_.isEmpty() ? QString::fromStdString(environment_.DocumentDirectory)
                                                  : lastDirectory_);
     AddHelpButton(dialog, *this, helpContext);
@@ -48,18 +55,12 @@ std::optional<QString> MainWindow::AskOpenFileName(const QString& filter, const 
 
 std::optional<QString> MainWindow::AskSaveFileName(const QString& filter, const QString& title, int helpContext,
                                                    const QString& defaultExtension, const QString& proposedName) {
-    const QStringList filters = QtNameFilters(filter + QStringLiteral("|All Files (*.*)|*.*"));
     QString proposal = proposedName;
     for (;;) {
         QFileDialog dialog(this, title);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        PrepareFileDialog(dialog, QFileDialog::AcceptSave, filter, defaultExtension);
         // Overwriting an existing song text asks nothing, as it always has.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters.first());
-        dialog.setDefaultSuffix(defaultExtension);
         // A bare name (a new document's) is offered in the folder used last.
         const QString lastFolder =
             lastDirectory_.isEmpty() ? QString::fromStdString(environment_.DocumentDirectory) : lastDirectory_;

@@ -57,17 +57,6 @@ private:
     sigset_t previous_;
 };
 
-class ConsoleFrame final : public PlaybackFrame {
-public:
-    void UpdateFrameControls() override {}
-    void SetGauge(int32_t, int32_t) override {}
-    void SetGaugeProgress(int32_t) override {}
-    void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
-    void ProcessPendingMessages() override {}
-    void ClearTrackDialogStatus() override {}
-    bool timerEnabled = false;
-};
-
 // A terminal karaoke display: the song's lyrics (the texts of its words track, by the
 // same rule the follower uses) printed as they are reached, a line mark "/" starting a
 // new line and a paragraph mark "\" a new paragraph.
@@ -155,7 +144,7 @@ int RunPlay(const Arguments& args) {
     NotificationQueue notifications;
     SchedulerToolkit toolkit(catalog, steady, SchedulerToolkit::Drive::Thread);
     toolkit.SetNotificationHandler([&notifications](ToolkitNotification n) { notifications.Post(n); });
-    ConsoleFrame frame;
+    WindowlessFrame frame;
     TerminalLyrics lyrics(parsed->file, std::cout);
     PlaybackEngine engine(toolkit, ui, frame);
     if (parsed->device) engine.SetMidiOutDevice(*parsed->device);
@@ -187,7 +176,7 @@ int RunPlay(const Arguments& args) {
         }
         const Clock::time_point now = Clock::now();
         // The engine says when to come again: sooner than the period when a lyric is due.
-        const int wait = frame.timerEnabled ? engine.Tick() : PlaybackEngine::TimerMillis;
+        const int wait = frame.TimerEnabled() ? engine.Tick() : PlaybackEngine::TimerMillis;
         nextTick = Clock::now() + std::chrono::milliseconds(wait);
         if (ranOutAt) {
             // An audition that never reached a note has no song time to wait for.
