@@ -15,10 +15,7 @@ namespace {
 
 using namespace test;
 using namespace importtest;
-using passtest::ReadBytes;
-using passtest::ReadText;
-using passtest::TempDir;
-using passtest::WriteBytes;
+using namespace passtest;
 
 const std::string X120(120, 'x'), X100(100, 'x'), Y50(50, 'y'), Bye = "\nHel-lo world\nGood-bye\n";
 
@@ -82,8 +79,8 @@ const struct {
 TEST(ImportConversion, WritesEachTextWhereTheCompilerReadsItBack) {
     for (const auto& c : Conversions) {
         TempDir dir;
-        const std::string kar = dir.Path("song.kar");
-        WriteBytes(kar, KaraokeFile(c.division, WordsTrack(Texts(c.texts)), {VoiceTrack(c.notes)}));
+        const std::string kar =
+            dir.Write("song.kar", KaraokeFile(c.division, WordsTrack(Texts(c.texts)), {VoiceTrack(c.notes)}));
         ScriptedUi ui;
         RecordingHost host;
         EXPECT_EQ(ImportKaraoke(ui, host, kar).outcome, ImportOutcome::Imported) << c.what;
@@ -262,26 +259,19 @@ TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne
     EXPECT_EQ(ReadBytes(kar), file);
 }
 
-// Limits the size of the files this process writes, so that writing an output fails
-// part way, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
+// Runs `write` with the size of the files this process writes limited, so that writing an
+// output fails part way, as on a full disk.
+template <typename Write>
+void WithFileSizeLimit(rlim_t bytes, const Write& write) {
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{bytes, saved.rlim_max};
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    write();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+}
 
 TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
     WriteBytes(stf, Text("old song text"));
@@ -293,7 +283,6 @@ TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
         Bytes file;
         rlim_t limit;
     } cases[] = {
-        // limit 0: none
         // An undefined status byte in the Words track, which only the converting pass reads.
         {"unknown code", KaraokeFile(96, Cat({Meta(0, 0x03, "Words"), {0x00, 0xF4}, EndOfTrack()}), {VoiceTrack({0})}),
          0},
@@ -303,17 +292,15 @@ TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
     for (const auto& c : cases) {
         WriteBytes(kar, c.file);
         ui.confirmAnswers = {Answer::Yes, Answer::Yes};
-        if (c.limit == 0) {
+        if (c.limit == 0)  // no limit
             EXPECT_EQ(Import().outcome, ImportOutcome::Failed);
-            EXPECT_EQ(ui.errors, std::vector<std::string>{"Unknown code in MIDI file."});
-        } else {
-            FileSizeLimit limit(c.limit);
-            EXPECT_THROW(Import(), IoError) << c.what;
-        }
+        else
+            WithFileSizeLimit(c.limit, [&] { EXPECT_THROW(Import(), IoError) << c.what; });
         EXPECT_EQ(ReadText(stf) + "|" + ReadText(mid), "old song text|old music") << c.what;
         EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "song.stf", "song.mid"})) << c.what;
         EXPECT_TRUE(host.opened.empty());
     }
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Unknown code in MIDI file."});
 }
 
 }  // namespace

@@ -17,11 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -244,16 +240,12 @@ inline Bytes Conductor() {
     return test::Cat({test::Tempo(0, 500000), test::EndOfTrack()});
 }
 
-inline Bytes InformationTrack() {
-    return test::Cat(
-        {test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
-}
-
 // Conductor, information track, Words track, then the music.
 inline Bytes KaraokeFile(uint16_t division, const Bytes& words, const std::vector<Bytes>& music) {
-    Bytes file = test::Header(1, static_cast<uint16_t>(3 + music.size()), division);
-    for (const Bytes& data : std::vector<Bytes>{Conductor(), InformationTrack(), words})
-        file = test::Cat({file, test::Track(data)});
+    const Bytes information = test::Cat(
+        {test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
+    Bytes file = test::Cat({test::Header(1, static_cast<uint16_t>(3 + music.size()), division),
+                            test::Track(Conductor()), test::Track(information), test::Track(words)});
     for (const Bytes& data : music) file = test::Cat({file, test::Track(data)});
     return file;
 }

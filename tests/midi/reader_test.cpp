@@ -2,7 +2,6 @@
 // are cut, corrupt or lie about their lengths, the event pump, and time codes.
 #include <sys/stat.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <thread>
 
@@ -251,31 +250,22 @@ TEST(ReaderLoad, AClaimedLengthIsNotAllocatedFromMemoryOrAPipe) {
 #endif
     static const Bytes claim =
         Cat({HeaderOfLength(6, 2), GoodChunk, Text("MTrk"), Be32(0x7FFFFF00), {0x00, 0x90, 0x3C}});
-    const auto loadsToMinusFive = [](MidiReader& reader) {
-        return reader.ReadMidiHeader() && !reader.LoadTracks() && reader.MidiError() == -5;
-    };
-    EXPECT_EXIT(passtest::WithLittleMemory([&] {
-                    MidiReader reader;
-                    reader.OpenMidiBuffer(claim);
-                    return loadsToMinusFive(reader);
-                }),
-                ::testing::ExitedWithCode(0), "");
-    // A pipe has no size to check a claim against: the reader can only grow with the data.
     passtest::TempDir dir;
     const std::string pipe = dir.Path("pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_EXIT(passtest::WithLittleMemory([&] {
-                    std::thread([&pipe] {
-                        std::FILE* out = std::fopen(pipe.c_str(), "wb");
-                        if (out == nullptr || std::fwrite(claim.data(), 1, claim.size(), out) != claim.size())
-                            std::_Exit(7);
-                        std::fclose(out);
-                    }).detach();
-                    MidiReader reader;
-                    reader.OpenMidi(pipe);
-                    return loadsToMinusFive(reader);
-                }),
-                ::testing::ExitedWithCode(0), "");
+    // A pipe has no size to check a claim against: the reader can only grow with the data.
+    for (const bool fromPipe : {false, true}) {
+        EXPECT_EXIT(passtest::WithLittleMemory([&] {
+                        MidiReader reader;
+                        if (!fromPipe) reader.OpenMidiBuffer(claim);
+                        if (fromPipe) {
+                            std::thread([&pipe] { passtest::WriteBytes(pipe, claim); }).detach();
+                            reader.OpenMidi(pipe);
+                        }
+                        return reader.ReadMidiHeader() && !reader.LoadTracks() && reader.MidiError() == -5;
+                    }),
+                    ::testing::ExitedWithCode(0), "");
+    }
 }
 
 TEST(ReaderPump, MergesAndTimesTheRecords) {
@@ -410,16 +400,11 @@ TEST(ReaderTypes, MessagesAndInstrumentNames) {
               "||||||Not a MIDI file.|Not a Type 1 MIDI file.|Unknown code in MIDI file.||Voice track too long.||"
               "Too many lyrics.|Too many tracks in MIDI file.|MIDI file is damaged: a track is cut short.|Type 2 MIDI "
               "file: its tracks are separate patterns, not one song. Save it as type 1 first.||");
-    // The ends of the instrument table and its neighbours; the listing tests read others.
+    // The ends of the instrument table and its neighbours (a shifted table moves them); the
+    // listing tests read others.
     std::string names;
     for (int index : {-1, 0, 127, 128, 129}) names += std::string(InstrumentName(index)) + "|";
     EXPECT_EQ(names, "|Acoustic Grand Piano|Gunshot|Drums||");
-    // The listing's instrument column is 23 wide: the guitars with a parenthesis fill it.
-    for (int index = 0; index <= 128; ++index) {
-        const size_t width = std::strlen(InstrumentName(index));
-        const bool widest = index == 24 || index == 25 || index == 27 || index == 28;
-        EXPECT_TRUE(width > 0 && width <= 23 && (width == 23) == widest) << InstrumentName(index);
-    }
 }
 
 }  // namespace
