@@ -141,38 +141,60 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
               (std::set<std::string>{"song.kar", "song_1.kar", "song_2.kar", "song_3.kar", "song.stf", "song.mid"}));
 }
 
-TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
-    // A song text resolves a bare name against its own folder, not the working folder.
+TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNamesInTheSongTextsCodePage) {
+    // A song text resolves a bare name against its own folder, not the working folder; its
+    // names are in Windows-1252, which holds an e acute.
     WriteBytes(kar, KaraokeFile(96, WordsTrack({}), {VoiceTrack({0})}));
     std::filesystem::create_directory(dir.Path("out"));
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path(""));
-    ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "b.mid"});
+    ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "K\xC3\xA9r.mid"});
     std::filesystem::current_path(before);
     EXPECT_EQ(host.opened, std::vector<std::string>{"out/a.stf"});
     EXPECT_EQ(ReadText(dir.Path("out/a.stf")),
-              "\\t 1\r\n\\m " + dir.Path("b.mid") + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n\r\n");
+              "\\t 1\r\n\\m " + dir.Path("K\xE9r.mid") + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n\r\n");
 }
 
-TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
-    const Bytes voice = VoiceTrack({0});
-    Bytes cut = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
-    cut.resize(cut.size() - 6);
-    const std::vector<std::pair<Bytes, std::string>> cases = {
-        {Cat({Header(1, 4, 96), Track(Conductor()), Track(WordsTrack({}, "Karaoke")),
-              Track(WordsTrack({{0, "la"}}, "Lyrics")), Track(voice)}),
-         "Not a Soft Karaoke file, and no track holds lyric events"},
-        {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
-        {cut, "MIDI file is damaged: a track is cut short."},
-    };
+TEST_F(ImportTest, FailuresStopWithOneMessageWriteNothingAndLeaveTheKaraokeFileAlone) {
     EXPECT_EQ(Import().outcome, ImportOutcome::NotFound);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"File " + kar + " not found."});
-    for (const auto& [file, message] : cases) {
-        WriteBytes(kar, file);
+    const Bytes hello = KaraokeFile(96, WordsTrack(Hello), {HelloVoice}), cut(hello.begin(), hello.end() - 6);
+    const Bytes noLyrics = Cat({Header(1, 4, 96), Track(Conductor()), Track(WordsTrack({}, "Karaoke")),
+                                Track(WordsTrack({{0, "la"}}, "Lyrics")), Track(VoiceTrack({0}))});
+    const std::string nowhere = dir.Path("missing/x"), folder = dir.Path("folder.mid"), self = dir.Path("./song.kar");
+    std::filesystem::create_directory(folder);
+    // A song text names its files in Windows-1252: a name it cannot hold is refused, not
+    // written as "?" to be not found later.
+    const std::string odd = dir.Path("K\xC5\x91r.mid");  // o with double acute
+    const auto writing = [](const std::string& name) { return "Error writing file " + name + "."; };
+    const struct {
+        Bytes file;
+        ImportProposals names;
+        std::string message;
+    } cases[] = {
+        {noLyrics, {}, "Not a Soft Karaoke file, and no track holds lyric events"},
+        {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), {}, "Too many lyrics."},
+        {cut, {}, "MIDI file is damaged: a track is cut short."},
+        {hello,
+         {"", odd},
+         "The file name " + odd +
+             " holds characters that a song text (Windows-1252) cannot hold; "
+             "choose another name."},
+        {hello, {"", nowhere + ".mid"}, writing(nowhere + ".mid")},
+        {hello, {nowhere + ".stf", ""}, writing(nowhere + ".stf")},
+        {hello, {"", folder}, writing(folder)},
+        {hello, {"", kar}, writing(kar)},
+        {hello, {self, ""}, writing(self)},
+        {hello, {dir.Path("both"), dir.Path("both")}, writing(dir.Path("both"))},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(kar, c.file);
         ui.errors.clear();
-        EXPECT_EQ(Import().outcome, ImportOutcome::Failed) << message;
-        EXPECT_EQ(ui.errors, std::vector<std::string>{message});
-        EXPECT_EQ(dir.Names(), std::set<std::string>{"song.kar"}) << message;
+        ui.confirmAnswers = {Answer::Yes};
+        EXPECT_EQ(Import(c.names).outcome, ImportOutcome::Failed) << c.message;
+        EXPECT_EQ(ui.errors, std::vector<std::string>{c.message});
+        EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "folder.mid"})) << c.message;
+        EXPECT_EQ(ReadBytes(kar), c.file) << c.message;
     }
     EXPECT_TRUE(host.opened.empty());
     // Ten thousand notes are not too many, and a chord counts as one.
@@ -219,44 +241,6 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
     EXPECT_EQ(SongTextBody(ReadText(dir.Path("free.stf"))), "@TSong\n\nHel-lo world\n");
     EXPECT_EQ(SplitChunks(ReadBytes(mid)).chunks.size(), 2u);
     EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
-}
-
-// A song text names its files in Windows-1252: a name it cannot hold is refused, not
-// written as "?" to be not found later.
-TEST_F(ImportTest, AnOutputNameTheCodePageCannotHoldIsRefused) {
-    WriteHello();
-    const std::string name = dir.Path("K\xC5\x91r.mid");  // o with double acute
-    EXPECT_EQ(Import({"", name}).outcome, ImportOutcome::Failed);
-    EXPECT_EQ(ui.errors, std::vector<std::string>{"The file name " + name +
-                                                  " holds characters that a song text (Windows-1252) cannot hold; "
-                                                  "choose another name."});
-    EXPECT_EQ(dir.Names(), std::set<std::string>{"song.kar"});
-    ui.errors.clear();
-    EXPECT_EQ(Import({"", dir.Path("K\xC3\xA9r.mid")}).outcome, ImportOutcome::Imported);  // e acute it holds
-    EXPECT_NE(ReadText(stf).find("\\m " + dir.Path("K\xE9r.mid") + "\r\n"), std::string::npos);
-}
-
-TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne) {
-    const Bytes file = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
-    WriteBytes(kar, file);
-    const std::string nowhere = dir.Path("missing/x");
-    std::filesystem::create_directory(dir.Path("folder.mid"));
-    const std::vector<std::pair<ImportProposals, std::string>> cases = {
-        {{"", nowhere + ".mid"}, nowhere + ".mid"},
-        {{nowhere + ".stf", ""}, nowhere + ".stf"},
-        {{"", dir.Path("folder.mid")}, dir.Path("folder.mid")},
-        {{"", kar}, kar},
-        {{dir.Path("./song.kar"), ""}, dir.Path("./song.kar")},
-        {{dir.Path("both"), dir.Path("both")}, dir.Path("both")},
-    };
-    for (const auto& [names, failing] : cases) {
-        ui.errors.clear();
-        ui.confirmAnswers = {Answer::Yes};
-        EXPECT_EQ(Import(names).outcome, ImportOutcome::Failed) << failing;
-        EXPECT_EQ(ui.errors, std::vector<std::string>{"Error writing file " + failing + "."});
-        EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "folder.mid"})) << failing;
-    }
-    EXPECT_EQ(ReadBytes(kar), file);
 }
 
 // Runs `write` with the size of the files this process writes limited, so that writing an
