@@ -7,8 +7,7 @@ namespace sonkora {
 namespace {
 
 using namespace test;
-
-const Bytes Conductor = Cat({Tempo(0, 500000), EndOfTrack()});
+using importtest::Conductor;
 
 // The quick check that lets Make skip the survey: a lyric or text header anywhere, even
 // split across two of its read blocks, must send the file to the full survey.
@@ -56,7 +55,7 @@ TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
     };
     // The conductor, the chunks and bytes after them.
     const auto song = [](const std::vector<Bytes>& chunks) {
-        Bytes file = Cat({Header(1, static_cast<uint16_t>(chunks.size() + 1), 96), Track(Conductor)});
+        Bytes file = Cat({Header(1, static_cast<uint16_t>(chunks.size() + 1), 96), Track(Conductor())});
         for (const Bytes& chunk : chunks) file = Cat({file, Track(chunk)});
         return Cat({file, Text("tail")});
     };
@@ -73,11 +72,11 @@ TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
 TEST(KaraokeTexts, ALyricsOnlyTrackIsDroppedWithTheTrackCount) {
     const Bytes words = Cat({Meta(0, 0x03, "Words"), Meta(10, 0x05, "la"), EndOfTrack()});
     const Bytes voice = Cat({NoteOn(10, 0, 60, 64), EndOfTrack()});
-    const Bytes file = MidiFile(1, 96, {Conductor, words, voice});
+    const Bytes file = MidiFile(1, 96, {Conductor(), words, voice});
     const KaraokeSurvey survey = SurveyKaraokeTexts(file);
     EXPECT_TRUE(survey.LyricsOnly(1));
     EXPECT_FALSE(survey.LyricsOnly(2));
-    EXPECT_EQ(WithoutKaraokeTexts(file, survey, true), MidiFile(1, 96, {Conductor, voice}));
+    EXPECT_EQ(WithoutKaraokeTexts(file, survey, true), MidiFile(1, 96, {Conductor(), voice}));
 }
 
 }  // namespace

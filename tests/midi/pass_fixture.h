@@ -144,6 +144,15 @@ namespace sonkora::importtest {
 
 using test::Bytes;
 
+// The front of a queue of answers, or `dry` once it has run dry.
+template <typename T>
+T Take(std::deque<T>& queue, T dry) {
+    if (queue.empty()) return dry;
+    T answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
 // Answers from queues (Cancel and no name when they run dry) and the track choice;
 // every message must carry the error messages' help context.
 class ScriptedUi : public UserInterface {
@@ -183,15 +192,6 @@ public:
         return Take(saveAnswers, std::optional<std::string>());
     }
     bool Batch() const override { return false; }
-
-private:
-    template <typename T>
-    static T Take(std::deque<T>& queue, T dry) {
-        if (queue.empty()) return dry;
-        T answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
 };
 
 class RecordingHost : public ImportHost {
