@@ -94,7 +94,7 @@ TEST(FileImage, EveryReaderSplitsUnwrapsAndRefusesAlike) {
         int32_t error;
     } cases[] = {
         {"type 0", whole, 0},
-        {"type 0 in RIFF after a LIST chunk", RiffMidi(whole, Cat({Text("LIST"), Be32(0)})), 0},
+        {"type 0 in RIFF after an odd-sized chunk", RiffMidi(whole, Cat({Text("LIST"), Le32(3), Text("abc"), {0}})), 0},
         {"cut inside its track", Bytes(whole.begin(), whole.end() - 3), MidiErrorCode::DamagedFile},
         {"an undefined status", MidiFile(0, 96, {Cat({NoteOn(0, 0, 60, 1), {0x00, 0xF4}, EndOfTrack()})}), 3},
         // Refused rather than written with a delta time no reader can take.
