@@ -37,6 +37,11 @@ struct PassTest : ::testing::Test {
         }
         return times;
     }
+    // Writes `file` as the input and takes the pass to its first lyric.
+    void Start(const Bytes& file, PassMode mode = PassMode::Make) {
+        WriteBytes(input, file);
+        StartPass(pass, input, output, mode, 1);
+    }
     // A whole compilation of `file` with a lyric on every note; the error it ends with.
     int32_t Make(const Bytes& file) {
         WriteBytes(input, file);
@@ -53,8 +58,7 @@ struct PassTest : ::testing::Test {
 };
 
 TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(Song);
     pass.WriteLyric("a", 0);
     pass.WriteLyric("b", 96);
     ASSERT_EQ(pass.MidiError(), 0);
@@ -77,8 +81,7 @@ TEST_F(PassTest, NoteSearchTakesEachChordOnceAndSkipsSilentAndPassedNotes) {
     const Bytes voice = Cat({NoteOn(480, 0, 60, 64), NoteOn(0, 0, 64, 64), NoteOn(0, 0, 67, 64), Bytes{0x3C, 70, 0},
                              NoteOn(60, 0, 72, 64), NoteOn(100, 0, 74, 64), NoteOn(100, 0, 76, 64), EndOfTrack(10),
                              NoteOn(0, 0, 80, 64)});
-    WriteBytes(input, MidiFile(1, 96, {Conductor, voice, Accompaniment}));
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(MidiFile(1, 96, {Conductor, voice, Accompaniment}));
     EXPECT_EQ(Lyrics({"a", "b"}), (std::vector<int32_t>{480, 600}));
     pass.WriteLyric("c", 750);  // an explicit time: the note at 700 is passed over
     EXPECT_EQ(Lyrics({"d", "e", "f"}), (std::vector<int32_t>{800, -1, -1}));
@@ -92,8 +95,7 @@ TEST_F(PassTest, SwitchingTracksGoesOnWhereEachWasLeft) {
     // first lyric, which is passed over.
     const Bytes first = Cat({NoteOn(100, 0, 60, 64), {0x81, 0x48, 62, 64}, {0x81, 0x48, 64, 64}, EndOfTrack()});
     const Bytes second = Cat({NoteOn(50, 1, 50, 64), NoteOn(150, 1, 52, 64), EndOfTrack()});
-    WriteBytes(input, MidiFile(1, 96, {Conductor, first, second}));
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(MidiFile(1, 96, {Conductor, first, second}));
     EXPECT_EQ(Lyrics({"a"}), std::vector<int32_t>{100});
     pass.SwitchVoiceTrack(2);
     EXPECT_EQ(Lyrics({"b"}), std::vector<int32_t>{200});
@@ -108,9 +110,7 @@ TEST_F(PassTest, SwitchingTracksGoesOnWhereEachWasLeft) {
 TEST_F(PassTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
     const Bytes notes = Cat({NoteOn(10, 0, 60, 64), NoteOn(10, 0, 62, 64)});
     for (const Bytes& voice : {notes, Cat({notes, {0x0A, 0x90, 64}})}) {
-        WriteBytes(input, Cat({Header(1, 3, 96), Track(Conductor), Track(voice),
-                               Track(Cat({NoteOn(5, 0, 1, 1), EndOfTrack()}))}));
-        StartPass(pass, input, output, PassMode::Make, 1);
+        Start(MidiFile(1, 96, {Conductor, voice, Cat({NoteOn(5, 0, 1, 1), EndOfTrack()})}));
         EXPECT_EQ(Lyrics({"x", "x", "x"}), (std::vector<int32_t>{10, 20, -1}));
         EXPECT_EQ(pass.CurrentTime(), 20);
         EXPECT_EQ(pass.MidiError(), 0);
@@ -118,8 +118,7 @@ TEST_F(PassTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
 }
 
 TEST_F(PassTest, FullWordsBufferGivesVoiceTrackTooLongAndWritesNoWordsTrack) {
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(Song);
     int events = 0;
     for (; pass.MidiError() == 0 && events < 1000; ++events) pass.WriteTextEvent(0, 0x01, std::string(200, 'x'));
     EXPECT_EQ(pass.MidiError(), 5);
@@ -205,8 +204,7 @@ TEST_F(PassTest, OutputsThatCannotBeCreatedLeaveTheInputAlone) {
 // 127 bytes one byte longer.
 TEST_F(PassTest, ExportedWordEndsWidenTheLengthField) {
     const std::string longText(127, 'o');
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Export, 1);
+    Start(Song, PassMode::Export);
     Lyrics({longText, " x"});
     pass.FinishWords();
     pass.ClosePass();
