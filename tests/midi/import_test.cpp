@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 #include "common/IoError.h"
 #include "midi/pass_fixture.h"
@@ -23,12 +24,11 @@ const std::string X120(120, 'x'), X100(100, 'x'), Y50(50, 'y'), Bye = "\nHel-lo 
 // "L" for a lyric event.
 std::vector<Timed> Texts(const std::string& list) {
     std::vector<Timed> texts;
-    for (size_t at = 0; at < list.size();) {
-        const size_t gap = list.find(' ', at), end = std::min(list.find('|', gap), list.size());
-        const uint8_t type = list[gap - 1] == 'L' ? 0x05 : 0x01;
-        texts.push_back(
-            {static_cast<uint32_t>(std::stoul(list.substr(at, gap - at))), list.substr(gap + 1, end - gap - 1), type});
-        at = end + 1;
+    std::istringstream items(list);
+    for (std::string item; std::getline(items, item, '|');) {
+        const size_t gap = item.find(' ');
+        const uint8_t type = item[gap - 1] == 'L' ? 0x05 : 0x01;
+        texts.push_back({static_cast<uint32_t>(std::stoul(item)), item.substr(gap + 1), type});
     }
     return texts;
 }

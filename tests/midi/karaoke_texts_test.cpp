@@ -14,13 +14,11 @@ using importtest::Conductor;
 TEST(KaraokeTexts, OnlyAFileWithoutTextHeadersIsRuledOutUnread) {
     const test::TempFolder folder;
     const Bytes block(65535, 0x90);
-    const struct {
-        Bytes tail;
-        bool mayHold;
-    } rows[] = {{{0xFF, 0x03, 0x00}, false}, {{0xFF, 0x05}, true}, {{0xFF, 0xFF, 0x01}, true}, {{0x05, 0xFF}, false}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(MayHoldKaraokeTexts(folder.Write("a.mid", Cat({block, row.tail}))), row.mayHold);
-        EXPECT_EQ(MayHoldKaraokeTexts(folder.Write("b.mid", row.tail)), row.mayHold);
+    const std::pair<Bytes, bool> tailsAndAnswers[] = {
+        {{0xFF, 0x03, 0x00}, false}, {{0xFF, 0x05}, true}, {{0xFF, 0xFF, 0x01}, true}, {{0x05, 0xFF}, false}};
+    for (const auto& [tail, mayHold] : tailsAndAnswers) {
+        EXPECT_EQ(MayHoldKaraokeTexts(folder.Write("a.mid", Cat({block, tail}))), mayHold);
+        EXPECT_EQ(MayHoldKaraokeTexts(folder.Write("b.mid", tail)), mayHold);
     }
     EXPECT_TRUE(MayHoldKaraokeTexts(folder.Path("missing.mid")));  // the full read reports it
 }

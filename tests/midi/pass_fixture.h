@@ -65,9 +65,7 @@ inline Bytes ReadBytes(const std::string& path) {
     const std::string text = ReadFile(path);
     return Bytes(text.begin(), text.end());
 }
-inline std::string ReadText(const std::string& path) {
-    return ReadFile(path);
-}
+inline constexpr auto& ReadText = ReadFile;
 
 // What a program run left behind; exitCode -1 when it could not be started.
 struct ProgramRun {

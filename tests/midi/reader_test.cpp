@@ -370,11 +370,7 @@ TEST(ReaderPump, CallsFromInsideTheSinkAndFailuresOfTheSink) {
 }
 
 TEST(ReaderTimeCode, BothWays) {
-    struct Code {
-        const char* code;
-        uint16_t division;
-        int32_t ticks;
-    };
+    using Code = std::tuple<const char*, uint16_t, int32_t>;  // the code, the division, the ticks
     const Code toCode[] = {
         {"1:1:0", 96, 0},     {"1:2:0", 96, 96}, {"2:1:0", 96, 384},     {"1:1:60", 96, 48},
         {"1:4:118", 96, 383}, {"1:1:0", 0, 100}, {"1:4:119", 480, 1919}, {"8193:1:59", 65535, 2147483647}};
@@ -387,8 +383,8 @@ TEST(ReaderTimeCode, BothWays) {
     for (const char* code : {"2:5:0", "0:1:0", "2:1:120", "2:1", "2:0:0", "2:1:-1", "", "2 :1:0", "2:1:0:0", "$:1:0",
                              "\t2:1:0", "2:1:0x1", "4294967298:1:0", "2:4294967297:0", "$100000002:1:0"})
         EXPECT_EQ(StrToMidiTime(code, 96), -1) << '"' << code << '"';
-    for (const auto& c : toCode) EXPECT_EQ(MidiTimeToStr(c.ticks, c.division), c.code) << c.ticks;
-    for (const auto& c : toTicks) EXPECT_EQ(StrToMidiTime(c.code, c.division), c.ticks) << '"' << c.code << '"';
+    for (const auto& [code, division, ticks] : toCode) EXPECT_EQ(MidiTimeToStr(ticks, division), code) << ticks;
+    for (const auto& [code, division, ticks] : toTicks) EXPECT_EQ(StrToMidiTime(code, division), ticks) << code;
     // With 120 ticks to the beat every tick has its own code.
     for (int32_t ticks = 0; ticks < 5000; ++ticks) ASSERT_EQ(StrToMidiTime(MidiTimeToStr(ticks, 120), 120), ticks);
 }
