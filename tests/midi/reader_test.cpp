@@ -137,14 +137,6 @@ Bytes HeaderOfLength(uint32_t length, uint16_t tracks) {
 
 const Bytes GoodChunk = Track(Cat({NoteOn(0, 0, 60, 1), EndOfTrack()}));
 
-Bytes SmallSong() {
-    return MidiFile(
-        1, 96,
-        {Cat({Meta(0, 0x03, "Song"), Tempo(0, 500000), EndOfTrack()}),
-         Cat({Program(0, 0, 5), NoteOn(0, 0, 60, 100), {0x60, 0x3C, 0x00, 0x00, 0xF0, 0x01, 0xF7}, EndOfTrack()}),
-         Cat({Meta(0, 0x05, "la"), NoteOn(48, 9, 36, 90), EndOfTrack(48)})});
-}
-
 // Loads a file and does all that playback and the lyric display do with it: nothing
 // may hang, crash, or hold more bytes than the file has.
 int32_t LoadAndPlay(const Bytes& file) {
@@ -202,7 +194,11 @@ TEST(ReaderLoad, HeaderAndChunkErrors) {
 }
 
 TEST(ReaderLoad, CutOrCorruptSongsGiveTheirCodeAndNeverCrashOrHang) {
-    const Bytes song = SmallSong();
+    const Bytes song = MidiFile(
+        1, 96,
+        {Cat({Meta(0, 0x03, "Song"), Tempo(0, 500000), EndOfTrack()}),
+         Cat({Program(0, 0, 5), NoteOn(0, 0, 60, 100), {0x60, 0x3C, 0x00, 0x00, 0xF0, 0x01, 0xF7}, EndOfTrack()}),
+         Cat({Meta(0, 0x05, "la"), NoteOn(48, 9, 36, 90), EndOfTrack(48)})});
     const size_t firstChunkEnd = 22 + song[21];
     for (size_t cut = 0; cut < song.size(); ++cut) {
         const int32_t error = LoadAndPlay(Bytes(song.begin(), song.begin() + static_cast<long>(cut)));
