@@ -39,11 +39,7 @@ Bytes RiffMidi(const Bytes& smf, const Bytes& before = {}) {
 TEST(FileKind, IsToldByTheBytesAndOnlyThenByTheName) {
     const Bytes midi = MidiFile(1, 96, {EndOfTrack()});
     const Bytes karaoke = MidiFile(1, 96, {EndOfTrack(), Cat({Meta(0, 1, "@KMIDI KARAOKE FILE"), EndOfTrack()})});
-    const struct {
-        Bytes head;
-        const char* name;
-        FileKind kind;
-    } rows[] = {
+    const std::tuple<Bytes, const char*, FileKind> rows[] = {
         {midi, "/songs/song", FileKind::Midi},
         {midi, "/songs/SONG.MIDI", FileKind::Midi},
         {RiffMidi(midi, Cat({Text("LIST"), Le32(4), Text("INFO")})), "/songs/song.RMI", FileKind::Midi},
@@ -58,8 +54,8 @@ TEST(FileKind, IsToldByTheBytesAndOnlyThenByTheName) {
         {Cat({Text("RIFF"), Le32(4), Text("RMID")}), "/songs/short.rmi", FileKind::NotMidi},
         {Text("MTh"), "/songs/cut.mid", FileKind::NotMidi},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(DetectFileKind(std::string(row.head.begin(), row.head.end()), row.name), row.kind) << row.name;
+    for (const auto& [head, name, kind] : rows)
+        EXPECT_EQ(DetectFileKind(std::string(head.begin(), head.end()), name), kind) << name;
     TempFolder folder;
     EXPECT_EQ(DetectFileKindOfFile(folder.Write("wrapped.rmi", RiffMidi(midi))), FileKind::Midi);
     EXPECT_THROW(DetectFileKindOfFile(folder.Path("missing.mid")), IoError);
@@ -94,7 +90,7 @@ TEST(FileImage, EveryReaderSplitsUnwrapsAndRefusesAlike) {
         int32_t error;
     } cases[] = {
         {"type 0", whole, 0},
-        {"type 0 in RIFF after a LIST chunk", RiffMidi(whole, Cat({Text("LIST"), Be32(0)})), 0},
+        {"type 0 in RIFF after an odd-sized chunk", RiffMidi(whole, Cat({Text("LIST"), Le32(3), Text("abc"), {0}})), 0},
         {"cut inside its track", Bytes(whole.begin(), whole.end() - 3), MidiErrorCode::DamagedFile},
         {"an undefined status", MidiFile(0, 96, {Cat({NoteOn(0, 0, 60, 1), {0x00, 0xF4}, EndOfTrack()})}), 3},
         // Refused rather than written with a delta time no reader can take.

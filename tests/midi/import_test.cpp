@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 #include "common/IoError.h"
 #include "midi/pass_fixture.h"
@@ -15,10 +16,7 @@ namespace {
 
 using namespace test;
 using namespace importtest;
-using passtest::ReadBytes;
-using passtest::ReadText;
-using passtest::TempDir;
-using passtest::WriteBytes;
+using namespace passtest;
 
 const std::string X120(120, 'x'), X100(100, 'x'), Y50(50, 'y'), Bye = "\nHel-lo world\nGood-bye\n";
 
@@ -26,12 +24,11 @@ const std::string X120(120, 'x'), X100(100, 'x'), Y50(50, 'y'), Bye = "\nHel-lo 
 // "L" for a lyric event.
 std::vector<Timed> Texts(const std::string& list) {
     std::vector<Timed> texts;
-    for (size_t at = 0; at < list.size();) {
-        const size_t gap = list.find(' ', at), end = std::min(list.find('|', gap), list.size());
-        const uint8_t type = list[gap - 1] == 'L' ? 0x05 : 0x01;
-        texts.push_back(
-            {static_cast<uint32_t>(std::stoul(list.substr(at, gap - at))), list.substr(gap + 1, end - gap - 1), type});
-        at = end + 1;
+    std::istringstream items(list);
+    for (std::string item; std::getline(items, item, '|');) {
+        const size_t gap = item.find(' ');
+        const uint8_t type = item[gap - 1] == 'L' ? 0x05 : 0x01;
+        texts.push_back({static_cast<uint32_t>(std::stoul(item)), item.substr(gap + 1), type});
     }
     return texts;
 }
@@ -82,8 +79,8 @@ const struct {
 TEST(ImportConversion, WritesEachTextWhereTheCompilerReadsItBack) {
     for (const auto& c : Conversions) {
         TempDir dir;
-        const std::string kar = dir.Path("song.kar");
-        WriteBytes(kar, KaraokeFile(c.division, WordsTrack(Texts(c.texts)), {VoiceTrack(c.notes)}));
+        const std::string kar =
+            dir.Write("song.kar", KaraokeFile(c.division, WordsTrack(Texts(c.texts)), {VoiceTrack(c.notes)}));
         ScriptedUi ui;
         RecordingHost host;
         EXPECT_EQ(ImportKaraoke(ui, host, kar).outcome, ImportOutcome::Imported) << c.what;
@@ -144,38 +141,60 @@ TEST_F(ImportTest, WritesTheSongTextAndTheMusicBesideTheKaraokeFile) {
               (std::set<std::string>{"song.kar", "song_1.kar", "song_2.kar", "song_3.kar", "song.stf", "song.mid"}));
 }
 
-TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNames) {
-    // A song text resolves a bare name against its own folder, not the working folder.
+TEST_F(ImportTest, RelativeNamesAreWrittenAsFullNamesInTheSongTextsCodePage) {
+    // A song text resolves a bare name against its own folder, not the working folder; its
+    // names are in Windows-1252, which holds an e acute.
     WriteBytes(kar, KaraokeFile(96, WordsTrack({}), {VoiceTrack({0})}));
     std::filesystem::create_directory(dir.Path("out"));
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path(""));
-    ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "b.mid"});
+    ImportKaraoke(ui, host, "song.kar", {"out/a.stf", "K\xC3\xA9r.mid"});
     std::filesystem::current_path(before);
     EXPECT_EQ(host.opened, std::vector<std::string>{"out/a.stf"});
     EXPECT_EQ(ReadText(dir.Path("out/a.stf")),
-              "\\t 1\r\n\\m " + dir.Path("b.mid") + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n\r\n");
+              "\\t 1\r\n\\m " + dir.Path("K\xE9r.mid") + "\r\n\\k " + dir.Path("song_1.kar") + "\r\n\r\n");
 }
 
-TEST_F(ImportTest, FilesThatCannotBeImportedStopWithOneMessageAndNoFile) {
-    const Bytes voice = VoiceTrack({0});
-    Bytes cut = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
-    cut.resize(cut.size() - 6);
-    const std::vector<std::pair<Bytes, std::string>> cases = {
-        {Cat({Header(1, 4, 96), Track(Conductor()), Track(WordsTrack({}, "Karaoke")),
-              Track(WordsTrack({{0, "la"}}, "Lyrics")), Track(voice)}),
-         "Not a Soft Karaoke file, and no track holds lyric events"},
-        {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), "Too many lyrics."},
-        {cut, "MIDI file is damaged: a track is cut short."},
-    };
+TEST_F(ImportTest, FailuresStopWithOneMessageWriteNothingAndLeaveTheKaraokeFileAlone) {
     EXPECT_EQ(Import().outcome, ImportOutcome::NotFound);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"File " + kar + " not found."});
-    for (const auto& [file, message] : cases) {
-        WriteBytes(kar, file);
+    const Bytes hello = KaraokeFile(96, WordsTrack(Hello), {HelloVoice}), cut(hello.begin(), hello.end() - 6);
+    const Bytes noLyrics = Cat({Header(1, 4, 96), Track(Conductor()), Track(WordsTrack({}, "Karaoke")),
+                                Track(WordsTrack({{0, "la"}}, "Lyrics")), Track(VoiceTrack({0}))});
+    const std::string nowhere = dir.Path("missing/x"), folder = dir.Path("folder.mid"), self = dir.Path("./song.kar");
+    std::filesystem::create_directory(folder);
+    // A song text names its files in Windows-1252: a name it cannot hold is refused, not
+    // written as "?" to be not found later.
+    const std::string odd = dir.Path("K\xC5\x91r.mid");  // o with double acute
+    const auto writing = [](const std::string& name) { return "Error writing file " + name + "."; };
+    const struct {
+        Bytes file;
+        ImportProposals names;
+        std::string message;
+    } cases[] = {
+        {noLyrics, {}, "Not a Soft Karaoke file, and no track holds lyric events"},
+        {KaraokeFile(96, WordsTrack({}), {VoiceTrack(ManyNotes(10001))}), {}, "Too many lyrics."},
+        {cut, {}, "MIDI file is damaged: a track is cut short."},
+        {hello,
+         {"", odd},
+         "The file name " + odd +
+             " holds characters that a song text (Windows-1252) cannot hold; "
+             "choose another name."},
+        {hello, {"", nowhere + ".mid"}, writing(nowhere + ".mid")},
+        {hello, {nowhere + ".stf", ""}, writing(nowhere + ".stf")},
+        {hello, {"", folder}, writing(folder)},
+        {hello, {"", kar}, writing(kar)},
+        {hello, {self, ""}, writing(self)},
+        {hello, {dir.Path("both"), dir.Path("both")}, writing(dir.Path("both"))},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(kar, c.file);
         ui.errors.clear();
-        EXPECT_EQ(Import().outcome, ImportOutcome::Failed) << message;
-        EXPECT_EQ(ui.errors, std::vector<std::string>{message});
-        EXPECT_EQ(dir.Names(), std::set<std::string>{"song.kar"}) << message;
+        ui.confirmAnswers = {Answer::Yes};
+        EXPECT_EQ(Import(c.names).outcome, ImportOutcome::Failed) << c.message;
+        EXPECT_EQ(ui.errors, std::vector<std::string>{c.message});
+        EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "folder.mid"})) << c.message;
+        EXPECT_EQ(ReadBytes(kar), c.file) << c.message;
     }
     EXPECT_TRUE(host.opened.empty());
     // Ten thousand notes are not too many, and a chord counts as one.
@@ -224,64 +243,19 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
     EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
 }
 
-// A song text names its files in Windows-1252: a name it cannot hold is refused, not
-// written as "?" to be not found later.
-TEST_F(ImportTest, AnOutputNameTheCodePageCannotHoldIsRefused) {
-    WriteHello();
-    const std::string name = dir.Path("K\xC5\x91r.mid");  // o with double acute
-    EXPECT_EQ(Import({"", name}).outcome, ImportOutcome::Failed);
-    EXPECT_EQ(ui.errors, std::vector<std::string>{"The file name " + name +
-                                                  " holds characters that a song text (Windows-1252) cannot hold; "
-                                                  "choose another name."});
-    EXPECT_EQ(dir.Names(), std::set<std::string>{"song.kar"});
-    ui.errors.clear();
-    EXPECT_EQ(Import({"", dir.Path("K\xC3\xA9r.mid")}).outcome, ImportOutcome::Imported);  // e acute it holds
-    EXPECT_NE(ReadText(stf).find("\\m " + dir.Path("K\xE9r.mid") + "\r\n"), std::string::npos);
+// Runs `write` with the size of the files this process writes limited, so that writing an
+// output fails part way, as on a full disk.
+template <typename Write>
+void WithFileSizeLimit(rlim_t bytes, const Write& write) {
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{bytes, saved.rlim_max};
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    write();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
 }
-
-TEST_F(ImportTest, OutputsThatCannotBeWrittenAreNamedAndTheKaraokeFileIsNeverOne) {
-    const Bytes file = KaraokeFile(96, WordsTrack(Hello), {HelloVoice});
-    WriteBytes(kar, file);
-    const std::string nowhere = dir.Path("missing/x");
-    std::filesystem::create_directory(dir.Path("folder.mid"));
-    const std::vector<std::pair<ImportProposals, std::string>> cases = {
-        {{"", nowhere + ".mid"}, nowhere + ".mid"},
-        {{nowhere + ".stf", ""}, nowhere + ".stf"},
-        {{"", dir.Path("folder.mid")}, dir.Path("folder.mid")},
-        {{"", kar}, kar},
-        {{dir.Path("./song.kar"), ""}, dir.Path("./song.kar")},
-        {{dir.Path("both"), dir.Path("both")}, dir.Path("both")},
-    };
-    for (const auto& [names, failing] : cases) {
-        ui.errors.clear();
-        ui.confirmAnswers = {Answer::Yes};
-        EXPECT_EQ(Import(names).outcome, ImportOutcome::Failed) << failing;
-        EXPECT_EQ(ui.errors, std::vector<std::string>{"Error writing file " + failing + "."});
-        EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "folder.mid"})) << failing;
-    }
-    EXPECT_EQ(ReadBytes(kar), file);
-}
-
-// Limits the size of the files this process writes, so that writing an output fails
-// part way, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
     WriteBytes(stf, Text("old song text"));
@@ -293,7 +267,6 @@ TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
         Bytes file;
         rlim_t limit;
     } cases[] = {
-        // limit 0: none
         // An undefined status byte in the Words track, which only the converting pass reads.
         {"unknown code", KaraokeFile(96, Cat({Meta(0, 0x03, "Words"), {0x00, 0xF4}, EndOfTrack()}), {VoiceTrack({0})}),
          0},
@@ -303,17 +276,15 @@ TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
     for (const auto& c : cases) {
         WriteBytes(kar, c.file);
         ui.confirmAnswers = {Answer::Yes, Answer::Yes};
-        if (c.limit == 0) {
+        if (c.limit == 0)  // no limit
             EXPECT_EQ(Import().outcome, ImportOutcome::Failed);
-            EXPECT_EQ(ui.errors, std::vector<std::string>{"Unknown code in MIDI file."});
-        } else {
-            FileSizeLimit limit(c.limit);
-            EXPECT_THROW(Import(), IoError) << c.what;
-        }
+        else
+            WithFileSizeLimit(c.limit, [&] { EXPECT_THROW(Import(), IoError) << c.what; });
         EXPECT_EQ(ReadText(stf) + "|" + ReadText(mid), "old song text|old music") << c.what;
         EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "song.stf", "song.mid"})) << c.what;
         EXPECT_TRUE(host.opened.empty());
     }
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Unknown code in MIDI file."});
 }
 
 }  // namespace

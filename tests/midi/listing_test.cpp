@@ -8,8 +8,7 @@ namespace {
 
 using namespace test;
 using importtest::ScriptedUi;
-using passtest::TempDir;
-using passtest::WriteBytes;
+using namespace passtest;
 
 const Bytes Conductor = Cat({Tempo(0, 500000), Meta(0, 0x03, "Tempo map"), EndOfTrack()});
 const Bytes Piano = Cat({Meta(0, 0x03, "Melody"), Program(0, 0, 0), NoteOn(0, 0, 60, 64), EndOfTrack()});

@@ -17,11 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -69,9 +65,7 @@ inline Bytes ReadBytes(const std::string& path) {
     const std::string text = ReadFile(path);
     return Bytes(text.begin(), text.end());
 }
-inline std::string ReadText(const std::string& path) {
-    return ReadFile(path);
-}
+inline constexpr auto& ReadText = ReadFile;
 
 // What a program run left behind; exitCode -1 when it could not be started.
 struct ProgramRun {
@@ -148,6 +142,15 @@ namespace sonkora::importtest {
 
 using test::Bytes;
 
+// The front of a queue of answers, or `dry` once it has run dry.
+template <typename T>
+T Take(std::deque<T>& queue, T dry) {
+    if (queue.empty()) return dry;
+    T answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
 // Answers from queues (Cancel and no name when they run dry) and the track choice;
 // every message must carry the error messages' help context.
 class ScriptedUi : public UserInterface {
@@ -187,15 +190,6 @@ public:
         return Take(saveAnswers, std::optional<std::string>());
     }
     bool Batch() const override { return false; }
-
-private:
-    template <typename T>
-    static T Take(std::deque<T>& queue, T dry) {
-        if (queue.empty()) return dry;
-        T answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
 };
 
 class RecordingHost : public ImportHost {
@@ -244,16 +238,12 @@ inline Bytes Conductor() {
     return test::Cat({test::Tempo(0, 500000), test::EndOfTrack()});
 }
 
-inline Bytes InformationTrack() {
-    return test::Cat(
-        {test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
-}
-
 // Conductor, information track, Words track, then the music.
 inline Bytes KaraokeFile(uint16_t division, const Bytes& words, const std::vector<Bytes>& music) {
-    Bytes file = test::Header(1, static_cast<uint16_t>(3 + music.size()), division);
-    for (const Bytes& data : std::vector<Bytes>{Conductor(), InformationTrack(), words})
-        file = test::Cat({file, test::Track(data)});
+    const Bytes information = test::Cat(
+        {test::Meta(0, 0x03, "Soft Karaoke"), test::Meta(0, 0x01, "@KMIDI KARAOKE FILE"), test::EndOfTrack()});
+    Bytes file = test::Cat({test::Header(1, static_cast<uint16_t>(3 + music.size()), division),
+                            test::Track(Conductor()), test::Track(information), test::Track(words)});
     for (const Bytes& data : music) file = test::Cat({file, test::Track(data)});
     return file;
 }

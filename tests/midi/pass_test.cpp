@@ -16,7 +16,6 @@ const Bytes Voice = Cat({Meta(0, 0x03, "Voice"), NoteOn(0, 0, 60, 64), Bytes{0x3
 const Bytes Accompaniment = Cat({Program(0, 1, 33), NoteOn(0, 1, 40, 90), NoteOff(384, 1, 40), EndOfTrack()});
 const Bytes Song = Cat({Header(1, 3, 96), Track(Conductor), Track(Voice), Track(Accompaniment), Text("tail")});
 const Bytes WordsName = Meta(0, 0x03, "Words");
-const size_t InformationSize = 51;
 // A text that claims 256 MB in a track that ends inside it.
 const Bytes LongText =
     Cat({Header(1, 2, 96), Track(Conductor),
@@ -38,6 +37,11 @@ struct PassTest : ::testing::Test {
         }
         return times;
     }
+    // Writes `file` as the input and takes the pass to its first lyric.
+    void Start(const Bytes& file, PassMode mode = PassMode::Make) {
+        WriteBytes(input, file);
+        StartPass(pass, input, output, mode, 1);
+    }
     // A whole compilation of `file` with a lyric on every note; the error it ends with.
     int32_t Make(const Bytes& file) {
         WriteBytes(input, file);
@@ -49,13 +53,12 @@ struct PassTest : ::testing::Test {
         making.ClosePass();
         return making.MidiError();
     }
-    // Words track data of the karaoke file written.
-    Bytes WordsData() { return ChunkData(ReadBytes(output), 14 + 8 + Conductor.size() + InformationSize); }
+    // The Words track of the karaoke file written, the third chunk (the second in an export).
+    Bytes WordsChunk(size_t index = 2) { return importtest::SplitChunks(ReadBytes(output)).chunks.at(index); }
 };
 
 TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(Song);
     pass.WriteLyric("a", 0);
     pass.WriteLyric("b", 96);
     ASSERT_EQ(pass.MidiError(), 0);
@@ -66,7 +69,7 @@ TEST_F(PassTest, LyricTimesMustAdvanceAndFitAQuantity) {
     pass.FinishWords();
     pass.ClosePass();
     const Bytes d = Cat({Quantity(200000000 - 96), {0xFF, 0x01, 0x01, 'd'}});
-    EXPECT_EQ(WordsData(), Cat({WordsName, Meta(0, 1, "a"), Meta(0x60, 1, "b"), d, EndOfTrack()}));
+    EXPECT_EQ(WordsChunk(), Track(Cat({WordsName, Meta(0, 1, "a"), Meta(0x60, 1, "b"), d, EndOfTrack()})));
     StartPass(pass, input, output, PassMode::Make, 1);
     pass.WriteLyric("x", 0x10000000);
     EXPECT_EQ(pass.MidiError(), 5);
@@ -78,8 +81,7 @@ TEST_F(PassTest, NoteSearchTakesEachChordOnceAndSkipsSilentAndPassedNotes) {
     const Bytes voice = Cat({NoteOn(480, 0, 60, 64), NoteOn(0, 0, 64, 64), NoteOn(0, 0, 67, 64), Bytes{0x3C, 70, 0},
                              NoteOn(60, 0, 72, 64), NoteOn(100, 0, 74, 64), NoteOn(100, 0, 76, 64), EndOfTrack(10),
                              NoteOn(0, 0, 80, 64)});
-    WriteBytes(input, MidiFile(1, 96, {Conductor, voice, Accompaniment}));
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(MidiFile(1, 96, {Conductor, voice, Accompaniment}));
     EXPECT_EQ(Lyrics({"a", "b"}), (std::vector<int32_t>{480, 600}));
     pass.WriteLyric("c", 750);  // an explicit time: the note at 700 is passed over
     EXPECT_EQ(Lyrics({"d", "e", "f"}), (std::vector<int32_t>{800, -1, -1}));
@@ -93,8 +95,7 @@ TEST_F(PassTest, SwitchingTracksGoesOnWhereEachWasLeft) {
     // first lyric, which is passed over.
     const Bytes first = Cat({NoteOn(100, 0, 60, 64), {0x81, 0x48, 62, 64}, {0x81, 0x48, 64, 64}, EndOfTrack()});
     const Bytes second = Cat({NoteOn(50, 1, 50, 64), NoteOn(150, 1, 52, 64), EndOfTrack()});
-    WriteBytes(input, MidiFile(1, 96, {Conductor, first, second}));
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(MidiFile(1, 96, {Conductor, first, second}));
     EXPECT_EQ(Lyrics({"a"}), std::vector<int32_t>{100});
     pass.SwitchVoiceTrack(2);
     EXPECT_EQ(Lyrics({"b"}), std::vector<int32_t>{200});
@@ -109,9 +110,7 @@ TEST_F(PassTest, SwitchingTracksGoesOnWhereEachWasLeft) {
 TEST_F(PassTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
     const Bytes notes = Cat({NoteOn(10, 0, 60, 64), NoteOn(10, 0, 62, 64)});
     for (const Bytes& voice : {notes, Cat({notes, {0x0A, 0x90, 64}})}) {
-        WriteBytes(input, Cat({Header(1, 3, 96), Track(Conductor), Track(voice),
-                               Track(Cat({NoteOn(5, 0, 1, 1), EndOfTrack()}))}));
-        StartPass(pass, input, output, PassMode::Make, 1);
+        Start(MidiFile(1, 96, {Conductor, voice, Cat({NoteOn(5, 0, 1, 1), EndOfTrack()})}));
         EXPECT_EQ(Lyrics({"x", "x", "x"}), (std::vector<int32_t>{10, 20, -1}));
         EXPECT_EQ(pass.CurrentTime(), 20);
         EXPECT_EQ(pass.MidiError(), 0);
@@ -119,8 +118,7 @@ TEST_F(PassTest, TrackWithoutEndOfTrackEndsAtItsChunk) {
 }
 
 TEST_F(PassTest, FullWordsBufferGivesVoiceTrackTooLongAndWritesNoWordsTrack) {
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Make, 1);
+    Start(Song);
     int events = 0;
     for (; pass.MidiError() == 0 && events < 1000; ++events) pass.WriteTextEvent(0, 0x01, std::string(200, 'x'));
     EXPECT_EQ(pass.MidiError(), 5);
@@ -154,11 +152,8 @@ TEST_F(PassTest, DamagedInputsFailCleanly) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Make(c.file), c.error) << c.what;
-        const Bytes written = ReadBytes(output);
         const bool headerRefused = c.error == 1 || c.error == 2 || c.error == 8 || c.error == 10;
-        EXPECT_TRUE(!headerRefused || written.empty()) << c.what;
-        EXPECT_TRUE(c.error != 0 ||
-                    std::equal(Voice.begin(), Voice.end(), written.end() - static_cast<long>(Voice.size())));
+        EXPECT_TRUE(!headerRefused || ReadBytes(output).empty()) << c.what;
     }
 }
 
@@ -206,14 +201,14 @@ TEST_F(PassTest, OutputsThatCannotBeCreatedLeaveTheInputAlone) {
 // 127 bytes one byte longer.
 TEST_F(PassTest, ExportedWordEndsWidenTheLengthField) {
     const std::string longText(127, 'o');
-    WriteBytes(input, Song);
-    StartPass(pass, input, output, PassMode::Export, 1);
+    Start(Song, PassMode::Export);
     Lyrics({longText, " x"});
     pass.FinishWords();
     pass.ClosePass();
     EXPECT_EQ(pass.MidiError(), 0);
-    EXPECT_EQ(ChunkData(ReadBytes(output), 14 + 8 + Conductor.size()),
-              Cat({WordsName, {0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Meta(96, 5, "x "), EndOfTrack()}));
+    EXPECT_EQ(
+        WordsChunk(1),
+        Track(Cat({WordsName, {0x00, 0xFF, 0x05, 0x81, 0x00}, Text(longText + " "), Meta(96, 5, "x "), EndOfTrack()})));
 }
 
 }  // namespace

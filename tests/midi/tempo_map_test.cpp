@@ -16,21 +16,17 @@ TEST(TempoMap, ConvertsEachStretchAtItsOwnTempoBothWays) {
     // 120 bpm, 240 bpm from tick 96, 60 bpm from tick 192 (given out of order, with a zero
     // tempo that playback ignores and two changes at one tick of which the last counts).
     const TempoMap map(96, {{192, 999}, {96, 250000}, {150, 0}, {192, 1000000}});
-    struct Case {
-        int64_t tick;
-        int64_t micros;
-    };
-    for (const Case& c : {Case{-5, 0}, Case{0, 0}, Case{48, 250000}, Case{96, 500000}, Case{144, 625000},
-                          Case{192, 750000}, Case{193, 760417}, Case{288, 1750000}}) {
-        EXPECT_EQ(map.MicrosAt(c.tick), c.micros) << c.tick;
-        if (c.tick >= 0 && c.micros % 1000 == 0) {
-            EXPECT_DOUBLE_EQ(map.TickAt(static_cast<double>(c.micros)), c.tick);
+    const std::pair<int64_t, int64_t> ticksAndMicros[] = {{-5, 0},       {0, 0},        {48, 250000},  {96, 500000},
+                                                          {144, 625000}, {192, 750000}, {193, 760417}, {288, 1750000}};
+    for (const auto& [tick, micros] : ticksAndMicros) {
+        EXPECT_EQ(map.MicrosAt(tick), micros) << tick;
+        if (tick >= 0 && micros % 1000 == 0) {
+            EXPECT_DOUBLE_EQ(map.TickAt(static_cast<double>(micros)), tick);
         }
     }
     EXPECT_DOUBLE_EQ(map.TickAt(-1), 0);
     EXPECT_DOUBLE_EQ(map.TickAt(1250000), 240);  // half-way through the 60 bpm stretch
-    ASSERT_EQ(map.Changes().size(), 3u);
-    EXPECT_EQ(map.Changes()[2].microsPerQuarter, 1000000u);
+    EXPECT_EQ(map.Changes().size(), 3u);         // the zero tempo and the overridden change dropped
 }
 
 // A song without tempo events runs at 120 bpm: the retime command's tests pin that.
