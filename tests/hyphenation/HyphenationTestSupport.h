@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -58,6 +59,15 @@ using test::ReadFile;
 // Where the build put the shipped pattern files (beside the executables).
 inline std::string ShippedPatternFolder() {
     return std::string(SONKORA_PATTERN_DIR) + "/";
+}
+
+// The language tags of the shipped files ("en" for en.hyp), in order.
+inline std::vector<std::string> ShippedTags() {
+    std::vector<std::string> tags;
+    for (const auto& entry : std::filesystem::directory_iterator(ShippedPatternFolder()))
+        if (entry.path().extension() == ".hyp") tags.push_back(entry.path().stem().string());
+    std::sort(tags.begin(), tags.end());
+    return tags;
 }
 
 // Liang's method with the engine's first- and last-syllable rules, written as simply as
