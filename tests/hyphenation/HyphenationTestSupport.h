@@ -75,11 +75,10 @@ inline std::vector<std::string> ShippedTags() {
 class LiangReference {
 public:
     explicit LiangReference(const hypgen::PatternSet& set) {
+        // A pattern given twice has the same values both times, or the set would not compile.
         for (const hypgen::Pattern& p : set.patterns) {
             longest_ = std::max(longest_, p.letters.size());
-            auto& values = patterns_[Lower(p.letters)];
-            values.resize(p.values.size(), 0);
-            for (std::size_t k = 0; k < p.values.size(); ++k) values[k] = std::max(values[k], p.values[k]);
+            patterns_[Lower(p.letters)] = p.values;
         }
         for (const hypgen::ExceptionWord& w : set.exceptions) exceptions_[Lower(w.letters)] = w.breaks;
     }
@@ -109,8 +108,7 @@ public:
                 "\xF2\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFF";
             return vowels.find(Lower(word.substr(k - 1, 1))[0]) != std::string::npos;
         };
-        if (!(v(1) && !v(2))) b[1] = false;
-        if (!v(2) && b[2]) b[1] = false;
+        b[1] = b[1] && v(1) && !v(2) && !b[2];
         bool vowelBefore = false;
         for (std::size_t k = 1; k + 2 <= n; ++k) vowelBefore = vowelBefore || v(k);
         if (v(n - 1) != v(n) && vowelBefore)
