@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -172,16 +173,14 @@ TEST(HyphenationCommand, AnUnusablePatternFileIsLeftOutSayingWhy) {
 }
 
 TEST(Identification, LanguageAndVersion) {
-    const struct {
-        std::string line, language, version;
-    } cases[] = {
+    const std::array<std::string, 3> cases[] = {
         {std::string("Hyphenation FRENCH V2.0\0\0\0", 26), "FRENCH", "2.0"},
         {"ENGLISH V2.0", "", "2.0"},                              // no "Hyphenation": the first blank ends the name
         {std::string(60, 'x') + " Hyphenation X V2.0", "", "y"},  // the line ends at 63 bytes
     };
-    for (const auto& c : cases) {
-        const PatternIdentification id = ParseIdentification(c.line);
-        EXPECT_EQ(std::pair(id.language, id.version), std::pair(c.language, c.version)) << c.line;
+    for (const auto& [line, language, version] : cases) {
+        const PatternIdentification id = ParseIdentification(line);
+        EXPECT_EQ(std::pair(id.language, id.version), std::pair(language, version)) << line;
     }
 }
 

