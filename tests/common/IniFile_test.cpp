@@ -1,5 +1,6 @@
 #include "common/IniFile.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "common/IoError.h"
 #include "common/RecentFiles.h"
@@ -117,7 +117,7 @@ TEST(IniFile, LoadAndSaveThroughTheDiskAndALinkAndFailuresChangeNothing) {
     ini.Load(dir.ini);  // missing: empty
     EXPECT_EQ(ini.ToString(), "");
 
-    std::ofstream(dir.ini, std::ios::binary) << "; mine\r\n[Views]\r\nView0=Main\r\n";
+    dir.Write("Sonkora.ini", "; mine\r\n[Views]\r\nView0=Main\r\n");
     chmod(dir.ini.c_str(), 0640);
     ini.Load(dir.ini);
     ini.WriteString("Views", "View1", "Edit");
@@ -134,12 +134,7 @@ TEST(IniFile, LoadAndSaveThroughTheDiskAndALinkAndFailuresChangeNothing) {
 
     fs::remove(link), fs::remove(dir.ini);
     ASSERT_EQ(mkdir(dir.ini.c_str(), 0700), 0);
-    try {
-        ini.Save(dir.ini);
-        ADD_FAILURE() << "saving over a directory reported success";
-    } catch (const IoError& error) {
-        EXPECT_EQ(error.FileName(), dir.ini);
-    }
+    EXPECT_THAT([&] { ini.Save(dir.ini); }, ::testing::ThrowsMessage<IoError>(::testing::StartsWith(dir.ini + ": ")));
     EXPECT_EQ(dir.Names(), std::set<std::string>{"Sonkora.ini"}) << "no temporary file is left";
 }
 
@@ -166,7 +161,7 @@ TEST(RecentFiles, KeptInTheSettingsBesideTheOtherSections) {
 // one goes (exit code 7).
 TEST(IniFileDeathTest, WriteFailureHalfwayLeavesTheOldFileWhole) {
     TempDir dir;
-    std::ofstream(dir.ini) << "[S]\nk=old\n";
+    dir.Write("Sonkora.ini", "[S]\nk=old\n");
     IniFile ini;
     ini.WriteString("S", "k", std::string(100000, 'x'));
     const auto save = [&] {
