@@ -148,10 +148,9 @@ private:
 inline std::vector<std::string> WordsFromPatterns(const hypgen::PatternSet& set, std::size_t count, unsigned seed) {
     std::mt19937 random(seed);
     std::vector<std::string> pieces, words;
-    for (const hypgen::Pattern& p : set.patterns) {
-        std::string piece = p.letters;
-        piece.erase(std::remove(piece.begin(), piece.end(), '.'), piece.end());
-        pieces.push_back(piece);
+    for (hypgen::Pattern p : set.patterns) {
+        std::erase(p.letters, '.');
+        pieces.push_back(p.letters);
     }
     for (const hypgen::ExceptionWord& w : set.exceptions) pieces.push_back(w.letters), words.push_back(w.letters);
     while (words.size() < count) {
