@@ -64,7 +64,7 @@ struct Command {
     }
     Lines Text() const { return document->Lines(); }
 
-    testing::ScratchFolder folder;
+    test::TempFolder folder;
     SongCompiler compiler;
     DialogUser user;
     std::unique_ptr<MemorySongDocument> document;

@@ -13,7 +13,6 @@ namespace sonkora {
 namespace {
 
 using testing::HandMadeImage;
-using testing::ScratchFolder;
 
 constexpr std::uint16_t Leaf = 8001;  // every step from here lands at entry 0
 
@@ -129,7 +128,7 @@ TEST(PatternImage, EmptyShortAndDamagedImagesNeitherCrashNorHang) {
 }
 
 TEST(PatternFileLoading, ReadsTheFileAndReportsWhatCannotBeRead) {
-    ScratchFolder folder;
+    test::TempFolder folder;
     HyphenationEngine engine;
     ASSERT_TRUE(engine.LoadPatterns(folder.Write("hand.hyp", Patterns().Bytes())));
     EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter");

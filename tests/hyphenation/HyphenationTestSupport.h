@@ -1,7 +1,6 @@
 #pragma once
-// Helpers for the hyphenation tests: a pattern file image assembled entry by entry, a
-// scratch folder, the folder of the shipped pattern files, and a plain dictionary-based
-// Liang hyphenator to check compiled pattern files against.
+// Helpers for the hyphenation tests: a pattern file image assembled entry by entry, the folder of the shipped pattern
+// files, and a plain dictionary-based Liang hyphenator to check compiled pattern files against.
 
 #include <algorithm>
 #include <cctype>
@@ -53,18 +52,13 @@ private:
     std::string bytes_;
 };
 
-using ScratchFolder = test::TempFolder;
-using test::ReadFile;
-
 // Where the build put the shipped pattern files (beside the executables).
-inline std::string ShippedPatternFolder() {
-    return std::string(SONKORA_PATTERN_DIR) + "/";
-}
+inline const std::string ShippedPatternFolder = std::string(SONKORA_PATTERN_DIR) + "/";
 
 // The language tags of the shipped files ("en" for en.hyp), in order.
 inline std::vector<std::string> ShippedTags() {
     std::vector<std::string> tags;
-    for (const auto& entry : std::filesystem::directory_iterator(ShippedPatternFolder()))
+    for (const auto& entry : std::filesystem::directory_iterator(ShippedPatternFolder))
         if (entry.path().extension() == ".hyp") tags.push_back(entry.path().stem().string());
     std::sort(tags.begin(), tags.end());
     return tags;

@@ -46,12 +46,12 @@ TEST(ShippedPatterns, TheyBreakLikeLiangMatchingOnTheSourcesAndComeWithTheirLice
          {"en", "fr", "es", "it", "pt", "da", "fi", "sv", "ca", "gl", "is", "et", "la", "de", "nl", "en-gb"})
         EXPECT_NE(std::find(tags.begin(), tags.end(), tag), tags.end()) << tag;
     for (const std::string& tag : tags) {
-        EXPECT_TRUE(fs::exists(testing::ShippedPatternFolder() + tag + ".licence.txt")) << tag;
+        EXPECT_TRUE(fs::exists(testing::ShippedPatternFolder + tag + ".licence.txt")) << tag;
         EXPECT_LE(tag.size() + 4, 12U) << "file names stay within 12 characters";
         const hypgen::PatternSet set = Sources(tag);
         const testing::LiangReference reference(set);
         HyphenationEngine engine;
-        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder() + tag + ".hyp"));
+        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder + tag + ".hyp"));
         int mismatches = 0;
         for (const std::string& word : testing::WordsFromPatterns(set, 3000, 42)) {
             if (engine.Hyphenate(word) != reference.Hyphenate(word) && ++mismatches <= 5)
@@ -84,7 +84,7 @@ const std::pair<const char*, std::vector<const char*>> Words[] = {
 TEST(FittedPatterns, ShippedFilesHyphenateTheirWordsLikeTheFullSets) {
     for (const auto& [tag, words] : Words) {
         HyphenationEngine engine;
-        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder() + tag + ".hyp"));
+        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder + tag + ".hyp"));
         const testing::LiangReference full(Sources(tag, true));
         for (const char* utf8 : words) {
             const std::string word = Utf8ToCp1252(utf8).text;

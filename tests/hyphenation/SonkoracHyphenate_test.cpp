@@ -14,8 +14,8 @@ namespace sonkora {
 namespace {
 
 using passtest::ProgramRun;
+using test::ReadFile;
 using ::testing::HasSubstr;
-using testing::ReadFile;
 
 class Sonkorac : public ::testing::Test {
 protected:
@@ -32,8 +32,8 @@ protected:
     }
     std::string Song(const std::string& text) { return folder.Write("song.stf", text); }
 
-    testing::ScratchFolder folder;
-    const std::string english = testing::ShippedPatternFolder() + "en.hyp";
+    test::TempFolder folder;
+    const std::string english = testing::ShippedPatternFolder + "en.hyp";
 };
 
 TEST_F(Sonkorac, LanguagesListsEveryShippedFileWithATab) {
@@ -48,8 +48,9 @@ TEST_F(Sonkorac, LanguagesListsEveryShippedFileWithATab) {
 }
 
 TEST_F(Sonkorac, HyphenateKeepsTheLineEndsAndTakesTheLanguageFromLangThenTheAtLLine) {
-    EXPECT_EQ(Hyphenate({Song("\\t 1\r\n@LENGL\r\n@TPresentation\r\n\r\nPresentation of hyphenation\r\nagain")}),
-              (ProgramRun{0, "\\t 1\r\n@LENGL\r\n@TPresentation\r\n\r\nPre-sen-ta-tion of hy-phen-ation\r\na-gain", ""}));
+    EXPECT_EQ(
+        Hyphenate({Song("\\t 1\r\n@LENGL\r\n@TPresentation\r\n\r\nPresentation of hyphenation\r\nagain")}),
+        (ProgramRun{0, "\\t 1\r\n@LENGL\r\n@TPresentation\r\n\r\nPre-sen-ta-tion of hy-phen-ation\r\na-gain", ""}));
 
     const std::string song = Song("@LFRENCH\n\nmagnifique\n");
     EXPECT_EQ(Hyphenate({song}).out, "@LFRENCH\n\nma-gni-fique\n");
