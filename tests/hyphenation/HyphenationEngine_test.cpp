@@ -135,7 +135,6 @@ TEST(PatternFileLoading, ReadsTheFileAndReportsWhatCannotBeRead) {
 
     EXPECT_THROW(engine.LoadPatterns(folder.Path("missing.hyp")), IoError);
     EXPECT_THROW(engine.LoadPatterns(folder.Directory()), IoError);
-    EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter") << "a failed load keeps the patterns there were";
 
     // A file that is no pattern file is refused by name, before anything is used. The other
     // refusals (header, version, a cut entry, a looping chain) are sonkorac's file fault test.
@@ -149,7 +148,7 @@ TEST(PatternFileLoading, ReadsTheFileAndReportsWhatCannotBeRead) {
                     ::testing::ThrowsMessage<IoError>(
                         ::testing::AllOf(::testing::StartsWith(name + ": "), ::testing::HasSubstr(problem))));
     }
-    EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter");
+    EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter") << "a failed load keeps the patterns there were";
 }
 
 }  // namespace
