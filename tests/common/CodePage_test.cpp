@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace sonkora {
@@ -42,10 +43,8 @@ TEST(CodePage, EveryByteSurvivesTheRoundTripAndAgreesWithTheSystemConverter) {
 }
 
 TEST(CodePage, Utf8ToCp1252ReportsWhatItCannotMapAsQuestionMarks) {
-    const struct {
-        std::string input, text;
-        size_t unmapped;
-    } cases[] = {
+    // UTF-8, what it becomes, the number of characters that could not be mapped.
+    const std::tuple<std::string, std::string, size_t> cases[] = {
         {"\xC4\x80\xC2\x80", "??", 2},   // U+0100, and U+0080, whose byte holds the euro sign
         {"\xF0\x9F\x98\x80x", "?x", 1},  // beyond the basic plane
         // Malformed input: each bad byte is one character that could not be mapped.
@@ -57,19 +56,16 @@ TEST(CodePage, Utf8ToCp1252ReportsWhatItCannotMapAsQuestionMarks) {
         {"\xED\xBF\xBF", "???", 3},       // the last surrogate
         {"\xF4\x90\x80\x80", "????", 4},  // beyond U+10FFFF
     };
-    for (const auto& c : cases) {
-        const Cp1252Conversion result = Utf8ToCp1252(c.input);
-        EXPECT_EQ(std::pair(result.text, result.unmapped.size()), std::pair(c.text, c.unmapped));
+    for (const auto& [input, text, unmapped] : cases) {
+        const Cp1252Conversion result = Utf8ToCp1252(input);
+        EXPECT_EQ(std::pair(result.text, result.unmapped.size()), std::pair(text, unmapped)) << input;
     }
     // A sequence cut off by the end of the text, though memory goes on after it.
     EXPECT_EQ(Utf8ToCp1252(std::string_view("\xE2\x82\xAC", 2)).text, "??");
 }
 
 TEST(Utf8Text, DetectedOnlyWhenWellFormedAndBeyondAscii) {
-    const struct {
-        std::string bytes;
-        bool utf8;
-    } rows[] = {
+    const std::pair<std::string, bool> rows[] = {
         {"Gr\303\274\303\237 Gott, Stra\303\237e", true},
         {"\xE2\x82\xAC 5, \xE2\x80\x9Cquoted\xE2\x80\x9D", true},
         {"emoji \xF0\x9F\x8E\xA4", true},
@@ -78,7 +74,7 @@ TEST(Utf8Text, DetectedOnlyWhenWellFormedAndBeyondAscii) {
         {"Gr\xFC\xDF Gott", false},      // Windows-1252
         {"caf\xC3\xA9 caf\xE9", false},  // one Windows-1252 byte spoils it; the malformed kinds are the decoder's
     };
-    for (const auto& row : rows) EXPECT_EQ(IsUtf8BeyondAscii(row.bytes), row.utf8) << row.bytes;
+    for (const auto& [bytes, utf8] : rows) EXPECT_EQ(IsUtf8BeyondAscii(bytes), utf8) << bytes;
 }
 
 TEST(Utf8Text, ConvertsToTheCodePageAndNamesWhatItCannotHold) {

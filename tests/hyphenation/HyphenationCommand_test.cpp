@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "compiler/SongCompiler.h"
@@ -86,22 +87,20 @@ TEST(HyphenationCommand, OnlyTheLyricBodyChanges) {
 }
 
 TEST(HyphenationCommand, ACompilerErrorCancelOrAnEmptyListChangesNothing) {
-    const struct {
-        Lines text;
-        bool patterns, confirm, dialog;
-    } cases[] = {
+    // Song text; pattern files there, OK pressed, the dialog opened.
+    const std::tuple<Lines, bool, bool, bool> cases[] = {
         {{"@LENGL", "", "fine", std::string(121, 'n')}, true, true, false},  // "Syllable too long."
         {{"@LENGL", "", "vanilla"}, true, false, true},                      // Cancel
         {{"@LENGL", "", "vanilla"}, false, true, true},                      // no pattern files: OK on the empty dialog
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, patterns, confirm, dialog] : cases) {
         Command command;
-        if (c.patterns) command.folder.Write("simple.hyp", SimplePatterns("ENGLISH V2.0"));
-        command.user.confirm = c.confirm;
-        EXPECT_EQ(command.Run(c.text), std::nullopt);
-        EXPECT_EQ(command.Text(), c.text);
-        EXPECT_EQ(command.user.preselected != -1, c.dialog);
-        if (!c.dialog) {
+        if (patterns) command.folder.Write("simple.hyp", SimplePatterns("ENGLISH V2.0"));
+        command.user.confirm = confirm;
+        EXPECT_EQ(command.Run(text), std::nullopt);
+        EXPECT_EQ(command.Text(), text);
+        EXPECT_EQ(command.user.preselected != -1, dialog);
+        if (!dialog) {
             EXPECT_THAT(command.user.errors, ElementsAre(Pair("Syllable too long.", ::testing::_)));
         }
     }

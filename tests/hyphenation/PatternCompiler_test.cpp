@@ -6,6 +6,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hypgen/PatternSource.h"
@@ -122,11 +123,8 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         letters.insert(random() % 6, 1, static_cast<char>('1' + random() % 9));
         manyEntries += letters + "\n";
     }
-    const struct {
-        PatternSet set;
-        std::string language;
-        std::vector<std::string> says;
-    } cases[] = {
+    // Patterns, language name, parts of the message.
+    const std::tuple<PatternSet, std::string, std::vector<std::string>> cases[] = {
         {Plain("a1b\n\304\2111a\n\304\2352\n\304\2113e\n"), "X", {"U+0109", "U+011D", "patterns.txt:2"}},
         {Plain("a1b\nc1d\nA2B\n"), "X", {"patterns.txt:3", "patterns.txt:1"}},
         {Plain("a1t\n", "ba-ton\nbat-on\n"), "X", {"exceptions.txt:2", "exceptions.txt:1"}},
@@ -136,9 +134,9 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         {Plain(manyOperations), "X", {"270 operations, 15 more than the 255"}},
         {Plain(manyEntries), "X", {"beyond the last reachable entry 8000"}},
     };
-    for (const auto& c : cases) {
-        const std::string message = ErrorOf<CompileError>([&] { CompilePatterns(c.set, c.language); });
-        for (const std::string& part : c.says) EXPECT_THAT(message, HasSubstr(part)) << c.language;
+    for (const auto& [set, language, says] : cases) {
+        const std::string message = ErrorOf<CompileError>([&] { CompilePatterns(set, language); });
+        for (const std::string& part : says) EXPECT_THAT(message, HasSubstr(part)) << language;
     }
     EXPECT_THAT(ErrorOf<CompileError>([&] { CompilePatterns(Plain(manyEntries), "X"); }),
                 ::testing::Not(HasSubstr("operations")));
