@@ -94,9 +94,7 @@ TEST(HandMadePatterns, TheWalkGivesEachPatternItsValuesAndTheEdgeRulesHold) {
     EXPECT_EQ(longest.size(), 63U + 59U);  // every gap but the first and the last two
     EXPECT_EQ(longest.find("--"), std::string::npos);
 
-    // Word characters come from the file and outlive it; nothing loaded, nothing breaks.
-    EXPECT_TRUE(engine.WordChars().Contains('Z') && engine.WordChars().Contains(0xE9));
-    EXPECT_FALSE(engine.WordChars().Contains('-') || engine.WordChars().Contains(' '));
+    // Word characters outlive the patterns; nothing loaded, nothing breaks.
     engine.FreePatterns();
     EXPECT_TRUE(engine.WordChars().Contains('a'));
     EXPECT_EQ(engine.Hyphenate("banter"), "banter");
@@ -106,7 +104,6 @@ TEST(PatternImage, EmptyShortAndDamagedImagesNeitherCrashNorHang) {
     HyphenationEngine engine;
     ASSERT_TRUE(engine.LoadPatternImage(std::string(PatternFile::ImageSize, '\0')));
     for (const char* word : {"banter", "abc", "a-b-c"}) EXPECT_EQ(engine.Hyphenate(word), word);
-    EXPECT_EQ(engine.WordChars(), ByteSet());
 
     // Up to entry 119: the root entries of c and i are there, entry 2116 (n1t) is not.
     const std::string full = Patterns().Bytes();
@@ -134,7 +131,6 @@ TEST(PatternFileLoading, ReadsTheFileAndReportsWhatCannotBeRead) {
     EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter");
 
     EXPECT_THROW(engine.LoadPatterns(folder.Path("missing.hyp")), IoError);
-    EXPECT_THROW(engine.LoadPatterns(folder.Directory()), IoError);
 
     // A file that is no pattern file is refused by name, before anything is used. The other
     // refusals (header, version, a cut entry, a looping chain) are sonkorac's file fault test.
