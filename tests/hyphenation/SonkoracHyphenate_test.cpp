@@ -65,16 +65,12 @@ TEST_F(Sonkorac, HyphenateWritesOutputOnlyWhenItSucceedsAndNeverOverItsInput) {
     EXPECT_EQ(Hyphenate({Song("@LENGL\n\nhyphenation\n"), "--output", output}), (ProgramRun{0, "", ""}));
     EXPECT_EQ(ReadFile(output), "@LENGL\n\nhy-phen-ation\n");
 
-    const std::string badText = "@LENGL\n\n" + std::string(121, 'x') + "\n";
-    const std::string bad = Song(badText);
-    ProgramRun run = Hyphenate({bad, "--output", output});
+    ProgramRun run = Hyphenate({Song("@LENGL\n\n" + std::string(121, 'x') + "\n"), "--output", output});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("Syllable too long."));
     EXPECT_EQ(ReadFile(output), "@LENGL\n\nhy-phen-ation\n") << "a failed run leaves the earlier output alone";
     EXPECT_FALSE(std::filesystem::exists(output + ".sonkorac-tmp"));
 
-    EXPECT_EQ(Hyphenate({bad, "--output", bad}).exitCode, 2);
-    EXPECT_EQ(ReadFile(bad), badText);
     run = Hyphenate({folder.Path("missing.stf")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("missing.stf"));
@@ -95,6 +91,7 @@ TEST_F(Sonkorac, HyphenateRefusesContradictoryOptions) {
         {{song, "--lang", "ENGL", "--patterns", "x.hyp"}, 2},
         {{"--words", song}, 2},
         {{"--words", "--output", "x"}, 2},
+        {{song, "--output", folder.Path("./song.stf")}, 2},  // never over its input
         {{}, 2},
         {{song, "--lang"}, 2},
         {{"--words", "--patterns", folder.Path("none.hyp")}, 1},
