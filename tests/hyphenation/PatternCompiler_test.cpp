@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <random>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -111,16 +109,15 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         for (int distance = 1; distance <= 30; ++distance)
             manyOperations +=
                 std::to_string(value) + static_cast<char>('a' + value) + std::string(distance - 1, 'z') + "\n";
-    // Random five-letter patterns share few prefixes: far more than 8001 entries, but
-    // one value each at one of six places, so few operations.
-    std::mt19937 random(7);
-    std::set<std::string> seen;
+    // Five-letter patterns spread over all 26^5 (k times a prime is a different number for
+    // each k) share few prefixes: far more than 8001 entries, but one value each at one of
+    // six places, so few operations.
     std::string manyEntries;
-    for (int k = 0; k < 6000; ++k) {
+    for (unsigned k = 0; k < 6000; ++k) {
         std::string letters;
-        for (int i = 0; i < 5; ++i) letters += static_cast<char>('a' + random() % 26);
-        if (!seen.insert(letters).second) continue;
-        letters.insert(random() % 6, 1, static_cast<char>('1' + random() % 9));
+        for (unsigned n = k * 104729U % 11881376U, i = 0; i < 5; ++i, n /= 26)
+            letters += static_cast<char>('a' + n % 26);
+        letters.insert(k % 6, 1, static_cast<char>('1' + k % 9));
         manyEntries += letters + "\n";
     }
     // Patterns, language name, parts of the message.
