@@ -21,23 +21,13 @@ using hypgen::PatternSet;
 using hypgen::SourceError;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 PatternSet Plain(const std::string& patterns, const std::string& exceptions = "") {
     PatternSet set;
     AddSource(set, patterns, "patterns.txt", false);
     if (!exceptions.empty()) AddSource(set, exceptions, "exceptions.txt", true);
     return set;
-}
-
-// The message of the error that `run` throws, or "no error".
-template <typename Error, typename Run>
-std::string ErrorOf(Run run) {
-    try {
-        run();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "no error";
 }
 
 TEST(PatternSource, PatternsAndExceptionWords) {
@@ -67,8 +57,8 @@ TEST(PatternSource, TexFilesGiveTheirGroupsAndRefuseEverythingElseWithItsPlace) 
     EXPECT_EQ(letters, ".ach ab c. table present ");
     EXPECT_EQ(set.patterns[2].origin, "hyphen.tex:4");
 
-    EXPECT_THAT(ErrorOf<SourceError>([&] { AddSource(set, "\\patterns{a1b}\n\\lccode`\\'=`\\'\n", "x.tex", false); }),
-                AllOf(HasSubstr("x.tex:2"), HasSubstr("\\lccode")));
+    EXPECT_THAT([&] { AddSource(set, "\\patterns{a1b}\n\\lccode`\\'=`\\'\n", "x.tex", false); },
+                ThrowsMessage<SourceError>(AllOf(HasSubstr("x.tex:2"), HasSubstr("\\lccode"))));
     for (const char* bad : {"\\patterns{a1b", "\\patterns{a^^e9b}", "\\patterns a1b"})
         EXPECT_THROW(AddSource(set, bad, "y.tex", false), SourceError) << bad;
 }
@@ -131,12 +121,12 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         {Plain(manyOperations), "X", {"270 operations, 15 more than the 255"}},
         {Plain(manyEntries), "X", {"beyond the last reachable entry 8000"}},
     };
-    for (const auto& [set, language, says] : cases) {
-        const std::string message = ErrorOf<CompileError>([&] { CompilePatterns(set, language); });
-        for (const std::string& part : says) EXPECT_THAT(message, HasSubstr(part)) << language;
-    }
-    EXPECT_THAT(ErrorOf<CompileError>([&] { CompilePatterns(Plain(manyEntries), "X"); }),
-                ::testing::Not(HasSubstr("operations")));
+    for (const auto& [set, language, says] : cases)
+        for (const std::string& part : says)
+            EXPECT_THAT([&] { CompilePatterns(set, language); }, ThrowsMessage<CompileError>(HasSubstr(part)))
+                << language;
+    EXPECT_THAT([&] { CompilePatterns(Plain(manyEntries), "X"); },
+                ThrowsMessage<CompileError>(::testing::Not(HasSubstr("operations"))));
     EXPECT_NO_THROW(CompilePatterns(Plain("a1b\na1b\nA1B\n"), std::string(38, 'X')));  // repeats agree
 }
 
