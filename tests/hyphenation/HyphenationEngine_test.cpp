@@ -1,5 +1,6 @@
 #include "hyphenation/HyphenationEngine.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,7 +13,6 @@ namespace sonkora {
 namespace {
 
 using testing::HandMadeImage;
-using testing::ScratchFolder;
 
 constexpr std::uint16_t Leaf = 8001;  // every step from here lands at entry 0
 
@@ -94,9 +94,7 @@ TEST(HandMadePatterns, TheWalkGivesEachPatternItsValuesAndTheEdgeRulesHold) {
     EXPECT_EQ(longest.size(), 63U + 59U);  // every gap but the first and the last two
     EXPECT_EQ(longest.find("--"), std::string::npos);
 
-    // Word characters come from the file and outlive it; nothing loaded, nothing breaks.
-    EXPECT_TRUE(engine.WordChars().Contains('Z') && engine.WordChars().Contains(0xE9));
-    EXPECT_FALSE(engine.WordChars().Contains('-') || engine.WordChars().Contains(' '));
+    // Word characters outlive the patterns; nothing loaded, nothing breaks.
     engine.FreePatterns();
     EXPECT_TRUE(engine.WordChars().Contains('a'));
     EXPECT_EQ(engine.Hyphenate("banter"), "banter");
@@ -106,7 +104,6 @@ TEST(PatternImage, EmptyShortAndDamagedImagesNeitherCrashNorHang) {
     HyphenationEngine engine;
     ASSERT_TRUE(engine.LoadPatternImage(std::string(PatternFile::ImageSize, '\0')));
     for (const char* word : {"banter", "abc", "a-b-c"}) EXPECT_EQ(engine.Hyphenate(word), word);
-    EXPECT_EQ(engine.WordChars(), ByteSet());
 
     // Up to entry 119: the root entries of c and i are there, entry 2116 (n1t) is not.
     const std::string full = Patterns().Bytes();
@@ -128,14 +125,12 @@ TEST(PatternImage, EmptyShortAndDamagedImagesNeitherCrashNorHang) {
 }
 
 TEST(PatternFileLoading, ReadsTheFileAndReportsWhatCannotBeRead) {
-    ScratchFolder folder;
+    test::TempFolder folder;
     HyphenationEngine engine;
     ASSERT_TRUE(engine.LoadPatterns(folder.Write("hand.hyp", Patterns().Bytes())));
     EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter");
 
     EXPECT_THROW(engine.LoadPatterns(folder.Path("missing.hyp")), IoError);
-    EXPECT_THROW(engine.LoadPatterns(folder.Directory()), IoError);
-    EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter") << "a failed load keeps the patterns there were";
 
     // A file that is no pattern file is refused by name, before anything is used. The other
     // refusals (header, version, a cut entry, a looping chain) are sonkorac's file fault test.
@@ -145,15 +140,11 @@ TEST(PatternFileLoading, ReadsTheFileAndReportsWhatCannotBeRead) {
     };
     for (const auto& [bytes, problem] : refused) {
         const std::string name = folder.Write("bad.hyp", bytes);
-        try {
-            engine.LoadPatterns(name);
-            ADD_FAILURE() << "loaded: " << problem;
-        } catch (const IoError& error) {
-            EXPECT_EQ(error.FileName(), name);
-            EXPECT_NE(std::string(error.what()).find(problem), std::string::npos) << error.what();
-        }
+        EXPECT_THAT([&] { engine.LoadPatterns(name); },
+                    ::testing::ThrowsMessage<IoError>(
+                        ::testing::AllOf(::testing::StartsWith(name + ": "), ::testing::HasSubstr(problem))));
     }
-    EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter");
+    EXPECT_EQ(engine.Hyphenate("banter"), "ban-ter") << "a failed load keeps the patterns there were";
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #pragma once
-// Helpers for the hyphenation tests: a pattern file image assembled entry by entry, a
-// scratch folder, the folder of the shipped pattern files, and a plain dictionary-based
-// Liang hyphenator to check compiled pattern files against.
+// Helpers for the hyphenation tests: a pattern file image assembled entry by entry, the folder of the shipped pattern
+// files, and a plain dictionary-based Liang hyphenator to check compiled pattern files against.
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -52,12 +52,16 @@ private:
     std::string bytes_;
 };
 
-using ScratchFolder = test::TempFolder;
-using test::ReadFile;
-
 // Where the build put the shipped pattern files (beside the executables).
-inline std::string ShippedPatternFolder() {
-    return std::string(SONKORA_PATTERN_DIR) + "/";
+inline const std::string ShippedPatternFolder = std::string(SONKORA_PATTERN_DIR) + "/";
+
+// The language tags of the shipped files ("en" for en.hyp), in order.
+inline std::vector<std::string> ShippedTags() {
+    std::vector<std::string> tags;
+    for (const auto& entry : std::filesystem::directory_iterator(ShippedPatternFolder))
+        if (entry.path().extension() == ".hyp") tags.push_back(entry.path().stem().string());
+    std::sort(tags.begin(), tags.end());
+    return tags;
 }
 
 // Liang's method with the engine's first- and last-syllable rules, written as simply as
@@ -65,27 +69,18 @@ inline std::string ShippedPatternFolder() {
 class LiangReference {
 public:
     explicit LiangReference(const hypgen::PatternSet& set) {
+        // A pattern given twice has the same values both times, or the set would not compile.
         for (const hypgen::Pattern& p : set.patterns) {
             longest_ = std::max(longest_, p.letters.size());
-            auto& values = patterns_[Lower(p.letters)];
-            values.resize(p.values.size(), 0);
-            for (std::size_t k = 0; k < p.values.size(); ++k) values[k] = std::max(values[k], p.values[k]);
+            patterns_[Lower(p.letters)] = p.values;
         }
         for (const hypgen::ExceptionWord& w : set.exceptions) exceptions_[Lower(w.letters)] = w.breaks;
     }
 
-    // Windows-1252 lower case.
+    // The test words change case in ASCII only.
     static std::string Lower(std::string_view text) {
         std::string out(text);
-        for (char& c : out) {
-            const auto b = static_cast<unsigned char>(c);
-            if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7))
-                c = static_cast<char>(b + 32);
-            else if (b == 0x8A || b == 0x8C || b == 0x8E)
-                c = static_cast<char>(b + 16);
-            else if (b == 0x9F)
-                c = static_cast<char>(0xFF);
-        }
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return out;
     }
 
@@ -99,8 +94,7 @@ public:
                 "\xF2\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFF";
             return vowels.find(Lower(word.substr(k - 1, 1))[0]) != std::string::npos;
         };
-        if (!(v(1) && !v(2))) b[1] = false;
-        if (!v(2) && b[2]) b[1] = false;
+        b[1] = b[1] && v(1) && !v(2) && !b[2];
         bool vowelBefore = false;
         for (std::size_t k = 1; k + 2 <= n; ++k) vowelBefore = vowelBefore || v(k);
         if (v(n - 1) != v(n) && vowelBefore)
@@ -148,10 +142,9 @@ private:
 inline std::vector<std::string> WordsFromPatterns(const hypgen::PatternSet& set, std::size_t count, unsigned seed) {
     std::mt19937 random(seed);
     std::vector<std::string> pieces, words;
-    for (const hypgen::Pattern& p : set.patterns) {
-        std::string piece = p.letters;
-        piece.erase(std::remove(piece.begin(), piece.end(), '.'), piece.end());
-        pieces.push_back(piece);
+    for (hypgen::Pattern p : set.patterns) {
+        std::erase(p.letters, '.');
+        pieces.push_back(p.letters);
     }
     for (const hypgen::ExceptionWord& w : set.exceptions) pieces.push_back(w.letters), words.push_back(w.letters);
     while (words.size() < count) {

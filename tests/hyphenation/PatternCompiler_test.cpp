@@ -3,9 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <random>
-#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hypgen/PatternSource.h"
@@ -20,7 +19,9 @@ using hypgen::CompileError;
 using hypgen::CompilePatterns;
 using hypgen::PatternSet;
 using hypgen::SourceError;
+using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 PatternSet Plain(const std::string& patterns, const std::string& exceptions = "") {
     PatternSet set;
@@ -29,31 +30,13 @@ PatternSet Plain(const std::string& patterns, const std::string& exceptions = ""
     return set;
 }
 
-HyphenationEngine Loaded(const std::string& image) {
-    HyphenationEngine engine;
-    EXPECT_TRUE(engine.LoadPatternImage(image));
-    return engine;
-}
-
-// The message of the error that `run` throws, or "no error".
-template <typename Error, typename Run>
-std::string ErrorOf(Run run) {
-    try {
-        run();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 TEST(PatternSource, PatternsAndExceptionWords) {
     const hypgen::Pattern p = hypgen::ParsePattern(".ex5a1", "f:1");
-    EXPECT_EQ(p.letters, ".exa");
-    EXPECT_EQ(p.values, (std::vector<std::uint8_t>{0, 0, 0, 5, 1}));
+    EXPECT_EQ(std::pair(p.letters, p.values), std::pair(std::string(".exa"), std::vector<std::uint8_t>{0, 0, 0, 5, 1}));
     EXPECT_EQ(hypgen::ParsePattern("1b.", "f:1").values, (std::vector<std::uint8_t>{1, 0, 0}));
     const hypgen::ExceptionWord w = hypgen::ParseException("ta-bl-e", "f:2");
-    EXPECT_EQ(w.letters, "table");
-    EXPECT_EQ(w.breaks, (std::vector<bool>{false, true, false, true}));
+    EXPECT_EQ(std::pair(w.letters, w.breaks),
+              std::pair(std::string("table"), std::vector<bool>{false, true, false, true}));
 
     for (const std::string& bad :
          std::vector<std::string>{"a12b", "a.b", "..", "5", "a-b", "a\\b", std::string(66, 'a')})
@@ -68,17 +51,14 @@ TEST(PatternSource, TexFilesGiveTheirGroupsAndRefuseEverythingElseWithItsPlace) 
               "% a comment \\patterns{ ignored\n\\patterns{ % patterns follow\n.ach4 a1b\n2c.}\n"
               "\\hyphenation{ta-ble\npresent}\n",
               "hyphen.tex", false);
-    ASSERT_EQ(set.patterns.size(), 3U);
-    EXPECT_EQ(set.patterns[0].letters, ".ach");
-    EXPECT_EQ(set.patterns[2].letters, "c.");
+    std::string letters;
+    for (const hypgen::Pattern& p : set.patterns) letters += p.letters + " ";
+    for (const hypgen::ExceptionWord& w : set.exceptions) letters += w.letters + " ";
+    EXPECT_EQ(letters, ".ach ab c. table present ");
     EXPECT_EQ(set.patterns[2].origin, "hyphen.tex:4");
-    ASSERT_EQ(set.exceptions.size(), 2U);
-    EXPECT_EQ(set.exceptions[1].letters, "present");
 
-    const std::string lccode =
-        ErrorOf<SourceError>([&] { AddSource(set, "\\patterns{a1b}\n\\lccode`\\'=`\\'\n", "x.tex", false); });
-    EXPECT_THAT(lccode, HasSubstr("x.tex:2"));
-    EXPECT_THAT(lccode, HasSubstr("\\lccode"));
+    EXPECT_THAT([&] { AddSource(set, "\\patterns{a1b}\n\\lccode`\\'=`\\'\n", "x.tex", false); },
+                ThrowsMessage<SourceError>(AllOf(HasSubstr("x.tex:2"), HasSubstr("\\lccode"))));
     for (const char* bad : {"\\patterns{a1b", "\\patterns{a^^e9b}", "\\patterns a1b"})
         EXPECT_THROW(AddSource(set, bad, "y.tex", false), SourceError) << bad;
 }
@@ -100,13 +80,12 @@ TEST(PatternCompiler, HeaderCodesAndWordCharacters) {
     };
     EXPECT_TRUE(code('a') != 0 && code('A') == code('a'));
     for (unsigned vowel : {0xE9, 0xC9, 0xFF, 0x9F, 0x9C}) EXPECT_TRUE(VowelCodes.Contains(code(vowel))) << vowel;
-    for (unsigned consonant : {0xF1U, 0xD1U, 0xE7U, 0xDFU, 0x9AU, unsigned{'\''}}) {  // the patterns use the '
-        EXPECT_NE(code(consonant), 0) << consonant;
-        EXPECT_FALSE(VowelCodes.Contains(code(consonant))) << consonant;
-    }
+    for (unsigned consonant : {0xF1U, 0xD1U, 0xE7U, 0xDFU, 0x9AU, unsigned{'\''}})  // the patterns use the '
+        EXPECT_TRUE(code(consonant) != 0 && !VowelCodes.Contains(code(consonant))) << consonant;
     for (unsigned char none : {'-', '.', '0', ' ', '\x7F', '\x92', '\xD7'}) EXPECT_EQ(code(none), 0) << int{none};
     // The characters with a code are the word characters, and none has the word edge's code.
-    const HyphenationEngine engine = Loaded(image);
+    HyphenationEngine engine;
+    engine.LoadPatternImage(image);
     for (unsigned x = 0; x < 256; ++x) {
         EXPECT_EQ(engine.WordChars().Contains(x), code(x) != 0) << x;
         EXPECT_NE(code(x), PatternFile::BoundaryCode) << x;
@@ -120,23 +99,19 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         for (int distance = 1; distance <= 30; ++distance)
             manyOperations +=
                 std::to_string(value) + static_cast<char>('a' + value) + std::string(distance - 1, 'z') + "\n";
-    // Random five-letter patterns share few prefixes: far more than 8001 entries, but
-    // one value each at one of six places, so few operations.
-    std::mt19937 random(7);
-    std::set<std::string> seen;
+    // Five-letter patterns spread over all 26^5 (k times a prime is a different number for
+    // each k) share few prefixes: far more than 8001 entries, but one value each at one of
+    // six places, so few operations.
     std::string manyEntries;
-    for (int k = 0; k < 6000; ++k) {
+    for (unsigned k = 0; k < 6000; ++k) {
         std::string letters;
-        for (int i = 0; i < 5; ++i) letters += static_cast<char>('a' + random() % 26);
-        if (!seen.insert(letters).second) continue;
-        letters.insert(random() % 6, 1, static_cast<char>('1' + random() % 9));
+        for (unsigned n = k * 104729U % 11881376U, i = 0; i < 5; ++i, n /= 26)
+            letters += static_cast<char>('a' + n % 26);
+        letters.insert(k % 6, 1, static_cast<char>('1' + k % 9));
         manyEntries += letters + "\n";
     }
-    const struct {
-        PatternSet set;
-        std::string language;
-        std::vector<std::string> says;
-    } cases[] = {
+    // Patterns, language name, parts of the message.
+    const std::tuple<PatternSet, std::string, std::vector<std::string>> cases[] = {
         {Plain("a1b\n\304\2111a\n\304\2352\n\304\2113e\n"), "X", {"U+0109", "U+011D", "patterns.txt:2"}},
         {Plain("a1b\nc1d\nA2B\n"), "X", {"patterns.txt:3", "patterns.txt:1"}},
         {Plain("a1t\n", "ba-ton\nbat-on\n"), "X", {"exceptions.txt:2", "exceptions.txt:1"}},
@@ -146,12 +121,12 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
         {Plain(manyOperations), "X", {"270 operations, 15 more than the 255"}},
         {Plain(manyEntries), "X", {"beyond the last reachable entry 8000"}},
     };
-    for (const auto& c : cases) {
-        const std::string message = ErrorOf<CompileError>([&] { CompilePatterns(c.set, c.language); });
-        for (const std::string& part : c.says) EXPECT_THAT(message, HasSubstr(part)) << c.language;
-    }
-    EXPECT_THAT(ErrorOf<CompileError>([&] { CompilePatterns(Plain(manyEntries), "X"); }),
-                ::testing::Not(HasSubstr("operations")));
+    for (const auto& [set, language, says] : cases)
+        for (const std::string& part : says)
+            EXPECT_THAT([&] { CompilePatterns(set, language); }, ThrowsMessage<CompileError>(HasSubstr(part)))
+                << language;
+    EXPECT_THAT([&] { CompilePatterns(Plain(manyEntries), "X"); },
+                ThrowsMessage<CompileError>(::testing::Not(HasSubstr("operations"))));
     EXPECT_NO_THROW(CompilePatterns(Plain("a1b\na1b\nA1B\n"), std::string(38, 'X')));  // repeats agree
 }
 
@@ -159,7 +134,8 @@ TEST(PatternCompiler, WhatDoesNotFitAPatternFileIsRefusedSayingWhereAndByHowMuch
 // words, which hold for the whole word only.
 TEST(PatternCompiler, ExceptionWordsHoldForTheWholeWordInAnyCase) {
     // Exceptions hold for the whole word in any case, not for a word that begins with one.
-    const HyphenationEngine excepted = Loaded(CompilePatterns(Plain("a1t\n1na\n", "baton\nbana-na\n"), "X").image);
+    HyphenationEngine excepted;
+    excepted.LoadPatternImage(CompilePatterns(Plain("a1t\n1na\n", "baton\nbana-na\n"), "X").image);
     EXPECT_EQ(excepted.Hyphenate("BATON") + excepted.Hyphenate("banana"), "BATONbana-na");
     EXPECT_EQ(excepted.Hyphenate("batons"), "ba-tons");
 }

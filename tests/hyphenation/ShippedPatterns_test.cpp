@@ -21,15 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The language tags of the shipped files ("en" for en.hyp), in order.
-std::vector<std::string> ShippedTags() {
-    std::vector<std::string> tags;
-    for (const auto& entry : fs::directory_iterator(testing::ShippedPatternFolder()))
-        if (entry.path().extension() == ".hyp") tags.push_back(entry.path().stem().string());
-    std::sort(tags.begin(), tags.end());
-    return tags;
-}
-
 // The sources of a shipped file by the naming of data/hyphenation: US English's TeX file,
 // a fitted language's fitted file, or else the patterns and any exception words, which are
 // also the full set a fitted file was made from.
@@ -47,26 +38,20 @@ hypgen::PatternSet Sources(const std::string& tag, bool full = false) {
     return set;
 }
 
-TEST(ShippedPatterns, TheLanguagesThatFitAreThereWithTheirLicences) {
-    const std::vector<std::string> tags = ShippedTags();
-    for (const std::string& tag : tags) {
-        EXPECT_TRUE(fs::exists(testing::ShippedPatternFolder() + tag + ".licence.txt")) << tag;
-        EXPECT_LE(tag.size() + 4, 12U) << "file names stay within 12 characters";
-    }
+// Every language that fits is shipped with its licence. A shipped file made from other
+// sources than its language's, or compiled wrongly, breaks some of these words differently.
+TEST(ShippedPatterns, TheyBreakLikeLiangMatchingOnTheSourcesAndComeWithTheirLicences) {
+    const std::vector<std::string> tags = testing::ShippedTags();
     for (const char* tag :
          {"en", "fr", "es", "it", "pt", "da", "fi", "sv", "ca", "gl", "is", "et", "la", "de", "nl", "en-gb"})
         EXPECT_NE(std::find(tags.begin(), tags.end(), tag), tags.end()) << tag;
-}
-
-// A shipped file made from other sources than its language's, or compiled wrongly, breaks
-// some of these words differently.
-TEST(ShippedPatterns, TheyBreakLikeLiangMatchingOnTheSources) {
-    for (const std::string& tag : ShippedTags()) {
-        const std::string image = testing::ReadFile(testing::ShippedPatternFolder() + tag + ".hyp");
+    for (const std::string& tag : tags) {
+        EXPECT_TRUE(fs::exists(testing::ShippedPatternFolder + tag + ".licence.txt")) << tag;
+        EXPECT_LE(tag.size() + 4, 12U) << "file names stay within 12 characters";
         const hypgen::PatternSet set = Sources(tag);
         const testing::LiangReference reference(set);
         HyphenationEngine engine;
-        ASSERT_TRUE(engine.LoadPatternImage(image));
+        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder + tag + ".hyp"));
         int mismatches = 0;
         for (const std::string& word : testing::WordsFromPatterns(set, 3000, 42)) {
             if (engine.Hyphenate(word) != reference.Hyphenate(word) && ++mismatches <= 5)
@@ -84,11 +69,7 @@ TEST(ShippedPatterns, TheyBreakLikeLiangMatchingOnTheSources) {
 // fit moves (Weinessigs is "Wein-essigs", not "Weines-sigs"), letters beyond ASCII, and
 // common words of song texts. Not every word can be kept: Schlachtopfer comes out
 // "Schlach-top-fer", since only two words of the lists need the patterns of its joint.
-struct LanguageWords {
-    const char* tag;
-    std::vector<const char*> words;
-};
-const LanguageWords Words[] = {
+const std::pair<const char*, std::vector<const char*>> Words[] = {
     {"de",
      {"Weinessigs", "Donaudampfschifffahrt", "Straßenbahn", "Häuserzeile", "Liebesbriefe", "Sonnenuntergang",
       "Märchenerzähler", "Zuckerguss"}},
@@ -101,13 +82,13 @@ const LanguageWords Words[] = {
 };
 
 TEST(FittedPatterns, ShippedFilesHyphenateTheirWordsLikeTheFullSets) {
-    for (const LanguageWords& row : Words) {
+    for (const auto& [tag, words] : Words) {
         HyphenationEngine engine;
-        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder() + row.tag + ".hyp"));
-        const testing::LiangReference full(Sources(row.tag, true));
-        for (const char* utf8 : row.words) {
+        ASSERT_TRUE(engine.LoadPatterns(testing::ShippedPatternFolder + tag + ".hyp"));
+        const testing::LiangReference full(Sources(tag, true));
+        for (const char* utf8 : words) {
             const std::string word = Utf8ToCp1252(utf8).text;
-            EXPECT_EQ(Cp1252ToUtf8(engine.Hyphenate(word)), Cp1252ToUtf8(full.Hyphenate(word))) << row.tag;
+            EXPECT_EQ(Cp1252ToUtf8(engine.Hyphenate(word)), Cp1252ToUtf8(full.Hyphenate(word))) << tag;
         }
     }
 }
@@ -127,10 +108,8 @@ TEST(FittedPatterns, FitKeepsItsAgreementOnAFixedWordList) {
                                            [&line](const hypgen::ExceptionWord& w) { return w.letters == line; });
         if (k % 4 == 0 && lowerCase && line.size() >= 3 && !exception) words.push_back(line);
     }
-    hypgen::FitOptions options;
-    options.lastEntry = 2000;
-    options.maxOperations = 100;
-    const hypgen::FitResult result = hypgen::FitPatterns(full, {hypgen::FitWordList{words}}, options);
+    const hypgen::FitResult result =
+        hypgen::FitPatterns(full, {hypgen::FitWordList{words}}, {.lastEntry = 2000, .maxOperations = 100});
     EXPECT_LE(result.statistics.highestEntry, 2000U);
     EXPECT_LE(result.statistics.operations, 100U);
     EXPECT_EQ(result.fitWords + result.heldOutWords, words.size());
