@@ -34,9 +34,7 @@ protected:
     }
 
     int32_t Run(CompileKind kind, const Lines& lines) {
-        std::string text;
-        for (const std::string& line : lines) text += line + "\n";
-        WriteBytes(dir.Path("song.stf"), Text(text));
+        WriteBytes(dir.Path("song.stf"), Text(JoinLines(lines)));
         document.emplace(dir.Path("song.stf"), lines);
         ui.emplace(*document);
         ui->answer = answer;

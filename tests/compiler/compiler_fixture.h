@@ -38,6 +38,13 @@ std::string Join(const Parts&... parts) {
     return out.str();
 }
 
+// The lines as the bytes of a file, each ended by a line feed.
+inline std::string JoinLines(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
 // The song text most tests start from: header lines, three lines of lyrics on voice track 2.
 inline const Lines ExampleSong = {
     "\\t 2", "\\m song.mid", "@LENGL", "@TMy Song", "", "Hel-lo world,", "how are you", "", "Fine_ty $3:1:0$thanks",
