@@ -27,10 +27,13 @@ def meta(kind, text, encoding="cp1252"):
 class Track:
     """Events at absolute ticks, written in time order (stable for equal ticks)."""
 
-    def __init__(self, name=None):
+    def __init__(self, name=None, *texts):
+        """A track named `name`, with `texts` at its start."""
         self.events = []
         if name is not None:
             self.text(0, name, 0x03)
+        for text in texts:
+            self.text(0, text)
 
     def add(self, time, data):
         self.events.append((time, len(self.events), data))
@@ -45,13 +48,10 @@ class Track:
         return self.add(time + length, bytes([key, 0]) if running else bytes([0x90 | channel, key, 0]))
 
     def chunk(self, end_of_track=True):
-        body = b""
-        now = 0
-        for time, _, data in sorted(self.events):
-            body += vlq(time - now) + data
-            now = time
-        if end_of_track:
-            body += vlq(0) + b"\xff\x2f\x00"
+        events = sorted(self.events)
+        before = [0] + [time for time, _, _ in events]
+        body = b"".join(vlq(time - last) + data for last, (time, _, data) in zip(before, events))
+        body += b"\x00\xff\x2f\x00" if end_of_track else b""
         return b"MTrk" + struct.pack(">I", len(body)) + body
 
 
@@ -70,10 +70,7 @@ def conductor(name="Tempo", extra=()):
 
 
 def information(lines=("@KMIDI KARAOKE FILE",), name="Soft Karaoke"):
-    track = Track(name)
-    for line in lines:
-        track.text(0, line)
-    return track
+    return Track(name, *lines)
 
 
 # A made-up song: (syllable text with its Soft Karaoke prefix, key, length in eighths).
@@ -93,10 +90,8 @@ def verse_times(division, bars):
 
 def accompaniment(division, start, bars, channel, program, key, name):
     track = Track(name).add(0, bytes([0xC0 | channel, program]))
-    for bar in range(bars):
-        for beat in range(4):
-            track.note(start + (bar * 4 + beat) * division, division // 2, channel, key + (beat % 2) * 7,
-                       running=beat > 0)
+    for beat in range(bars * 4):
+        track.note(start + beat * division, division // 2, channel, key + (beat % 2) * 7, running=beat % 4 > 0)
     return track
 
 
@@ -116,9 +111,7 @@ def melody(division, times, channel=0, name="Melody", program=53):
 
 def words(division, times, header=("@LENGL", "@TLantern Light", "@TMade up for Sonkora's tests"),
           kind=0x01, name="Words"):
-    track = Track(name)
-    for line in header:
-        track.text(0, line)
+    track = Track(name, *header)
     for (text, _, _), time in zip(VERSE, times):
         track.text(time, text, kind)
     return track
@@ -167,7 +160,7 @@ def lyric_events_only():
     # Only lyric events, the title as a text event.
     d = 120
     _, times = verse_times(d, 1)
-    return karaoke(d, times, lyric_events_of(Track("Words").text(0, "@TLantern Light"), times))
+    return karaoke(d, times, lyric_events_of(Track("Words", "@TLantern Light"), times))
 
 
 def headers_in_information():
@@ -198,7 +191,7 @@ def long_texts():
     # A credit of 300 characters before the music and a held syllable of 150 in it.
     d = 96
     _, times = verse_times(d, 1)
-    track = Track("Words").text(0, "@TLantern Light")
+    track = Track("Words", "@TLantern Light")
     track.text(0, "\\" + ("Sequenced, arranged and typed in by somebody with a great deal of patience " * 4)[:300])
     for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
         track.text(time, " h" + "o" * 148 + "me" if i == 9 else text)
@@ -230,7 +223,7 @@ def same_tick_texts():
     # chunk ends without an end-of-track event.
     d = 96
     _, times = verse_times(d, 1)
-    track = Track("Words").text(0, "@LENGL")
+    track = Track("Words", "@LENGL")
     for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
         if i == 3:
             track.text(time, " o").text(time, "n")
@@ -268,7 +261,7 @@ def utf8_texts():
     # double acute).
     d = 192
     _, times = verse_times(d, 2)
-    track = Track("Words").text(0, "@LENGL").text(0, "@TL\u00e0 v\u00e9n", encoding="utf-8")
+    track = Track("Words", "@LENGL").text(0, "@TL\u00e0 v\u00e9n", encoding="utf-8")
     for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
         track.text(time, UTF8_VERSE.get(i, text), encoding="utf-8")
     return karaoke(d, times, track)

@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the MIDI files the reader tests take in, the way other programs store songs.
-
-A type 0 file (one track, every channel in it, running status across channels), the
-same song wrapped in a RIFF RMID file, a RIFF file around a type 1 song with an INFO
-chunk after it, a type 2 file, and files cut inside their last track. The song is the
-made-up verse of ../kar/make_kar.py. Run it from anywhere; it writes beside itself:
+"""Writes the MIDI files the reader tests take in, the way other programs store songs: type 0
+with running status across channels, RIFF RMID wrappers (one with an INFO chunk after the
+song), type 2, and files cut inside their last track. The song is the made-up verse of
+../kar/make_kar.py. Run it from anywhere; it writes beside itself:
     python3 tests/data/midi/make_midi.py
 """
 
