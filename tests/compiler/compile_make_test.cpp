@@ -35,12 +35,10 @@ protected:
 
     int32_t Run(CompileKind kind, const Lines& lines) {
         WriteBytes(dir.Path("song.stf"), Text(JoinLines(lines)));
-        document.emplace(dir.Path("song.stf"), lines);
-        ui.emplace(*document);
-        ui->answer = answer;
-        ui->batch = batch;
-        ui->trackChoice = trackChoice;
-        CompileAndAct(compiler, kind, fromCursor, external, *document, *ui, host);
+        document = MemorySongDocument(dir.Path("song.stf"), lines);
+        ui.log.clear();
+        ui.listed = 0;
+        CompileAndAct(compiler, kind, fromCursor, external, document, ui, host);
         return compiler.MidiError();
     }
 
@@ -54,7 +52,7 @@ protected:
 
     // What the user was shown, with the test's folder written as "~".
     Lines Log() const {
-        Lines log = ui->log;
+        Lines log = ui.log;
         const std::string folder = dir.Path("");
         for (std::string& line : log)
             for (size_t at; (at = line.find(folder)) != std::string::npos;) line.replace(at, folder.size() - 1, "~");
@@ -67,10 +65,9 @@ protected:
     Bytes midi;
     SongCompiler compiler;
     RecordingHost host;
-    std::optional<MemorySongDocument> document;
-    std::optional<RecordingUi> ui;
-    bool answer = true, batch = false, fromCursor = false, external = false;
-    std::optional<int> trackChoice;
+    MemorySongDocument document{"", {}};
+    RecordingUi ui{document};
+    bool fromCursor = false, external = false;
 };
 
 // The Words track: its name, then texts of one meta type, each at its delta time.
@@ -137,7 +134,7 @@ TEST_F(Compile, LyricCountQuestionsDecideWhetherTheFileIsKept) {
 
     // Declined, the file made before stays as it was.
     const Bytes made = ReadBytes(dir.Path("song.kar"));
-    answer = false;
+    ui.answer = false;
     EXPECT_EQ(Run(Make, {"\\t 2", "", "a b c d e f"}), -2);
     EXPECT_EQ(Log(), (Lines{more, "information 20000 Karaoke file not made"}));
     EXPECT_EQ(ReadBytes(dir.Path("song.kar")), made);
@@ -151,9 +148,9 @@ TEST_F(Compile, LyricCountQuestionsDecideWhetherTheFileIsKept) {
     EXPECT_EQ(Run(Make, {"\\t 2", "", "a b c d e f"}), 0);
     EXPECT_EQ(Run(Export, {"\\t 2", "\\k out.mid", "", "a b"}), 0);
     host.settings = {};
-    batch = true;
+    ui.batch = true;
     EXPECT_EQ(Run(Make, {"\\t 2", "", "a b c d e f"}), 0);
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_TRUE(ui.log.empty());
     EXPECT_TRUE(Exists("song.kar") && Exists("out.mid"));
 }
 
@@ -211,7 +208,7 @@ TEST_F(Compile, FailuresAreReportedAndLeaveTheEarlierOutputAsItWas) {
         EXPECT_EQ(ReadBytes(dir.Path("song.mid")), file) << c.shown;
     }
     // An output that cannot be created is shown even in a batch run, and kept.
-    batch = true;
+    ui.batch = true;
     EXPECT_EQ(Run(Make, {"\\t 1", "\\k taken.kar", "", "a"}), -3);
     EXPECT_EQ(Log(), (Lines{"error 25000 @0:0 Error writing file ~/taken.kar."}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("taken.kar")));
@@ -219,28 +216,28 @@ TEST_F(Compile, FailuresAreReportedAndLeaveTheEarlierOutputAsItWas) {
 
 TEST_F(Compile, AChosenVoiceTrackBecomesTheTrackLine) {
     // Voice Track Selection replaces the header's track line, or puts one first.
-    trackChoice = 0;
+    ui.trackChoice = 0;
     Run(SelectTrack, {"@LENGL", "  \\t 2", "", "a"});
-    EXPECT_EQ(document->Lines(), (Lines{"@LENGL", "\\t 1", "", "a"}));
+    EXPECT_EQ(document.Lines(), (Lines{"@LENGL", "\\t 1", "", "a"}));
     Run(SelectTrack, {"", "\\t 2", "", "a"});
-    EXPECT_EQ(document->Lines(), (Lines{"\\t 1", "", "\\t 2", "", "a"}));
+    EXPECT_EQ(document.Lines(), (Lines{"\\t 1", "", "\\t 2", "", "a"}));
     EXPECT_FALSE(Exists("song.kar"));
 
     // Make without a track line inserts the chosen one first; records count it.
-    trackChoice = 1;
+    ui.trackChoice = 1;
     ASSERT_EQ(Run(Make, {"@TTitle", "\\t 1", "", "a b c d"}), 0);
-    EXPECT_EQ(ui->listed, 2u);
-    EXPECT_EQ(document->Lines().front(), "\\t 2");
+    EXPECT_EQ(ui.listed, 2u);
+    EXPECT_EQ(document.Lines().front(), "\\t 2");
     EXPECT_EQ(Lyrics(), (Lines{"240:\\a", "720: b", "1200: c", "1680: d"}));
     EXPECT_EQ(compiler.Lyrics()[0].Pos, 19);
 
     // Cancelled: Make stops, Voice Track Selection leaves the text as it was.
-    trackChoice.reset();
+    ui.trackChoice.reset();
     EXPECT_EQ(Run(Make, {"\\m song.mid", "", "a b"}), -1);
     EXPECT_EQ(Log(), (Lines{"error 25000 @1:0 Track number \\t missing."}));
     EXPECT_EQ(Run(SelectTrack, {"\\t 2", "", "a"}), 0);
-    EXPECT_EQ(document->Lines().front(), "\\t 2");
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_EQ(document.Lines().front(), "\\t 2");
+    EXPECT_TRUE(ui.log.empty());
 }
 
 TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
@@ -249,8 +246,7 @@ TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
     // Files may grow to 4096 bytes only, so copying the large track fails.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, saved.rlim_max};
     signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_THROW(Run(Make, {"\\t 1", "", "a b"}), IoError);
@@ -259,7 +255,7 @@ TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
     EXPECT_NE(compiler.MidiError(), 0);
     EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier");
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "song.mid", "song.stf"}));
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_TRUE(ui.log.empty());
 }
 
 TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
@@ -271,7 +267,7 @@ TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
     host.settings.KaraokePlayer = "/opt/player/kplay";
     host.settings.Parameters = "/play %";
     ASSERT_EQ(Run(Play, lines), 0);
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_TRUE(ui.log.empty());
     host.startSucceeds = false;
     host.settings.Parameters = "%%";
     ASSERT_EQ(Run(Play, lines), 0);
@@ -280,9 +276,9 @@ TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
     const std::string kar = dir.Path("song.kar");
     EXPECT_TRUE(Exists("song.kar"));
 
-    answer = false;
+    ui.answer = false;
     EXPECT_EQ(Run(Play, {"\\t 2", "", "a b c d e"}), -2);
-    EXPECT_EQ(ui->log.size(), 1u);  // the question only
+    EXPECT_EQ(ui.log.size(), 1u);  // the question only
     EXPECT_EQ(host.calls, (Lines{"play " + kar, "play " + kar + " from cursor", "stop",
                                  "start /opt/player/kplay|/play " + kar + "|/opt/player/", "stop",
                                  "start /opt/player/kplay|" + kar + kar + "|/opt/player/"}));

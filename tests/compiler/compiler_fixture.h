@@ -26,9 +26,7 @@ using passtest::ReadText;
 using passtest::TempDir;
 using passtest::WriteBytes;
 using Lines = std::vector<std::string>;
-constexpr CompileKind Make = CompileKind::Make, Export = CompileKind::Export, Play = CompileKind::Play,
-                      SelectTrack = CompileKind::SelectTrack, Check = CompileKind::Check,
-                      Preview = CompileKind::Preview, PrintText = CompileKind::PrintText;
+using enum CompileKind;
 
 // Numbers and texts joined into one string, so that a row of a table is one comparison.
 template <typename... Parts>

@@ -35,14 +35,13 @@ TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
 TEST(LyricList, PlaybackTimesFindTheirLyrics) {
     // la (0) li (100) lu (100) an empty syllable (200) lo (300), their sources 3 apart from 2.
     LyricList lyrics;
-    lyrics.Open().Pos = 2;
-    for (const LyricRecord& lyric :
-         {LyricRecord{0, 0, "\\la", 1, 0, 2}, LyricRecord{100, 0, " li", 1, 2, 3}, LyricRecord{100, 0, "lu", 1, 5, 2},
-          LyricRecord{200, 0, "", 1, 7, 0}, LyricRecord{300, 0, "/lo", 2, 0, 2}}) {
-        const int32_t pos = lyrics.Open().Pos;
+    for (const LyricRecord& lyric : std::vector<LyricRecord>{{0, 2, "\\la", 1, 0, 2},
+                                                             {100, 5, " li", 1, 2, 3},
+                                                             {100, 8, "lu", 1, 5, 2},
+                                                             {200, 11, "", 1, 7, 0},
+                                                             {300, 14, "/lo", 2, 0, 2}}) {
         lyrics.Open() = lyric;
-        lyrics.Open().Pos = pos;
-        lyrics.AppendOpen(pos + 3);
+        lyrics.AppendOpen(lyric.Pos + 3);
     }
     // "start+length row:col-row:col": lyrics sharing a time go together, with the empty
     // syllables after them.
