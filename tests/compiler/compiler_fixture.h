@@ -99,25 +99,20 @@ public:
     std::vector<std::string> calls;
 };
 
-// A compilation of a song text held in memory, for the kinds that write no file.
-struct InMemory {
-    SongCompiler compiler;
-    std::vector<std::string> shown;
-    std::string printed;
-    int caret = 0;
-};
-inline InMemory CompileInMemory(CompileKind kind, const std::vector<std::string>& lines, bool batch = false) {
-    MemorySongDocument document("/songs/song.stf", lines);
-    RecordingUi ui(document);
-    ui.batch = batch;
-    InMemory result;
+// A compilation of a song text held in memory, for the kinds that write no file (Make
+// writes beside `fileName`).
+struct InMemoryCompile {
+    InMemoryCompile(CompileKind kind, const Lines& lines, bool batch = false,
+                    const std::string& fileName = "/songs/song.stf")
+        : document(fileName, lines), ui(document) {
+        ui.batch = batch;
+        compiler.CompileSongText(kind, document, ui, {}, &printed);
+    }
+    MemorySongDocument document;
+    RecordingUi ui;
     std::ostringstream printed;
-    result.compiler.CompileSongText(kind, document, ui, {}, &printed);
-    result.shown = ui.log;
-    result.printed = printed.str();
-    result.caret = document.CaretIndex();
-    return result;
-}
+    SongCompiler compiler;
+};
 
 // A voice of `count` notes (key 60), one every beat of 480 ticks from `start`, each ended
 // 10 ticks later.

@@ -10,7 +10,7 @@ namespace {
 using namespace compilertest;
 
 TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
-    const LyricList lyrics = CompileInMemory(Preview, ExampleSong).compiler.Lyrics();
+    const LyricList lyrics = InMemoryCompile(Preview, ExampleSong).compiler.Lyrics();
     // Song text caret -> "row:col+length" of the preview selection.
     for (const auto& [caret, selection] : std::vector<std::pair<int, std::string>>{
              {58, "2:7+4"}, {3, "1:0+3"}, {42, "1:5+7"}, {41, "1:3+2"}, {83, "4:6+7"}}) {
@@ -27,7 +27,7 @@ TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
         const SourceRange r = SourceRangeAtPreviewCaret(lyrics, caret);
         EXPECT_EQ(Join(r.Start, "+", r.Length), range) << caret.Row << ":" << caret.Col;
     }
-    const LyricList none = CompileInMemory(Preview, {"\\t 1", "@TTitle only"}).compiler.Lyrics();
+    const LyricList none = InMemoryCompile(Preview, {"\\t 1", "@TTitle only"}).compiler.Lyrics();
     EXPECT_EQ(PreviewSelectionForCaret(none, 10).Length, 0);
     EXPECT_EQ(SourceRangeAtPreviewCaret(none, {3, 3}).Length, 0);
 }

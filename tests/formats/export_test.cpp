@@ -126,11 +126,7 @@ TEST_F(ExportTest, UltraStarGapIsTheFirstSyllableToTheNearestMillisecond) {
 
 TEST_F(ExportTest, AKaraokeFileExportsAsItsSongTextDoes) {
     const std::string song = WriteSong(TempoChangingText);
-    MemorySongDocument document(song, TempoChangingText);
-    RecordingUi ui(document);
-    SongCompiler compiler;
-    compiler.CompileSongText(CompileKind::Make, document, ui);
-    ASSERT_EQ(compiler.MidiError(), 0);
+    ASSERT_EQ(InMemoryCompile(Make, TempoChangingText, false, song).compiler.MidiError(), 0);
     for (const ExportFormat format : {ExportFormat::EnhancedLrc, ExportFormat::WebVtt})
         EXPECT_EQ(Export(format, dir.Path("song.kar")), Export(format, song));
     // The .kar keeps no empty syllable, so UltraStar loses only the held note "~".
