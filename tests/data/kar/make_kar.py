@@ -224,15 +224,10 @@ def same_tick_texts():
     d = 96
     _, times = verse_times(d, 1)
     track = Track("Words", "@LENGL")
+    texts = {3: [" o", "n"], 5: ["", VERSE[5][0]], 7: ["\n", VERSE[7][0]], 16: [" $low_5-\\"]}
     for i, ((text, _, _), time) in enumerate(zip(VERSE, times)):
-        if i == 3:
-            track.text(time, " o").text(time, "n")
-            continue
-        if i == 5:
-            track.text(time, "")
-        if i == 7:
-            track.text(time, "\n")
-        track.text(time, " $low_5-\\" if i == 16 else text)
+        for piece in texts.get(i, [text]):
+            track.text(time, piece)
     return karaoke(d, times, track.chunk(end_of_track=False))
 
 
