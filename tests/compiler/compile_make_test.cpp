@@ -25,13 +25,7 @@ const Bytes Voice2 = Beats(4, 240, 1);
 
 class Compile : public ::testing::Test {
 protected:
-    Compile() { WriteMidi({Voice1, Voice2}); }
-
-    void WriteMidi(const std::vector<Bytes>& music) {
-        midi = Cat({Header(1, static_cast<uint16_t>(music.size() + 1), 480), Track(Conductor)});
-        for (const Bytes& data : music) midi = Cat({midi, Track(data)});
-        WriteBytes(dir.Path("song.mid"), midi);
-    }
+    Compile() { WriteBytes(dir.Path("song.mid"), midi); }
 
     int32_t Run(CompileKind kind, const Lines& lines) {
         WriteBytes(dir.Path("song.stf"), Text(JoinLines(lines)));
@@ -62,7 +56,7 @@ protected:
     bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path(name)); }
 
     TempDir dir;
-    Bytes midi;
+    Bytes midi = MidiFile(1, 480, {Conductor, Voice1, Voice2});
     SongCompiler compiler;
     RecordingHost host;
     MemorySongDocument document{"", {}};
@@ -241,7 +235,7 @@ TEST_F(Compile, AChosenVoiceTrackBecomesTheTrackLine) {
 }
 
 TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
-    WriteMidi({Beats(2), Bytes(200000, 0)});
+    WriteBytes(dir.Path("song.mid"), MidiFile(1, 480, {Conductor, Beats(2), Bytes(200000, 0)}));
     WriteBytes(dir.Path("song.kar"), Text("earlier"));
     // Files may grow to 4096 bytes only, so copying the large track fails.
     rlimit saved{};

@@ -14,6 +14,7 @@ namespace sonkora::compilertest {
 namespace {
 
 using ::testing::HasSubstr;
+using enum ExportFormat;
 
 // Tempo 120 bpm, 240 bpm from tick 384, 80 bpm from tick 768 (division 96).
 Bytes TempoChangingSong() {
@@ -88,11 +89,8 @@ TEST_F(ExportTest, EachFormatMatchesItsGoldenFile) {
     std::filesystem::copy_file(std::string(SONKORA_EXAMPLES_DIR) + "/jingle_bells.stf", example);
     std::filesystem::copy_file(std::string(SONKORA_EXAMPLES_DIR) + "/jingle_bells.mid", dir.Path("jingle_bells.mid"));
     const std::string generated = WriteSong(TempoChangingText);
-    for (const auto& [format, suffix] :
-         std::vector<std::pair<ExportFormat, std::string>>{{ExportFormat::Lrc, ".lrc"},
-                                                           {ExportFormat::EnhancedLrc, ".enhanced.lrc"},
-                                                           {ExportFormat::WebVtt, ".vtt"},
-                                                           {ExportFormat::UltraStar, ".txt"}}) {
+    for (const auto& [format, suffix] : std::vector<std::pair<ExportFormat, std::string>>{
+             {Lrc, ".lrc"}, {EnhancedLrc, ".enhanced.lrc"}, {WebVtt, ".vtt"}, {UltraStar, ".txt"}}) {
         ExpectGolden(Export(format, example), "jingle_bells" + suffix);
         ExpectGolden(Export(format, generated), "tempo_changes" + suffix);
     }
@@ -103,8 +101,8 @@ TEST_F(ExportTest, EachFormatMatchesItsGoldenFile) {
 // times).
 TEST_F(ExportTest, TimesReadBackFromWebVttAreTheSungTimes) {
     // A cue's start belongs to its first syllable, each tag to the text after it.
-    const std::string vtt = std::regex_replace(Export(ExportFormat::WebVtt, WriteSong(TempoChangingText)),
-                                               std::regex(R"(([\d:.]+) --> .*\n)"), "<$1>");
+    const std::string vtt =
+        std::regex_replace(Export(WebVtt, WriteSong(TempoChangingText)), std::regex(R"(([\d:.]+) --> .*\n)"), "<$1>");
     const std::regex tagged(R"(<([\d:.]+)>([^<\n]*?) ?(?=<|\n))");
     Lines read;
     for (std::sregex_iterator it(vtt.begin(), vtt.end(), tagged), end; it != end; ++it)
@@ -120,19 +118,19 @@ TEST_F(ExportTest, UltraStarGapIsTheFirstSyllableToTheNearestMillisecond) {
          std::vector<std::pair<uint32_t, std::string>>{{11, "#GAP:11\n"}, {13, "#GAP:14\n"}}) {
         const Bytes music = MidiFile(1, 480, {Cat({Tempo(0, 500000), EndOfTrack()}), Beats(2, tick)});
         const std::string song = WriteSong({"\\t 1", "\\m song.mid", "", "la li"}, "song.stf", music);
-        EXPECT_THAT(Export(ExportFormat::UltraStar, song), HasSubstr(gap)) << tick;
+        EXPECT_THAT(Export(UltraStar, song), HasSubstr(gap)) << tick;
     }
 }
 
 TEST_F(ExportTest, AKaraokeFileExportsAsItsSongTextDoes) {
     const std::string song = WriteSong(TempoChangingText);
     ASSERT_EQ(InMemoryCompile(Make, TempoChangingText, false, song).compiler.MidiError(), 0);
-    for (const ExportFormat format : {ExportFormat::EnhancedLrc, ExportFormat::WebVtt})
+    for (const ExportFormat format : {EnhancedLrc, WebVtt})
         EXPECT_EQ(Export(format, dir.Path("song.kar")), Export(format, song));
     // The .kar keeps no empty syllable, so UltraStar loses only the held note "~".
-    std::string fromText = Export(ExportFormat::UltraStar, song);
+    std::string fromText = Export(UltraStar, song);
     fromText = std::regex_replace(fromText, std::regex(": \\d+ \\d+ -?\\d+ ~\n"), "");
-    EXPECT_EQ(Export(ExportFormat::UltraStar, dir.Path("song.kar")), fromText);
+    EXPECT_EQ(Export(UltraStar, dir.Path("song.kar")), fromText);
 }
 
 TEST_F(ExportTest, BadInputIsReportedAndWritesNothing) {
@@ -150,7 +148,7 @@ TEST_F(ExportTest, BadInputIsReportedAndWritesNothing) {
         {song, song, "would overwrite the input file"},
     };
     for (const auto& [input, output, shown] : rows) {
-        const std::string outcome = Export(ExportFormat::Lrc, input, output);
+        const std::string outcome = Export(Lrc, input, output);
         EXPECT_THAT(outcome, HasSubstr("not written: ")) << input;
         EXPECT_THAT(outcome, HasSubstr(shown));
         // Nothing else stays behind: no scratch file, no half-written output.
