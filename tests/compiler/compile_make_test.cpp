@@ -25,24 +25,14 @@ const Bytes Voice2 = Beats(4, 240, 1);
 
 class Compile : public ::testing::Test {
 protected:
-    Compile() { WriteMidi({Voice1, Voice2}); }
-
-    void WriteMidi(const std::vector<Bytes>& music) {
-        midi = Cat({Header(1, static_cast<uint16_t>(music.size() + 1), 480), Track(Conductor)});
-        for (const Bytes& data : music) midi = Cat({midi, Track(data)});
-        WriteBytes(dir.Path("song.mid"), midi);
-    }
+    Compile() { WriteBytes(dir.Path("song.mid"), midi); }
 
     int32_t Run(CompileKind kind, const Lines& lines) {
-        std::string text;
-        for (const std::string& line : lines) text += line + "\n";
-        WriteBytes(dir.Path("song.stf"), Text(text));
-        document.emplace(dir.Path("song.stf"), lines);
-        ui.emplace(*document);
-        ui->answer = answer;
-        ui->batch = batch;
-        ui->trackChoice = trackChoice;
-        CompileAndAct(compiler, kind, fromCursor, external, *document, *ui, host);
+        WriteBytes(dir.Path("song.stf"), Text(JoinLines(lines)));
+        document = MemorySongDocument(dir.Path("song.stf"), lines);
+        ui.log.clear();
+        ui.listed = 0;
+        CompileAndAct(compiler, kind, fromCursor, external, document, ui, host);
         return compiler.MidiError();
     }
 
@@ -56,7 +46,7 @@ protected:
 
     // What the user was shown, with the test's folder written as "~".
     Lines Log() const {
-        Lines log = ui->log;
+        Lines log = ui.log;
         const std::string folder = dir.Path("");
         for (std::string& line : log)
             for (size_t at; (at = line.find(folder)) != std::string::npos;) line.replace(at, folder.size() - 1, "~");
@@ -66,13 +56,12 @@ protected:
     bool Exists(const std::string& name) const { return std::filesystem::exists(dir.Path(name)); }
 
     TempDir dir;
-    Bytes midi;
+    Bytes midi = MidiFile(1, 480, {Conductor, Voice1, Voice2});
     SongCompiler compiler;
     RecordingHost host;
-    std::optional<MemorySongDocument> document;
-    std::optional<RecordingUi> ui;
-    bool answer = true, batch = false, fromCursor = false, external = false;
-    std::optional<int> trackChoice;
+    MemorySongDocument document{"", {}};
+    RecordingUi ui{document};
+    bool fromCursor = false, external = false;
 };
 
 // The Words track: its name, then texts of one meta type, each at its delta time.
@@ -139,7 +128,7 @@ TEST_F(Compile, LyricCountQuestionsDecideWhetherTheFileIsKept) {
 
     // Declined, the file made before stays as it was.
     const Bytes made = ReadBytes(dir.Path("song.kar"));
-    answer = false;
+    ui.answer = false;
     EXPECT_EQ(Run(Make, {"\\t 2", "", "a b c d e f"}), -2);
     EXPECT_EQ(Log(), (Lines{more, "information 20000 Karaoke file not made"}));
     EXPECT_EQ(ReadBytes(dir.Path("song.kar")), made);
@@ -153,9 +142,9 @@ TEST_F(Compile, LyricCountQuestionsDecideWhetherTheFileIsKept) {
     EXPECT_EQ(Run(Make, {"\\t 2", "", "a b c d e f"}), 0);
     EXPECT_EQ(Run(Export, {"\\t 2", "\\k out.mid", "", "a b"}), 0);
     host.settings = {};
-    batch = true;
+    ui.batch = true;
     EXPECT_EQ(Run(Make, {"\\t 2", "", "a b c d e f"}), 0);
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_TRUE(ui.log.empty());
     EXPECT_TRUE(Exists("song.kar") && Exists("out.mid"));
 }
 
@@ -213,7 +202,7 @@ TEST_F(Compile, FailuresAreReportedAndLeaveTheEarlierOutputAsItWas) {
         EXPECT_EQ(ReadBytes(dir.Path("song.mid")), file) << c.shown;
     }
     // An output that cannot be created is shown even in a batch run, and kept.
-    batch = true;
+    ui.batch = true;
     EXPECT_EQ(Run(Make, {"\\t 1", "\\k taken.kar", "", "a"}), -3);
     EXPECT_EQ(Log(), (Lines{"error 25000 @0:0 Error writing file ~/taken.kar."}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("taken.kar")));
@@ -221,38 +210,37 @@ TEST_F(Compile, FailuresAreReportedAndLeaveTheEarlierOutputAsItWas) {
 
 TEST_F(Compile, AChosenVoiceTrackBecomesTheTrackLine) {
     // Voice Track Selection replaces the header's track line, or puts one first.
-    trackChoice = 0;
+    ui.trackChoice = 0;
     Run(SelectTrack, {"@LENGL", "  \\t 2", "", "a"});
-    EXPECT_EQ(document->Lines(), (Lines{"@LENGL", "\\t 1", "", "a"}));
+    EXPECT_EQ(document.Lines(), (Lines{"@LENGL", "\\t 1", "", "a"}));
     Run(SelectTrack, {"", "\\t 2", "", "a"});
-    EXPECT_EQ(document->Lines(), (Lines{"\\t 1", "", "\\t 2", "", "a"}));
+    EXPECT_EQ(document.Lines(), (Lines{"\\t 1", "", "\\t 2", "", "a"}));
     EXPECT_FALSE(Exists("song.kar"));
 
     // Make without a track line inserts the chosen one first; records count it.
-    trackChoice = 1;
+    ui.trackChoice = 1;
     ASSERT_EQ(Run(Make, {"@TTitle", "\\t 1", "", "a b c d"}), 0);
-    EXPECT_EQ(ui->listed, 2u);
-    EXPECT_EQ(document->Lines().front(), "\\t 2");
+    EXPECT_EQ(ui.listed, 2u);
+    EXPECT_EQ(document.Lines().front(), "\\t 2");
     EXPECT_EQ(Lyrics(), (Lines{"240:\\a", "720: b", "1200: c", "1680: d"}));
     EXPECT_EQ(compiler.Lyrics()[0].Pos, 19);
 
     // Cancelled: Make stops, Voice Track Selection leaves the text as it was.
-    trackChoice.reset();
+    ui.trackChoice.reset();
     EXPECT_EQ(Run(Make, {"\\m song.mid", "", "a b"}), -1);
     EXPECT_EQ(Log(), (Lines{"error 25000 @1:0 Track number \\t missing."}));
     EXPECT_EQ(Run(SelectTrack, {"\\t 2", "", "a"}), 0);
-    EXPECT_EQ(document->Lines().front(), "\\t 2");
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_EQ(document.Lines().front(), "\\t 2");
+    EXPECT_TRUE(ui.log.empty());
 }
 
 TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
-    WriteMidi({Beats(2), Bytes(200000, 0)});
+    WriteBytes(dir.Path("song.mid"), MidiFile(1, 480, {Conductor, Beats(2), Bytes(200000, 0)}));
     WriteBytes(dir.Path("song.kar"), Text("earlier"));
     // Files may grow to 4096 bytes only, so copying the large track fails.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, saved.rlim_max};
     signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_THROW(Run(Make, {"\\t 1", "", "a b"}), IoError);
@@ -261,7 +249,7 @@ TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
     EXPECT_NE(compiler.MidiError(), 0);
     EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier");
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "song.mid", "song.stf"}));
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_TRUE(ui.log.empty());
 }
 
 TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
@@ -273,7 +261,7 @@ TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
     host.settings.KaraokePlayer = "/opt/player/kplay";
     host.settings.Parameters = "/play %";
     ASSERT_EQ(Run(Play, lines), 0);
-    EXPECT_TRUE(ui->log.empty());
+    EXPECT_TRUE(ui.log.empty());
     host.startSucceeds = false;
     host.settings.Parameters = "%%";
     ASSERT_EQ(Run(Play, lines), 0);
@@ -282,9 +270,9 @@ TEST_F(Compile, PlayHandsTheFileOnOnlyAfterASuccess) {
     const std::string kar = dir.Path("song.kar");
     EXPECT_TRUE(Exists("song.kar"));
 
-    answer = false;
+    ui.answer = false;
     EXPECT_EQ(Run(Play, {"\\t 2", "", "a b c d e"}), -2);
-    EXPECT_EQ(ui->log.size(), 1u);  // the question only
+    EXPECT_EQ(ui.log.size(), 1u);  // the question only
     EXPECT_EQ(host.calls, (Lines{"play " + kar, "play " + kar + " from cursor", "stop",
                                  "start /opt/player/kplay|/play " + kar + "|/opt/player/", "stop",
                                  "start /opt/player/kplay|" + kar + kar + "|/opt/player/"}));

@@ -26,9 +26,7 @@ using passtest::ReadText;
 using passtest::TempDir;
 using passtest::WriteBytes;
 using Lines = std::vector<std::string>;
-constexpr CompileKind Make = CompileKind::Make, Export = CompileKind::Export, Play = CompileKind::Play,
-                      SelectTrack = CompileKind::SelectTrack, Check = CompileKind::Check,
-                      Preview = CompileKind::Preview, PrintText = CompileKind::PrintText;
+using enum CompileKind;
 
 // Numbers and texts joined into one string, so that a row of a table is one comparison.
 template <typename... Parts>
@@ -36,6 +34,13 @@ std::string Join(const Parts&... parts) {
     std::ostringstream out;
     (out << ... << parts);
     return out.str();
+}
+
+// The lines as the bytes of a file, each ended by a line feed.
+inline std::string JoinLines(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
 }
 
 // The song text most tests start from: header lines, three lines of lyrics on voice track 2.
@@ -94,25 +99,20 @@ public:
     std::vector<std::string> calls;
 };
 
-// A compilation of a song text held in memory, for the kinds that write no file.
-struct InMemory {
-    SongCompiler compiler;
-    std::vector<std::string> shown;
-    std::string printed;
-    int caret = 0;
-};
-inline InMemory CompileInMemory(CompileKind kind, const std::vector<std::string>& lines, bool batch = false) {
-    MemorySongDocument document("/songs/song.stf", lines);
-    RecordingUi ui(document);
-    ui.batch = batch;
-    InMemory result;
+// A compilation of a song text held in memory, for the kinds that write no file (Make
+// writes beside `fileName`).
+struct InMemoryCompile {
+    InMemoryCompile(CompileKind kind, const Lines& lines, bool batch = false,
+                    const std::string& fileName = "/songs/song.stf")
+        : document(fileName, lines), ui(document) {
+        ui.batch = batch;
+        compiler.CompileSongText(kind, document, ui, {}, &printed);
+    }
+    MemorySongDocument document;
+    RecordingUi ui;
     std::ostringstream printed;
-    result.compiler.CompileSongText(kind, document, ui, {}, &printed);
-    result.shown = ui.log;
-    result.printed = printed.str();
-    result.caret = document.CaretIndex();
-    return result;
-}
+    SongCompiler compiler;
+};
 
 // A voice of `count` notes (key 60), one every beat of 480 ticks from `start`, each ended
 // 10 ticks later.

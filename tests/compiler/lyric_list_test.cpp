@@ -10,7 +10,7 @@ namespace {
 using namespace compilertest;
 
 TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
-    const LyricList lyrics = CompileInMemory(Preview, ExampleSong).compiler.Lyrics();
+    const LyricList lyrics = InMemoryCompile(Preview, ExampleSong).compiler.Lyrics();
     // Song text caret -> "row:col+length" of the preview selection.
     for (const auto& [caret, selection] : std::vector<std::pair<int, std::string>>{
              {58, "2:7+4"}, {3, "1:0+3"}, {42, "1:5+7"}, {41, "1:3+2"}, {83, "4:6+7"}}) {
@@ -27,7 +27,7 @@ TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
         const SourceRange r = SourceRangeAtPreviewCaret(lyrics, caret);
         EXPECT_EQ(Join(r.Start, "+", r.Length), range) << caret.Row << ":" << caret.Col;
     }
-    const LyricList none = CompileInMemory(Preview, {"\\t 1", "@TTitle only"}).compiler.Lyrics();
+    const LyricList none = InMemoryCompile(Preview, {"\\t 1", "@TTitle only"}).compiler.Lyrics();
     EXPECT_EQ(PreviewSelectionForCaret(none, 10).Length, 0);
     EXPECT_EQ(SourceRangeAtPreviewCaret(none, {3, 3}).Length, 0);
 }
@@ -35,14 +35,13 @@ TEST(LyricList, CaretsMapBetweenSongTextAndPreview) {
 TEST(LyricList, PlaybackTimesFindTheirLyrics) {
     // la (0) li (100) lu (100) an empty syllable (200) lo (300), their sources 3 apart from 2.
     LyricList lyrics;
-    lyrics.Open().Pos = 2;
-    for (const LyricRecord& lyric :
-         {LyricRecord{0, 0, "\\la", 1, 0, 2}, LyricRecord{100, 0, " li", 1, 2, 3}, LyricRecord{100, 0, "lu", 1, 5, 2},
-          LyricRecord{200, 0, "", 1, 7, 0}, LyricRecord{300, 0, "/lo", 2, 0, 2}}) {
-        const int32_t pos = lyrics.Open().Pos;
+    for (const LyricRecord& lyric : std::vector<LyricRecord>{{0, 2, "\\la", 1, 0, 2},
+                                                             {100, 5, " li", 1, 2, 3},
+                                                             {100, 8, "lu", 1, 5, 2},
+                                                             {200, 11, "", 1, 7, 0},
+                                                             {300, 14, "/lo", 2, 0, 2}}) {
         lyrics.Open() = lyric;
-        lyrics.Open().Pos = pos;
-        lyrics.AppendOpen(pos + 3);
+        lyrics.AppendOpen(lyric.Pos + 3);
     }
     // "start+length row:col-row:col": lyrics sharing a time go together, with the empty
     // syllables after them.

@@ -34,16 +34,10 @@ protected:
 };
 
 TEST_F(Retiming, TapsBecomeCodesOnlyWhereTheSyllableWouldNotTakeThatTime) {
-    struct Row {
-        Lines body;
-        int from;
-        std::vector<double> taps;
-        RetimeSettings settings;
-        Lines expected;
-        std::string counts;  // written, removed, moved, ignored
-    };
+    // The body, the syllable tapped from, the taps, the settings, the body retimed and the
+    // counts written, removed, moved and ignored.
     const RetimeSettings snap, noSnap{0, 0};
-    const Row rows[] = {
+    const std::tuple<Lines, int, std::vector<double>, RetimeSettings, Lines, std::string> rows[] = {
         // Taps on the notes leave the text alone.
         {{"a b c d"}, 0, {0, 0.5, 1.0, 1.52}, snap, {"a b c d"}, "0 0 0 0"},
         // Between notes: the nearest unit; the next syllable goes on from there.
@@ -72,16 +66,16 @@ TEST_F(Retiming, TapsBecomeCodesOnlyWhereTheSyllableWouldNotTakeThatTime) {
         // Codes across lines: the last is rewritten.
         {{"a b $1:1:0", "$1:3:0$c"}, 2, {1.25}, snap, {"a b $1:1:0", "$1:3:60$c"}, "1 0 0 0"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(Join(row.body[0], " from ", row.from));
-        MemorySongDocument document = Song(row.body);
+    for (const auto& [body, from, taps, settings, expected, counts] : rows) {
+        SCOPED_TRACE(Join(body[0], " from ", from));
+        MemorySongDocument document = Song(body);
         RecordingUi ui(document);
         SongCompiler compiler;
-        const RetimeOutcome outcome = RetimeSong(compiler, document, ui, row.from, row.taps, row.settings);
+        const RetimeOutcome outcome = RetimeSong(compiler, document, ui, from, taps, settings);
         ASSERT_TRUE(outcome.done) << (ui.log.empty() ? outcome.problem : ui.log[0]);
-        EXPECT_EQ(Body(document), row.expected);
+        EXPECT_EQ(Body(document), expected);
         const RetimeCounts& c = outcome.counts;
-        EXPECT_EQ(Join(c.written, " ", c.removed, " ", c.moved, " ", c.ignored), row.counts);
+        EXPECT_EQ(Join(c.written, " ", c.removed, " ", c.moved, " ", c.ignored), counts);
     }
 }
 

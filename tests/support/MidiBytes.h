@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "midi/MidiWriter.h"
@@ -13,10 +14,16 @@ namespace sonkora::test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline Bytes Quantity(uint32_t value) {
+// What one of the MIDI writer's Append functions adds to no bytes.
+template <typename... Parameters, typename... Values>
+Bytes Appended(void (*append)(Bytes&, Parameters...), Values... values) {
     Bytes out;
-    AppendQuantity(out, value);
+    append(out, values...);
     return out;
+}
+
+inline Bytes Quantity(uint32_t value) {
+    return Appended(AppendQuantity, value);
 }
 
 inline Bytes Cat(std::initializer_list<Bytes> parts) {
@@ -30,21 +37,15 @@ inline Bytes Text(const std::string& text) {
 }
 
 inline Bytes Be32(uint32_t v) {
-    Bytes out;
-    AppendBigEndian(out, v, 4);
-    return out;
+    return Appended(AppendBigEndian, v, 4);
 }
 inline Bytes Be16(uint16_t v) {
-    Bytes out;
-    AppendBigEndian(out, v, 2);
-    return out;
+    return Appended(AppendBigEndian, uint32_t{v}, 2);
 }
 
 // One meta event: delta, FF, type, length, text.
 inline Bytes Meta(uint32_t delta, uint8_t type, const std::string& text) {
-    Bytes out;
-    AppendMeta(out, delta, type, text);
-    return out;
+    return Appended(AppendMeta, delta, type, std::string_view(text));
 }
 inline Bytes NoteOn(uint32_t delta, uint8_t channel, uint8_t key, uint8_t velocity) {
     return Cat({Quantity(delta), {static_cast<uint8_t>(0x90 | channel), key, velocity}});
@@ -61,9 +62,7 @@ inline Bytes Tempo(uint32_t delta, uint32_t microsPerQuarter) {
                  static_cast<uint8_t>(microsPerQuarter >> 8), static_cast<uint8_t>(microsPerQuarter)}});
 }
 inline Bytes EndOfTrack(uint32_t delta = 0) {
-    Bytes out;
-    AppendEndOfTrack(out, delta);
-    return out;
+    return Appended(AppendEndOfTrack, delta);
 }
 
 // "MTrk", length, data (the end-of-track event is not added).
