@@ -89,25 +89,21 @@ const Case Cases[] = {
          for (Timed& t : texts) t.time += t.text[0] == '@' ? 0 : 5;
          return texts;
      }},
-    // Texts at one tick joined, empty texts and line ends taking no note.
+    // " o" and "n" at one tick joined, the empty text gone, the text holding only a line
+    // end the mark of the next line.
     {"same_tick_texts.kar", 0,
      [](Texts texts) {
-         Texts joined;
-         bool lineBreak = false;
-         for (const Timed& t : texts) {
-             if (t.text.empty() || t.text == "\n") {
-                 lineBreak = lineBreak || t.text == "\n";
+         std::erase_if(texts, [](const Timed& t) { return t.text.empty(); });
+         for (size_t i = 1; i < texts.size(); ++i) {
+             if (texts[i].text == "\n")
+                 texts.at(i + 1).text.insert(0, "/");
+             else if (texts[i].time == texts[i - 1].time)
+                 texts[i - 1].text += texts[i].text;
+             else
                  continue;
-             }
-             if (!joined.empty() && joined.back().time == t.time) {
-                 joined.back().text += t.text;
-             } else {
-                 joined.push_back(t);
-                 if (lineBreak) joined.back().text.insert(0, "/");
-             }
-             lineBreak = false;
+             texts.erase(texts.begin() + i);
          }
-         return joined;
+         return texts;
      }},
 };
 
