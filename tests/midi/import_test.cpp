@@ -178,8 +178,7 @@ TEST_F(ImportTest, FailuresStopWithOneMessageWriteNothingAndLeaveTheKaraokeFileA
         {hello,
          {"", odd},
          "The file name " + odd +
-             " holds characters that a song text (Windows-1252) cannot hold; "
-             "choose another name."},
+             " holds characters that a song text (Windows-1252) cannot hold; choose another name."},
         {hello, {"", nowhere + ".mid"}, writing(nowhere + ".mid")},
         {hello, {nowhere + ".stf", ""}, writing(nowhere + ".stf")},
         {hello, {"", folder}, writing(folder)},
