@@ -17,7 +17,7 @@ protected:
     }
 };
 
-TEST_F(CodePage, AccentedNamesInSongTextsReachTheirFilesAndComeBackFromAnImport) {
+TEST_F(CodePage, AccentedNamesReachTheirFilesAndComeBackFromAnImportAndUtf8TextsAreConverted) {
     // The song text holds ü as the single byte 0xFC; the import finds what the make wrote.
     Write("song.stf", "\\t 1\n\\m M\xFCsic.mid\n\\k M\xFCsic.kar\n\nla-la\n");
     ASSERT_EQ(Sonkorac({"make", dir.Path("song.stf")}).exitCode, 0);
@@ -30,17 +30,16 @@ TEST_F(CodePage, AccentedNamesInSongTextsReachTheirFilesAndComeBackFromAnImport)
     EXPECT_EQ(imported.find("\xC3\xBC"), std::string::npos) << "UTF-8 bytes in a Windows-1252 text";
     EXPECT_EQ(Sonkorac({"make", dir.Path("back.stf")}).exitCode, 0);
     EXPECT_TRUE(Exists(utf8Name + "_1.kar"));
-}
 
-TEST_F(CodePage, AUtf8SongTextIsReadInTheCodePageAndSaidSo) {
+    // A song text in UTF-8 is read in the code page, and said so.
     const std::string note = ": read as UTF-8 and converted to Windows-1252, the character set of song texts\n";
     const std::string song = Write("song.stf", "\xEF\xBB\xBF\\t 1\r\n@TCaf\xC3\xA9\r\n\r\nJ\xC3\xA9-r\xC3\xB4me\r\n");
     EXPECT_EQ(Sonkorac({"make", song}).err, song + note);
     // The lyrics went into the karaoke file as Windows-1252 bytes.
-    const std::string kar = Read("song.kar");
-    EXPECT_NE(kar.find("\\J\xE9"), std::string::npos);
-    EXPECT_NE(kar.find("r\xF4me"), std::string::npos);
-    EXPECT_EQ(kar.find("\xC3"), std::string::npos);
+    const std::string made = Read("song.kar");
+    EXPECT_NE(made.find("\\J\xE9"), std::string::npos);
+    EXPECT_NE(made.find("r\xF4me"), std::string::npos);
+    EXPECT_EQ(made.find("\xC3"), std::string::npos);
 
     const std::string lost = Write("lost.stf", "\\t 2\n\nJ\xC3\xA9-\xC4\x81\n");
     EXPECT_EQ(Sonkorac({"print", lost}).err,

@@ -33,6 +33,14 @@ std::function<Texts(Texts)> WithHeaderLines(std::vector<std::string> lines, std:
     };
 }
 
+// Each text changed by `change`.
+std::function<Texts(Texts)> Each(std::function<void(Timed&)> change) {
+    return [=](Texts texts) {
+        for (Timed& t : texts) change(t);
+        return texts;
+    };
+}
+
 const Case Cases[] = {
     // The information track's lines join the header lines (the marker is Make's own).
     {"classic.kar", 0, WithHeaderLines({"@V0100", "@IMade for the import tests"})},
@@ -43,11 +51,7 @@ const Case Cases[] = {
      WithHeaderLines({"@TSecond verse", "@ITyped in by nobody", "@KV0100", "@IFree to use"},
                      {"@TSecond verse", "@ITyped in by nobody"})},
     // UTF-8 becomes Windows-1252, a letter it lacks a question mark.
-    {"utf8_texts.kar", 1,
-     [](Texts texts) {
-         for (Timed& t : texts) t.text = Utf8ToCp1252(t.text).text;
-         return texts;
-     }},
+    {"utf8_texts.kar", 1, Each([](Timed& t) { t.text = Utf8ToCp1252(t.text).text; })},
     {"more_lyrics_than_notes.kar", 0, Same},
     // Lyric events repeating the text events are taken once.
     {"lyric_events.kar", 0,
@@ -78,36 +82,24 @@ const Case Cases[] = {
          texts.erase(texts.begin() + 2);
          return texts;
      }},
-    {"long_texts.kar", 2,
-     [](Texts texts) {
-         for (Timed& t : texts) t.text = t.text.substr(0, 121);
-         return texts;
-     }},
+    {"long_texts.kar", 2, Each([](Timed& t) { t.text = t.text.substr(0, 121); })},
     // Five ticks early, a lyric moves onto its note; no time code is written.
-    {"lyrics_off_their_notes.kar", 0,
-     [](Texts texts) {
-         for (Timed& t : texts) t.time += t.text[0] == '@' ? 0 : 5;
-         return texts;
-     }},
-    // Texts at one tick joined, empty texts and line ends taking no note.
+    {"lyrics_off_their_notes.kar", 0, Each([](Timed& t) { t.time += t.text[0] == '@' ? 0 : 5; })},
+    // " o" and "n" at one tick joined, the empty text gone, the text holding only a line
+    // end the mark of the next line.
     {"same_tick_texts.kar", 0,
      [](Texts texts) {
-         Texts joined;
-         bool lineBreak = false;
-         for (const Timed& t : texts) {
-             if (t.text.empty() || t.text == "\n") {
-                 lineBreak = lineBreak || t.text == "\n";
+         std::erase_if(texts, [](const Timed& t) { return t.text.empty(); });
+         for (size_t i = 1; i < texts.size(); ++i) {
+             if (texts[i].text == "\n")
+                 texts.at(i + 1).text.insert(0, "/");
+             else if (texts[i].time == texts[i - 1].time)
+                 texts[i - 1].text += texts[i].text;
+             else
                  continue;
-             }
-             if (!joined.empty() && joined.back().time == t.time) {
-                 joined.back().text += t.text;
-             } else {
-                 joined.push_back(t);
-                 if (lineBreak) joined.back().text.insert(0, "/");
-             }
-             lineBreak = false;
+             texts.erase(texts.begin() + i);
          }
-         return joined;
+         return texts;
      }},
 };
 

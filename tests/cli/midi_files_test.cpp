@@ -36,11 +36,9 @@ protected:
 };
 
 TEST_F(MidiFiles, Type0AndRiffFilesAreListedByChannelAndMadeIntoValidType1Files) {
-    EXPECT_EQ(Sonkorac({"tracks", DataFile("type0_channels.rmi")}), (ProgramRun{0,
-                                                                                "1    2   Electric Bass (finger)   \n"
-                                                                                "2    4   Voice Oohs               \n"
-                                                                                "3    10  Drums                    \n",
-                                                                                ""}));
+    const std::string listed =
+        "1    2   Electric Bass (finger)   \n2    4   Voice Oohs               \n3    10  Drums                    \n";
+    EXPECT_EQ(Sonkorac({"tracks", DataFile("type0_channels.rmi")}), (ProgramRun{0, listed, ""}));
     // A RIFF file around a song gives what the song alone gives, byte for byte. The
     // melody of type0_channels is channel 4, the second line: its notes take the syllables.
     const std::tuple<const char*, const char*, const char*, int> rows[] = {

@@ -178,8 +178,7 @@ TEST_F(ImportTest, FailuresStopWithOneMessageWriteNothingAndLeaveTheKaraokeFileA
         {hello,
          {"", odd},
          "The file name " + odd +
-             " holds characters that a song text (Windows-1252) cannot hold; "
-             "choose another name."},
+             " holds characters that a song text (Windows-1252) cannot hold; choose another name."},
         {hello, {"", nowhere + ".mid"}, writing(nowhere + ".mid")},
         {hello, {nowhere + ".stf", ""}, writing(nowhere + ".stf")},
         {hello, {"", folder}, writing(folder)},
@@ -229,9 +228,8 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
     ui.confirmAnswers = {Answer::No, Answer::No, Answer::Yes};
     ui.saveAnswers = {other, dir.Path("free.stf")};
     EXPECT_EQ(Import().songTextName, dir.Path("free.stf"));
-    EXPECT_EQ(ui.confirmations, (std::vector<std::string>{"File " + stf + " already exists. \rOverwrite?",
-                                                          "File " + other + " already exists. \rOverwrite?",
-                                                          "File " + mid + " already exists. \rOverwrite?"}));
+    const auto asked = [](const std::string& name) { return "File " + name + " already exists. \rOverwrite?"; };
+    EXPECT_EQ(ui.confirmations, (std::vector<std::string>{asked(stf), asked(other), asked(mid)}));
     ASSERT_EQ(ui.saveDialogs.size(), 2u);
     const SaveDialogRequest& request = ui.saveDialogs[0];
     EXPECT_EQ(request.title + "|" + request.filter + "|" + request.defaultExtension + "|" + request.proposedName,

@@ -40,16 +40,19 @@ TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
     // A track cut after its last lyric keeps its length in an end of track.
     const Bytes cut = Cat({NoteOn(0, 0, 60, 64), Meta(50, 0x05, "la")});
     const Bytes cutWithout = Cat({NoteOn(0, 0, 60, 64), EndOfTrack(50)});
+    const Bytes lyricsOnly = Cat({Meta(0, 0x03, "Words"), Meta(10, 0x05, "la"), EndOfTrack()});
     const struct {
         const char* what;
         KaraokeForm form;
         int count;
         std::vector<Bytes> chunks, without;  // after the conductor, as they are and stripped
+        bool dropLyricsOnly = false;         // a track left with no event but its name goes too
     } cases[] = {
         {"lyrics among notes", KaraokeForm::LyricEvents, 3, {voice, others}, {voiceWithout, others}},
         {"soft karaoke", KaraokeForm::SoftKaraoke, 3, {info, words, others}, {infoWithout, wordsWithout, others}},
         {"no end of track", KaraokeForm::LyricEvents, 1, {cut}, {cutWithout}},
         {"no words", KaraokeForm::None, 0, {others}, {others}},
+        {"lyrics-only track", KaraokeForm::LyricEvents, 1, {lyricsOnly, others}, {others}, true},
     };
     // The conductor, the chunks and bytes after them.
     const auto song = [](const std::vector<Bytes>& chunks) {
@@ -63,18 +66,8 @@ TEST(KaraokeTexts, CountedAndLeftOutWithTheirDeltasCarriedOn) {
         EXPECT_EQ(survey.midiError, 0) << c.what;
         EXPECT_EQ(survey.form, c.form) << c.what;
         EXPECT_EQ(survey.KaraokeTextCount(), c.count) << c.what;
-        EXPECT_EQ(WithoutKaraokeTexts(file, survey, false), song(c.without)) << c.what;
+        EXPECT_EQ(WithoutKaraokeTexts(file, survey, c.dropLyricsOnly), song(c.without)) << c.what;
     }
-}
-
-TEST(KaraokeTexts, ALyricsOnlyTrackIsDroppedWithTheTrackCount) {
-    const Bytes words = Cat({Meta(0, 0x03, "Words"), Meta(10, 0x05, "la"), EndOfTrack()});
-    const Bytes voice = Cat({NoteOn(10, 0, 60, 64), EndOfTrack()});
-    const Bytes file = MidiFile(1, 96, {Conductor(), words, voice});
-    const KaraokeSurvey survey = SurveyKaraokeTexts(file);
-    EXPECT_TRUE(survey.LyricsOnly(1));
-    EXPECT_FALSE(survey.LyricsOnly(2));
-    EXPECT_EQ(WithoutKaraokeTexts(file, survey, true), MidiFile(1, 96, {Conductor(), voice}));
 }
 
 }  // namespace

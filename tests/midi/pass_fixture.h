@@ -124,18 +124,6 @@ inline void StartPass(KaraokePass& pass, const std::string& input, const std::st
     if (pass.MidiError() == 0 && (mode == PassMode::Make || mode == PassMode::Export)) pass.WriteKaraokeTracks();
 }
 
-// The big-endian length at `at` of `file`.
-inline size_t Be32At(const Bytes& file, size_t at) {
-    return (size_t{file.at(at)} << 24) | (size_t{file.at(at + 1)} << 16) | (size_t{file.at(at + 2)} << 8) |
-           file.at(at + 3);
-}
-
-// The data of the chunk that starts at `offset` of `file` ("MTrk" and length skipped).
-inline Bytes ChunkData(const Bytes& file, size_t offset) {
-    const auto start = file.begin() + static_cast<std::ptrdiff_t>(offset + 8);
-    return Bytes(start, start + static_cast<std::ptrdiff_t>(Be32At(file, offset + 4)));
-}
-
 }  // namespace sonkora::passtest
 
 namespace sonkora::importtest {
@@ -261,7 +249,8 @@ inline ChunkedFile SplitChunks(const Bytes& file) {
     split.header.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at));
     while (at + 8 <= file.size() && std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
                                                file.begin() + static_cast<std::ptrdiff_t>(at + 4), "MTrk")) {
-        const size_t end = std::min(file.size(), at + 8 + passtest::Be32At(file, at + 4));
+        const size_t length = size_t{file[at + 4]} << 24 | file[at + 5] << 16 | file[at + 6] << 8 | file[at + 7];
+        const size_t end = std::min(file.size(), at + 8 + length);
         split.chunks.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(at),
                                   file.begin() + static_cast<std::ptrdiff_t>(end));
         at = end;
