@@ -32,17 +32,17 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void TheTrackDialogAuditionsTheSelectedTrackUntilItCloses() {
+    void TheTrackDialogAndTheAboutBoxPlayUntilTheyClose() {
         Shell f;
-        auto dialog = std::make_unique<VoiceTrackDialog>(*f.frame, f.folder.Path(QStringLiteral("song.mid")),
-                                                         QStringList{"1  voice", "2  bass"});
+        auto dialog =
+            std::make_unique<VoiceTrackDialog>(*f.frame, f.folder.Path("song.mid"), QStringList{"1  voice", "2  bass"});
         QCOMPARE(dialog->property("sonkoraHelpContext").toInt(), 13005);
         dialog->show();
         auto status = [&dialog] { return Child<QLabel>(dialog.get(), "auditionStatus")->text(); };
         Child<QPushButton>(dialog.get(), "playTrack")->click();
         // Another line: that track at once.
         Child<QListWidget>(dialog.get(), "tracks")->setCurrentRow(1);
-        QCOMPARE(status(), QStringLiteral("Playing track 2"));
+        QCOMPARE(status(), "Playing track 2");
         f.Midi().RunUntil(*f.frame, Quarter);
         // The bass sounds, the voice does not.
         QVERIFY(f.Midi().NotesOn(1).size() == 1 && f.Midi().NotesOn(0).empty());
@@ -56,7 +56,7 @@ private slots:
         QVERIFY(!f.frame->Playing());
 
         // A file that cannot be played is told; the dialog stays.
-        const QString missing = f.folder.Path(QStringLiteral("gone.mid"));
+        const QString missing = f.folder.Path("gone.mid");
         VoiceTrackDialog broken(*f.frame, missing, {"1  voice"});
         broken.show();
         ModalAnswerer answers;
@@ -64,6 +64,29 @@ private slots:
         Child<QPushButton>(&broken, "playTrack")->click();
         QCOMPARE(answers.Seen, QStringList({"box: Error opening Midi file " + missing}));
         QVERIFY(broken.isVisible() && Child<QLabel>(&broken, "auditionStatus")->text().isEmpty());
+        // The about box sings its credits to its tune, and stops it when it closes.
+        {
+            AboutBox box(*f.frame, f.frame.get());
+            QVERIFY(Child<QLabel>(&box, "AboutText")->text().contains(ProgramVersion()));
+            box.show();
+            // A line of credits a bar: two seconds at 120 beats a minute.
+            f.Midi().RunUntil(*f.frame, f.Midi().time.NowMicros() + 5 * Quarter);
+            box.advanceCredits();
+            QCOMPARE(Child<CreditsView>(&box, "credits")->CurrentLine(), 1);
+            QVERIFY(f.Midi().NotesOn(0).size() >= 5 && box.TunePlaying());
+            QTest::mouseClick(Child<QPushButton>(&box, "tuneButton"), Qt::LeftButton);  // Stop tune
+            QVERIFY(!box.TunePlaying() && !f.frame->Playing());
+            QTest::mouseClick(Child<QPushButton>(&box, "tuneButton"), Qt::LeftButton);
+            QVERIFY(box.TunePlaying());
+        }
+        QVERIFY(!f.frame->Playing());
+        // It interrupts no song that plays.
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
+        editor->play();
+        AboutBox box(*f.frame, f.frame.get());
+        box.show();
+        QVERIFY(!box.TunePlaying());
+        QCOMPARE(f.frame->PlayingEditor(), editor);
     }
 
     void MidiSetupListsTheDevicesAndOpensTheChosenOne() {
@@ -76,8 +99,8 @@ private slots:
         answers.Cancel();
         Action(f.frame.get(), "midiSetup")->trigger();
         QCOMPARE(devices->count(), 3);  // the nameless one is left out
-        QCOMPARE(devices->item(2)->text(), QStringLiteral("Port D"));
-        QCOMPARE(devices->currentItem()->text(), QStringLiteral("Synth"));      // the stored name is not listed
+        QCOMPARE(devices->item(2)->text(), "Port D");
+        QCOMPARE(devices->currentItem()->text(), "Synth");                      // the stored name is not listed
         QCOMPARE(f.frame->Settings().MidiOutDevice, std::string("Elsewhere"));  // Cancel
         answers.Act([&](QDialog&) {
             devices->setCurrentRow(1);
@@ -89,7 +112,7 @@ private slots:
         devices->setCurrentRow(0);
         answers.Cancel();
         Action(f.frame.get(), "midiSetup")->trigger();
-        QCOMPARE(devices->currentItem()->text(), QStringLiteral("Port C"));
+        QCOMPARE(devices->currentItem()->text(), "Port C");
 
         // Without devices the list is empty, and OK stores an empty name and says so.
         answers.Act([](QDialog& d) { d.accept(); }).Press(QMessageBox::Ok);
@@ -120,28 +143,28 @@ private slots:
         }
         QVERIFY2(start->family() == shown && start->pointSize() == 11, qPrintable(start->toString()));
         QVERIFY(f.frame->close());
-        QVERIFY(f.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0FontPitch=2"));
-        QVERIFY(f.folder.ReadFile(QStringLiteral("Sonkora.ini")).contains("View0Parameters=-x %"));
+        QVERIFY(f.folder.ReadFile("Sonkora.ini").contains("View0FontPitch=2"));
+        QVERIFY(f.folder.ReadFile("Sonkora.ini").contains("View0Parameters=-x %"));
     }
 
-    void TheKaraokePlayerDialogSetsThePlayerAndItsButtonOnlyOnOk() {
+    void TheKaraokePlayerDialogSetsThePlayerOnlyOnOkAndASpecialLetterGoesInThroughTheClipboard() {
         Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
         QVERIFY(!Action(f.frame.get(), "playInPlayerButton")->isEnabled());
-        f.folder.WriteFile(QStringLiteral("tools/kplayer"), "#!/bin/sh\n");
+        f.folder.WriteFile("tools/kplayer", "#!/bin/sh\n");
         ModalAnswerer answers;
         // Browse fills the path, OK takes both fields and enables the player's commands.
         answers
             .Act([&](QDialog& dialog) {
                 QCOMPARE(dialog.property("sonkoraHelpContext").toInt(), 15001);
-                QCOMPARE(Child<QLineEdit>(&dialog, "parameters")->text(), QStringLiteral("%"));
+                QCOMPARE(Child<QLineEdit>(&dialog, "parameters")->text(), "%");
                 dynamic_cast<KaraokePlayerDialog&>(dialog).browseProgram();
-                Child<QLineEdit>(&dialog, "parameters")->setText(QStringLiteral("-f %"));
+                Child<QLineEdit>(&dialog, "parameters")->setText("-f %");
                 dialog.accept();
             })
-            .ChooseFile(f.folder.Path(QStringLiteral("tools/kplayer")));
+            .ChooseFile(f.folder.Path("tools/kplayer"));
         Action(f.frame.get(), "karaokePlayerSetup")->trigger();
-        QCOMPARE(f.frame->Settings().KaraokePlayer, f.folder.Path(QStringLiteral("tools/kplayer")).toStdString());
+        QCOMPARE(f.frame->Settings().KaraokePlayer, f.folder.Path("tools/kplayer").toStdString());
         QCOMPARE(f.frame->Settings().Parameters, std::string("-f %"));
         // An empty path disables them again, on OK only.
         for (bool ok : {false, true}) {
@@ -153,10 +176,7 @@ private slots:
             QCOMPARE(Action(f.frame.get(), "playInPlayerButton")->isEnabled(), !ok);
             QCOMPARE(Action(editor, "playInKaraokePlayer")->isEnabled(), !ok);
         }
-    }
-
-    void ASpecialLetterOfTheGridGoesInAtTheCaretThroughTheClipboard() {
-        Shell f;
+        // A special letter of the grid goes in at the caret through the clipboard.
         SpecialLettersDialog* dialog = f.frame->findChild<SpecialLettersDialog*>();
         QCOMPARE(dialog->property("sonkoraHelpContext").toInt(), 11006);
         std::string letters;
@@ -170,45 +190,18 @@ private slots:
                                       "\xEF\xEE\xEC\xED\xCF\xCE\xCC\xCD\xF6\xF4\xF2\xF3\xF5\xF8\xD6\xD4\xD2\xD3\xD5\xD8"
                                       "\xFC\xFB\xF9\xFA\xDC\xDB\xD9\xDA\xE6\xC6\xE7\xC7\xF0\xD0\xF1\xD1\xFE\xDE\x9A\x8A"
                                       "\x9C\x8C\x9F\xFD\xDD\xDF"));
-        EditorWindow* editor = f.Open(QStringLiteral("s.stf"), "\\t 1\n\nCaf\n");
-        SongText(editor)->Select(SongText(editor)->LineStartIndex(2) + 3, 0);
-        QApplication::clipboard()->setText(QStringLiteral("old text"));
-        ModalAnswerer answers;
+        EditorWindow* cafe = f.Open("s.stf", "\\t 1\n\nCaf\n");
+        SongText(cafe)->Select(SongText(cafe)->LineStartIndex(2) + 3, 0);
+        QApplication::clipboard()->setText("old text");
         answers
             .Act([&](QDialog&) { LetterButtons(dialog)[15]->click(); })  // é
             .Cancel()
             .Act([&](QDialog&) { LetterButtons(dialog).back()->click(); });  // ß
-        QTest::keyClick(SongText(editor), Qt::Key_F4);
+        cafe->insertSpecialLetter();
         QCOMPARE(QApplication::clipboard()->text(), QString(QChar(0xE9)));
         Action(f.frame.get(), "specialLettersButton")->trigger();  // Cancel: nothing
         Action(f.frame.get(), "specialLettersButton")->trigger();
-        QCOMPARE(editor->Document().Line(2), std::string("Caf\xE9\xDF"));
-    }
-
-    void TheAboutBoxSingsItsCreditsToItsTuneAndStopsItWhenItCloses() {
-        Shell f;
-        {
-            AboutBox box(*f.frame, f.frame.get());
-            QVERIFY(Child<QLabel>(&box, "AboutText")->text().contains(ProgramVersion()));
-            box.show();
-            // A line of credits a bar: two seconds at 120 beats a minute.
-            f.Midi().RunUntil(*f.frame, 5 * Quarter);
-            box.advanceCredits();
-            QCOMPARE(Child<CreditsView>(&box, "credits")->CurrentLine(), 1);
-            QVERIFY(f.Midi().NotesOn(0).size() >= 5 && box.TunePlaying());
-            QTest::mouseClick(Child<QPushButton>(&box, "tuneButton"), Qt::LeftButton);  // Stop tune
-            QVERIFY(!box.TunePlaying() && !f.frame->Playing());
-            QTest::mouseClick(Child<QPushButton>(&box, "tuneButton"), Qt::LeftButton);
-            QVERIFY(box.TunePlaying());
-        }
-        QVERIFY(!f.frame->Playing());
-        // It interrupts no song that plays.
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
-        QTest::keyClick(SongText(editor), Qt::Key_F9);
-        AboutBox box(*f.frame, f.frame.get());
-        box.show();
-        QVERIFY(!box.TunePlaying());
-        QCOMPARE(f.frame->PlayingEditor(), editor);
+        QCOMPARE(cafe->Document().Line(2), std::string("Caf\xE9\xDF"));
     }
 };
 

@@ -30,7 +30,7 @@ class EditorWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void LoadKeepsEveryByteAndSaveKeepsOneBackup() {
+    void LoadKeepsEveryByteSaveKeepsOneBackupAndTheCompilerEditsBytes() {
         Shell f;
         EditorWindow* editor = f.Open("song.stf", "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nfirst\n");
         QCOMPARE(editor->Document().Line(1), std::string("@TCaf\xE9 \x80"));
@@ -46,33 +46,21 @@ private slots:
         // The backup holds the version before, not the first one.
         QCOMPARE(f.folder.ReadFile("song.bak"), "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nfirst\r\nsecond\r\n");
         QCOMPARE(f.folder.ReadFile("song.stf"), "\\t 1\r\n@TCaf\xE9 \x80\r\n\r\nfirst\r\nsecond!\r\n");
+        // The compiler edits the song text as bytes.
+        EditorWindow* edited = f.Open("d.stf", "@LENGL\n\nla\n");
+        SongDocument& doc = edited->Document();
+        doc.InsertLine(0, "\\t 3");
+        doc.ReplaceLine(1, "@TCaf\xE9");
+        doc.InsertLine(doc.LineCount(), "end");
+        QCOMPARE(SongText(edited)->toPlainText(), QString::fromUtf8("\\t 3\n@TCaf\xC3\xA9\n\nla\nend\n"));
+        doc.PlaceCaret(3, 99);
+        QCOMPARE(doc.CaretIndex(), 15);  // the end of "la"
+        QVERIFY(Modified(edited));
     }
 
-    void AReadOnlyFileIsNamedAndSavedElsewhereOnlyThroughSaveAs() {
+    void ANewDocumentIsSavedOnlyUnderANameTheUserChoseAndAReadOnlyFileElsewhereThroughSaveAs() {
         Shell f;
-        EditorWindow* editor = f.Open("locked.stf", "old\n");
-        QFile::setPermissions(f.folder.Path("locked.stf"), QFileDevice::ReadOwner);
-        Type(editor, " new");
         ModalAnswerer answer;
-        answer.Press(QMessageBox::Ok).Cancel();
-        QVERIFY(!editor->Save());
-        QCOMPARE(answer.Seen, QStringList({"box: locked.stf is read only.", "file: Save As"}));
-        QVERIFY(SongText(editor)->document()->isModified());
-        answer.Press(QMessageBox::Ok).ChooseFile(f.folder.Path("free.stf"));
-        QVERIFY(editor->Save());
-        QCOMPARE(editor->windowTitle(), "free.stf");
-        QCOMPARE(f.folder.ReadFile("free.stf"), QByteArray("old\r\n new\r\n"));
-        QCOMPARE(f.folder.ReadFile("locked.stf"), QByteArray("old\n"));
-        // Closing with Yes while the save fails keeps the window and its changes.
-        Type(editor, "more");
-        QFile::setPermissions(f.folder.Path("free.stf"), QFileDevice::ReadOwner);
-        answer.Press(QMessageBox::Yes).Press(QMessageBox::Ok).Cancel();
-        QVERIFY(!editor->Window()->close());
-        QCOMPARE(f.frame->Editors().size(), qsizetype(1));
-    }
-
-    void ANewDocumentIsSavedOnlyUnderANameTheUserChose() {
-        Shell f;
         const QString songs = f.folder.Path("songs");
         QVERIFY(QDir().mkpath(songs));
         EditorWindow* first = f.frame->CreateEditor();
@@ -83,7 +71,6 @@ private slots:
                       dialog.findChild<QLineEdit*>("fileNameEdit")->text();
             dialog.reject();
         };
-        ModalAnswerer answer;
         answer.Act(look);
         QTest::keyClick(SongText(first), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(offered, QDir(f.folder.Path()).absolutePath() + "/untitled.stf");
@@ -106,19 +93,25 @@ private slots:
         QCOMPARE(answer.Seen.last(), "box: one.stf already exists.\nDo you want to replace it?");
         QCOMPARE(f.folder.ReadFile("songs/one.stf"), QByteArray("first song!\r\n"));  // saved in place, not replaced
         QVERIFY(Modified(second));
-    }
-
-    void AFileIsNeverOpenInTwoWindows() {
-        Shell f;
-        EditorWindow* song = f.Open("song.stf", "one\n");
-        f.frame->CreateEditor();  // another window in front
-        Type(song, " edited");
-        ModalAnswerer answer;
-        // The same file under another spelling of its name activates its window.
-        answer.ChooseFile(f.folder.Path("./song.stf"));
-        Action(f.frame.get(), "openDocument")->trigger();
-        QCOMPARE(f.frame->ActiveEditor(), song);  // not a second window on it
-        QCOMPARE(SongText(song)->toPlainText(), "one\n edited");
+        // A read-only file is named, and saved elsewhere only through Save As.
+        EditorWindow* editor = f.Open("locked.stf", "old\n");
+        QFile::setPermissions(f.folder.Path("locked.stf"), QFileDevice::ReadOwner);
+        Type(editor, " new");
+        answer.Press(QMessageBox::Ok).Cancel();
+        QVERIFY(!editor->Save());
+        QCOMPARE(answer.Seen.mid(5), QStringList({"box: locked.stf is read only.", "file: Save As"}));
+        QVERIFY(SongText(editor)->document()->isModified());
+        answer.Press(QMessageBox::Ok).ChooseFile(f.folder.Path("free.stf"));
+        QVERIFY(editor->Save());
+        QCOMPARE(editor->windowTitle(), "free.stf");
+        QCOMPARE(f.folder.ReadFile("free.stf"), QByteArray("old\r\n new\r\n"));
+        QCOMPARE(f.folder.ReadFile("locked.stf"), QByteArray("old\n"));
+        // Closing with Yes while the save fails keeps the window and its changes.
+        Type(editor, "more");
+        QFile::setPermissions(f.folder.Path("free.stf"), QFileDevice::ReadOwner);
+        answer.Press(QMessageBox::Yes).Press(QMessageBox::Ok).Cancel();
+        QVERIFY(!editor->Window()->close());
+        QVERIFY(f.frame->Editors().contains(editor));
     }
 
     void AnImportOverAnEditedOpenSongTextAsksAndReloadsIt() {
@@ -150,7 +143,7 @@ private slots:
         QCOMPARE(SongText(song)->toPlainText().toUtf8(), f.folder.ReadFile("song.stf").replace("\r\n", "\n"));
     }
 
-    void TheCloseQuestionHasThreeAnswers() {
+    void TheCloseQuestionHasThreeAnswersAndAFileIsNeverOpenInTwoWindows() {
         Shell f;
         EditorWindow* kept = f.Open("a.stf", "a\n");
         Type(kept, "x");
@@ -169,6 +162,15 @@ private slots:
         answer.Press(QMessageBox::Yes);
         QVERIFY(saved->Window()->close());
         QCOMPARE(f.folder.ReadFile("b.stf"), QByteArray("b\r\ny\r\n"));
+        // A file is never open in two windows.
+        EditorWindow* song = f.Open("song.stf", "one\n");
+        f.frame->CreateEditor();  // another window in front
+        Type(song, " edited");
+        // The same file under another spelling of its name activates its window.
+        answer.ChooseFile(f.folder.Path("./song.stf"));
+        Action(f.frame.get(), "openDocument")->trigger();
+        QCOMPARE(f.frame->ActiveEditor(), song);  // not a second window on it
+        QCOMPARE(SongText(song)->toPlainText(), "one\n edited");
     }
 
     void MenusFollowThePageSelectionAndClipboard() {
@@ -209,19 +211,6 @@ private slots:
         Action(editor, "paste")->trigger();
         QCOMPARE(editor->Document().LineCount(), 4);
         QCOMPARE(SongText(editor)->toPlainText(), "a\nb\nc\nd");
-    }
-
-    void TheCompilerEditsTheSongTextAsBytes() {
-        Shell f;
-        EditorWindow* editor = f.Open("d.stf", "@LENGL\n\nla\n");
-        SongDocument& doc = editor->Document();
-        doc.InsertLine(0, "\\t 3");
-        doc.ReplaceLine(1, "@TCaf\xE9");
-        doc.InsertLine(doc.LineCount(), "end");
-        QCOMPARE(SongText(editor)->toPlainText(), QString::fromUtf8("\\t 3\n@TCaf\xC3\xA9\n\nla\nend\n"));
-        doc.PlaceCaret(3, 99);
-        QCOMPARE(doc.CaretIndex(), 15);  // the end of "la"
-        QVERIFY(Modified(editor));
     }
 };
 

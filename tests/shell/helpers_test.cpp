@@ -25,9 +25,9 @@ private slots:
         QCOMPARE(PaneCharsToBytes(pane), all);
         QCOMPARE(PaneTextToFileBytes(pane), all + "\r\n");
         QVERIFY(FindUnmappedCharacters(pane).empty());
-        QCOMPARE(FileBytesToPaneText("a\r\nb\nc\rd\r\n\r\n"), QStringLiteral("a\nb\nc\nd\n\n"));
+        QCOMPARE(FileBytesToPaneText("a\r\nb\nc\rd\r\n\r\n"), "a\nb\nc\nd\n\n");
         // Saving writes CR LF after every line, and a blank last line is kept.
-        QCOMPARE(PaneTextToFileBytes(QStringLiteral("a\n\n")), std::string("a\r\n\r\n"));
+        QCOMPARE(PaneTextToFileBytes("a\n\n"), std::string("a\r\n\r\n"));
         QCOMPARE(PaneTextToFileBytes(QString()), std::string());
     }
 
@@ -50,8 +50,7 @@ private slots:
 
     void CharactersTheCodePageCannotHoldAreFoundWithTheirPlace() {
         // "ł" (U+0142) and a musical note outside the basic plane (two UTF-16 units).
-        const QString text = QStringLiteral("ok\nha") + QChar(0x142) + QStringLiteral("f ") +
-                             QString::fromUcs4(U"\U0001D11E") + QStringLiteral("x");
+        const QString text = QStringLiteral("ok\nha") + QChar(0x142) + "f " + QString::fromUcs4(U"\U0001D11E") + "x";
         const auto unmapped = FindUnmappedCharacters(text);
         QCOMPARE(unmapped.size(), size_t(2));
         QVERIFY(unmapped[0].Line == 1 && unmapped[0].Column == 2 && unmapped[0].Position == 5);
@@ -61,7 +60,7 @@ private slots:
         QCOMPARE(PaneCharsToBytes(text), std::string("ok\nha?f ??x"));
     }
 
-    void FontStyleBitsAndFlagsAreReadAsStored() {
+    void FontStyleBitsFlagsAndNumberListsAreReadAsStored() {
         IniFile ini;
         ini.LoadFromString(
             "[ViewSettings]\nView0CompilerMoreLyrics=256\nView0CompilerLessLyrics=3\nView0FontStyle=5\n");
@@ -74,22 +73,19 @@ private slots:
         ShellSettings stored;
         StoreFont(font, stored);
         QCOMPARE(stored.FontStyle, 5);
-    }
-
-    void FileDialogFiltersMatchAnyCaseAndEveryFile() {
-        QCOMPARE(QtNameFilters(QStringLiteral("MIDI files (*.mid)|*.mid|All Files (*.*)|*.*")),
-                 QStringList({QStringLiteral("MIDI files (*.mid *.MID)"), QStringLiteral("All Files (*)")}));
-        QCOMPARE(QtNameFilters(QStringLiteral("EXE files|*.exe")),
-                 QStringList({QStringLiteral("EXE files (*.exe *.EXE)")}));
-    }
-
-    void NumberListsReadItemByItem() {
+        // Number lists are read item by item.
         using Case = std::tuple<const char*, size_t, std::vector<int32_t>>;
         for (const auto& [text, count, numbers] : {Case{"5,6", 4, {5, 6, 0, 0}},       // only two of four
                                                    Case{"1,2,3", 2, {1, 2}},           // extra items ignored
                                                    Case{",x,7,-3", 4, {0, 0, 7, -3}},  // empty and bad items are 0
                                                    Case{"4,", 2, {4, 0}}})             // a trailing comma
             QVERIFY2(ParseNumberList(text, count) == numbers, text);
+    }
+
+    void FileDialogFiltersMatchAnyCaseAndEveryFile() {
+        QCOMPARE(QtNameFilters("MIDI files (*.mid)|*.mid|All Files (*.*)|*.*"),
+                 QStringList({"MIDI files (*.mid *.MID)", "All Files (*)"}));
+        QCOMPARE(QtNameFilters("EXE files|*.exe"), QStringList({"EXE files (*.exe *.EXE)"}));
     }
 
     void WindowsOffTheAreaComeBackOntoItInTheirShowState() {

@@ -28,17 +28,15 @@ private slots:
         SongText(editor)->Select(SongText(editor)->LineStartIndex(6) + 9, 0);  // inside "you" of "how are you"
         editor->showPreview();
         QCOMPARE(Preview(editor)->toPlainText(), "\nHello world,\nhow are you\n\nFinety thanks");
-        QCOMPARE(Preview(editor)->SelectionStart(), Preview(editor)->LineStartIndex(2) + 7);
-        QCOMPARE(Preview(editor)->SelectionLength(), 4);  // " you"
+        QCOMPARE(Preview(editor)->textCursor().selectedText(), " you");  // found once in the text above
         // Back from the caret on "world,": its source, from its first letter to the next line.
         Preview(editor)->Select(Preview(editor)->LineStartIndex(1) + 8, 0);
         editor->showSongText();
-        QCOMPARE(SongText(editor)->SelectionStart(), SongText(editor)->LineStartIndex(5) + 7);
-        QCOMPARE(SongText(editor)->SelectionLength(), 7);      // "world," and its line end
-        QVERIFY(!QFile::exists(f.folder.Path("worked.kar")));  // the preview makes no file
+        QCOMPARE(SongText(editor)->textCursor().selectedText(), "world,\u2029");  // and its line end
+        QVERIFY(!QFile::exists(f.folder.Path("worked.kar")));                     // the preview makes no file
     }
 
-    void MakeOnTheExampleSaysSoAndVoiceTrackSelectionWritesTheTrackChosen() {
+    void MakeOnTheExampleSaysSoVoiceTrackSelectionWritesTheTrackChosenAndNewAsksForBoth() {
         Shell f({.shipped = {"examples"}});
         EditorWindow* editor = f.frame->CreateEditor();
         editor->LoadFile(f.Example("jingle_bells.stf"));
@@ -55,6 +53,15 @@ private slots:
         QVERIFY(SongText(editor)->document()->isModified());
         Action(editor, "selectVoiceTrack")->trigger();
         QCOMPARE(editor->Document().Line(0), std::string("\\t 2"));
+        // New asks for the MIDI file and its voice track; without a MIDI file it starts from the template.
+        const QString midi = f.Example("jingle_bells.mid");
+        answer.Cancel().ChooseFile(midi).ChooseTrack(0);
+        Action(f.frame.get(), "newDocument")->trigger();
+        QCOMPARE(answer.Seen.mid(3), QStringList({"file: Select MIDI file"}));
+        QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), Template);
+        QCOMPARE(f.frame->ActiveEditor()->windowTitle(), "untitled.stf");
+        Action(f.frame.get(), "newDocument")->trigger();
+        QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), "\\m " + midi + "\n" + Template);
     }
 
     void MakeStopsAtAnErrorWithTheCaretOnItAndAsksAboutOldWordsInTheMidiFile() {
@@ -94,35 +101,17 @@ private slots:
         QCOMPARE(f.folder.ReadFile("sung.kar").count("tern"), qsizetype(1));
     }
 
-    void NewAsksForTheMidiFileAndItsVoiceTrack() {
-        Shell f({.shipped = {"examples"}});
-        ModalAnswerer answer;
-        const QString midi = f.Example("jingle_bells.mid");
-        answer.Cancel().ChooseFile(midi).ChooseTrack(0);
-        Action(f.frame.get(), "newDocument")->trigger();
-        QCOMPARE(answer.Seen, QStringList({"file: Select MIDI file"}));
-        QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), Template);  // without a MIDI file
-        QCOMPARE(f.frame->ActiveEditor()->windowTitle(), "untitled.stf");
-        Action(f.frame.get(), "newDocument")->trigger();
-        QCOMPARE(SongText(f.frame->ActiveEditor())->toPlainText(), "\\m " + midi + "\n" + Template);
-    }
-
-    void LrcExportWritesTheChosenFileAndNamesIt() {
+    void LrcExportAndShiftTimeCodesWhichMovesThemAsOneUndoStepOrNamesTheLineFallingBeforeTheStart() {
         Shell f;
-        EditorWindow* editor = f.Open("six.stf", SixSyllables);
-        const QString output = f.folder.Path("out.lrc");
         ModalAnswerer answer;
+        // LRC export writes the chosen file and names it.
+        const QString output = f.folder.Path("out.lrc");
         answer.ChooseFile(output).Press(QMessageBox::Ok);
-        Action(editor, "exportLrc")->trigger();
+        Action(f.Open("six.stf", SixSyllables), "exportLrc")->trigger();
         QVERIFY(answer.Seen[0] == "file: Export As LRC" && answer.Seen[1].contains(output));
         QVERIFY(f.folder.ReadFile("out.lrc").contains("[00:00.00]Hello world\n[00:01.50]how are you\n"));
-    }
-
-    void ShiftTimeCodesMovesThemAsOneUndoStepOrNamesTheLineFallingBeforeTheStart() {
-        Shell f;
         const QString original = "\\t 1\n\nHel-$2:1:0$lo\n$1:1:60$world\n";
         EditorWindow* editor = f.Open("codes.stf", original.toUtf8());
-        ModalAnswerer answer;
         const auto shiftBy = [&](const QString& amount, bool refused = false) {
             answer.Act([amount](QDialog& dialog) {
                 Child<QLineEdit>(&dialog, "amount")->setText(amount);

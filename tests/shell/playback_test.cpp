@@ -24,9 +24,9 @@ class PlaybackTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void TheSungSyllablesAreHighlightedInBothPanesUntilTheSongEnds() {
+    void TheSungSyllablesAreHighlightedInBothPanesUntilTheSongEndsAndThePlayerGetsTheFileAndTheDevice() {
         Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
         QTest::keyClick(SongText(editor), Qt::Key_F9);
         // When, the song text's highlight and the preview's; the Preview page shown on the
         // way compiles nothing while the song plays.
@@ -49,12 +49,35 @@ private slots:
         QCOMPARE(SongText(editor)->textCursor().position(), SongText(editor)->toPlainText().lastIndexOf("you") + 3);
         QVERIFY(Action(f.frame.get(), "playButton")->isEnabled() && !Action(f.frame.get(), "stopButton")->isEnabled());
         QVERIFY(gauge->value() == 0 && !gauge->isTextVisible());
+        // The external karaoke player gets the file as one argument, and the device: here a player
+        // that writes down where it was started and its arguments.
+        const QString log = f.folder.Path("player.log"), bin = f.folder.Path("bin/");
+        f.folder.WriteFile("bin/player",
+                           QStringLiteral("#!/bin/sh\n(pwd; printf '[%s]\\n' \"$@\") > '%1.tmp' && mv '%1.tmp' '%1'\n")
+                               .arg(log)
+                               .toUtf8());
+        QFile::setPermissions(bin + "player", QFile::ReadOwner | QFile::ExeOwner);
+        f.frame->Settings().KaraokePlayer = (bin + "player").toStdString();
+        f.frame->Settings().Parameters = "--play % \"two words\" $HOME;x";
+        editor->playInKaraokePlayer();
+        QCOMPARE(f.frame->Engine().MidiOut(), MidiHandle{0});  // handed over to the player
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
+        QCOMPARE(
+            QString::fromUtf8(f.folder.ReadFile("player.log")).split('\n', Qt::SkipEmptyParts),
+            QStringList({bin.chopped(1), "[--play]", '[' + editor->KarFileName() + ']', "[two words]", "[$HOME;x]"}));
+        f.frame->Settings().KaraokePlayer = (bin + "none").toStdString();
+        f.frame->Settings().Parameters = "%";
+        ModalAnswerer answers;
+        answers.Press(QMessageBox::Ok);
+        editor->playInKaraokePlayer();
+        QCOMPARE(answers.Seen, QStringList({QStringLiteral("box: Error executing \"%1 %2\" in \"%3\".")
+                                                .arg(bin + "none", editor->KarFileName(), bin)}));
     }
 
-    void WhileItsSongPlaysNothingChangesTheSongTextAndPlayFromCursorStartsAtTheCaretsLine() {
+    void WhileItsSongPlaysNothingChangesTheSongTextPlayFromCursorStartsAtTheCaretsLineAndOnlyItsEndStopsIt() {
         Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
-        QApplication::clipboard()->setText(QStringLiteral("clip"));
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
+        QApplication::clipboard()->setText("clip");
         editor->play();
         f.At(0);
         for (const char* name :
@@ -65,7 +88,7 @@ private slots:
         for (auto command : {&EditorWindow::deleteSelection, &EditorWindow::paste, &EditorWindow::selectVoiceTrack,
                              &EditorWindow::hyphenate, &EditorWindow::insertSpecialLetter})
             (editor->*command)();
-        QTest::keyClicks(SongText(editor), QStringLiteral("xyz"));
+        QTest::keyClicks(SongText(editor), "xyz");
         QCOMPARE(SongText(editor)->toPlainText(), before);
         QTest::keyClick(SongText(editor), Qt::Key_Escape);
         QVERIFY(!f.frame->Playing() && Action(editor, "paste")->isEnabled() && !SongText(editor)->isReadOnly());
@@ -75,19 +98,16 @@ private slots:
         QTest::keyClick(SongText(editor), Qt::Key_F7);
         QCOMPARE(f.frame->Engine().StartTime(), 288);
         f.At(0);
-        QCOMPARE(Selected(SongText(editor)), QStringLiteral("how "));  // shown on the first tick
-        QCOMPARE(f.Midi().NotesOn(0).front().bytes[1], uint8_t{63});   // the fourth note first
+        QCOMPARE(Selected(SongText(editor)), "how ");                 // shown on the first tick
+        QCOMPARE(f.Midi().NotesOn(0).front().bytes[1], uint8_t{63});  // the fourth note first
         // From the Preview page: the lyric under its caret.
         f.frame->StopPlaying();
         editor->showPreview();
         Preview(editor)->Select(Preview(editor)->LineStartIndex(1) + 7, 0);  // in "world"
         editor->playFromCursor();
         QCOMPARE(f.frame->Engine().StartTime(), 0);
-    }
-
-    void NotificationsComeAsEventsAndOnlyItsOwnEndOrWindowStopsASong() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        f.frame->StopPlaying();
+        // Notifications come as events, and only its own end or window stops a song.
         TestMidiSystem& midi = f.Midi();
         auto runOut = [&midi] {
             const int64_t start = midi.time.NowMicros();
@@ -107,8 +127,8 @@ private slots:
         QCoreApplication::sendPostedEvents(f.frame.get(), 0);
         QVERIFY(f.frame->Playing());
         // A new song over a playing one; closing a window stops only its own song.
-        EditorWindow* first = f.Open(QStringLiteral("first.stf"), SixSyllables);
-        EditorWindow* second = f.Open(QStringLiteral("again.stf"), SixSyllables);
+        EditorWindow* first = f.Open("first.stf", SixSyllables);
+        EditorWindow* second = f.Open("again.stf", SixSyllables);
         second->play();
         f.frame->PlaySong(second->KarFileName().toStdString(), first, false);
         QVERIFY(!SongText(second)->isReadOnly());
@@ -121,11 +141,11 @@ private slots:
 
     void RecordTimingStartsAPreRollBeforeTheCaretAndItsTapsBecomeCodesAsOneUndoStep() {
         Shell f({.ini = QuietIni + "[TimingByEar]\nPreRoll=1000\n"});
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
         SongText(editor)->Select(SongText(editor)->LineStartIndex(5), 0);  // "how", at 1.5 s
         Action(editor, "recordTiming")->trigger();
         QCOMPARE(f.frame->Engine().StartTime(), 96);  // 0.5 s
-        QVERIFY(Selected(SongText(editor)).startsWith(QStringLiteral("how")));
+        QVERIFY(Selected(SongText(editor)).startsWith("how"));
         // Stop without a tap leaves the text as it was.
         QTest::keyClick(SongText(editor), Qt::Key_Escape);
         QVERIFY(!editor->Recording() && !SongText(editor)->document()->isModified());
@@ -140,9 +160,9 @@ private slots:
         tapAt(30'000);     // 30 ms after the note of "Hel": snapped, its own note, no code
         tapAt(520'000);    // "lo"
         tapAt(1'100'000);  // far from any note: a code before "world"
-        QVERIFY2(line().startsWith(QStringLiteral("Hel-lo $1:3:")), qPrintable(line()));
+        QVERIFY2(line().startsWith("Hel-lo $1:3:"), qPrintable(line()));
         QTest::keyClick(SongText(editor), Qt::Key_Backspace);
-        QCOMPARE(line(), QStringLiteral("Hel-lo world"));
+        QCOMPARE(line(), "Hel-lo world");
         tapAt(1'250'000);  // tick 240: beat 3 and a half
         for (int64_t at : {1'520'000, 2'010'000, 2'490'000}) tapAt(at);
         tapAt(2'600'000, Qt::Key_Escape);
@@ -157,7 +177,7 @@ private slots:
         // Without an output the start is quiet: a note in the status bar and in Midi Setup.
         ModalAnswerer answers;  // a box at start would come unanswered
         Shell f({.failOpen = {0}});
-        const QString cannot = QStringLiteral("Cannot open Midi output device Test Synth");
+        const QString cannot = "Cannot open Midi output device Test Synth";
         auto* note = Child<QLabel>(f.frame.get(), "outputStatus");
         QTRY_VERIFY(note->isVisible());
         QCOMPARE(note->text() + '|' + note->toolTip(), "No sound output (Options > Midi Setup...)|" + cannot);
@@ -165,7 +185,7 @@ private slots:
         Action(f.frame.get(), "midiSetup")->trigger();
         QCOMPARE(Child<QLabel>(f.frame.get(), "deviceProblem")->text(), cannot);
         // Each play tries again and explains where to choose another device; the text stays editable.
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
+        EditorWindow* editor = f.Open("song.stf", SixSyllables);
         for (int play = 1; play <= 2; ++play) {
             answers.Press(QMessageBox::Ok);
             Action(editor, "play")->trigger();
@@ -180,33 +200,6 @@ private slots:
         });
         Action(f.frame.get(), "midiSetup")->trigger();
         QVERIFY(!note->isVisible());
-    }
-
-    void TheKaraokePlayerGetsTheFileAsOneArgumentAndTheDevice() {
-        Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), SixSyllables);
-        // A player that writes down where it was started and its arguments.
-        const QString log = f.folder.Path(QStringLiteral("player.log")), bin = f.folder.Path(QStringLiteral("bin/"));
-        f.folder.WriteFile(QStringLiteral("bin/player"),
-                           QStringLiteral("#!/bin/sh\n(pwd; printf '[%s]\\n' \"$@\") > '%1.tmp' && mv '%1.tmp' '%1'\n")
-                               .arg(log)
-                               .toUtf8());
-        QFile::setPermissions(bin + "player", QFile::ReadOwner | QFile::ExeOwner);
-        f.frame->Settings().KaraokePlayer = (bin + "player").toStdString();
-        f.frame->Settings().Parameters = "--play % \"two words\" $HOME;x";
-        editor->playInKaraokePlayer();
-        QCOMPARE(f.frame->Engine().MidiOut(), MidiHandle{0});  // handed over to the player
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
-        QCOMPARE(
-            QString::fromUtf8(f.folder.ReadFile(QStringLiteral("player.log"))).split('\n', Qt::SkipEmptyParts),
-            QStringList({bin.chopped(1), "[--play]", '[' + editor->KarFileName() + ']', "[two words]", "[$HOME;x]"}));
-        f.frame->Settings().KaraokePlayer = (bin + "none").toStdString();
-        f.frame->Settings().Parameters = "%";
-        ModalAnswerer answers;
-        answers.Press(QMessageBox::Ok);
-        editor->playInKaraokePlayer();
-        QCOMPARE(answers.Seen, QStringList({QStringLiteral("box: Error executing \"%1 %2\" in \"%3\".")
-                                                .arg(bin + "none", editor->KarFileName(), bin)}));
     }
 };
 

@@ -24,8 +24,7 @@ struct PdfContent {
 
 PdfContent ReadPdf(const QString& path) {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"),
-                                                QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    process.start("pdftotext", {"-layout", "-enc", "UTF-8", path, "-"});
     process.waitForFinished(60000);
     const QString text = QString::fromUtf8(process.readAllStandardOutput());
     PdfContent content{static_cast<int>(text.count(QLatin1Char('\f'))), {}};
@@ -70,7 +69,7 @@ private slots:
         QStringList lines, words;
         for (int i = 1; i <= 300; ++i) lines << QStringLiteral("Line %1 of the song").arg(i);
         for (int i = 1; i <= 60; ++i) words << QStringLiteral("w%1").arg(i);
-        QFont font(QStringLiteral("Courier New"));
+        QFont font("Courier New");
         const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                              QPageLayout::Millimeter);
         QString error;
@@ -92,16 +91,15 @@ private slots:
         QVERIFY2(pages[0] >= 4 && pages[0] <= 6 && pages[1] >= 2 * pages[0] - 1,
                  qPrintable(QStringLiteral("%1 %2").arg(pages[0]).arg(pages[1])));
         // A PDF that cannot be written leaves nothing.
-        QVERIFY(!PrintLinesToPdf(folder.Path(QStringLiteral("no/such/out.pdf")), a4, font, "t", {"x"}, error) &&
-                !error.isEmpty());
-        QVERIFY(!QFile::exists(folder.Path(QStringLiteral("no/such/out.pdf"))));
-        QCOMPARE(ExpandTabs(u"12345678\tx"), QStringLiteral("12345678        x"));  // tabs every eight columns
+        QVERIFY(!PrintLinesToPdf(folder.Path("no/such/out.pdf"), a4, font, "t", {"x"}, error) && !error.isEmpty());
+        QVERIFY(!QFile::exists(folder.Path("no/such/out.pdf")));
+        QCOMPARE(ExpandTabs(u"12345678\tx"), "12345678        x");  // tabs every eight columns
     }
 
-    void PrintStfWithoutAPrinterMakesAPdfBesideTheSongTextReplacedOnlyWhenAllowed() {
+    void PrintStfWithoutAPrinterMakesAPdfBesideTheSongTextReplacedOnlyWhenAllowedWithOneThePrintDialogChooses() {
         Shell f;
-        EditorPrinting& printing = Printing(f, QStringLiteral("song.stf"), false);
-        const QString pdfPath = f.folder.Path(QStringLiteral("song.pdf"));
+        EditorPrinting& printing = Printing(f, "song.stf", false);
+        const QString pdfPath = f.folder.Path("song.pdf");
         ModalAnswerer answers;
         answers.Press(QMessageBox::Ok);
         printing.printStf();
@@ -110,46 +108,41 @@ private slots:
         // Every line as it stands, escape codes and syllable marks included.
         QCOMPARE(ReadPdf(pdfPath).Lines, QString::fromLatin1(Song).remove('\r').split('\n', Qt::SkipEmptyParts));
         // An existing PDF is asked about; No keeps it.
-        f.folder.WriteFile(QStringLiteral("song.pdf"), "the user's own sheet music");
+        f.folder.WriteFile("song.pdf", "the user's own sheet music");
         answers.Press(QMessageBox::No);
         printing.printStf();
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("song.pdf")), QByteArray("the user's own sheet music"));
+        QCOMPARE(f.folder.ReadFile("song.pdf"), QByteArray("the user's own sheet music"));
         answers.Press(QMessageBox::Yes).Press(QMessageBox::Ok);
         printing.printStf();
         // Print Song Text saves a file of its own, leaving the replaced one alone.
         answers.Press(QMessageBox::Ok);
         printing.printSongText();
         QCOMPARE(answers.Seen.last(), "box: No printer is installed, so the printout was saved as " +
-                                          f.folder.Path(QStringLiteral("song.lyrics.pdf")) + ".");
-        QVERIFY(
-            ReadPdf(f.folder.Path(QStringLiteral("song.lyrics.pdf"))).Lines.contains(QStringLiteral("Hello world,")));
-        QVERIFY(ReadPdf(pdfPath).Lines.contains(QStringLiteral("\\m song.mid")));
+                                          f.folder.Path("song.lyrics.pdf") + ".");
+        QVERIFY(ReadPdf(f.folder.Path("song.lyrics.pdf")).Lines.contains("Hello world,"));
+        QVERIFY(ReadPdf(pdfPath).Lines.contains("\\m song.mid"));
         // An empty text still makes a job: one empty page.
         answers.Press(QMessageBox::Ok);
-        Printing(f, QStringLiteral("empty.stf"), false, false, {}).printStf();
-        QCOMPARE(ReadPdf(f.folder.Path(QStringLiteral("empty.pdf"))).Pages, 1);
-    }
-
-    void ThePrintDialogChoosesWhereTheJobGoes() {
-        Shell f;
-        EditorPrinting& printing = Printing(f, QStringLiteral("song.stf"), true);
-        const QString chosen = f.folder.Path(QStringLiteral("chosen.pdf"));
-        printing.Printer().setOutputFormat(QPrinter::PdfFormat);
-        printing.Printer().setOutputFileName(chosen);
-        ModalAnswerer answers;
+        Printing(f, "empty.stf", false, false, {}).printStf();
+        QCOMPARE(ReadPdf(f.folder.Path("empty.pdf")).Pages, 1);
+        // With a printer, the print dialog chooses where the job goes.
+        EditorPrinting& printer = Printing(f, "dialog.stf", true);
+        const QString chosen = f.folder.Path("chosen.pdf");
+        printer.Printer().setOutputFormat(QPrinter::PdfFormat);
+        printer.Printer().setOutputFileName(chosen);
         answers.Cancel().Act([](QDialog& dialog) { dialog.accept(); });
-        printing.printStf();
+        printer.printStf();
         QVERIFY(!QFile::exists(chosen));
-        printing.printSongText();
-        QCOMPARE(answers.Seen, QStringList({"dialog: Print", "dialog: Print"}));
-        QVERIFY(ReadPdf(chosen).Lines.contains(QStringLiteral("Finety thanks Café")));  // the lyrics, as they are sung
-        QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("song.pdf"))));
+        printer.printSongText();
+        QCOMPARE(answers.Seen.mid(6), QStringList({"dialog: Print", "dialog: Print"}));
+        QVERIFY(ReadPdf(chosen).Lines.contains("Finety thanks Café"));  // the lyrics, as they are sung
+        QVERIFY(!QFile::exists(f.folder.Path("dialog.pdf")));
     }
 
     void PrintSetupChoosesAPrinterOrThePdfFile() {
         Shell f;
-        EditorWindow* editor = f.Open(QStringLiteral("song.stf"), Song);
-        const QString pdf = f.folder.Path(QStringLiteral("song.pdf"));
+        EditorWindow* editor = f.Open("song.stf", Song);
+        const QString pdf = f.folder.Path("song.pdf");
         const QString toPdf = "box: The printout was saved as " + pdf + ".", beside = "PDF file beside the song text";
         // Printers installed, what Print Setup lists (the preselected one first), the one chosen, where printing goes.
         using Case = std::tuple<QStringList, QStringList, int, QString>;
@@ -178,38 +171,34 @@ private slots:
         }
     }
 
-    void ABrokenSongTextShowsTheErrorAndPrintsNothing() {
+    void WhileTheBatchItemIsVisibleTheLyricsGoToAPrintFileButNeverOverASongTextNorFromABrokenOne() {
         Shell f;
+        f.folder.WriteFile("song.prn", "an older print file that is longer than the new one\r\n\r\n");
         ModalAnswerer answers;
-        for (bool toFile : {false, true}) {  // to the printer, or to the batch run's print file
+        Printing(f, "song.stf", true, true).printSongText();  // no dialog all the same
+        QCOMPARE(f.folder.ReadFile("song.prn"),
+                 "My Song\r\nBy someone\r\n\r\n\r\nHello world,\r\nhow are you\r\n\r\nFinety thanks Caf\xe9\r\n");
+        QCOMPARE(f.folder.ReadFile("song.stf"), Song);
+        // A song text without an extension gets ".prn" added.
+        const QByteArray text = "\\t 1\n\nla la\n";
+        Printing(f, "ballad", true, true, text).printSongText();
+        QCOMPARE(f.folder.ReadFile("ballad.prn"), QByteArray("\r\n\r\nla la\r\n"));
+        // A song text named like the print file or PDF is told about and left alone.
+        answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
+        Printing(f, "odd.prn", true, true, text).printSongText();
+        Printing(f, "odd.pdf", false, false, text).printStf();
+        QCOMPARE(answers.Seen.filter("song text itself").size(), qsizetype(2));
+        QCOMPARE(f.folder.ReadFile("odd.prn"), text);
+        QCOMPARE(f.folder.ReadFile("odd.pdf"), text);
+        // A broken song text shows the error and prints nothing, to the printer or to the print file.
+        for (bool toFile : {false, true}) {
             answers.Press(QMessageBox::Ok);
             Printing(f, QStringLiteral("bad%1.stf").arg(toFile), true, toFile,
                      "\\t 1\n\nla " + QByteArray(130, 'a') + "\n")
                 .printSongText();
-            QCOMPARE(answers.Seen.last(), QStringLiteral("box: Syllable too long."));
+            QCOMPARE(answers.Seen.last(), "box: Syllable too long.");
             QVERIFY(!QFile::exists(f.folder.Path(QStringLiteral("bad%1.prn").arg(toFile))));
         }
-    }
-
-    void WhileTheBatchItemIsVisibleTheLyricsGoToAPrintFileButNeverOverASongText() {
-        Shell f;
-        f.folder.WriteFile(QStringLiteral("song.prn"), "an older print file that is longer than the new one\r\n\r\n");
-        ModalAnswerer answers;
-        Printing(f, QStringLiteral("song.stf"), true, true).printSongText();  // no dialog all the same
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("song.prn")),
-                 "My Song\r\nBy someone\r\n\r\n\r\nHello world,\r\nhow are you\r\n\r\nFinety thanks Caf\xe9\r\n");
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("song.stf")), Song);
-        // A song text without an extension gets ".prn" added.
-        const QByteArray text = "\\t 1\n\nla la\n";
-        Printing(f, QStringLiteral("ballad"), true, true, text).printSongText();
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("ballad.prn")), QByteArray("\r\n\r\nla la\r\n"));
-        // A song text named like the print file or PDF is told about and left alone.
-        answers.Press(QMessageBox::Ok).Press(QMessageBox::Ok);
-        Printing(f, QStringLiteral("odd.prn"), true, true, text).printSongText();
-        Printing(f, QStringLiteral("odd.pdf"), false, false, text).printStf();
-        QCOMPARE(answers.Seen.filter(QStringLiteral("song text itself")).size(), qsizetype(2));
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("odd.prn")), text);
-        QCOMPARE(f.folder.ReadFile(QStringLiteral("odd.pdf")), text);
     }
 };
 

@@ -110,7 +110,7 @@ class SearchTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void FindNextWalksEveryMatchAndThenSaysCannotFind() {
+    void FindNextWalksEveryMatchThenSaysCannotFindAndFindAgainUsesItsDialogUnseen() {
         Pane p("la la\nla");
         p.commands.find();
         QVERIFY(p.Dialog("findDialog")->isVisible() && !p.Dialog("findDialog")->isModal());
@@ -126,58 +126,47 @@ private slots:
         QCOMPARE(answers.Seen, QStringList{"box: Cannot find \"LA\"."});
         QCOMPARE(p.Selection(), Sel(6, 2));
         QVERIFY(p.Dialog("findDialog")->isVisible());
-    }
-
-    void FindAgainUsesTheFindDialogWithoutShowingIt() {
-        Pane p("one two one two", 15);
-        p.SetUp("findDialog", "u:two");
-        p.SetUp("replaceDialog", "d:one");
-        p.commands.findAgain();
-        QCOMPARE(p.Selection(), Sel(12, 3));
-        p.commands.findAgain();
-        QCOMPARE(p.Selection(), Sel(4, 3));
-        QVERIFY(!p.Dialog("findDialog")->isVisible());
+        // Find Again uses the find dialog without showing it.
+        Pane q("one two one two", 15);
+        q.SetUp("findDialog", "u:two");
+        q.SetUp("replaceDialog", "d:one");
+        q.commands.findAgain();
+        QCOMPARE(q.Selection(), Sel(12, 3));
+        q.commands.findAgain();
+        QCOMPARE(q.Selection(), Sel(4, 3));
+        QVERIFY(!q.Dialog("findDialog")->isVisible());
         // The replace dialog's Find Next searches with its own text and direction.
-        p.Click("replaceDialog", "findNext");
-        QCOMPARE(p.Selection(), Sel(8, 3));
+        q.Click("replaceDialog", "findNext");
+        QCOMPARE(q.Selection(), Sel(8, 3));
     }
 
-    void ReplaceEndsSilentlyAndUndoesInOneStep_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<Sel>("selection");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<Sel>("after");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("a selection in another case, match case set")
-            << "La la LA" << Sel(0, 2) << "dc:la" << QStringList{"replace"} << "do" << Sel(3, 2) << "do la LA";
-        QTest::newRow("upward whole words skip their own replacement")
-            << "ten often ten tenth" << Sel(19, 0) << "uw:ten" << QStringList{"findNext", "replace"} << "x ten"
-            << Sel(0, 3) << "ten often x ten tenth";
-        QTest::newRow("all upward, the search text in the replacement")
-            << "la di la\nla" << Sel(11, 0) << "u:la" << QStringList{"replaceAll"} << "lala" << Sel(0, 0)
-            << "lala di lala\nlala";
-        QTest::newRow("all downward from the selected match")
-            << "A a. a, ä a" << Sel(2, 1) << "dw:a" << QStringList{"replaceAll"} << "aa" << Sel(14, 0)
-            << "A aa. aa, ä aa";
-    }
     void ReplaceEndsSilentlyAndUndoesInOneStep() {
-        QFETCH(QString, text);
-        QFETCH(Sel, selection);
-        QFETCH(QString, query);
-        Pane p(text);
-        p.text->Select(selection.first, selection.second);
-        p.SetUp("replaceDialog", query, Fetch<QString>("replacement"));
-        ModalAnswerer answers;
-        for (const QString& button : Fetch<QStringList>("clicks")) p.Click("replaceDialog", qPrintable(button));
-        QCOMPARE(p.text->toPlainText(), Fetch<QString>("result"));
-        QCOMPARE(p.Selection(), Fetch<Sel>("after"));
-        // Replace All downward from a selected match takes two steps (that match, then the
-        // rest): left as it is, so checked on the other rows only.
-        if (!Options(query).Down || Fetch<QStringList>("clicks") != QStringList{"replaceAll"}) {
-            p.text->undo();
-            QCOMPARE(p.text->toPlainText(), text);
+        // The text and its selection, the query, the buttons clicked, the replacement, and
+        // the selection and text after.
+        using Case = std::tuple<QString, Sel, QString, QString, QString, Sel, QString>;
+        for (const auto& [text, selection, query, clicks, replacement, after, result] :
+             {// A selection in another case, match case set.
+              Case("La la LA", Sel(0, 2), "dc:la", "replace", "do", Sel(3, 2), "do la LA"),
+              // Upward whole words skip their own replacement.
+              Case("ten often ten tenth", Sel(19, 0), "uw:ten", "findNext replace", "x ten", Sel(0, 3),
+                   "ten often x ten tenth"),
+              // All upward, the search text in the replacement.
+              Case("la di la\nla", Sel(11, 0), "u:la", "replaceAll", "lala", Sel(0, 0), "lala di lala\nlala"),
+              // All downward from the selected match.
+              Case("A a. a, ä a", Sel(2, 1), "dw:a", "replaceAll", "aa", Sel(14, 0), "A aa. aa, ä aa")}) {
+            Pane p(text);
+            p.text->Select(selection.first, selection.second);
+            p.SetUp("replaceDialog", query, replacement);
+            ModalAnswerer answers;
+            for (const QString& button : clicks.split(' ')) p.Click("replaceDialog", qPrintable(button));
+            QCOMPARE(text + " -> " + p.text->toPlainText(), text + " -> " + result);
+            QCOMPARE(p.Selection(), after);
+            // Replace All downward from a selected match takes two steps (that match, then the
+            // rest): left as it is, so checked on the other rows only.
+            if (!Options(query).Down || clicks != "replaceAll") {
+                p.text->undo();
+                QCOMPARE(p.text->toPlainText(), text);
+            }
         }
     }
 
@@ -233,33 +222,28 @@ private slots:
 
     // Cases the random texts below do not reach: what a word is made of, the code page's
     // letter case, texts past 16 bits, selections outside the text.
-    void FindNextFromACaret_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("caret");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QList<int>>("found");
-        const QString big = QString(70000, QLatin1Char('x')) + QStringLiteral(" needle ") + QString(70000, 'y');
-        QTest::newRow("before an accented letter") << "tené tent" << 0 << "dw:ten" << QList<int>{0};
-        QTest::newRow("after an accented letter") << "éten xten" << 9 << "uw:ten" << QList<int>{1};
-        QTest::newRow("digits are part of words") << "ten1 2ten ten" << 0 << "dw:ten" << QList<int>{10};
-        QTest::newRow("punctuation ends a word") << "(ten)\nten-" << 0 << "dw:ten" << QList<int>{1, 6};
-        QTest::newRow("case of the code page") << "Un CAFÉ noir" << 0 << "d:café" << QList<int>{3};
-        QTest::newRow("match case") << "Un CAFÉ noir" << 0 << "dc:café" << QList<int>{};
-        QTest::newRow("capitals elsewhere in the code page") << "x ŸŠŒŽ" << 0 << "d:ÿšœž" << QList<int>{2};
-        QTest::newRow("no capital in the code page") << "STRASSE µ" << 0 << "d:straße" << QList<int>{};
-        QTest::newRow("micro is not mu") << "µ" << 0 << "d:Μ" << QList<int>{};
-        QTest::newRow("past 16 bits, down") << big << 0 << "d:needle" << QList<int>{70001};
-        QTest::newRow("past 16 bits, up") << big << int(big.size()) << "uw:needle" << QList<int>{70001};
-        QTest::newRow("nothing to look for") << "abc" << 0 << "d:" << QList<int>{};
-        QTest::newRow("a caret beyond the text") << "abc" << 50 << "u:c" << QList<int>{2};
-        QTest::newRow("a caret before the text") << "abc" << -4 << "d:a" << QList<int>{0};
-        QTest::newRow("long repetitive text ends quickly")
-            << QString(200000, 'a') << 0 << QStringLiteral("d:") + QString(5000, 'a') + 'b' << QList<int>{};
-    }
     void FindNextFromACaret() {
-        QFETCH(QString, query);
-        QCOMPARE(Walk(Fetch<QString>("text"), Fetch<int>("caret"), query.section(':', 1), Options(query)),
-                 Fetch<QList<int>>("found"));
+        const QString big = QString(70000, QLatin1Char('x')) + " needle " + QString(70000, 'y');
+        // What the row shows, the text, the caret, the query and every match Find Next walks.
+        using Case = std::tuple<const char*, QString, int, QString, QList<int>>;
+        for (const auto& [name, text, caret, query, found] : {
+                 Case{"before an accented letter", "tené tent", 0, "dw:ten", {0}},
+                 Case{"after an accented letter", "éten xten", 9, "uw:ten", {1}},
+                 Case{"digits are part of words", "ten1 2ten ten", 0, "dw:ten", {10}},
+                 Case{"punctuation ends a word", "(ten)\nten-", 0, "dw:ten", {1, 6}},
+                 Case{"case of the code page", "Un CAFÉ noir", 0, "d:café", {3}},
+                 Case{"match case", "Un CAFÉ noir", 0, "dc:café", {}},
+                 Case{"capitals elsewhere in the code page", "x ŸŠŒŽ", 0, "d:ÿšœž", {2}},
+                 Case{"no capital in the code page", "STRASSE µ", 0, "d:straße", {}},
+                 Case{"micro is not mu", "µ", 0, "d:Μ", {}},
+                 Case{"past 16 bits, down", big, 0, "d:needle", {70001}},
+                 Case{"past 16 bits, up", big, int(big.size()), "uw:needle", {70001}},
+                 Case{"nothing to look for", "abc", 0, "d:", {}},
+                 Case{"a caret beyond the text", "abc", 50, "u:c", {2}},
+                 Case{"a caret before the text", "abc", -4, "d:a", {0}},
+                 Case{"repetitive text ends quickly", QString(200000, 'a'), 0, "d:" + QString(5000, 'a') + 'b', {}},
+             })
+            QVERIFY2(Walk(text, caret, query.section(':', 1), Options(query)) == found, name);
     }
 
     // Find Next against the slow way, and Replace All against the plain loop of "replace

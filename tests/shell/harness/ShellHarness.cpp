@@ -134,7 +134,7 @@ ModalAnswerer& ModalAnswerer::ChooseFile(const QString& path) {
         if (!files) return;
         files->selectFile(path);
         // selectFile leaves alone a name field that has the focus; the name is typed in.
-        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
+        if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) name->setText(path);
         dialog.accept();
     });
 }
@@ -162,9 +162,9 @@ void ModalAnswerer::Poll() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* d = qobject_cast<QDialog*>(widget); !dialog && d && d->isVisible() && d->isModal()) dialog = d;
     if (!dialog || std::find(answering_.begin(), answering_.end(), dialog) != answering_.end()) return;
-    QString description = QStringLiteral("dialog: ") + dialog->windowTitle();
-    if (auto* box = qobject_cast<QMessageBox*>(dialog)) description = QStringLiteral("box: ") + box->text();
-    if (qobject_cast<QFileDialog*>(dialog)) description = QStringLiteral("file: ") + dialog->windowTitle();
+    QString description = "dialog: " + dialog->windowTitle();
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) description = "box: " + box->text();
+    if (qobject_cast<QFileDialog*>(dialog)) description = "file: " + dialog->windowTitle();
     if (replies_.empty()) {
         unexpected_ << description;
         dialog->reject();
@@ -181,7 +181,7 @@ void ModalAnswerer::Poll() {
         reply(*target);
         answering_.pop_back();
         if (target && target->isVisible()) {
-            unexpected_ << description + QStringLiteral(" (not answered)");
+            unexpected_ << description + " (not answered)";
             target->reject();
         }
     });
@@ -191,8 +191,8 @@ void ModalAnswerer::Poll() {
 Shell::Shell(ShellOptions options) {
     for (const QString& shipped : options.shipped) folder.Copy(shipped);
     if (!options.ini.isEmpty())
-        folder.WriteFile(QStringLiteral("Sonkora.ini"), options.ini.replace("$FOLDER/", folder.Path().toUtf8()));
-    folder.WriteFile(QStringLiteral("song.mid"), SixNoteSong());
+        folder.WriteFile("Sonkora.ini", options.ini.replace("$FOLDER/", folder.Path().toUtf8()));
+    folder.WriteFile("song.mid", SixNoteSong());
     for (const auto& [name, bytes] : options.files) folder.WriteFile(name, bytes);
     frame = std::make_unique<MainWindow>(
         folder.Environment([&](TestMidiSystem& midi) { midi.failOpen = options.failOpen; }, options.devices));

@@ -133,7 +133,7 @@ struct Shell {
     ~Shell();
     // An editor window on a new song text file.
     EditorWindow* Open(const QString& name, const QByteArray& bytes);
-    QString Example(const QString& name) const { return folder.Path(QStringLiteral("examples/") + name); }
+    QString Example(const QString& name) const { return folder.Path("examples/" + name); }
     TestMidiSystem& Midi() { return dynamic_cast<TestMidiSystem&>(frame->Midi()); }
     // Time passes to `micros` and the window's timer ticks once.
     void At(int64_t micros);
@@ -166,12 +166,6 @@ inline QAction* Action(QWidget* widget, const char* name) {
     return Child<QAction>(widget->window(), name);
 }
 void Refresh(QWidget* widget);
-
-// The value of a column of the current data row, where QFETCH's local is not needed.
-template <class T>
-T Fetch(const char* column) {
-    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
-}
 
 // The lines of an ini file.
 QStringList IniLines(const QByteArray& bytes);
