@@ -78,14 +78,20 @@ void WriteLargeSongText(const std::string& path) {
     if (!text) throw std::runtime_error("cannot write " + path);
 }
 
-void Compare(const char* what, const std::string& sonkorac, const std::string& song, const std::string& midi,
-             const std::string& copy, int runs, double goal) {
+// `karaoke` is the file make writes. Besides the user's case (a karaoke file made again
+// over the earlier one) the make is timed writing a new file, its earlier output removed
+// untimed before each run: the difference is what replacing the earlier file costs.
+void Compare(const char* what, const std::string& sonkorac, const std::string& song, const std::string& karaoke,
+             const std::string& midi, const std::string& copy, int runs, double goal) {
     TimedRun({sonkorac, "make", song});  // the page cache holds both programs and the files from here on
     TimedRun({"cp", midi, copy});
-    std::vector<double> make, cp, makeCpu, cpCpu;
+    std::vector<double> make, cp, makeCpu, cpCpu, makeNew;
     for (int run = 0; run < runs; ++run) {
         const RunTimes made = TimedRun({sonkorac, "make", song});
         const RunTimes copied = TimedRun({"cp", midi, copy});
+        fs::remove(karaoke);
+        makeNew.push_back(TimedRun({sonkorac, "make", song}).wall);
+        TimedRun({"cp", midi, copy});
         make.push_back(made.wall);
         makeCpu.push_back(made.cpu);
         cp.push_back(copied.wall);
@@ -96,6 +102,8 @@ void Compare(const char* what, const std::string& sonkorac, const std::string& s
                 Median(cp) * 1e3, ratio, goal, ratio <= goal ? "ok" : "MISSED");
     std::printf("%-44s make %7.2f ms  cp %6.2f ms  ratio %5.2f  (CPU time)\n", "", Median(makeCpu) * 1e3,
                 Median(cpCpu) * 1e3, Median(makeCpu) / Median(cpCpu));
+    std::printf("%-44s make %7.2f ms  (to a new file, nothing to replace)  ratio %5.2f\n", "", Median(makeNew) * 1e3,
+                Median(makeNew) / Median(cp));
 }
 
 }  // namespace
@@ -110,8 +118,8 @@ int main(int argc, char** argv) {
 
         fs::copy_file(here / "examples" / "jingle_bells.stf", dir.File("jingle_bells.stf"));
         fs::copy_file(here / "examples" / "jingle_bells.mid", dir.File("jingle_bells.mid"));
-        Compare("example song (jingle_bells.stf)", sonkorac, dir.File("jingle_bells.stf"), dir.File("jingle_bells.mid"),
-                dir.File("copy.mid"), runs, 2.0);
+        Compare("example song (jingle_bells.stf)", sonkorac, dir.File("jingle_bells.stf"), dir.File("jingle_bells.kar"),
+                dir.File("jingle_bells.mid"), dir.File("copy.mid"), runs, 2.0);
 
         const Bytes big = SyntheticSongBytes(64, 11 * 1000 * 1000);
         WriteFile(dir.File("big.mid"), big);
@@ -119,7 +127,8 @@ int main(int argc, char** argv) {
         char label[64];
         std::snprintf(label, sizeof label, "%.1f MB, 64 tracks, 5,000 syllables",
                       static_cast<double>(big.size()) / 1e6);
-        Compare(label, sonkorac, dir.File("big.stf"), dir.File("big.mid"), dir.File("copy.mid"), runs, 1.5);
+        Compare(label, sonkorac, dir.File("big.stf"), dir.File("big.kar"), dir.File("big.mid"), dir.File("copy.mid"),
+                runs, 1.5);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "sonkorac_make_bench: %s\n", error.what());

@@ -2,16 +2,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
 #include "common/IoError.h"
 #include "common/RecentFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 
 namespace sonkora {
@@ -162,14 +161,13 @@ TEST(IniFileDeathTest, WriteFailureHalfwayLeavesTheOldFileWhole) {
     IniFile ini;
     ini.WriteString("S", "k", std::string(100000, 'x'));
     const auto save = [&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        try {
-            ini.Save(path);
-        } catch (const IoError&) {
-            std::exit(ReadFile(path) == "[S]\nk=old\n" && dir.Names().size() == 1 ? 7 : 1);
-        }
+        test::WithFileSizeLimit(4096, [&] {
+            try {
+                ini.Save(path);
+            } catch (const IoError&) {
+                std::exit(ReadFile(path) == "[S]\nk=old\n" && dir.Names().size() == 1 ? 7 : 1);
+            }
+        });
         std::exit(2);
     };
     EXPECT_EXIT(save(), testing::ExitedWithCode(7), "");

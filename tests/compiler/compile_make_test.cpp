@@ -3,14 +3,12 @@
 // errors with their caret places, and what is left behind (nothing) when anything fails.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <set>
 
 #include "common/IoError.h"
 #include "compiler_fixture.h"
+#include "support/FileSizeLimit.h"
 
 namespace sonkora {
 namespace {
@@ -238,14 +236,7 @@ TEST_F(Compile, AWriteFailureLeavesTheEarlierFileAndIsRaised) {
     WriteBytes(dir.Path("song.mid"), MidiFile(1, 480, {Conductor, Beats(2), Bytes(200000, 0)}));
     WriteBytes(dir.Path("song.kar"), Text("earlier"));
     // Files may grow to 4096 bytes only, so copying the large track fails.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit small{4096, saved.rlim_max};
-    signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(Run(Make, {"\\t 1", "", "a b"}), IoError);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_DFL);
+    test::WithFileSizeLimit(4096, [&] { EXPECT_THROW(Run(Make, {"\\t 1", "", "a b"}), IoError); });
     EXPECT_NE(compiler.MidiError(), 0);
     EXPECT_EQ(ReadText(dir.Path("song.kar")), "earlier");
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "song.mid", "song.stf"}));
