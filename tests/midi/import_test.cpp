@@ -1,8 +1,6 @@
 // Importing a Soft Karaoke file: what the texts of its Words track become in the song
 // text, the names asked for, both passes over the file, and what is left when anything
 // goes wrong.
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <set>
@@ -10,6 +8,7 @@
 
 #include "common/IoError.h"
 #include "midi/pass_fixture.h"
+#include "support/FileSizeLimit.h"
 
 namespace sonkora {
 namespace {
@@ -241,20 +240,6 @@ TEST_F(ImportTest, ConfirmedOutputsAreReplacedKeepingTheirPermissionsAndOtherNam
     EXPECT_EQ(std::filesystem::status(mid).permissions(), std::filesystem::perms(0640));
 }
 
-// Runs `write` with the size of the files this process writes limited, so that writing an
-// output fails part way, as on a full disk.
-template <typename Write>
-void WithFileSizeLimit(rlim_t bytes, const Write& write) {
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit limit{bytes, saved.rlim_max};
-    const auto previous = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    write();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-}
-
 TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
     WriteBytes(stf, Text("old song text"));
     WriteBytes(mid, Text("old music"));
@@ -277,7 +262,7 @@ TEST_F(ImportTest, AFailureWhileConvertingLeavesReplacedFilesAsTheyWere) {
         if (c.limit == 0)  // no limit
             EXPECT_EQ(Import().outcome, ImportOutcome::Failed);
         else
-            WithFileSizeLimit(c.limit, [&] { EXPECT_THROW(Import(), IoError) << c.what; });
+            test::WithFileSizeLimit(c.limit, [&] { EXPECT_THROW(Import(), IoError) << c.what; });
         EXPECT_EQ(ReadText(stf) + "|" + ReadText(mid), "old song text|old music") << c.what;
         EXPECT_EQ(dir.Names(), (std::set<std::string>{"song.kar", "song.stf", "song.mid"})) << c.what;
         EXPECT_TRUE(host.opened.empty());
