@@ -5,13 +5,6 @@
 //
 //   song_memory_bench [megabytes]      (default 16)
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "ProcessRun.h"
 
 namespace {
 
@@ -31,22 +26,8 @@ struct Peak {
 Peak Measure(const std::vector<std::string>& args) {
     std::vector<std::string> all = {SONKORAC_PATH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        throw std::runtime_error("cannot start sonkorac");
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child) throw std::runtime_error("lost sonkorac");
-    return {usage.ru_maxrss, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+    const sonkora::bench::ProcessRun run = sonkora::bench::RunQuietly(std::move(all));
+    return {run.peakKiB, run.wall};
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

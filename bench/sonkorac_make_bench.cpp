@@ -7,14 +7,7 @@
 //
 //   sonkorac_make_bench [runs]      (default 41)
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,41 +16,20 @@
 #include <string>
 #include <vector>
 
+#include "ProcessRun.h"
 #include "SyntheticSong.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace sonkora::bench;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-struct RunTimes {
-    double wall = 0;
-    double cpu = 0;  // user and system
-};
 
 // Runs a program to its end with its output thrown away and returns its times.
-RunTimes TimedRun(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    if (spawned != 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("failed: " + args[0] + " " + args[1]);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return {std::chrono::duration<double>(Clock::now() - start).count(),
-            seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+ProcessRun TimedRun(std::vector<std::string> args) {
+    const std::string what = args[0] + " " + args[1];
+    const ProcessRun run = RunQuietly(std::move(args));
+    if (!run.succeeded) throw std::runtime_error("failed: " + what);
+    return run;
 }
 
 double Median(std::vector<double> values) {
@@ -87,8 +59,8 @@ void Compare(const char* what, const std::string& sonkorac, const std::string& s
     TimedRun({"cp", midi, copy});
     std::vector<double> make, cp, makeCpu, cpCpu, makeNew;
     for (int run = 0; run < runs; ++run) {
-        const RunTimes made = TimedRun({sonkorac, "make", song});
-        const RunTimes copied = TimedRun({"cp", midi, copy});
+        const ProcessRun made = TimedRun({sonkorac, "make", song});
+        const ProcessRun copied = TimedRun({"cp", midi, copy});
         fs::remove(karaoke);
         makeNew.push_back(TimedRun({sonkorac, "make", song}).wall);
         TimedRun({"cp", midi, copy});
